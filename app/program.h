@@ -1,0 +1,48 @@
+// The program shell: owns the dialogs and the windows (each created on first use)
+// and ends every window when the map window closes.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "common/dialogs.h"
+#include "common/shell.h"
+
+namespace corv {
+
+class Form1;
+
+class Program : public QObject, public Shell {
+    Q_OBJECT
+public:
+    // folder: the program's folder (the executable's folder in real use).
+    Program(QString folder, std::unique_ptr<Dialogs> dialogs);
+    ~Program() override;
+
+    QString folder() const override { return folder_; }
+    Dialogs& dialogs() override { return *dialogs_; }
+    CommonDialog& commonDialog() override;
+    void showMainMenu() override;
+    void showPictureMenu() override;
+    void handOffToRunoff(const BasinMeasurements& m) override;
+    void openMapSource() override;
+
+    Form1* form1();  // created on first use
+    // Looks a window up by its name ("Form1", ...); nullptr when not loaded.
+    QWidget* window(const QString& name);
+
+    // Closing the map window ends the program: every window goes with it.
+    void endProgram();
+
+signals:
+    void ended();
+
+private:
+    QString folder_;
+    std::unique_ptr<Dialogs> dialogs_;
+    QPointer<Form1> form1_;
+    bool ending_ = false;
+};
+
+}  // namespace corv

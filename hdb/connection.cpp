@@ -1,0 +1,2 @@
+// Hydrologic database access.
+#include "hdb/connection.h"

@@ -1,0 +1,203 @@
+// Form1: widgets of the map window and their event procedures.
+#include "map/form1.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "common/guard.h"
+#include "common/twips.h"
+#include "map/main_menu.h"
+
+namespace corv {
+
+namespace {
+QRect toPixels(const TwipRect& r)
+{
+    return QRect(twips::toPixelsX(r.Left), twips::toPixelsY(r.Top), twips::toPixelsX(r.Width),
+                 twips::toPixelsY(r.Height));
+}
+}  // namespace
+
+Form1::Form1(Shell& shell, QWidget* parent)
+    : QWidget(parent), shell_(shell), commonDialog_(shell.dialogs())
+{
+    setObjectName("Form1");
+    UserControlPic1 = new MapViewport(this);
+    UserControlPic1->setObjectName("UserControlPic1");
+    UserControlPic1->setAutoFillBackground(true);
+    Image1 = new MapImage(*this, UserControlPic1);
+    Image1->setObjectName("Image1");
+    overlay = new MapOverlay(*this, UserControlPic1);
+    overlay->setObjectName("Line1");
+
+    auto* label0 = new QLabel(UserControlPic1);
+    label0->setObjectName("Label1(0)");
+    label0->hide();
+    Label1.push_back(label0);
+
+    Text1 = new QPlainTextEdit(UserControlPic1);
+    Text1->setObjectName("Text1");
+    Text1->hide();
+    lstMenu2 = new QListWidget(UserControlPic1);
+    lstMenu2->setObjectName("lstMenu2");
+    lstMenu2->hide();
+    lstMenu1 = new QListWidget(UserControlPic1);
+    lstMenu1->setObjectName("lstMenu1");
+    lstMenu1->hide();
+    Picture2 = new QLabel(this);
+    Picture2->setObjectName("Picture2");
+    Picture2->hide();
+
+    connect(lstMenu1, &QListWidget::itemClicked, this, [this] { lstMenu1_Click(); });
+    connect(lstMenu2, &QListWidget::itemClicked, this, [this] { lstMenu2_Click(); });
+
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    model_.formLoad();
+    lstMenu2->addItems(model_.lstMenu2.items);
+    lstMenu1->addItems(model_.lstMenu1.items);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    refresh();
+}
+
+void Form1::lstMenu1_Click()
+{
+    const auto* item = lstMenu1->currentItem();
+    const QString text = item ? item->text() : QString();
+    guarded(shell_.dialogs(), [&] { MainMenu(*this).pick(text); });
+    refresh();
+}
+
+void Form1::lstMenu2_Click()
+{
+    const auto* item = lstMenu2->currentItem();
+    const QString text = item ? item->text() : QString();
+    guarded(shell_.dialogs(), [&] { MainMenu(*this).pickPicture(text); });
+    refresh();
+}
+
+void Form1::Image1_MouseUp(int button, int shift, float x, float y)
+{
+    guarded(shell_.dialogs(), [&] { MainMenu(*this).mapClick(button, shift, x, y); });
+    refresh();
+}
+
+void Form1::refresh()
+{
+    setWindowTitle(model_.caption);
+    const QRect vp = rect();
+    UserControlPic1->setGeometry(vp);
+    Image1->setGeometry(toPixels(model_.Image1.rect));
+    Image1->setCursor(model_.Image1.MousePointer == 2 ? Qt::CrossCursor : Qt::ArrowCursor);
+    overlay->setGeometry(UserControlPic1->rect());
+    overlay->update();
+
+    if (Text1->toPlainText() != model_.Text1.Text) {
+        QSignalBlocker block(Text1);
+        Text1->setPlainText(model_.Text1.Text);
+    }
+    {
+        QTextCursor c = Text1->textCursor();
+        c.setPosition(std::min<int>(model_.Text1.SelStart, Text1->document()->characterCount() - 1));
+        Text1->setTextCursor(c);
+    }
+    Text1->setGeometry(toPixels(model_.Text1.rect));
+    Text1->setVisible(model_.Text1.Visible);
+
+    auto placeList = [](QListWidget* w, const ListState& st) {
+        QRect r = toPixels(st.rect);
+        w->setGeometry(r);
+        w->setVisible(st.Visible);
+        if (st.Visible) w->raise();
+    };
+    placeList(lstMenu2, model_.lstMenu2);
+    placeList(lstMenu1, model_.lstMenu1);
+    syncLabels();
+}
+
+void Form1::syncLabels()
+{
+    while (Label1.size() < model_.Label1.size()) {
+        auto* l = new QLabel(UserControlPic1);
+        l->setObjectName(QStringLiteral("Label1(%1)").arg(Label1.size()));
+        Label1.push_back(l);
+    }
+    while (Label1.size() > model_.Label1.size() && Label1.size() > 1) {
+        delete Label1.back();
+        Label1.pop_back();
+    }
+    for (std::size_t i = 0; i < Label1.size(); ++i) {
+        const MapLabel& m = model_.Label1[i];
+        Label1[i]->setText(m.Caption);
+        Label1[i]->setGeometry(toPixels(m.rect));
+        Label1[i]->setVisible(m.Visible);
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    emit unloaded();
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    model_.UserControlPic1.Width = twips::fromPixelsX(width());
+    model_.UserControlPic1.Height = twips::fromPixelsY(height());
+    refresh();
+}
+
+MapImage::MapImage(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {}
+
+void MapImage::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+}
+
+void MapImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    int button = 0;
+    if (event->button() == Qt::LeftButton) button = 1;
+    else if (event->button() == Qt::RightButton) button = 2;
+    else if (event->button() == Qt::MiddleButton) button = 4;
+    int shift = 0;
+    if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
+    if (event->modifiers() & Qt::ControlModifier) shift |= 2;
+    if (event->modifiers() & Qt::AltModifier) shift |= 4;
+    const auto pos = event->position();
+    form_.Image1_MouseUp(button, shift, static_cast<float>(twips::fromPixelsX(pos.x())),
+                         static_cast<float>(twips::fromPixelsY(pos.y())));
+}
+
+MapOverlay::MapOverlay(Form1& form, QWidget* parent) : QWidget(parent), form_(form)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void MapOverlay::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const MapModel& m = form_.model();
+    m.Line1.forEach([&](long, const Segment& s) {
+        if (!s.Visible) return;
+        QPen pen(QColor::fromRgb(s.BorderColor));
+        pen.setWidth(s.BorderWidth);
+        p.setPen(pen);
+        p.drawLine(QPointF(s.X1 / twips::perPixelX(), s.Y1 / twips::perPixelY()),
+                   QPointF(s.X2 / twips::perPixelX(), s.Y2 / twips::perPixelY()));
+    });
+    p.setPen(QPen(Qt::red, 1));
+    for (const Marker* mk : {&m.Shape1, &m.Shape2})
+        if (mk->Visible) p.drawRect(toPixels(mk->rect));
+}
+
+}  // namespace corv

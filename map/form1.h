@@ -1,0 +1,100 @@
+// Form1: the map window. It draws the MapModel and turns widget events into calls
+// of the map logic; it owns no arithmetic.
+#pragma once
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "common/dialogs.h"
+#include "common/shell.h"
+#include "map/map_model.h"
+
+namespace corv {
+
+class MapViewport;
+class MapImage;
+class MapOverlay;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(Shell& shell, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    MapModel& model() { return model_; }
+    CommonDialog& CommonDialog1() { return commonDialog_; }
+    Shell& shell() { return shell_; }
+
+    // Redraws the controls from the model (positions, visibility, texts).
+    void refresh();
+
+    // Event procedures.
+    void Form_Load();
+    void lstMenu1_Click();
+    void lstMenu2_Click();
+    void Image1_MouseUp(int button, int shift, float x, float y);
+
+    // Widgets, named as the controls they stand for.
+    MapViewport* UserControlPic1 = nullptr;
+    MapImage* Image1 = nullptr;
+    MapOverlay* overlay = nullptr;  // draws Line1, Shape1 and Shape2
+    QPlainTextEdit* Text1 = nullptr;
+    QListWidget* lstMenu1 = nullptr;
+    QListWidget* lstMenu2 = nullptr;
+    std::vector<QLabel*> Label1;
+    QLabel* Picture2 = nullptr;
+
+signals:
+    // Closing the map window ends the program.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void syncLabels();
+    Shell& shell_;
+    MapModel model_;
+    CommonDialog commonDialog_;
+};
+
+// UserControlPic1: the viewport, a plain container.
+class MapViewport : public QWidget {
+    Q_OBJECT
+public:
+    explicit MapViewport(QWidget* parent) : QWidget(parent) {}
+};
+
+// Image1: paints only the part of the picture inside the viewport.
+class MapImage : public QWidget {
+    Q_OBJECT
+public:
+    MapImage(Form1& form, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Form1& form_;
+};
+
+// Segments and markers above the picture; mouse events pass through.
+class MapOverlay : public QWidget {
+    Q_OBJECT
+public:
+    MapOverlay(Form1& form, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Form1& form_;
+};
+
+}  // namespace corv

@@ -1,0 +1,47 @@
+// The map window's state record, field for field, with its start-up values.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "common/varray.h"
+
+namespace corv {
+
+struct MapState {
+    std::int16_t traceMode = 0;  // 0 idle, 1 area, 2 stream line, 3 scale points
+    float lastPointX = 0, lastPointY = 0;
+    VArray<std::int16_t> traceStart;  // 0..20 after Form_Load
+    std::int16_t segmentIndex = 0;
+    std::int16_t traceCount = 0;
+    float scaleDistance = 0;
+    float scaleX = 1.0f, scaleY = 1.0f;
+    bool clearAll = false;
+    double dragStartX = 0, dragStartY = 0;
+    std::int16_t areaCount = 0;
+    QString areaCentroidReport;
+    QString streamLengthReport;
+    QString belowCentroidReport;
+    QString areaReport;
+    std::int16_t lastTraceType = 0;
+    bool pixelScale = false;
+    bool longLatScale = false;
+    float spinnerUnit = 0;
+    float scrollSpeed = 0.05f;
+    bool feetUnits = false;
+    bool pixelPairScale = false;
+    float refPointX = 0, refPointY = 0;
+    float refMapX = 0, refMapY = 0;
+    bool panZoomAllowed = true;
+    float centroidX = 0, centroidY = 0;
+    float areaCentroidX = 0, areaCentroidY = 0;
+    float scalePoint2X = 0, scalePoint2Y = 0;
+    float areaFactor = 0;
+    QString lengthUnits = QStringLiteral(" (mi)");
+    QString areaUnits;
+
+    // Kept between measurements for the whole run: origin of the longitude/latitude scale.
+    double originLat = 0, originLon = 0;
+};
+
+}  // namespace corv

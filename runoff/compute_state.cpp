@@ -1,0 +1,2 @@
+// The hydrograph window's compute state.
+#include "runoff/compute_state.h"

@@ -1,0 +1,91 @@
+// Bounds-checked arrays, dates and the scripted dialogs.
+#include <gtest/gtest.h>
+
+#include "common/dates.h"
+#include "common/dialogs.h"
+#include "common/varray.h"
+
+using namespace corv;
+
+TEST(VArray, BoundsRedimAndPreserve)
+{
+    VArray<float> a(3);
+    EXPECT_EQ(a.ubound(), 3);
+    a(3) = 7;
+    try {
+        a(4) = 1;
+        FAIL() << "index 4 accepted";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::kSubscript);
+        EXPECT_STREQ(e.what(), "Subscript out of range");
+    }
+    EXPECT_THROW(a(-1), RuntimeError);
+    a.redimPreserve(10);
+    EXPECT_EQ(a(3), 7);
+    EXPECT_EQ(a(10), 0);
+    a.redim(5);
+    EXPECT_EQ(a(3), 0);
+    VArray<int> empty;
+    EXPECT_THROW(empty(0), RuntimeError);
+    try {
+        a.redim(kMaxArrayElements);
+        FAIL() << "huge array accepted";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::kOutOfMemory);
+    }
+}
+
+TEST(Dates, DayNumbersAndNamedFormats)
+{
+    const double d = makeDate(2024, 3, 5, 14, 30);
+    EXPECT_EQ(formatDate(d, " dd hh:mm"), " 05 14:30");
+    EXPECT_EQ(formatDate(d, "dd hh:mm"), "05 14:30");
+    EXPECT_EQ(formatDate(d, "dd-mmm-yyyy"), "05-Mar-2024");
+    EXPECT_EQ(formatDate(d, "mm/dd/yyyy hh:00"), "03/05/2024 14:00");
+    EXPECT_DOUBLE_EQ(makeDate(1899, 12, 31), 1.0);
+    EXPECT_DOUBLE_EQ(makeDate(1900, 1, 1), 2.0);
+    EXPECT_DOUBLE_EQ(parseDate("3/5/2024 14:30"), d);
+    EXPECT_DOUBLE_EQ(parseDate("05-Mar-2024"), makeDate(2024, 3, 5));
+    EXPECT_THROW(parseDate("yesterday"), RuntimeError);
+    // A time just short of midnight rounds into the next day rather than showing 24:00.
+    EXPECT_EQ(formatDate(makeDate(2024, 3, 5) + 0.9999999, "dd hh:mm"), "06 00:00");
+}
+
+TEST(ScriptedDialogs, AnswersInOrderAndRecords)
+{
+    ScriptedDialogs d;
+    d.answerMessage(MsgAnswer::No);
+    d.answerInput(QStringLiteral("0.2"));
+    d.answerInput(std::nullopt);
+    d.answerFile(QStringLiteral("/tmp/x.GRF"));
+    EXPECT_EQ(d.msgBox("Exit?", MsgStyle::YesNoQuestion), MsgAnswer::No);
+    EXPECT_EQ(d.msgBox("Note"), MsgAnswer::Ok);  // OK-only boxes need no queued reply
+    EXPECT_EQ(d.inputBox("Enter:", "T", "1"), "0.2");
+    EXPECT_EQ(d.inputBox("Enter:", "T", "1"), "");  // Cancel
+    EXPECT_EQ(d.unanswered(), 0);
+    EXPECT_EQ(d.inputBox("Again:"), "");
+    EXPECT_EQ(d.unanswered(), 1);
+    ASSERT_EQ(d.messages().size(), 2u);
+    EXPECT_EQ(d.messages()[1], "Note");
+    EXPECT_EQ(d.asked()[2].extra, "1");
+
+    CommonDialog cd(d);
+    cd.DialogTitle = "Open Hydrograph";
+    cd.CancelError = true;
+    cd.ShowOpen();
+    EXPECT_EQ(cd.FileName, "/tmp/x.GRF");
+    EXPECT_EQ(d.asked().back().title, "Open Hydrograph");
+    // Title and CancelError held for that use only: Cancel now just empties the name.
+    cd.ShowSave();
+    EXPECT_EQ(cd.FileName, "");
+    EXPECT_EQ(d.asked().back().title, "");
+    cd.CancelError = true;
+    try {
+        cd.ShowOpen();
+        FAIL() << "Cancel not raised";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::kCancel);
+    }
+    EXPECT_EQ(filterToNameFilters("Pic files (*.bmp;*.jpg)|*.bmp;*.jpg|All files (*.*)|*.*|"),
+              QStringList({"Pic files (*.bmp *.jpg)", "All files (*.*)"}));
+}

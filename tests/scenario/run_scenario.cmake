@@ -1,0 +1,11 @@
+# Runs one scenario in a fresh program folder that holds the program's own data files.
+file(REMOVE_RECURSE ${FOLDER})
+file(MAKE_DIRECTORY ${FOLDER})
+file(GLOB program_files ${DATA}/*.txt ${DATA}/*.DGF)
+foreach(f ${program_files})
+  file(COPY ${f} DESTINATION ${FOLDER})
+endforeach()
+execute_process(COMMAND ${RUNNER} --folder ${FOLDER} --testdata ${TEST_DATA} ${SCENARIO} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "scenario ${SCENARIO} failed (${rc})")
+endif()
