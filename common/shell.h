@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace corv {
 
@@ -12,12 +13,12 @@ class CommonDialog;
 
 // The basin measurements handed from the map window to the hydrograph window.
 // Each number text is taken from a report line ("= " up to the next blank);
-// an empty text means that report does not exist.
+// nothing means that report does not exist yet.
 struct BasinMeasurements {
     std::int16_t areaNumber = 0;
-    QString basinArea;
-    QString streamLength;
-    QString lengthBelowCentroid;
+    std::optional<QString> basinArea;
+    std::optional<QString> streamLength;
+    std::optional<QString> lengthBelowCentroid;
     QString areaUnits;    // " (mi^2)", " (acres)", " (ft^2)" or ""
     QString lengthUnits;  // " (mi)" or " (ft)"
 };
