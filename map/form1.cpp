@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "common/guard.h"
 #include "common/twips.h"
@@ -62,6 +63,15 @@ void Form1::Form_Load()
     model_.formLoad();
     lstMenu2->addItems(model_.lstMenu2.items);
     lstMenu1->addItems(model_.lstMenu1.items);
+    // The menus show every item without a scroll bar.
+    for (auto [list, st] : {std::pair{lstMenu1, &model_.lstMenu1}, std::pair{lstMenu2, &model_.lstMenu2}}) {
+        const int rows = list->count() * list->sizeHintForRow(0) + 2 * list->frameWidth() + 2;
+        const int cols = list->sizeHintForColumn(0) + 2 * list->frameWidth() + 8;
+        st->rect.Height = twips::fromPixelsY(rows);
+        st->rect.Width = twips::fromPixelsX(cols);
+    }
+    // Maximised; without a window manager the screen's area stands in for it.
+    if (const QScreen* sc = screen()) setGeometry(sc->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     refresh();
 }
