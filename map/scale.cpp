@@ -3,7 +3,6 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <optional>
 
@@ -104,12 +103,12 @@ void applyScale(MapModel& m, ScaleFrameState& f, Dialogs& dialogs)
     std::optional<PixelPairs> pairs;
     float newScaleX = s.scaleX, newScaleY = s.scaleY;
     if (!badPoints) {
-        const double typed = val(f.Text2);
-        if (std::fabs(typed) > static_cast<double>(FLT_MAX)) {
+        try {
+            scaleDistance = toSingle(val(f.Text2));
+        } catch (const RuntimeError&) {
             dialogs.msgBox(QStringLiteral("The distance is too large. Type a smaller distance, then press Ok."));
             return;
         }
-        scaleDistance = static_cast<float>(typed);
 
         if (units && units->pixelPairScale) {
             if (dx == 0.0f || dy == 0.0f) {

@@ -277,6 +277,15 @@ private slots:
         QCOMPARE(w.m().Label1[0].rect.Left, 2100.0);
         QCOMPARE(w.m().Label1[0].rect.Top, 1800.0);
         QCOMPARE(label->pos(), QPoint(twips::toPixelsX(2100), twips::toPixelsY(1800)));
+        // The same through the window, as the mouse really delivers it (pixels here).
+        QTest::mousePress(label, Qt::LeftButton, {}, QPoint(10, 4));
+        QTest::mouseMove(label, QPoint(50, 24));
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(50, 24));
+        QCOMPARE(w.m().Label1[0].rect.Left, 2100.0 + twips::fromPixelsX(40));
+        QCOMPARE(w.m().Label1[0].rect.Top, 1800.0 + twips::fromPixelsY(20));
+        w.m().Label1[0].rect.Left = 2100;
+        w.m().Label1[0].rect.Top = 1800;
+        w.form->refresh();
         w.dialogs->answerInput(QStringLiteral("Upper basin"));
         click(label, Qt::RightButton, 30, 30);
         QCOMPARE(w.dialogs->asked().back().text, QString("Edit label:"));
