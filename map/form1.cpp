@@ -52,6 +52,8 @@ Form1::Form1(Shell& shell, QWidget* parent)
 
     connect(lstMenu1, &QListWidget::itemClicked, this, [this] { lstMenu1_Click(); });
     connect(lstMenu2, &QListWidget::itemClicked, this, [this] { lstMenu2_Click(); });
+    buildScaleFrame();
+    installDrags();
 
     Form_Load();
 }
@@ -129,6 +131,8 @@ void Form1::refresh()
     placeList(lstMenu2, model_.lstMenu2);
     placeList(lstMenu1, model_.lstMenu1);
     syncLabels();
+    refreshScaleFrame();
+    refreshDrags();
 }
 
 void Form1::syncLabels()

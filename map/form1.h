@@ -2,16 +2,23 @@
 // of the map logic; it owns no arithmetic.
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <vector>
 
 #include "common/dialogs.h"
 #include "common/shell.h"
 #include "map/map_model.h"
+#include "map/scale.h"
 
 namespace corv {
 
@@ -28,6 +35,7 @@ public:
     MapModel& model() { return model_; }
     CommonDialog& CommonDialog1() { return commonDialog_; }
     Shell& shell() { return shell_; }
+    ScaleFrameState& scaleFrame() { return scaleFrame_; }
 
     // Redraws the controls from the model (positions, visibility, texts).
     void refresh();
@@ -38,6 +46,22 @@ public:
     void lstMenu2_Click();
     void Image1_MouseUp(int button, int shift, float x, float y);
 
+    // The scale frame (form1_scale.cpp).
+    void Command1_Click();
+    void Option1_Click(int index);
+    void UpDown1_Change();
+
+    // Drags, label edit, coordinate file and the text editor (form1_drags.cpp).
+    // "Save Area/Line" calls Text1_MouseDown(2, 0, 0, 0); "Help" calls OpenHelp().
+    void Label1_MouseDown(int index, int button, int shift, float x, float y);
+    void Label1_MouseMove(int index, int button, int shift, float x, float y);
+    void Text1_MouseDown(int button, int shift, float x, float y);
+    void Text1_MouseMove(int button, int shift, float x, float y);
+    void frameScale_MouseDown(int button, int shift, float x, float y);
+    void frameScale_MouseMove(int button, int shift, float x, float y);
+    void OpenInNotepad(const QString& fileName);
+    void OpenHelp();
+
     // Widgets, named as the controls they stand for.
     MapViewport* UserControlPic1 = nullptr;
     MapImage* Image1 = nullptr;
@@ -47,6 +71,12 @@ public:
     QListWidget* lstMenu2 = nullptr;
     std::vector<QLabel*> Label1;
     QLabel* Picture2 = nullptr;
+    QGroupBox* frameScale = nullptr;
+    std::array<QRadioButton*, 8> Option1{};
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QSpinBox* UpDown1 = nullptr;
+    QPushButton* Command1 = nullptr;
 
 signals:
     // Closing the map window ends the program.
@@ -58,9 +88,14 @@ protected:
 
 private:
     void syncLabels();
+    void buildScaleFrame();
+    void refreshScaleFrame();
+    void installDrags();
+    void refreshDrags();
     Shell& shell_;
     MapModel model_;
     CommonDialog commonDialog_;
+    ScaleFrameState scaleFrame_;
 };
 
 // UserControlPic1: the viewport, a plain container.
