@@ -89,7 +89,6 @@ void Program::handOffToRunoff(const BasinMeasurements& m)
     }
     // Modeless: the map window stays usable.
     f->show();
-    f->raise();
     f->activateWindow();
 }
 

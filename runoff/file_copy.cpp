@@ -33,7 +33,10 @@ void FileCopy(const QString& source, const QString& target)
     const QFileInfo dst(target);
     if (!dst.absoluteDir().exists()) err::raise(err::kPathNotFound);
     if (dst.isDir()) accessError();
-    if (dst.exists() && !dst.isWritable()) err::raise(err::kPermissionDenied);
+    // A file without its owner's write bit counts as read-only even for a user who
+    // could write it anyway.
+    if (dst.exists() && (!dst.isWritable() || !(dst.permissions() & QFileDevice::WriteOwner)))
+        err::raise(err::kPermissionDenied);
 
     // Written beside the target and renamed over it: a failed copy leaves the old file.
     QSaveFile out(target);

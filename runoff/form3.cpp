@@ -119,10 +119,11 @@ void Form3::buildControls()
     lblL = new QLabel(QStringLiteral("Stream Length"), Frame1);
     lblL->setObjectName("lblL");
     lblL->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblL->setContentsMargins(0, 3, 0, 0);
     placeTwips(lblL, at(1080, kLengthLabelTop, 1920, 480));
     txtLca = box(Frame1, "txtLca", {}, at(120, rowTop[3], 900, 300));
     lblLca = label(Frame1, "lblLca", QStringLiteral("Below Centroid"), at(1080, rowTop[3], 1920, 300));
-    GWloss = box(Frame1, "GWloss", QStringLiteral("0.0"), at(3060, rowTop[2] + 150, 720, 300));
+    GWloss = box(Frame1, "GWloss", QStringLiteral("0.0"), at(2640, rowTop[2] + 150, 720, 300));
     GWloss->hide();
     txtS = box(Frame1, "txtS", QStringLiteral("1"), at(4080, rowTop[0], 900, 300));
     Label5 = label(Frame1, "Label5", QStringLiteral("S (ft/mi)"), at(5040, rowTop[0], 1920, 300));
@@ -210,6 +211,10 @@ void Form3::buildControls()
     QPalette pal = frameRoute->palette();
     pal.setColor(QPalette::Window, QColor(0xC0, 0xFF, 0xC0));
     frameRoute->setPalette(pal);
+    // The frame keeps its design size; a smaller type fits its longest option.
+    QFont routeFont = font();
+    routeFont.setPointSize(7);
+    frameRoute->setFont(routeFont);
     placeTwips(frameRoute, kRouteFrameDesign);
     const QString routeNames[4] = {QStringLiteral("Modified Puls storage routing"), QStringLiteral("Muskingum routing"),
                                    QStringLiteral("Combine with hyrdograph from file"),
