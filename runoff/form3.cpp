@@ -55,8 +55,6 @@ Form3::Form3(Shell& shell, Form3State& state, DateForm& dateForm, QWidget* paren
 
 Form3::~Form3() { destroying_ = true; }
 
-// ---- controls -------------------------------------------------------------------
-
 void Form3::placeTwips(QWidget* control, const TwipGeometry& g)
 {
     places_[control] = g;
@@ -282,8 +280,6 @@ std::array<QString, 8> Form3::texts(const std::array<QLineEdit*, 8>& boxes) cons
     return out;
 }
 
-// ---- load -----------------------------------------------------------------------
-
 void Form3::Form_Load()
 {
     {
@@ -327,8 +323,6 @@ void Form3::resetChart()
     resetChartGrid(MSChart1->grid(), texts(txtDuration), texts(txtRain), texts(txtArealAdj));
     MSChart1->refresh();
 }
-
-// ---- method, routing frame, clear, save, view -----------------------------------
 
 void Form3::ComboDimgraph_Click()
 {
@@ -415,8 +409,6 @@ void Form3::chkAreaAdj_Click()
         if (factors[i]) txtArealAdj[i]->setText(*factors[i]);
 }
 
-// ---- lag and time step ----------------------------------------------------------
-
 void Form3::Getbasinstats() { corv::Getbasinstats(boxes_); }
 void Form3::txtC_Change() { corv::txtC_Change(boxes_); }
 void Form3::txtLag_Change() { corv::txtLag_Change(boxes_); }
@@ -452,8 +444,6 @@ void Form3::Boxes::yield()
     // Repaints and timers only: a click or key must not slip in halfway through.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
-
-// ---- closing and the chart toggle -----------------------------------------------
 
 void Form3::Form_QueryUnload(bool& cancel, int unloadMode)
 {
