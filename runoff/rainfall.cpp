@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <charconv>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,20 @@ bool startsWithNumber(std::string_view t)
     ++i;
     skip();
     return i < t.size() && t[i] >= '0' && t[i] <= '9';
+}
+
+// A field under the leading-number rule; plain decimal fields, nearly all of a storm
+// file, are read directly (the same correctly rounded value as the general rule).
+double fieldValue(std::string_view t)
+{
+    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+    if (!t.empty() && t.front() != '+') {
+        double v = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return v;
+    }
+    return Val(t);
 }
 
 std::vector<std::string_view> splitLines(std::string_view all)
@@ -141,8 +156,8 @@ void readStormFile(ComputeState& s, const QString& path)
         if (!startsWithNumber(f0) || !startsWithNumber(f1))
             stormError(err::kTypeMismatch, path,
                        "has no number on line " + std::to_string(lineNumber) + " (\"" + shown(line) + "\").");
-        s.stepTimes(i) = static_cast<float>(Val(f0));
-        s.rdepth(i) = static_cast<float>(Val(f1));
+        s.stepTimes(i) = static_cast<float>(fieldValue(f0));
+        s.rdepth(i) = static_cast<float>(fieldValue(f1));
         total += s.rdepth(i);
     }
     s.tdepth = total;

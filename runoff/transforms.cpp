@@ -87,6 +87,7 @@ StageEnd rational(ComputeState& s, Dialogs& dialogs)
     s.qi.redim(kRationalSize);
     s.acres = s.area * 640;
     s.maxq = 0;
+    s.tmax = 0;
     s.it = 0;
     s.volume = 0;
     s.lagSteps = toInt16(divide(s.lag, s.udur));
@@ -150,6 +151,7 @@ StageEnd triangles(ComputeState& s, const TransformInputs& in, Dialogs& dialogs)
     s.extraTriangles = 0;
     s.it = 0;
     s.maxq = 0;
+    s.tmax = 0;
     s.volume = 0;
 
     const std::int16_t rise = toInt16(divide(s.udur / 2.0 + s.lag, s.udur));
@@ -223,6 +225,7 @@ StageEnd linearReservoir(ComputeState& s)
     s.it = static_cast<std::int16_t>(s.excess.ubound());
     s.qi.redim(s.it);
     s.maxq = 0;
+    s.tmax = 0;
     s.volume = 0;
 
     // The delay register hands on each outflow delaySteps - 1 steps later; the outflows
@@ -296,6 +299,7 @@ StageEnd dimensionlessGraph(ComputeState& s, const TransformInputs& in, Dialogs&
     if (last > kMaxIndex) tooLong("dimensionless graph", last, kMaxIndex);
     s.qi.redim(last);
     s.maxq = 0;
+    s.tmax = 0;
     s.volume = 0;
     s.it = static_cast<std::int16_t>(last);
 
