@@ -19,6 +19,8 @@ namespace {
 
 // The largest step count whose arrays (count + 10) still have 16-bit indices.
 constexpr double kMaxStormSteps = 32757;
+// Far above any storm file of that many steps; a bigger file is not read into memory.
+constexpr qint64 kMaxStormFileBytes = 64LL * 1024 * 1024;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -55,6 +57,13 @@ double fieldValue(std::string_view t)
         if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return v;
     }
     return Val(t);
+}
+
+// A data field is a number, or blank (no rain, as spreadsheets leave empty cells).
+bool usableField(std::string_view t)
+{
+    const bool blank = std::all_of(t.begin(), t.end(), isBlank);
+    return blank || startsWithNumber(t);
 }
 
 std::vector<std::string_view> splitLines(std::string_view all)
@@ -102,6 +111,7 @@ void readStormFile(ComputeState& s, const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(err::kFileNotFound, "File not found: " + path.toStdString());
+    if (file.size() > kMaxStormFileBytes) stormError(err::kOutOfMemory, path, "is too large for a storm file.");
     const QByteArray bytes = file.readAll();
     file.close();
     const std::vector<std::string_view> lines = splitLines(std::string_view(bytes.constData(), bytes.size()));
@@ -153,7 +163,7 @@ void readStormFile(ComputeState& s, const QString& path)
             stormError(err::kSubscript, path,
                        "has no second value on line " + std::to_string(lineNumber) + " (\"" + shown(line) +
                            "\"); its separator is " + sepName + ", as on line 2.");
-        if (!startsWithNumber(f0) || !startsWithNumber(f1))
+        if (!usableField(f0) || !usableField(f1))
             stormError(err::kTypeMismatch, path,
                        "has no number on line " + std::to_string(lineNumber) + " (\"" + shown(line) + "\").");
         s.stepTimes(i) = static_cast<float>(fieldValue(f0));

@@ -25,6 +25,8 @@ constexpr double kCfsDaysPerInchSqMi = 26.8888;
 constexpr double kAcreFtPerCfsDay = 1.9835;
 constexpr long kRationalSize = 9000;
 constexpr long kMaxIndex = 32767;
+// A graph file holds at most 32767 ordinates: a few hundred kilobytes.
+constexpr qint64 kMaxGraphFileBytes = 16LL * 1024 * 1024;
 
 // Base flow of step i; a series sized only to its rain (storm files) has none after it.
 float gwAt(const ComputeState& s, long i)
@@ -222,6 +224,7 @@ StageEnd linearReservoir(ComputeState& s)
                                " time steps for a lag of " + strSingle(s.lag) + " hours and a time step of " +
                                strSingle(s.udur) + " hours; it needs at least 1: use a shorter time step.");
     s.delayLine.redim(s.delaySteps);
+    if (s.excess.ubound() > kMaxIndex) tooLong("linear reservoir", s.excess.ubound(), kMaxIndex);
     s.it = static_cast<std::int16_t>(s.excess.ubound());
     s.qi.redim(s.it);
     s.maxq = 0;
@@ -350,6 +353,7 @@ void readGraphFile(ComputeState& s, const QString& path)
                                ". Graph files other than SCS.DGF are to be supplied in the *.DGF format.");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) fail(err::kPermissionDenied, "cannot be read.");
+    if (file.size() > kMaxGraphFileBytes) fail(err::kOutOfMemory, "is too large for a graph file.");
     const QByteArray bytes = file.readAll();
     file.close();
 

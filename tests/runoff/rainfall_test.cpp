@@ -199,10 +199,11 @@ TEST(Rainfall, MalformedStormFilesEndWithAClearMessage)
         EXPECT_TRUE(e.thrown) << f.toStdString();
         EXPECT_FALSE(e.text.empty());
     }
-    // LF line ends and extra fields are read as well.
+    // LF line ends, extra fields and an empty rain cell (no rain) are read as well.
     StageRun lf(0.25f);
-    readStormFile(lf.s, write("lf.STM", "t\n2,1,extra\n1,0.5,x\n2,0.25\n"));
-    EXPECT_EQ(lf.s.obs, 2);
+    readStormFile(lf.s, write("lf.STM", "t\n3,1,extra\n1,0.5,x\n2,\n3, 0.25 \n"));
+    EXPECT_EQ(lf.s.obs, 3);
+    EXPECT_FLOAT_EQ(lf.s.rdepth(2), 0);
     EXPECT_FLOAT_EQ(lf.s.tdepth, 0.75f);
 }
 
