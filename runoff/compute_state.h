@@ -147,6 +147,7 @@ struct ComputeState {
     QString timeFormat;
     QString flowFormat;
     QString labelFormat;
+    std::int16_t labelStep = 0;  // rows between category labels
     QString blank9;
     float rainLoss = 0;
 };

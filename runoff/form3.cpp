@@ -2,6 +2,7 @@
 // event procedures.
 #include "runoff/form3.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -10,12 +11,12 @@
 
 #include "common/dialogs.h"
 #include "common/guard.h"
+#include "common/text_editor.h"
 #include "common/twips.h"
 #include "hdb/date_form.h"
 #include "runoff/areal_reduction.h"
 #include "runoff/file_copy.h"
 #include "runoff/form3_load.h"
-#include "runoff/view_file.h"
 
 namespace corv {
 
@@ -246,6 +247,7 @@ void Form3::buildControls()
 void Form3::wireEvents()
 {
     connect(ComboDimgraph, &QComboBox::currentIndexChanged, this, &Form3::ComboDimgraph_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(butRoute, &QPushButton::clicked, this, &Form3::butRoute_Click);
     connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
@@ -393,8 +395,79 @@ void Form3::Command3_Click()
 
 void Form3::ViewHydroData_Click()
 {
-    const EditorLaunch launch = openInTextEditor(shell_.folder() + QStringLiteral("/Temp.GRF"));
-    if (!launch.started) shell_.dialogs().inputBox(QStringLiteral("Cant find Notepad.exe"), launch.commandLine);
+    OpenInNotepad(shell_.folder() + QStringLiteral("/Temp.GRF"), shell_.dialogs(), this);
+}
+
+void Form3::Command1_Click()
+{
+    ComputeHooks hooks;
+    hooks.setBusy = [](bool busy) {
+        if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+        else QApplication::restoreOverrideCursor();
+    };
+    // Repaints and timers only: a click or key must not slip in halfway through.
+    hooks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    const ComputeBoxes boxes = computeBoxes();
+    const ComputeOutcome outcome = driver_.Command1_Click(state_, MSChart1->grid(), boxes, shell_.folder(),
+                                                          shell_.dialogs(), shell_.commonDialog(), hooks);
+    applyOutcome(outcome);
+}
+
+ComputeBoxes Form3::computeBoxes() const
+{
+    ComputeBoxes b;
+    b.lblL = lblL->text();
+    b.Label10 = Label10->text();
+    b.Label14 = Label14->text();
+    b.ComboDimgraph = ComboDimgraph->currentText();
+    b.ComboRain = ComboRain->currentText();
+    b.txtelv1 = txtelv1->text();
+    b.txtElv2 = txtElv2->text();
+    b.txtL = txtL->text();
+    b.txtLca = txtLca->text();
+    b.txtS = txtS->text();
+    b.txtC = txtC->text();
+    b.txtLag = txtLag->text();
+    b.txtBasinArea = txtBasinArea->text();
+    b.GWloss = GWloss->text();
+    b.txtCNloss = txtCNloss->text();
+    b.txtConstLoss = txtConstLoss->text();
+    b.txtPercentImp = txtPercentImp->text();
+    b.txtResetLossFactor = txtResetLossFactor->text();
+    b.txtGraphtimestep = txtGraphtimestep->text();
+    b.txtTitle = txtTitle->text();
+    b.txtTile2 = txtTile2->text();
+    b.txtDuration = texts(txtDuration);
+    b.txtRain = texts(txtRain);
+    b.txtArealAdj = texts(txtArealAdj);
+    for (std::size_t i = 0; i < optRouteType.size(); ++i)
+        if (optRouteType[i]->isChecked()) b.optRouteType = static_cast<int>(i);
+    b.chkCombineHDB = chkCombineHDB->isChecked();
+    b.txtMuskK = txtMuskK->text();
+    b.txtMuskX = txtMuskX->text();
+    b.txtModbelv = txtModbelv->text();
+    b.txtTatum = txtTatum->text();
+    b.capTatum = capTatum->text();
+    return b;
+}
+
+void Form3::applyOutcome(const ComputeOutcome& outcome)
+{
+    if (outcome.end == ComputeOutcome::End::Busy) return;
+    if (outcome.baseFlowLayout) {
+        setTopTwips(lblL, *outcome.baseFlowLayout ? kLengthLabelTopTriangle : kLengthLabelTop);
+        GWloss->setVisible(*outcome.baseFlowLayout);
+    }
+    const RainfallBoxes& rain = outcome.rainfallBoxes;
+    if (rain.clearTable) {
+        for (QLineEdit* e : txtDuration) e->clear();
+        for (QLineEdit* e : txtRain) e->clear();
+    }
+    if (rain.txtGraphtimestep) txtGraphtimestep->setText(*rain.txtGraphtimestep);
+    if (rain.Label14) Label14->setText(*rain.Label14);
+    if (rain.txtTile2) txtTile2->setText(*rain.txtTile2);
+    if (outcome.caption) setWindowTitle(*outcome.caption);
+    if (outcome.chartChanged) MSChart1->refresh();
 }
 
 void Form3::chkAreaAdj_Click()
@@ -460,6 +533,7 @@ void Form3::Form_QueryUnload(bool& cancel, int unloadMode)
 
 bool Form3::Unload(int unloadMode)
 {
+    if (computing()) return false;
     bool cancel = false;
     Form_QueryUnload(cancel, unloadMode);
     if (cancel) return false;
@@ -470,6 +544,11 @@ bool Form3::Unload(int unloadMode)
 
 void Form3::closeEvent(QCloseEvent* event)
 {
+    // The window stays while a compute runs: the run works on its chart.
+    if (computing()) {
+        event->ignore();
+        return;
+    }
     if (!queryAnswered_) {
         bool cancel = false;
         Form_QueryUnload(cancel, 0);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/shell.h"
+#include "runoff/compute_driver.h"
 #include "runoff/form3_state.h"
 #include "runoff/hydrograph_chart.h"
 #include "runoff/lag_time_step.h"
@@ -38,6 +39,7 @@ public:
     // Event procedures.
     void Form_Load();
     void ComboDimgraph_Click();
+    void Command1_Click();
     void butRoute_Click();
     void Command2_Click();
     void Command3_Click();
@@ -53,6 +55,9 @@ public:
     // unloadMode 0: the user closes the window; anything else: the program closes it.
     void Form_QueryUnload(bool& cancel, int unloadMode);
     void ToggleChartSize();
+
+    // A compute is under way (its message boxes let events through).
+    bool computing() const { return driver_.running(); }
 
     // Public operations of the window.
     void Getbasinstats();
@@ -167,11 +172,14 @@ private:
     void buildControls();
     void wireEvents();
     std::array<QString, 8> texts(const std::array<QLineEdit*, 8>& boxes) const;
+    ComputeBoxes computeBoxes() const;
+    void applyOutcome(const ComputeOutcome& outcome);
 
     Shell& shell_;
     Form3State& state_;
     DateForm& dateForm_;
     Boxes boxes_;
+    ComputeDriver driver_;
     QHash<QWidget*, TwipGeometry> places_;
     bool queryAnswered_ = false;  // Unload already asked: the close goes ahead
     bool destroying_ = false;

@@ -14,13 +14,14 @@
 #include "common/numbers.h"
 #include "common/runtime_error.h"
 #include "common/twips.h"
+#include "runoff/report_cells.h"
 
 namespace corv {
 
 void ChartGrid::setRowCount(int rows)
 {
     rows = std::max(rows, 0);
-    cells_.resize(static_cast<std::size_t>(rows), std::vector<float>(static_cast<std::size_t>(columns_), 0.0f));
+    for (auto& column : cells_) column.resize(static_cast<std::size_t>(rows), 0.0f);
     labels_.resize(static_cast<std::size_t>(rows));
     rows_ = rows;
 }
@@ -28,7 +29,7 @@ void ChartGrid::setRowCount(int rows)
 void ChartGrid::setColumnCount(int columns)
 {
     columns = std::max(columns, 0);
-    for (auto& row : cells_) row.resize(static_cast<std::size_t>(columns), 0.0f);
+    cells_.resize(static_cast<std::size_t>(columns), std::vector<float>(static_cast<std::size_t>(rows_), 0.0f));
     styles_.resize(static_cast<std::size_t>(columns), 0);
     columns_ = columns;
 }
@@ -41,13 +42,19 @@ void ChartGrid::checkCell(int row, int column) const
 float ChartGrid::data(int row, int column) const
 {
     checkCell(row, column);
-    return cells_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+    return cells_[static_cast<std::size_t>(column - 1)][static_cast<std::size_t>(row - 1)];
 }
 
 void ChartGrid::setData(int row, int column, float value)
 {
     checkCell(row, column);
-    cells_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)] = value;
+    cells_[static_cast<std::size_t>(column - 1)][static_cast<std::size_t>(row - 1)] = value;
+}
+
+const std::vector<float>& ChartGrid::column(int column) const
+{
+    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+    return cells_[static_cast<std::size_t>(column - 1)];
 }
 
 QString ChartGrid::rowLabel(int row) const
@@ -95,6 +102,50 @@ void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, co
     }
 }
 
+namespace {
+
+// Format(t, labelFormat) read back as a number and written in its shortest text.
+QString rowLabelText(float t, int decimals)
+{
+    std::string text = maskText(t, decimals);
+    if (text.size() > 15) return QString::fromStdString(strDouble(Val(text)));
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType)
+{
+    const int rows = s.it + 1;
+    if (grid.ColumnCount() == 2) grid.setRowCount(rows);
+    s.labelStep = static_cast<std::int16_t>(s.it / 6);
+    int decimals = s.udur < 1 ? 2 : 0;
+    if (s.udur == 0.5f) decimals = 1;
+    s.labelFormat = QString::fromLatin1(decimals == 2 ? "0.00" : decimals == 1 ? "0.0" : "0");
+    grid.divisionsPerLabel = s.labelStep;
+    grid.divisionsPerTick = s.labelStep;
+    grid.labelTicks = true;
+    grid.setRowCount(rows);
+
+    const int newest = grid.ColumnCount();
+    const VArray<float>& flow = routeType != 0 ? s.qout : s.qi;
+    const long excessTo = static_cast<long>(s.obs) + 1;
+    for (long i = 0; i <= s.it; ++i) {
+        const int row = static_cast<int>(i) + 1;
+        grid.setData(row, 1, i <= excessTo ? s.excess(i) : 0.0f);
+        grid.setRowLabel(row, rowLabelText(static_cast<float>(i) * s.udur, decimals));
+        grid.setData(row, newest, flow(i));
+    }
+    grid.setColumnCount(newest + 1);
+    grid.setColumnStyle(1, 1);
+    grid.setColumnStyle(grid.ColumnCount(), 6);
+}
+
 HydrographChart::HydrographChart(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
@@ -119,6 +170,7 @@ void HydrographChart::refresh()
     chart->legend()->hide();
     chart->setMargins(QMargins(2, 2, 2, 2));
     const int rows = grid_.RowCount();
+    const int columns = grid_.ColumnCount();
 
     // Row labels on the category axis, every label step-th row (all rows while the
     // chart chooses and the rows are few). Equal labels are told apart invisibly,
@@ -146,22 +198,36 @@ void HydrographChart::refresh()
         chart->addAxis(rainAxis, Qt::AlignRight);
     }
 
-    float flowMax = 0, rainMax = 0;
-    for (int c = 1; c <= grid_.ColumnCount(); ++c) {
-        auto* series = new QLineSeries;
-        float top = 0;
-        for (int r = 1; r <= rows; ++r) {
-            const float v = grid_.data(r, c);
-            series->append(r - 1, v);
+    // Once hydrographs are plotted the last column waits empty for the next run.
+    const bool hydrographs = columns >= 3;
+    const int drawn = hydrographs ? columns - 1 : columns;
+    const int newest = hydrographs ? columns - 1 : 0;
+    float flowMax = 0, rainMax = 0, flowMin = 0, rainMin = 0;
+    QList<QPointF> points;
+    points.reserve(rows);
+    for (int c = 1; c <= drawn; ++c) {
+        const std::vector<float>& values = grid_.column(c);
+        points.clear();
+        float top = 0, bottom = 0;
+        for (int r = 0; r < rows; ++r) {
+            const float v = values[static_cast<std::size_t>(r)];
+            points.append(QPointF(r, v));
             top = std::max(top, v);
+            bottom = std::min(bottom, v);
         }
+        auto* series = new QLineSeries;
+        series->replace(points);
         QPen pen = series->pen();
-        pen.setWidthF(1.5);
-        if (grid_.columnStyle(c) == 1) {
+        if (c == 1) {
             pen.setStyle(Qt::DashLine);
+            pen.setWidthF(1.5);
             pen.setColor(QColor(0x1f, 0x5f, 0xbf));
-        } else if (grid_.columnStyle(c) == 6) {
+        } else if (c == newest) {
             pen.setWidthF(2.5);
+            pen.setColor(QColor(0xc0, 0x20, 0x20));
+        } else {
+            pen.setWidthF(1.0);
+            pen.setColor(QColor(0x80, 0x80, 0x80));
         }
         series->setPen(pen);
         chart->addSeries(series);
@@ -169,13 +235,16 @@ void HydrographChart::refresh()
         if (c == 1 && rainAxis) {
             series->attachAxis(rainAxis);
             rainMax = std::max(rainMax, top);
+            rainMin = std::min(rainMin, bottom);
         } else {
             series->attachAxis(flowAxis);
             flowMax = std::max(flowMax, top);
+            flowMin = std::min(flowMin, bottom);
         }
     }
-    flowAxis->setRange(0, flowMax > 0 ? flowMax * 1.05 : 1.0);
-    if (rainAxis) rainAxis->setRange(0, rainMax > 0 ? rainMax * 1.05 : 1.0);
+    // Zero always shows; a negative value widens the axis downwards.
+    flowAxis->setRange(flowMin * 1.05, flowMax > 0 ? flowMax * 1.05 : 1.0);
+    if (rainAxis) rainAxis->setRange(rainMin * 1.05, rainMax > 0 ? rainMax * 1.05 : 1.0);
 
     QChart* old = view_->chart();
     view_->setChart(chart);

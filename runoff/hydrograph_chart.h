@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "runoff/compute_state.h"
+
 class QChartView;
 
 namespace corv {
@@ -24,6 +26,8 @@ public:
 
     float data(int row, int column) const;  // run-time error outside the grid
     void setData(int row, int column, float value);
+    // The values of a column, rows 1.. at indexes 0..
+    const std::vector<float>& column(int column) const;
     QString rowLabel(int row) const;
     void setRowLabel(int row, const QString& label);
 
@@ -45,7 +49,7 @@ private:
     void checkCell(int row, int column) const;
     int rows_ = 0;
     int columns_ = 0;
-    std::vector<std::vector<float>> cells_;  // [row - 1][column - 1]
+    std::vector<std::vector<float>> cells_;  // [column - 1][row - 1]: a series is one block
     std::vector<QString> labels_;
     std::vector<int> styles_;
 };
@@ -54,6 +58,12 @@ private:
 // txtArealAdj): two columns, one row per depth up to the first depth of exactly 0.
 void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, const std::array<QString, 8>& rains,
                     const std::array<QString, 8>& factors);
+
+// Adds the hydrograph of a run as the newest column: the runoff qi of a compute
+// (routeType 0) or the outflow qout of a routing run, with the rainfall excess in
+// column 1 and the rows labelled by their time. Leaves an empty column for the next
+// run; sets s.labelStep and s.labelFormat.
+void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType);
 
 // Position and size of a control in twips, as the window moves the chart.
 struct TwipGeometry {
@@ -64,7 +74,9 @@ struct TwipGeometry {
     bool operator==(const TwipGeometry&) const = default;
 };
 
-// The chart control: draws its grid, and reports a double-click (the user event that
+// The chart control: draws its grid (column 1 against the secondary axis when asked;
+// once hydrographs are plotted, the last column is the empty one left for the next
+// run and the one before it the newest hydrograph, drawn apart), and reports a double-click (the user event that
 // enlarges or restores it).
 class HydrographChart : public QWidget {
     Q_OBJECT

@@ -14,7 +14,7 @@
 #include "hdb/date_form.h"
 #include "map/form1.h"
 #include "runoff/form3.h"
-#include "runoff/view_file.h"
+#include "common/text_editor.h"
 #include "support/widget_lookup.h"
 
 using namespace corv;
@@ -351,12 +351,12 @@ private slots:
 
         // View: an editor that cannot start gets the input box with the command line.
         dialogs_->clear();
-        const QString editor = textEditorProgram();
-        setTextEditorProgram(dir_.filePath("no-such-editor"));
+        const QString editor = textEditorOpener();
+        setTextEditorOpener(dir_.filePath("no-such-editor"));
         dialogs_->answerInput(std::nullopt);
         QTest::mouseClick(f->ViewHydroData, Qt::LeftButton);
-        setTextEditorProgram(editor);
-        QCOMPARE(dialogs_->asked().size(), std::size_t(1));
+        setTextEditorOpener(editor);
+        QTRY_COMPARE(dialogs_->asked().size(), std::size_t(1));
         QCOMPARE(dialogs_->asked().front().text, QString("Cant find Notepad.exe"));
         QVERIFY(dialogs_->asked().front().title.endsWith("/Temp.GRF"));
     }

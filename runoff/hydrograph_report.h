@@ -1,0 +1,54 @@
+// The hydrograph report file Temp.GRF (the program's hydrograph file layout, in
+// nine-character cells) and the one-line summary for the window's caption, for a
+// compute and for a routing or combining run.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+#include "runoff/compute_state.h"
+
+namespace corv {
+
+// The window's boxes the report prints, as typed.
+struct ReportBoxes {
+    QString txtTitle;
+    QString txtTile2;
+    QString ComboDimgraph;  // the chosen method
+    // The triangle method's factors and ratios.
+    QString txtC;
+    QString txtLca;
+    QString txtS;
+    QString txtelv1;
+    QString txtElv2;
+    // The routing frame.
+    QString txtMuskK;
+    QString txtMuskX;
+    QString txtTatum;
+    QString capTatum;
+};
+
+struct HydrographReport {
+    QByteArray text;  // lines ending CR LF
+    QString caption;
+};
+
+// Builds the report: the compute layout when routeType is 0, the routing layout
+// otherwise (1 Modified Puls, 2 Muskingum, 3 combined file, 4 travel time). Like the
+// report always has, it leaves its marks in s: rainLoss, the masks, the Rational
+// excess times C, maxq (and maxout) and every printed gwFlow rounded by usgsround,
+// rrtime extended to it, stepDate. A value outside its array is "Subscript out of range".
+HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
+                                       const ReportBoxes& boxes);
+
+// Puts bytes in the file path: written beside it and renamed over it once complete,
+// so that a failure leaves the earlier file as it was. Failures are run-time errors
+// ("Path not found", "Permission denied" for a read-only file, "Path/File access error").
+void replaceFileWith(const QString& path, const QByteArray& bytes);
+
+// Builds the report and writes it to folder/Temp.GRF (s.reportPath); returns the caption.
+QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
+                              const ReportBoxes& boxes, const QString& folder);
+
+}  // namespace corv
