@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QFile>
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "common/dates.h"
@@ -26,18 +28,23 @@ constexpr int kFlowSmallDecimals = 1;    // "######0.0"
 
 std::string text(const QString& s) { return s.toStdString(); }
 
-void line(std::string& out, const std::string& s)
+void line(QByteArray& out, const std::string& s)
 {
-    out += s;
-    out += kEol;
+    out.append(s.data(), static_cast<qsizetype>(s.size()));
+    out.append(kEol);
 }
 
 std::string printed(float v) { return printSingle(v); }
 
 // The date cell " dd hh:mm" of database series.
-void appendDateCell(std::string& out, double date) { out += formatDate(date, " dd hh:mm"); }
+char* putDateCell(char* cell, double date)
+{
+    const std::string text = formatDate(date, " dd hh:mm");
+    for (std::size_t k = 0; k < kCellWidth; ++k) cell[k] = k < text.size() ? text[k] : ' ';
+    return cell + kCellWidth;
+}
 
-void parameterLines(std::string& out, const ComputeState& s, const ReportBoxes& b)
+void parameterLines(QByteArray& out, const ComputeState& s, const ReportBoxes& b)
 {
     line(out, "Basin Area (mi^2): " + printed(s.area));
     if (b.ComboDimgraph.contains(QLatin1String("Triangle")))
@@ -60,7 +67,7 @@ void parameterLines(std::string& out, const ComputeState& s, const ReportBoxes& 
     line(out, "Dimensionless Graph:  " + text(b.ComboDimgraph));
 }
 
-void routingLine(std::string& out, std::int16_t routeType, const QString& ratingFileName, const ComputeState& s,
+void routingLine(QByteArray& out, std::int16_t routeType, const QString& ratingFileName, const ComputeState& s,
                  const ReportBoxes& b)
 {
     switch (routeType) {
@@ -77,8 +84,11 @@ void routingLine(std::string& out, std::int16_t routeType, const QString& rating
 
 }  // namespace
 
-HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
-                                       const ReportBoxes& boxes)
+namespace {
+
+// Builds the report into out (emptied first, its room kept) and returns the caption.
+QString buildReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName, const ReportBoxes& boxes,
+                    QByteArray& out)
 {
     const bool routing = routeType != route::kNone;
     const bool database = s.rainMode == 3;
@@ -99,96 +109,114 @@ HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, 
     long datesKnown = s.rrtime.ubound();
     if (s.rrtime.ubound() < s.it) s.rrtime.redimPreserve(s.it);
 
-    std::string out;
+    out.resize(0);
     // Nine characters a cell and up to eight cells a row.
-    out.reserve(static_cast<std::size_t>(s.it + 2) * 80 + 2048);
+    out.reserve(static_cast<qsizetype>(std::max<long>(s.it, 0) + 2) * 80 + 2048);
     line(out, text(boxes.txtTitle));
     line(out, text(boxes.txtTile2));
     if (!routing) parameterLines(out, s, boxes);
     routingLine(out, routeType, ratingFileName, s, boxes);
 
-    HydrographReport report;
+    QString caption;
     if (routing) {
         line(out, "  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV");
         usgsround(s.maxq);
         usgsround(s.maxout);
-        report.caption = QStringLiteral("QmaxIn=%1 cfs, Vol=%2 acft, QmaxOut=%3 cfs")
+        caption = QStringLiteral("QmaxIn=%1 cfs, Vol=%2 acft, QmaxOut=%3 cfs")
                              .arg(QString::fromStdString(shortestText(s.maxq)),
                                   QString::fromStdString(shortestText(s.volume)),
                                   QString::fromStdString(shortestText(s.maxout)));
     } else {
         line(out, " DURATION     RAIN    PEAKQ     TIME  ACRE-FT");
         usgsround(s.maxq);
-        report.caption = QStringLiteral("Runoff Qmax=%1 cfs, Vol=%2 acft, RainLoss=%3 in from %4 total")
+        caption = QStringLiteral("Runoff Qmax=%1 cfs, Vol=%2 acft, RainLoss=%3 in from %4 total")
                              .arg(QString::fromStdString(shortestText(s.maxq)),
                                   QString::fromStdString(shortestText(s.volume)),
                                   QString::fromStdString(formatMask(s.rainLoss, "0.00")),
                                   QString::fromStdString(formatMask(s.tdepth, "0.00")));
     }
 
+    std::string summary;
     if (!routing) {
-        appendMaskCell(out, s.stormDuration, 3);
-        appendMaskCell(out, s.tdepth, 2);
+        appendMaskCell(summary, s.stormDuration, 3);
+        appendMaskCell(summary, s.tdepth, 2);
     }
-    appendMaskCell(out, s.maxq, flowDecimals);
-    if (database) appendDateCell(out, s.rrtime(s.tmax));
-    else appendMaskCell(out, static_cast<float>(s.tmax) * s.udur, timeDecimals);
-    appendFlowCell(out, s.volume);
+    appendMaskCell(summary, s.maxq, flowDecimals);
+    if (database) summary += formatDate(s.rrtime(s.tmax), " dd hh:mm");
+    else appendMaskCell(summary, static_cast<float>(s.tmax) * s.udur, timeDecimals);
+    appendFlowCell(summary, s.volume);
     if (routing) {
-        appendFlowCell(out, s.maxout);
-        if (database) appendDateCell(out, s.rrtime(toInt16(s.tmaxout)));
-        else appendMaskCell(out, s.tmaxout * s.udur, kTimeMinutesDecimals);
-        appendMaskCell(out, s.maxelv, 2);
+        appendFlowCell(summary, s.maxout);
+        if (database) summary += formatDate(s.rrtime(toInt16(s.tmaxout)), " dd hh:mm");
+        else appendMaskCell(summary, s.tmaxout * s.udur, kTimeMinutesDecimals);
+        appendMaskCell(summary, s.maxelv, 2);
     }
-    out += kEol;
+    line(out, summary);
     line(out, "");
 
-    out += "     Time";
+    std::string header = "     Time";
     if (routing) {
-        if (routeType == route::kModifiedPuls) out += "     Elev  Storage";
-        out += "  Outflow   Inflow";
+        if (routeType == route::kModifiedPuls) header += "     Elev  Storage";
+        header += "  Outflow   Inflow";
     } else {
-        out += "   Runoff Rainfall   Excess";
-        out += s.scsMode ? "       CN       S1   CNpsum" : "   ILpsum";
-        out += "   GW_cfs";
+        header += "   Runoff Rainfall   Excess";
+        header += s.scsMode ? "       CN       S1   CNpsum" : "   ILpsum";
+        header += "   GW_cfs";
     }
-    out += kEol;
+    line(out, header);
 
+    // The rows straight into place: nine characters a cell, at most eight cells and
+    // the line end a row.
+    constexpr std::size_t kMaxRow = 8 * kCellWidth + 2;
+    const long first = database ? 1 : 0;
+    const long rows = std::max(0L, static_cast<long>(s.it) - first + 1);
+    const qsizetype at = out.size();
+    out.resize(at + static_cast<qsizetype>(rows * static_cast<long>(kMaxRow)));
+    char* p = out.data() + at;
     const long extrasTo = static_cast<long>(s.obs) + 1;
-    for (long i = database ? 1 : 0; i <= s.it; ++i) {
+    for (long i = first; i <= s.it; ++i) {
         if (database) {
             if (i <= datesKnown && s.rrtime(i) > 1) s.stepDate = s.rrtime(i);
             else s.stepDate += static_cast<double>(s.udur / 24.0f);
-            appendDateCell(out, s.stepDate);
+            p = putDateCell(p, s.stepDate);
         } else {
-            appendMaskCell(out, static_cast<float>(i) * s.udur, timeDecimals);
+            p = putMaskCell(p, static_cast<float>(i) * s.udur, timeDecimals);
         }
         if (routing) {
             if (routeType == route::kModifiedPuls) {
-                appendMaskCell(out, s.elvout(i), 2);
-                appendFlowCell(out, s.storout(i));
+                p = putMaskCell(p, s.elvout(i), 2);
+                p = putFlowCell(p, s.storout(i));
             }
-            appendFlowCell(out, s.qout(i));
-            appendFlowCell(out, s.qi(i));
+            p = putFlowCell(p, s.qout(i));
+            p = putFlowCell(p, s.qi(i));
         } else {
-            appendFlowCell(out, s.qi(i));
+            p = putFlowCell(p, s.qi(i));
             if (i <= extrasTo) {
-                appendMaskCell(out, s.rdepth(i), 5);
-                appendMaskCell(out, s.excess(i), 5);
+                p = putMaskCell(p, s.rdepth(i), 5);
+                p = putMaskCell(p, s.excess(i), 5);
                 if (s.scsMode) {
-                    appendMaskCell(out, 1000.0f / (s.S1Step(i) + 10.0f), 5);
-                    appendMaskCell(out, s.S1Step(i), 5);
+                    p = putMaskCell(p, 1000.0f / (s.S1Step(i) + 10.0f), 5);
+                    p = putMaskCell(p, s.S1Step(i), 5);
                 }
-                appendMaskCell(out, s.pCumStep(i), 5);
-                float& gw = s.gwFlow(i);
-                gw = usgsroundValue(gw);
-                appendShortestCell(out, gw);
+                p = putMaskCell(p, s.pCumStep(i), 5);
+                p = putRoundedCell(p, s.gwFlow(i));
             }
         }
-        out += kEol;
+        *p++ = '\r';
+        *p++ = '\n';
     }
+    out.resize(p - out.data());
 
-    report.text = QByteArray::fromStdString(out);
+    return caption;
+}
+
+}  // namespace
+
+HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
+                                       const ReportBoxes& boxes)
+{
+    HydrographReport report;
+    report.caption = buildReport(s, routeType, ratingFileName, boxes, report.text);
     return report;
 }
 
@@ -200,23 +228,50 @@ void replaceFileWith(const QString& path, const QByteArray& bytes)
     // A report the user made read-only stays as it is.
     if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
         err::raise(err::kPermissionDenied);
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) throw RuntimeError(kPathFileAccess, "Path/File access error");
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw RuntimeError(kPathFileAccess, "Path/File access error");
+
+    // The new text goes beside the old file first; only a complete one takes its name.
+    const QString part = path + QStringLiteral(".part");
+    const QString old = path + QStringLiteral(".old");
+    const auto name = [](const QString& p) { return QFile::encodeName(p); };
+    const auto accessError = [] { throw RuntimeError(kPathFileAccess, "Path/File access error"); };
+    {
+        QFile file(part);
+        bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        written = written && file.write(bytes) == bytes.size() && file.flush();
+        file.close();
+        if (!written || file.error() != QFileDevice::NoError) {
+            QFile::remove(part);
+            accessError();
+        }
     }
-    if (!file.commit()) throw RuntimeError(kPathFileAccess, "Path/File access error");
+    // The old file steps aside rather than being replaced in one rename: replacing a
+    // file makes the file system write the new one out at once, which costs more than
+    // the whole report. Should the new name fail, the old file comes back.
+    const bool hadOld = info.exists();
+    if (hadOld) {
+        std::remove(name(old).constData());
+        if (std::rename(name(path).constData(), name(old).constData()) != 0) {
+            QFile::remove(part);
+            accessError();
+        }
+    }
+    if (std::rename(name(part).constData(), name(path).constData()) != 0) {
+        if (hadOld) std::rename(name(old).constData(), name(path).constData());
+        QFile::remove(part);
+        accessError();
+    }
+    if (hadOld) std::remove(name(old).constData());
 }
 
 QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
                               const ReportBoxes& boxes, const QString& folder)
 {
     s.reportPath = folder + QStringLiteral("/Temp.GRF");
-    HydrographReport report = buildHydrographReport(s, routeType, ratingFileName, boxes);
-    replaceFileWith(s.reportPath, report.text);
-    return report.caption;
+    // One buffer for the run: a long report is not laid out in fresh memory each time.
+    static QByteArray text;
+    const QString caption = buildReport(s, routeType, ratingFileName, boxes, text);
+    replaceFileWith(s.reportPath, text);
+    return caption;
 }
 
 }  // namespace corv

@@ -1,10 +1,17 @@
 // Report cells on a short integer path (see report_cells.h). The path is taken only
 // where it provably gives the general rules' digits: a single times a power of ten up
 // to 10^12 is exact in a double, and no single below 10^9 lies close enough to a
-// rounding half for the general rules' 15-digit first step to move it.
+// rounding half for the general rules' 15-digit first step to move it (the nearest a
+// single comes to a half at five decimals is about 4E-11 of its size). A report of
+// thirty thousand rows goes through here some quarter of a million times.
 #include "runoff/report_cells.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "common/numbers.h"
@@ -15,38 +22,165 @@ namespace corv {
 namespace {
 
 constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
-constexpr long long kPow10i[] = {1, 10, 100, 1000, 10000, 100000};
 constexpr std::string_view kMasks[] = {"########0", "######0.0", "#####0.00", "####0.000", "###0.0000", "##0.00000"};
 
-char* writeDigits(char* end, unsigned long long n)
+// Whole part of y + 1/2 for an exact y >= 0: a half away from zero. No single times a
+// power of ten lies near enough to a half for the addition's rounding to matter.
+[[gnu::always_inline]] inline long long halfUp(double y) { return static_cast<long long>(y + 0.5); }
+
+// y to the nearest whole number, a tie to the even one, for an exact 0 <= y < 2^24
+// whose bits all survive the addition of 1/2.
+[[gnu::always_inline]] inline long long halfEven(double y)
 {
-    do {
-        *--end = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
+    long long r = static_cast<long long>(y + 0.5);
+    if (static_cast<double>(r) - y == 0.5 && (r & 1) != 0) --r;
+    return r;
+}
+
+// "00" to "99", two characters each: digits go out in pairs.
+constexpr std::array<char, 200> kPairs = [] {
+    std::array<char, 200> t{};
+    for (int i = 0; i < 100; ++i) {
+        t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return t;
+}();
+
+[[gnu::always_inline]] inline char* writePair(char* end, unsigned long long twoDigits)
+{
+    end -= 2;
+    std::memcpy(end, kPairs.data() + 2 * twoDigits, 2);
     return end;
 }
 
-void placeRight(std::string& line, const char* text, std::size_t length)
+// The last count digits of n (leading zeros kept), backwards from end; n keeps the rest.
+[[gnu::always_inline]] inline char* writeLowDigits(char* end, unsigned long long& n, int count)
 {
-    if (length >= kCellWidth) {
-        line.append(text, kCellWidth);
-    } else {
-        line.append(kCellWidth - length, ' ');
-        line.append(text, length);
+    for (; count >= 2; count -= 2) {
+        const unsigned long long q = n / 100;
+        end = writePair(end, n - q * 100);
+        n = q;
     }
+    if (count == 1) {
+        const unsigned long long q = n / 10;
+        *--end = static_cast<char>('0' + (n - q * 10));
+        n = q;
+    }
+    return end;
+}
+
+[[gnu::always_inline]] inline char* writeDigits(char* end, unsigned long long n)
+{
+    while (n >= 100) {
+        const unsigned long long q = n / 100;
+        end = writePair(end, n - q * 100);
+        n = q;
+    }
+    if (n >= 10) return writePair(end, n);
+    *--end = static_cast<char>('0' + n);
+    return end;
+}
+
+// A decimal text: (-) n / 10^decimals, written with its whole part (at least "0")
+// and, when decimals is above 0, the point and exactly that many digits.
+struct Fixed {
+    unsigned long long n = 0;
+    int decimals = 0;
+    bool negative = false;
+};
+
+[[gnu::always_inline]] inline int digitCount(unsigned long long n)
+{
+    static constexpr std::array<unsigned long long, 20> kPowers = [] {
+        std::array<unsigned long long, 20> t{};
+        unsigned long long p = 1;
+        for (auto& v : t) {
+            v = p;
+            p *= 10;
+        }
+        return t;
+    }();
+    // From the bit length (times log10 2), then one comparison settles it.
+    n |= 1;
+    const int guess = static_cast<int>((std::bit_width(n) * 1233) >> 12);
+    return guess + 1 - (n < kPowers[static_cast<std::size_t>(guess)] ? 1 : 0);
+}
+
+[[gnu::always_inline]] inline std::size_t textLength(const Fixed& f)
+{
+    const int whole = std::max(digitCount(f.n) - f.decimals, 1);
+    return static_cast<std::size_t>((f.negative ? 1 : 0) + whole + (f.decimals > 0 ? f.decimals + 1 : 0));
+}
+
+// Writes f backwards, ending at end; returns its start.
+[[gnu::always_inline]] inline char* writeFixed(char* end, const Fixed& f)
+{
+    unsigned long long n = f.n;
+    char* p = end;
+    if (f.decimals > 0) {
+        p = writeLowDigits(p, n, f.decimals);
+        *--p = '.';
+    }
+    p = writeDigits(p, n);
+    if (f.negative) *--p = '-';
+    return p;
+}
+
+// The cell: f flush right in blanks, or the first nine characters of a longer text.
+// Digits go straight into the cell, which keeps the copy out of the hot path.
+[[gnu::always_inline]] inline char* putFixed(char* cell, const Fixed& f)
+{
+    const std::size_t length = textLength(f);
+    if (length <= kCellWidth) {
+        std::memcpy(cell, "         ", kCellWidth);  // a fixed size: two stores, no call
+        writeFixed(cell + kCellWidth, f);
+    } else {
+        char buf[48];
+        char* const end = buf + sizeof buf;
+        std::memcpy(cell, writeFixed(end, f), kCellWidth);
+    }
+    return cell + kCellWidth;
+}
+
+std::string fixedText(const Fixed& f)
+{
+    char buf[48];
+    char* const end = buf + sizeof buf;
+    const char* p = writeFixed(end, f);
+    return std::string(p, static_cast<std::size_t>(end - p));
+}
+
+char* putText(char* cell, const std::string& text)
+{
+    if (text.size() >= kCellWidth) {
+        std::memcpy(cell, text.data(), kCellWidth);
+    } else {
+        std::memset(cell, ' ', kCellWidth - text.size());
+        std::memcpy(cell + (kCellWidth - text.size()), text.data(), text.size());
+    }
+    return cell + kCellWidth;
+}
+
+// n / 10^decimals with trailing zeros (and a bare point) dropped.
+[[gnu::always_inline]] inline Fixed scaled(unsigned long long n, int decimals, bool negative)
+{
+    while (decimals > 0 && n % 10 == 0) {
+        n /= 10;
+        --decimals;
+    }
+    return Fixed{n, decimals, negative && n != 0};
 }
 
 // Seven significant digits of a > 0 as the general text form rounds them (halves to
 // even on the exact value): a ~ D * 10^(k - 7) with 10^6 <= D < 10^7. False outside
 // the range where that form has no exponent (1E-04 <= a < 1E+07).
-bool sevenDigits(double a, long long& D, int& k)
+[[gnu::always_inline]] inline bool sevenDigits(double a, long long& D, int& k)
 {
     if (!(a >= 1e-4 && a < 1e7)) return false;
-    // A first guess from rounded powers; the exact test below settles it.
-    static constexpr double kLow[] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};  // 10^(k-1)
-    k = 7;
-    while (k > -3 && a < kLow[k + 3]) --k;
+    // A first guess from the binary exponent; the exact test below settles it.
+    const int e2 = static_cast<int>((std::bit_cast<std::uint64_t>(a) >> 52) & 0x7ff) - 1023;
+    k = ((e2 * 1233) >> 12) + 1;  // floor(e2 * log10(2)) + 1 for the exponents here
     for (;;) {
         const int m = 7 - k;
         if (m < 0 || m > 12) return false;
@@ -56,7 +190,7 @@ bool sevenDigits(double a, long long& D, int& k)
         } else if (y >= 1e7) {
             ++k;
         } else {
-            D = static_cast<long long>(std::nearbyint(y));
+            D = halfEven(y);
             if (D == 10000000) {
                 D = 1000000;
                 ++k;
@@ -66,103 +200,112 @@ bool sevenDigits(double a, long long& D, int& k)
     }
 }
 
-double sevenDigitValue(long long D, int k)
+// The shortest text of x as a Fixed; false when x needs the general rules.
+[[gnu::always_inline]] inline bool shortestFixed(float x, Fixed& f)
 {
-    const int m = 7 - k;
-    return static_cast<double>(D) / kPow10[m];
-}
-
-// The shortest text of x into buf (ending at end); returns its start, or nullptr
-// when x needs the general rules.
-char* shortestInto(char* end, float x)
-{
-    char* p = end;
     if (x == 0) {
-        *--p = '0';
-        return p;
+        f = Fixed{};
+        return true;
     }
     long long D = 0;
     int k = 0;
-    if (!sevenDigits(std::fabs(static_cast<double>(x)), D, k)) return nullptr;
-    int nd = 7;
-    while (D % 10 == 0) {
-        D /= 10;
-        --nd;
-    }
-    if (k <= 0) {
-        p = writeDigits(p, static_cast<unsigned long long>(D));
-        for (int i = 0; i < -k; ++i) *--p = '0';
-        *--p = '.';
-        *--p = '0';
-    } else if (nd <= k) {
-        for (int i = 0; i < k - nd; ++i) *--p = '0';
-        p = writeDigits(p, static_cast<unsigned long long>(D));
-    } else {
-        long long frac = D;
-        for (int i = 0; i < nd - k; ++i) {
-            *--p = static_cast<char>('0' + frac % 10);
-            frac /= 10;
-        }
-        *--p = '.';
-        p = writeDigits(p, static_cast<unsigned long long>(frac));
-    }
-    if (x < 0) *--p = '-';
-    return p;
+    if (!sevenDigits(std::fabs(static_cast<double>(x)), D, k)) return false;
+    f = scaled(static_cast<unsigned long long>(D), 7 - k, x < 0);
+    return true;
 }
 
 // x through its shortest text and back to a single.
-float throughText(float x)
+[[gnu::always_inline]] inline float throughText(float x)
 {
     if (x == 0) return 0.0f;
     long long D = 0;
     int k = 0;
-    if (!sevenDigits(std::fabs(static_cast<double>(x)), D, k))
-        return static_cast<float>(Val(strSingle(x)));
-    const double v = sevenDigitValue(D, k);
+    if (!sevenDigits(std::fabs(static_cast<double>(x)), D, k)) return static_cast<float>(Val(strSingle(x)));
+    const double v = static_cast<double>(D) / kPow10[7 - k];
     return static_cast<float>(x < 0 ? -v : v);
 }
 
-// x by a mask of one leading "0" and decimals "0" places, half away from zero, into
-// buf (ending at end); returns its start, or nullptr when x needs the general rules.
-char* maskInto(char* end, float x, int decimals)
+// usgsround below 999.5 as a whole number and its decimals: v ~ r / 10^decimals.
+[[gnu::always_inline]] inline int usgsDecimals(float a) { return a >= 9.95f ? 0 : a >= 0.995f ? 1 : a >= 0.0995f ? 2 : 3; }
+// The same thresholds for a value held in a double.
+[[gnu::always_inline]] inline int usgsDecimals(double a)
+{
+    return a >= static_cast<double>(9.95f)     ? 0
+           : a >= static_cast<double>(0.995f)  ? 1
+           : a >= static_cast<double>(0.0995f) ? 2
+                                               : 3;
+}
+
+// x by a mask of one leading "0" and decimals "0" places, half away from zero; false
+// when x needs the general rules.
+[[gnu::always_inline]] inline bool maskFixed(float x, int decimals, Fixed& f)
 {
     const double a = std::fabs(static_cast<double>(x));
-    if (!(a < 1e9) || decimals < 0 || decimals > 5) return nullptr;
-    const long long r = std::llround(a * kPow10[decimals]);
-    char* p = end;
-    if (decimals > 0) {
-        long long frac = r % kPow10i[decimals];
-        for (int i = 0; i < decimals; ++i) {
-            *--p = static_cast<char>('0' + frac % 10);
-            frac /= 10;
-        }
-        *--p = '.';
-        p = writeDigits(p, static_cast<unsigned long long>(r / kPow10i[decimals]));
-    } else {
-        p = writeDigits(p, static_cast<unsigned long long>(r));
-    }
-    if (x < 0 && r != 0) *--p = '-';
-    return p;
+    if (!(a < 1e9) || decimals < 0 || decimals > 5) return false;
+    const long long r = halfUp(a * kPow10[decimals]);
+    f = Fixed{static_cast<unsigned long long>(r), decimals, x < 0 && r != 0};
+    return true;
 }
 
 }  // namespace
 
-void appendMaskCell(std::string& line, float x, int decimals)
+// A mask cell with its decimals known at compile time: the divisions by powers of ten
+// become multiplications, and the fraction's digits are found side by side.
+template <int D>
+char* putMaskCellOf(char* cell, float x)
 {
-    char buf[40];
-    char* const end = buf + sizeof buf;
-    if (const char* p = maskInto(end, x, decimals)) {
-        placeRight(line, p, static_cast<std::size_t>(end - p));
-        return;
+    constexpr unsigned long long kScale = D == 0 ? 1 : D == 1 ? 10 : D == 2 ? 100 : D == 3 ? 1000 : 100000;
+    const double a = std::fabs(static_cast<double>(x));
+    if (!(a < 1e9)) return putText(cell, fm(x, kMasks[D]));
+    const unsigned long long r = static_cast<unsigned long long>(halfUp(a * static_cast<double>(kScale)));
+    const unsigned long long whole = r / kScale;
+    const auto frac = static_cast<unsigned>(r - whole * kScale);
+    const bool negative = x < 0 && r != 0;
+    const int length = (negative ? 1 : 0) + digitCount(whole) + (D > 0 ? D + 1 : 0);
+    if (length > static_cast<int>(kCellWidth)) return putFixed(cell, Fixed{r, D, negative});
+    std::memcpy(cell, "         ", kCellWidth);
+    char* p = cell + kCellWidth;
+    if constexpr (D == 1) {
+        *--p = static_cast<char>('0' + frac);
+    } else if constexpr (D == 2) {
+        p = writePair(p, frac);
+    } else if constexpr (D == 3) {
+        const unsigned high = frac / 10;
+        *--p = static_cast<char>('0' + (frac - high * 10));
+        p = writePair(p, high);
+    } else if constexpr (D == 5) {
+        const unsigned high = frac / 1000;
+        const unsigned low = frac - high * 1000;
+        const unsigned middle = low / 10;
+        *--p = static_cast<char>('0' + (low - middle * 10));
+        p = writePair(p, middle);
+        p = writePair(p, high);
     }
-    line += fm(x, kMasks[decimals < 0 || decimals > 5 ? 0 : decimals]);
+    if constexpr (D > 0) *--p = '.';
+    p = writeDigits(p, whole);
+    if (negative) *--p = '-';
+    return cell + kCellWidth;
+}
+
+char* putMaskCell(char* cell, float x, int decimals)
+{
+    switch (decimals) {
+    case 0: return putMaskCellOf<0>(cell, x);
+    case 1: return putMaskCellOf<1>(cell, x);
+    case 2: return putMaskCellOf<2>(cell, x);
+    case 3: return putMaskCellOf<3>(cell, x);
+    case 5: return putMaskCellOf<5>(cell, x);
+    default: break;
+    }
+    Fixed f;
+    if (maskFixed(x, decimals, f)) return putFixed(cell, f);
+    return putText(cell, fm(x, kMasks[decimals < 0 || decimals > 5 ? 0 : decimals]));
 }
 
 std::string maskText(float x, int decimals)
 {
-    char buf[40];
-    char* const end = buf + sizeof buf;
-    if (const char* p = maskInto(end, x, decimals)) return std::string(p, static_cast<std::size_t>(end - p));
+    Fixed f;
+    if (maskFixed(x, decimals, f)) return fixedText(f);
     static constexpr std::string_view kPlain[] = {"0", "0.0", "0.00", "0.000", "0.0000", "0.00000"};
     return formatMask(x, kPlain[decimals < 0 || decimals > 5 ? 0 : decimals]);
 }
@@ -174,32 +317,94 @@ float usgsroundValue(float v)
         float t = v;
         return usgsround(t);
     }
-    const int decimals = a >= 9.95f ? 0 : a >= 0.995f ? 1 : a >= 0.0995f ? 2 : 3;
-    const long long r = std::llround(static_cast<double>(a) * kPow10[decimals]);
+    const int decimals = usgsDecimals(a);
+    const long long r = halfUp(static_cast<double>(a) * kPow10[decimals]);
     if (r == 0) return 0.0f;
     const double rounded = static_cast<double>(r) / kPow10[decimals];
     return static_cast<float>(v < 0 ? -rounded : rounded);
 }
 
-void appendShortestCell(std::string& line, float x)
+char* putShortestCell(char* cell, float x)
 {
-    char buf[40];
-    char* const end = buf + sizeof buf;
-    if (const char* p = shortestInto(end, x)) {
-        placeRight(line, p, static_cast<std::size_t>(end - p));
-        return;
-    }
-    const std::string text = strSingle(x);
-    placeRight(line, text.data(), text.size());
+    Fixed f;
+    if (shortestFixed(x, f)) return putFixed(cell, f);
+    return putText(cell, strSingle(x));
 }
 
-void appendFlowCell(std::string& line, float x) { appendShortestCell(line, usgsroundValue(throughText(x))); }
+char* putRoundedCell(char* cell, float& x)
+{
+    const float a = std::fabs(x);
+    if (a < 999.5f) {
+        // Below 999.5 the rounded value has at most six digits, and its single reads
+        // back to that same decimal in seven significant digits: write it directly.
+        const int decimals = usgsDecimals(a);
+        const long long r = halfUp(static_cast<double>(a) * kPow10[decimals]);
+        const bool negative = x < 0;
+        const double rounded = static_cast<double>(r) / kPow10[decimals];
+        x = r == 0 ? 0.0f : static_cast<float>(negative ? -rounded : rounded);
+        return putFixed(cell, scaled(static_cast<unsigned long long>(r), decimals, negative));
+    }
+    if (a < 9999990.0f) {
+        // To tens: a whole number below 10^7, exact in a single, written as it stands.
+        const double tens = std::floor(static_cast<double>(x) / 10.0 + 0.5) * 10.0;
+        x = static_cast<float>(tens);
+        return putFixed(cell, Fixed{static_cast<unsigned long long>(std::fabs(tens)), 0, tens < 0});
+    }
+    x = usgsroundValue(x);
+    return putShortestCell(cell, x);
+}
+
+char* putFlowCell(char* cell, float x)
+{
+    // The trip through the shortest text moves x by less than 6E-7 of itself. When
+    // every value that near x rounds to the same cell, x itself gives the cell and the
+    // trip is skipped; otherwise (x close to a half or a threshold) it is made.
+    constexpr double kNear = 1e-6;
+    const double a = std::fabs(static_cast<double>(x));
+    const double low = a * (1 - kNear);
+    const double high = a * (1 + kNear);
+    if (high < static_cast<double>(999.5f)) {
+        const int decimals = usgsDecimals(low);
+        if (decimals == usgsDecimals(high)) {
+            const long long r = halfUp(low * kPow10[decimals]);
+            if (r == halfUp(high * kPow10[decimals]))
+                return putFixed(cell, scaled(static_cast<unsigned long long>(r), decimals, x < 0));
+        }
+    } else if (low >= static_cast<double>(999.5f) && high < 9999990.0) {
+        const double sign = x < 0 ? -1.0 : 1.0;
+        const double tens = std::floor(sign * low / 10.0 + 0.5);
+        if (tens == std::floor(sign * high / 10.0 + 0.5))
+            return putFixed(cell, Fixed{static_cast<unsigned long long>(std::fabs(tens)) * 10, 0, tens < 0});
+    }
+    float v = throughText(x);
+    return putRoundedCell(cell, v);
+}
+
+void appendMaskCell(std::string& line, float x, int decimals)
+{
+    const std::size_t at = line.size();
+    line.resize(at + kCellWidth);
+    putMaskCell(line.data() + at, x, decimals);
+}
+
+void appendFlowCell(std::string& line, float x)
+{
+    const std::size_t at = line.size();
+    line.resize(at + kCellWidth);
+    putFlowCell(line.data() + at, x);
+}
+
+void appendShortestCell(std::string& line, float x)
+{
+    const std::size_t at = line.size();
+    line.resize(at + kCellWidth);
+    putShortestCell(line.data() + at, x);
+}
 
 std::string shortestText(float x)
 {
-    char buf[40];
-    char* const end = buf + sizeof buf;
-    if (const char* p = shortestInto(end, x)) return std::string(p, static_cast<std::size_t>(end - p));
+    Fixed f;
+    if (shortestFixed(x, f)) return fixedText(f);
     return strSingle(x);
 }
 
