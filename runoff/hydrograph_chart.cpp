@@ -104,6 +104,45 @@ void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, co
 
 namespace {
 
+// Rows are drawn through at most this many runs: more than a chart has pixels across.
+constexpr int kRuns = 1024;
+
+// The points of one series: every row while they are few; otherwise the lowest and
+// the highest row of each run (in row order), with the first and last rows, which a
+// line looks the same through at screen resolution. The extremes come back too.
+void seriesPoints(const std::vector<float>& values, int rows, QList<QPointF>& points, float& top, float& bottom)
+{
+    points.clear();
+    top = 0;
+    bottom = 0;
+    const auto at = [&values](int r) { return values[static_cast<std::size_t>(r)]; };
+    if (rows <= 2 * kRuns) {
+        for (int r = 0; r < rows; ++r) {
+            const float v = at(r);
+            points.append(QPointF(r, v));
+            top = std::max(top, v);
+            bottom = std::min(bottom, v);
+        }
+        return;
+    }
+    points.append(QPointF(0, at(0)));
+    for (int b = 0; b < kRuns; ++b) {
+        const int from = static_cast<int>(static_cast<long long>(rows) * b / kRuns);
+        const int to = static_cast<int>(static_cast<long long>(rows) * (b + 1) / kRuns);
+        int low = from, high = from;
+        for (int r = from + 1; r < to; ++r) {
+            if (at(r) < at(low)) low = r;
+            if (at(r) > at(high)) high = r;
+        }
+        top = std::max(top, at(high));
+        bottom = std::min(bottom, at(low));
+        const int first = std::min(low, high), second = std::max(low, high);
+        points.append(QPointF(first, at(first)));
+        if (second != first) points.append(QPointF(second, at(second)));
+    }
+    points.append(QPointF(rows - 1, at(rows - 1)));
+}
+
 // Format(t, labelFormat) read back as a number and written in its shortest text.
 QString rowLabelText(float t, int decimals)
 {
@@ -122,6 +161,7 @@ QString rowLabelText(float t, int decimals)
 void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType)
 {
     const int rows = s.it + 1;
+    if (grid.ColumnCount() < 2) grid.setColumnCount(2);  // the excess column and the first hydrograph's
     if (grid.ColumnCount() == 2) grid.setRowCount(rows);
     s.labelStep = static_cast<std::int16_t>(s.it / 6);
     int decimals = s.udur < 1 ? 2 : 0;
@@ -204,17 +244,10 @@ void HydrographChart::refresh()
     const int newest = hydrographs ? columns - 1 : 0;
     float flowMax = 0, rainMax = 0, flowMin = 0, rainMin = 0;
     QList<QPointF> points;
-    points.reserve(rows);
+    points.reserve(std::min(rows, 2 * kRuns + 2));
     for (int c = 1; c <= drawn; ++c) {
-        const std::vector<float>& values = grid_.column(c);
-        points.clear();
         float top = 0, bottom = 0;
-        for (int r = 0; r < rows; ++r) {
-            const float v = values[static_cast<std::size_t>(r)];
-            points.append(QPointF(r, v));
-            top = std::max(top, v);
-            bottom = std::min(bottom, v);
-        }
+        seriesPoints(grid_.column(c), rows, points, top, bottom);
         auto* series = new QLineSeries;
         series->replace(points);
         QPen pen = series->pen();
