@@ -8,6 +8,7 @@
 #include "common/guard.h"
 #include "common/twips.h"
 #include "map/main_menu.h"
+#include "map/pad_image.h"
 
 namespace corv {
 
@@ -48,9 +49,12 @@ Form1::Form1(Shell& shell, QWidget* parent)
     Picture2 = new QLabel(this);
     Picture2->setObjectName("Picture2");
     Picture2->hide();
+    img4Way = new PadImage(UserControlPic1);
+    img4Way->setObjectName("img4Way");
 
     connect(lstMenu1, &QListWidget::itemClicked, this, [this] { lstMenu1_Click(); });
     connect(lstMenu2, &QListWidget::itemClicked, this, [this] { lstMenu2_Click(); });
+    connect(img4Way, &PadImage::mouseUp, this, &Form1::img4Way_MouseUp);
 
     Form_Load();
 }
@@ -88,12 +92,50 @@ void Form1::Image1_MouseUp(int button, int shift, float x, float y)
     refresh();
 }
 
+void Form1::img4Way_MouseUp(int, int, float x, float y)
+{
+    guarded(shell_.dialogs(), [&] { padClick(model_, shell_.dialogs(), view_, x, y); });
+    refresh();
+}
+
+void Form1::ZoomPic(double ZoomPercent)
+{
+    corv::ZoomPic(model_, ZoomPercent);
+    refresh();
+}
+
+void Form1::ScrollPic(std::int16_t ScrollMode)
+{
+    corv::ScrollPic(model_, ScrollMode);
+    refresh();
+}
+
+void Form1::Form_Resize(bool newPicture)
+{
+    corv::Form_Resize(model_, view_, 0, 0, twips::fromPixelsX(width()), twips::fromPixelsY(height()), newPicture);
+    fitNaturalSize(model_, picture_.image().size());
+    refresh();
+}
+
+void Form1::setPicture(MapPicture picture)
+{
+    picture_ = std::move(picture);
+    model_.Image1.hasPicture = !picture_.isNull();
+    fitNaturalSize(model_, picture_.image().size());
+    refresh();
+}
+
 void Form1::refresh()
 {
     setWindowTitle(model_.caption);
-    const QRect vp = rect();
-    UserControlPic1->setGeometry(vp);
-    Image1->setGeometry(toPixels(model_.Image1.rect));
+    UserControlPic1->setGeometry(toPixels(model_.UserControlPic1));
+    const QRect imageArea = imagePixels(model_.Image1.rect, UserControlPic1->rect());
+    Image1->setGeometry(imageArea);
+    Image1->setVisible(!imageArea.isEmpty());
+    Image1->update();
+    img4Way->setGeometry(toPixels(view_.img4Way));
+    img4Way->setVisible(model_.padVisible);
+    img4Way->raise();
     Image1->setCursor(model_.Image1.MousePointer == 2 ? Qt::CrossCursor : Qt::ArrowCursor);
     overlay->setGeometry(UserControlPic1->rect());
     overlay->update();
@@ -149,17 +191,17 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    model_.UserControlPic1.Width = twips::fromPixelsX(width());
-    model_.UserControlPic1.Height = twips::fromPixelsY(height());
-    refresh();
+    Form_Resize();
 }
 
 MapImage::MapImage(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {}
 
-void MapImage::paintEvent(QPaintEvent*)
+void MapImage::paintEvent(QPaintEvent* event)
 {
+    // Only the exposed part of the picture is drawn, scaled from its source rectangle.
     QPainter p(this);
-    p.fillRect(rect(), Qt::white);
+    const QRect exposed = event->rect().translated(pos());
+    paintPicture(p, form_.picture().image(), form_.model().Image1.rect, form_.model().Image1.Stretch, exposed, pos());
 }
 
 void MapImage::mouseReleaseEvent(QMouseEvent* event)
@@ -172,9 +214,12 @@ void MapImage::mouseReleaseEvent(QMouseEvent* event)
     if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
     if (event->modifiers() & Qt::ControlModifier) shift |= 2;
     if (event->modifiers() & Qt::AltModifier) shift |= 4;
-    const auto pos = event->position();
-    form_.Image1_MouseUp(button, shift, static_cast<float>(twips::fromPixelsX(pos.x())),
-                         static_cast<float>(twips::fromPixelsY(pos.y())));
+    // The control covers only the visible part of the image: positions are made
+    // relative to the image's own top-left corner.
+    const QPointF at = event->position() + QPointF(pos());
+    const TwipRect& image = form_.model().Image1.rect;
+    form_.Image1_MouseUp(button, shift, static_cast<float>(twips::fromPixelsX(at.x()) - image.Left),
+                         static_cast<float>(twips::fromPixelsY(at.y()) - image.Top));
 }
 
 MapOverlay::MapOverlay(Form1& form, QWidget* parent) : QWidget(parent), form_(form)

@@ -12,12 +12,15 @@
 #include "common/dialogs.h"
 #include "common/shell.h"
 #include "map/map_model.h"
+#include "map/picture.h"
+#include "map/view.h"
 
 namespace corv {
 
 class MapViewport;
 class MapImage;
 class MapOverlay;
+class PadImage;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -37,6 +40,17 @@ public:
     void lstMenu1_Click();
     void lstMenu2_Click();
     void Image1_MouseUp(int button, int shift, float x, float y);
+    void img4Way_MouseUp(int button, int shift, float x, float y);
+
+    // The view: public procedures of the window, and the layout on resize (newPicture:
+    // load, paste and clear turn stretching off so the new picture shows at its size).
+    void ZoomPic(double ZoomPercent);
+    void ScrollPic(std::int16_t ScrollMode);
+    void Form_Resize(bool newPicture = false);
+    // Image1's picture (decoded once, drawn from directly).
+    void setPicture(MapPicture picture);
+    const MapPicture& picture() const { return picture_; }
+    MapView& view() { return view_; }
 
     // Widgets, named as the controls they stand for.
     MapViewport* UserControlPic1 = nullptr;
@@ -47,6 +61,7 @@ public:
     QListWidget* lstMenu2 = nullptr;
     std::vector<QLabel*> Label1;
     QLabel* Picture2 = nullptr;
+    PadImage* img4Way = nullptr;
 
 signals:
     // Closing the map window ends the program.
@@ -61,6 +76,8 @@ private:
     Shell& shell_;
     MapModel model_;
     CommonDialog commonDialog_;
+    MapPicture picture_;
+    MapView view_;
 };
 
 // UserControlPic1: the viewport, a plain container.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "map/form1.h"
+#include "map/picture_menu.h"
 
 namespace corv {
 
@@ -25,13 +26,7 @@ void MainMenu::pick(const QString& item)
     // "Cancel": nothing beyond hiding the menu and the coordinate box.
 }
 
-void MainMenu::pickPicture(const QString&)
-{
-    MapModel& m = form_.model();
-    m.caption = QStringLiteral("Mouse Right Click for menu...");
-    m.lstMenu2.Visible = false;
-    m.Text1.Visible = false;
-}
+void MainMenu::pickPicture(const QString& item) { PictureMenu(form_).pick(item); }
 
 void MainMenu::mapClick(int button, int, float x, float y)
 {
