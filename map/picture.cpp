@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -55,8 +56,9 @@ bool windowOf(const QByteArray& d, qint16& orgX, qint16& orgY, qint16& extX, qin
     return haveExt;
 }
 
-// A placeable header giving a plain metafile the size chosen for it.
-QByteArray withPlaceableHeader(const QByteArray& data, double dpi)
+// A placeable header for a plain metafile: its longer side becomes one inch, and dpi
+// the number of pixels chosen for that side.
+QByteArray withPlaceableHeader(const QByteArray& data, double& dpi)
 {
     qint16 orgX = 0, orgY = 0, extX = 0, extY = 0;
     if (!windowOf(data, orgX, orgY, extX, extY)) {
@@ -68,8 +70,8 @@ QByteArray withPlaceableHeader(const QByteArray& data, double dpi)
     const int left = std::min<int>(orgX, orgX + extX), right = std::max<int>(orgX, orgX + extX);
     const int top = std::min<int>(orgY, orgY + extY), bottom = std::max<int>(orgY, orgY + extY);
     const double longer = std::max(right - left, bottom - top);
-    const double pixels = (longer >= 64 && longer <= 4096) ? longer : 1024.0;
-    const auto inch = static_cast<quint16>(std::clamp(std::lround(longer * dpi / pixels), 1L, 65535L));
+    dpi = (longer >= 64 && longer <= 4096) ? longer : 1024.0;
+    const auto inch = static_cast<quint16>(std::clamp(std::lround(longer), 1L, 65535L));
 
     QByteArray h(22, '\0');
     char* p = h.data();
@@ -137,12 +139,21 @@ QImage renderMetafile(const QByteArray& source, double dpi)
         if (api) wmf_api_destroy(api);
         return {};
     }
-    QImage result;
+    // libwmf hands its drawing over as PNG through a sink (its own image type cannot be
+    // released by the caller), and Qt's reader turns it into pixels.
+    QByteArray png;
     auto* gd = WMF_GD_GetData(api);
-    gd->type = wmf_gd_image;
+    gd->type = wmf_gd_png;
+    gd->flags = (gd->flags & ~WMF_GD_OUTPUT_FILE) | WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
+    gd->sink.context = &png;
+    gd->sink.function = [](void* context, char* buffer, int length) {
+        static_cast<QByteArray*>(context)->append(buffer, length);
+        return length;
+    };
     wmfD_Rect bbox;
     unsigned int w = 0, h = 0;
-    bool ok = wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), data.size()) == wmf_E_None;
+    bool ok = (gd->flags & WMF_GD_SUPPORTS_PNG) &&
+              wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), data.size()) == wmf_E_None;
     if (ok) {
         ok = wmf_scan(api, 0, &bbox) == wmf_E_None && wmf_display_size(api, &w, &h, dpi, dpi) == wmf_E_None &&
              w > 0 && h > 0;
@@ -155,27 +166,18 @@ QImage renderMetafile(const QByteArray& source, double dpi)
             gd->bbox = bbox;
             gd->width = w;
             gd->height = h;
-            ok = wmf_play(api, 0, &bbox) == wmf_E_None && gd->gd_image;
-        }
-        if (ok) {
-            const int* px = wmf_gd_image_pixels(gd->gd_image);
-            if (px) {
-                result = QImage(int(w), int(h), QImage::Format_RGB32);
-                for (unsigned y = 0; y < h; ++y) {
-                    auto* line = reinterpret_cast<QRgb*>(result.scanLine(int(y)));
-                    for (unsigned x = 0; x < w; ++x) {
-                        // gd keeps 7 bits of transparency (127 = clear) above the colour.
-                        const unsigned p = static_cast<unsigned>(px[std::size_t(y) * w + x]);
-                        const unsigned clear = (p >> 24) & 0x7F;
-                        auto mix = [clear](unsigned c) { return (c * (127 - clear) + 255 * clear + 63) / 127; };
-                        line[x] = qRgb(int(mix((p >> 16) & 0xFF)), int(mix((p >> 8) & 0xFF)), int(mix(p & 0xFF)));
-                    }
-                }
-            }
+            ok = wmf_play(api, 0, &bbox) == wmf_E_None;
         }
         wmf_mem_close(api);
     }
-    wmf_api_destroy(api);
+    wmf_api_destroy(api);  // the PNG is written when the device closes
+    if (!ok || png.isEmpty()) return {};
+    QImage drawn = QImage::fromData(png, "png");
+    if (drawn.isNull()) return {};
+    // Transparent parts of the drawing show the white paper underneath.
+    QImage result(drawn.size(), QImage::Format_RGB32);
+    result.fill(Qt::white);
+    QPainter(&result).drawImage(0, 0, drawn);
     return result;
 }
 

@@ -124,7 +124,7 @@ def metafile_records():
         record(0x012D, 3),
         record(0x0209, raw=colorref(0, 0, 0)),   # SetTextColor
         record(0x0102, 1),                       # SetBkMode transparent
-        record(0x0521, len(text), raw=text + struct.pack("<hh", 400, 420)),   # TextOut: count, text, y, x
+        record(0x0521, len(text), raw=text + b"\x00" * (len(text) % 2) + struct.pack("<hh", 420, 400)),  # TextOut: count, text, y, x
         record(0x0000),                          # EOF
     ]
 
