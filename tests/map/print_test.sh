@@ -87,7 +87,8 @@ DefaultAuthType None
 </Policy>
 CONF
 
-"$cupsd_bin" -f -c "$work/cupsd.conf" -s "$work/cups-files.conf" >"$work/log/cupsd.out" 2>&1 &
+# Under timeout, so that the scheduler cannot outlive a test that was killed outright.
+timeout -k 5 290 "$cupsd_bin" -f -c "$work/cupsd.conf" -s "$work/cups-files.conf" >"$work/log/cupsd.out" 2>&1 &
 cupsd_pid=$!
 export CUPS_SERVER="$work/cups.sock"
 
