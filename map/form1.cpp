@@ -201,7 +201,7 @@ void MapImage::paintEvent(QPaintEvent* event)
     // Only the exposed part of the picture is drawn, scaled from its source rectangle.
     QPainter p(this);
     const QRect exposed = event->rect().translated(pos());
-    paintPicture(p, form_.picture().image(), form_.model().Image1.rect, form_.model().Image1.Stretch, exposed, pos());
+    paintPicture(p, form_.picture(), form_.model().Image1.rect, form_.model().Image1.Stretch, exposed, pos());
 }
 
 void MapImage::mouseReleaseEvent(QMouseEvent* event)

@@ -3,12 +3,18 @@
 #include "map/view.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "common/dialogs.h"
 #include "common/twips.h"
+#include "map/picture.h"
 
 namespace corv {
 
@@ -163,15 +169,132 @@ PicturePaint planPicturePaint(const TwipRect& image, bool stretch, QSize picture
     return plan;
 }
 
+namespace {
+// Rows first..last of area: each row from the source row under its centre, a magnified
+// row repeated by copying the one above.
+void scaleRows(QImage& dst, const QRect& area, const QRect& target, const QImage& src, const QRectF& source,
+               const int* col, int first, int last)
+{
+    // At the picture's own size the columns run on one by one: rows are plain copies.
+    const bool unscaled = col[area.width() - 1] - col[0] == area.width() - 1 && source.width() == target.width();
+    const double ky = source.height() / target.height();
+    uchar* const dbits = dst.bits();
+    const qsizetype dstride = dst.bytesPerLine();
+    const uchar* const sbits = src.constBits();
+    const qsizetype sstride = src.bytesPerLine();
+    const int w = area.width();
+    int previous = -1;
+    const quint32* previousRow = nullptr;
+    for (int y = first; y <= last; ++y) {
+        const double syf = std::floor(source.top() + (y - target.top() + 0.5) * ky);
+        const int sy = int(std::clamp(syf, 0.0, double(src.height() - 1)));
+        auto* d = reinterpret_cast<quint32*>(dbits + y * dstride) + area.left();
+        if (sy == previous) {
+            std::memcpy(d, previousRow, std::size_t(w) * 4);
+        } else {
+            const auto* row = reinterpret_cast<const quint32*>(sbits + sy * sstride);
+            if (unscaled) std::memcpy(d, row + col[0], std::size_t(w) * 4);
+            else for (int i = 0; i < w; ++i) d[i] = row[col[i]];
+        }
+        previous = sy;
+        previousRow = d;
+    }
+}
+}  // namespace
+
+void scaleNearest(QImage& dst, const QRect& target, const QRect& clip, const QImage& src, const QRectF& source)
+{
+    const QRect area = target & clip & dst.rect();
+    if (area.isEmpty() || src.isNull() || source.isEmpty()) return;
+    const double kx = source.width() / target.width();
+    std::vector<int> columns(static_cast<std::size_t>(area.width()));
+    for (int i = 0; i < area.width(); ++i) {
+        const double sx = std::floor(source.left() + (area.left() - target.left() + i + 0.5) * kx);
+        columns[std::size_t(i)] = int(std::clamp(sx, 0.0, double(src.width() - 1)));
+    }
+    // A large area is shared out in bands of rows among the pool's threads; every band
+    // writes only its own rows and the call returns when all are done.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int bands = (qint64(area.width()) * area.height() >= 256 * 1024)
+                          ? std::clamp(pool->maxThreadCount(), 1, std::min(8, area.height()))
+                          : 1;
+    if (bands == 1) {
+        scaleRows(dst, area, target, src, source, columns.data(), area.top(), area.bottom());
+        return;
+    }
+    QSemaphore done;
+    const int rows = area.height();
+    for (int b = 1; b < bands; ++b) {
+        const int first = area.top() + rows * b / bands, last = area.top() + rows * (b + 1) / bands - 1;
+        pool->start([&, first, last] {
+            scaleRows(dst, area, target, src, source, columns.data(), first, last);
+            done.release();
+        });
+    }
+    scaleRows(dst, area, target, src, source, columns.data(), area.top(), area.top() + rows / bands - 1);
+    done.acquire(bands - 1);
+}
+
+namespace {
+// The painter's device when pixels may be written into it directly: a 32-bit image,
+// reached by a plain offset, drawn over opaquely.
+QImage* directTarget(QPainter& p, const QImage& src)
+{
+    QPaintEngine* engine = p.paintEngine();
+    if (!engine || !engine->paintDevice() || engine->paintDevice()->devType() != QInternal::Image) return nullptr;
+    auto* dst = static_cast<QImage*>(engine->paintDevice());
+    const bool formats = src.format() == QImage::Format_RGB32 &&
+                         (dst->format() == QImage::Format_RGB32 || dst->format() == QImage::Format_ARGB32_Premultiplied);
+    if (!formats || dst->devicePixelRatio() != 1.0 || p.deviceTransform().type() > QTransform::TxTranslate ||
+        p.hasClipping() || p.opacity() != 1.0 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return nullptr;
+    return dst;
+}
+
+void drawPart(QPainter& p, const QImage& src, const QRect& target, const QRectF& source)
+{
+    QImage* dst = directTarget(p, src);
+    if (!dst) {
+        // Anything unusual (transparent pictures, transformed painters) goes through Qt.
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        p.drawImage(QRectF(target), src, source);
+        return;
+    }
+    const QPoint offset(qRound(p.deviceTransform().dx()), qRound(p.deviceTransform().dy()));
+    const QRect onDevice = target.translated(offset);
+    QRegion allowed = p.paintEngine()->systemClip();
+    if (allowed.isEmpty()) allowed = QRegion(dst->rect());
+    for (const QRect& r : allowed & onDevice) scaleNearest(*dst, onDevice, r, src, source);
+}
+}  // namespace
+
+void paintPicture(QPainter& p, const MapPicture& picture, const TwipRect& image, bool stretch, const QRect& clip,
+                  QPoint origin)
+{
+    const QImage& full = picture.image();
+    const PicturePaint plan = planPicturePaint(image, stretch, full.size(), clip);
+    if (plan.target.isEmpty()) return;
+    // The coarsest level that is magnified at most 1.25 times: zoomed far out, fewer
+    // picture pixels are read, and each shown pixel is the average of those it covers.
+    const double m = plan.target.width() / plan.source.width();
+    for (int k = picture.levelCount() - 1; k >= 0; --k) {
+        const QImage& level = picture.level(k);
+        const double sx = double(level.width()) / full.width(), sy = double(level.height()) / full.height();
+        if (m / sx <= 1.25) {
+            const QRectF& s = plan.source;
+            drawPart(p, level, plan.target.translated(-origin), QRectF(s.x() * sx, s.y() * sy, s.width() * sx, s.height() * sy));
+            return;
+        }
+    }
+    drawPart(p, full, plan.target.translated(-origin), plan.source);
+}
+
 void paintPicture(QPainter& p, const QImage& picture, const TwipRect& image, bool stretch, const QRect& clip,
                   QPoint origin)
 {
     const PicturePaint plan = planPicturePaint(image, stretch, picture.size(), clip);
     if (plan.target.isEmpty()) return;
-    // Nearest-pixel scaling of only the visible source rectangle: the cost follows the
-    // viewport, not the picture.
-    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.drawImage(QRectF(plan.target.translated(-origin)), picture, plan.source);
+    drawPart(p, picture, plan.target.translated(-origin), plan.source);
 }
 
 }  // namespace corv

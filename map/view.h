@@ -14,6 +14,7 @@ class QPainter;
 
 namespace corv {
 
+class MapPicture;
 class Dialogs;
 
 // View state kept beside the model.
@@ -60,7 +61,15 @@ PicturePaint planPicturePaint(const TwipRect& image, bool stretch, QSize picture
 QRect imagePixels(const TwipRect& image, const QRect& viewport);
 
 // Paints the picture's visible part: origin is the painter's (0, 0) in viewport pixels.
+// Far zoomed out it draws from the picture's reduced levels.
+void paintPicture(QPainter& p, const MapPicture& picture, const TwipRect& image, bool stretch, const QRect& clip,
+                  QPoint origin);
 void paintPicture(QPainter& p, const QImage& picture, const TwipRect& image, bool stretch, const QRect& clip,
                   QPoint origin);
+
+// Nearest-pixel scaling of source (picture pixels) onto target (dst pixels), writing
+// only inside clip; each target pixel takes the source pixel under its centre. Both
+// images are 32-bit and the source opaque.
+void scaleNearest(QImage& dst, const QRect& target, const QRect& clip, const QImage& src, const QRectF& source);
 
 }  // namespace corv

@@ -6,6 +6,7 @@
 
 #include "common/dialogs.h"
 #include "map/map_model.h"
+#include "map/picture.h"
 #include "map/view.h"
 
 using namespace corv;
@@ -219,4 +220,80 @@ TEST(View, RepaintDrawsOnlyTheVisiblePart)
     EXPECT_EQ(canvas.pixel(9, 2), qRgb(180, 0, 0));
     EXPECT_EQ(canvas.pixel(9, 4), qRgb(0, 180, 0));
     EXPECT_EQ(canvas.pixel(10, 4), qRgb(255, 255, 255));
+}
+
+TEST(View, OwnScalingMatchesNearestPixels)
+{
+    // A picture whose pixels name their own place.
+    QImage pic(300, 200, QImage::Format_RGB32);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) pic.setPixel(x, y, qRgb(x % 256, y, x / 256));
+    auto placeOf = [](QRgb c) { return QPoint(qRed(c) + 256 * qBlue(c), qGreen(c)); };
+
+    // Large enough to be shared among threads, magnified 2.5 times from (10.2, 19.4).
+    QImage dst(800, 600, QImage::Format_RGB32);
+    dst.fill(Qt::black);
+    const QRect target(0, 0, 700, 450);
+    const QRectF source(10.2, 19.4, 280, 180);
+    scaleNearest(dst, target, dst.rect(), pic, source);
+    for (QPoint at : {QPoint(0, 0), QPoint(1, 1), QPoint(699, 449), QPoint(350, 225), QPoint(123, 401)}) {
+        const QPoint want(int(std::floor(10.2 + (at.x() + 0.5) * 0.4)), int(std::floor(19.4 + (at.y() + 0.5) * 0.4)));
+        EXPECT_EQ(placeOf(dst.pixel(at)), want) << at.x() << "," << at.y();
+    }
+    EXPECT_EQ(dst.pixel(700, 10), qRgb(0, 0, 0));  // outside the target nothing is written
+    EXPECT_EQ(dst.pixel(10, 450), qRgb(0, 0, 0));
+
+    // Only inside the clip; at the picture's own size rows are copied as they are.
+    dst.fill(Qt::black);
+    scaleNearest(dst, QRect(5, 5, 300, 200), QRect(50, 60, 10, 10), pic, QRectF(0, 0, 300, 200));
+    EXPECT_EQ(placeOf(dst.pixel(50, 60)), QPoint(45, 55));
+    EXPECT_EQ(placeOf(dst.pixel(59, 69)), QPoint(54, 64));
+    EXPECT_EQ(dst.pixel(49, 60), qRgb(0, 0, 0));
+    EXPECT_EQ(dst.pixel(60, 60), qRgb(0, 0, 0));
+
+    // Reduced to a quarter: 80 x 50 target pixels from the whole picture.
+    dst.fill(Qt::black);
+    scaleNearest(dst, QRect(0, 0, 75, 50), dst.rect(), pic, QRectF(0, 0, 300, 200));
+    EXPECT_EQ(placeOf(dst.pixel(0, 0)), QPoint(2, 2));
+    EXPECT_EQ(placeOf(dst.pixel(74, 49)), QPoint(298, 198));
+}
+
+TEST(View, FarZoomedOutDrawsFromAveragedLevels)
+{
+    // 2400 x 1800: big enough for a reduced level (600 x 450) of 4 x 4 averages.
+    QImage stripes(2400, 1800, QImage::Format_RGB32);
+    for (int x = 0; x < 2400; ++x) {
+        const QRgb c = x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+        for (int y = 0; y < 1800; ++y) stripes.setPixel(x, y, c);
+    }
+    const MapPicture picture(stripes);
+    ASSERT_EQ(picture.levelCount(), 1);
+    EXPECT_EQ(picture.level(0).size(), QSize(600, 450));
+    EXPECT_EQ(picture.level(0).pixel(10, 10), qRgb(128, 128, 128));
+
+    // At a quarter of its size the stripes show as their average grey, not as one of them.
+    QImage canvas(600, 450, QImage::Format_RGB32);
+    canvas.fill(Qt::red);
+    {
+        QPainter p(&canvas);
+        paintPicture(p, picture, TwipRect{0, 0, 600 * 15.0, 450 * 15.0}, true, canvas.rect(), QPoint());
+    }
+    EXPECT_EQ(canvas.pixel(300, 200), qRgb(128, 128, 128));
+    // At its own size the picture's pixels are drawn.
+    {
+        QPainter p(&canvas);
+        paintPicture(p, picture, TwipRect{0, 0, 2400 * 15.0, 1800 * 15.0}, true, canvas.rect(), QPoint());
+    }
+    EXPECT_EQ(canvas.pixel(301, 200), qRgb(255, 255, 255));
+    EXPECT_EQ(canvas.pixel(300, 200), qRgb(0, 0, 0));
+
+    // Edge blocks of a size not divisible by four average what they hold.
+    QImage odd(5, 2, QImage::Format_RGB32);
+    odd.fill(qRgb(100, 100, 100));
+    odd.setPixel(4, 0, qRgb(200, 0, 0));
+    odd.setPixel(4, 1, qRgb(0, 0, 0));
+    const QImage reduced = reduceByFour(odd);
+    EXPECT_EQ(reduced.size(), QSize(2, 1));
+    EXPECT_EQ(reduced.pixel(0, 0), qRgb(100, 100, 100));
+    EXPECT_EQ(reduced.pixel(1, 0), qRgb(100, 0, 0));
 }
