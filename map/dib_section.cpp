@@ -1,7 +1,10 @@
 // cDIBSection: pixel memory, header and the copy from a picture.
 #include "map/dib_section.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <cstring>
 #include <limits>
@@ -37,6 +40,8 @@ void copyRow32(const std::uint8_t* src, std::uint8_t* dst, int count)
 }
 }  // namespace
 
+void cDIBSection::FreeMemory::operator()(std::uint8_t* p) const { std::free(p); }
+
 cDIBSection::~cDIBSection() { ClearUp(); }
 
 long cDIBSection::liveSections() { return gLiveSections.load(); }
@@ -52,8 +57,10 @@ bool cDIBSection::CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t
     const std::int64_t bytes = stride * lHeight;
     if (bytes > std::numeric_limits<std::int32_t>::max()) return false;
     header_.biSizeImage = static_cast<std::uint32_t>(bytes);
-    // Zeroed, so the filler bytes at the end of each row are 0.
-    std::unique_ptr<std::uint8_t[]> mem(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(bytes)]());
+    // Zeroed, so the filler bytes at the end of each row are 0 (calloc takes fresh
+    // pages that are zero already instead of clearing them).
+    std::unique_ptr<std::uint8_t, FreeMemory> mem(
+        static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
     if (!mem) return false;
     if (memory_) --gLiveSections;  // called again on the same context: the old pixels go
     memory_ = std::move(mem);
@@ -117,12 +124,25 @@ void cDIBSection::LoadPictureBlt(const QImage& lhDC, std::int32_t lSrcLeft, std:
     }
     const std::int64_t stride = BytesPerScanLine();
     const std::int64_t height = Height();
-    for (std::int64_t y = 0; y < h; ++y) {
-        // Picture row dy + y is stored counted from the bottom.
-        std::uint8_t* dst = bits_ + (height - 1 - (dy + y)) * stride + dx * 3;
-        const std::uint8_t* s = src->constScanLine(static_cast<int>(sy + y)) + sx * 4;
-        copyRow32(s, dst, static_cast<int>(w));
-    }
+    auto copyRows = [&](std::int64_t first, std::int64_t last) {
+        for (std::int64_t y = first; y < last; ++y) {
+            // Picture row dy + y is stored counted from the bottom.
+            std::uint8_t* dst = bits_ + (height - 1 - (dy + y)) * stride + dx * 3;
+            const std::uint8_t* s = src->constScanLine(static_cast<int>(sy + y)) + sx * 4;
+            copyRow32(s, dst, static_cast<int>(w));
+        }
+    };
+    // A large copy is shared out in bands of rows among the pool's threads.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int bands = w * h >= 256 * 1024 ? static_cast<int>(std::clamp<std::int64_t>(pool->maxThreadCount(), 1, std::min<std::int64_t>(8, h))) : 1;
+    QSemaphore done;
+    for (int b = 1; b < bands; ++b)
+        pool->start([&, b] {
+            copyRows(h * b / bands, h * (b + 1) / bands);
+            done.release();
+        });
+    copyRows(0, h / bands);
+    done.acquire(bands - 1);
 }
 
 void cDIBSection::ClearUp()

@@ -67,7 +67,10 @@ private:
     std::int32_t hdc_ = 0;
     std::uint8_t* bits_ = nullptr;
     BitmapInfoHeader header_;
-    std::unique_ptr<std::uint8_t[]> memory_;
+    struct FreeMemory {
+        void operator()(std::uint8_t* p) const;
+    };
+    std::unique_ptr<std::uint8_t, FreeMemory> memory_;
 };
 
 }  // namespace corv
