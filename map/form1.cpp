@@ -4,6 +4,9 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
 
 #include "common/guard.h"
 #include "common/twips.h"
@@ -51,6 +54,7 @@ Form1::Form1(Shell& shell, QWidget* parent)
 
     connect(lstMenu1, &QListWidget::itemClicked, this, [this] { lstMenu1_Click(); });
     connect(lstMenu2, &QListWidget::itemClicked, this, [this] { lstMenu2_Click(); });
+    connect(Text1, &QPlainTextEdit::textChanged, this, &Form1::Text1_Change);
 
     Form_Load();
 }
@@ -98,16 +102,9 @@ void Form1::refresh()
     overlay->setGeometry(UserControlPic1->rect());
     overlay->update();
 
-    if (Text1->toPlainText() != model_.Text1.Text) {
-        QSignalBlocker block(Text1);
-        Text1->setPlainText(model_.Text1.Text);
-    }
-    {
-        QTextCursor c = Text1->textCursor();
-        c.setPosition(std::min<int>(model_.Text1.SelStart, Text1->document()->characterCount() - 1));
-        Text1->setTextCursor(c);
-    }
+    syncText1();
     Text1->setGeometry(toPixels(model_.Text1.rect));
+    if (model_.Text1.Visible && !Text1->isVisible()) Text1->raise();
     Text1->setVisible(model_.Text1.Visible);
 
     auto placeList = [](QListWidget* w, const ListState& st) {
@@ -119,6 +116,50 @@ void Form1::refresh()
     placeList(lstMenu2, model_.lstMenu2);
     placeList(lstMenu1, model_.lstMenu1);
     syncLabels();
+}
+
+void Form1::syncText1()
+{
+    const QString& text = model_.Text1.Text;
+    QSignalBlocker block(Text1);
+    bool changed = false;
+    if (text.size() > shownText_.size() && text.startsWith(shownText_) && !shownText_.endsWith(QLatin1Char('\r'))) {
+        // Lines were added: insert only them (a CR LF becomes one line break).
+        const QString tail = text.mid(shownText_.size());
+        QTextCursor end(Text1->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(tail);
+        shownText_ += tail;
+        changed = true;
+    } else if (text.size() != shownText_.size() || text != shownText_) {
+        Text1->setPlainText(text);
+        shownText_ = QString(text.constData(), text.size());
+        changed = true;
+    }
+    if (!changed && model_.Text1.SelStart == shownSelStart_) return;
+    // The model counts CR LF as two characters, the box as one.
+    QTextCursor c = Text1->textCursor();
+    const int sel = model_.Text1.SelStart;
+    if (sel >= text.size()) {
+        c.movePosition(QTextCursor::End);
+    } else {
+        const int pos = sel - static_cast<int>(QStringView(text).left(std::max(sel, 0)).count(QLatin1Char('\r')));
+        c.setPosition(std::clamp(pos, 0, Text1->document()->characterCount() - 1));
+    }
+    Text1->setTextCursor(c);
+    shownSelStart_ = sel;
+}
+
+void Form1::Text1_Change()
+{
+    QString t = Text1->toPlainText();
+    const int pos = Text1->textCursor().position();
+    const auto breaksBefore = QStringView(t).left(pos).count(QLatin1Char('\n'));
+    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    model_.Text1.Text = t;
+    model_.Text1.SelStart = pos + static_cast<int>(breaksBefore);
+    shownText_ = QString(t.constData(), t.size());
+    shownSelStart_ = model_.Text1.SelStart;
 }
 
 void Form1::syncLabels()
@@ -134,9 +175,16 @@ void Form1::syncLabels()
     }
     for (std::size_t i = 0; i < Label1.size(); ++i) {
         const MapLabel& m = model_.Label1[i];
-        Label1[i]->setText(m.Caption);
-        Label1[i]->setGeometry(toPixels(m.rect));
-        Label1[i]->setVisible(m.Visible);
+        QLabel* l = Label1[i];
+        // Captions keep CR LF (the report's line ends); the label breaks lines at LF.
+        QString caption = m.Caption;
+        caption.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (l->text() != caption) l->setText(caption);
+        QRect r = toPixels(m.rect);
+        r.setSize(r.size().expandedTo(l->sizeHint()));
+        l->setGeometry(r);
+        if (m.Visible && !l->isVisible()) l->raise();
+        l->setVisible(m.Visible);
     }
 }
 
@@ -182,18 +230,24 @@ MapOverlay::MapOverlay(Form1& form, QWidget* parent) : QWidget(parent), form_(fo
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void MapOverlay::paintEvent(QPaintEvent*)
+void MapOverlay::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
     const MapModel& m = form_.model();
+    const QRectF dirty(event->rect());
+    // One pass over the segments; those outside the exposed part are skipped.
     m.Line1.forEach([&](long, const Segment& s) {
         if (!s.Visible) return;
+        const QPointF a(s.X1 / twips::perPixelX(), s.Y1 / twips::perPixelY());
+        const QPointF b(s.X2 / twips::perPixelX(), s.Y2 / twips::perPixelY());
+        const qreal w = s.BorderWidth;
+        if (!dirty.intersects(QRectF(a, b).normalized().adjusted(-w, -w, w, w))) return;
         QPen pen(QColor::fromRgb(s.BorderColor));
         pen.setWidth(s.BorderWidth);
+        pen.setCapStyle(Qt::RoundCap);
         p.setPen(pen);
-        p.drawLine(QPointF(s.X1 / twips::perPixelX(), s.Y1 / twips::perPixelY()),
-                   QPointF(s.X2 / twips::perPixelX(), s.Y2 / twips::perPixelY()));
+        p.drawLine(a, b);
     });
     p.setPen(QPen(Qt::red, 1));
     for (const Marker* mk : {&m.Shape1, &m.Shape2})

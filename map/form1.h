@@ -37,6 +37,8 @@ public:
     void lstMenu1_Click();
     void lstMenu2_Click();
     void Image1_MouseUp(int button, int shift, float x, float y);
+    // The user edited the coordinate box: the model takes its text.
+    void Text1_Change();
 
     // Widgets, named as the controls they stand for.
     MapViewport* UserControlPic1 = nullptr;
@@ -58,9 +60,14 @@ protected:
 
 private:
     void syncLabels();
+    void syncText1();
     Shell& shell_;
     MapModel model_;
     CommonDialog commonDialog_;
+    // What Text1 shows (its own copy, so the model's text is never shared and grows
+    // in place): new lines are appended to the box instead of resetting it.
+    QString shownText_;
+    int shownSelStart_ = -1;
 };
 
 // UserControlPic1: the viewport, a plain container.
