@@ -20,6 +20,28 @@ QRect toPixels(const TwipRect& r)
     return QRect(twips::toPixelsX(r.Left), twips::toPixelsY(r.Top), twips::toPixelsX(r.Width),
                  twips::toPixelsY(r.Height));
 }
+
+QPointF startPixels(const Segment& s) { return {s.X1 / twips::perPixelX(), s.Y1 / twips::perPixelY()}; }
+QPointF endPixels(const Segment& s) { return {s.X2 / twips::perPixelX(), s.Y2 / twips::perPixelY()}; }
+
+// The pixels a segment may touch, its pen width included.
+QRectF segmentBounds(const Segment& s)
+{
+    const qreal w = s.BorderWidth + 1;
+    return QRectF(startPixels(s), endPixels(s)).normalized().adjusted(-w, -w, w, w);
+}
+
+bool sameSegment(const Segment& a, const Segment& b)
+{
+    return a.X1 == b.X1 && a.Y1 == b.Y1 && a.X2 == b.X2 && a.Y2 == b.Y2 && a.BorderWidth == b.BorderWidth &&
+           a.BorderColor == b.BorderColor && a.Visible == b.Visible && a.zOrder == b.zOrder;
+}
+
+bool sameMarker(const Marker& a, const Marker& b)
+{
+    return a.Visible == b.Visible && a.rect.Left == b.rect.Left && a.rect.Top == b.rect.Top &&
+           a.rect.Width == b.rect.Width && a.rect.Height == b.rect.Height;
+}
 }  // namespace
 
 Form1::Form1(Shell& shell, QWidget* parent)
@@ -100,7 +122,7 @@ void Form1::refresh()
     Image1->setGeometry(toPixels(model_.Image1.rect));
     Image1->setCursor(model_.Image1.MousePointer == 2 ? Qt::CrossCursor : Qt::ArrowCursor);
     overlay->setGeometry(UserControlPic1->rect());
-    overlay->update();
+    overlay->updateChanged();
 
     syncText1();
     Text1->setGeometry(toPixels(model_.Text1.rect));
@@ -230,6 +252,45 @@ MapOverlay::MapOverlay(Form1& form, QWidget* parent) : QWidget(parent), form_(fo
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+void MapOverlay::updateChanged()
+{
+    const MapModel& m = form_.model();
+    QRegion dirty;
+    int changed = 0;
+    auto mark = [&](const Segment& seg) {
+        if (seg.Visible && changed <= 64) dirty += segmentBounds(seg).toAlignedRect();
+    };
+    std::size_t i = 0;
+    // Walk the drawn and the current segments side by side; both are in index order.
+    m.Line1.forEach([&](long index, const Segment& s) {
+        if (i < drawn_.size() && drawn_[i].index == index && sameSegment(drawn_[i].seg, s)) {
+            ++i;
+            return;
+        }
+        ++changed;
+        mark(s);
+        if (i < drawn_.size()) {
+            mark(drawn_[i].seg);
+            drawn_[i] = {index, s};
+        } else {
+            drawn_.push_back({index, s});
+        }
+        ++i;
+    });
+    for (std::size_t k = i; k < drawn_.size(); ++k, ++changed) mark(drawn_[k].seg);
+    drawn_.resize(i);
+    for (auto [now, was] : {std::pair{&m.Shape1, &shape1_}, std::pair{&m.Shape2, &shape2_}}) {
+        if (sameMarker(*now, *was)) continue;
+        dirty += toPixels(was->rect).adjusted(-1, -1, 1, 1);
+        dirty += toPixels(now->rect).adjusted(-1, -1, 1, 1);
+        *was = *now;
+    }
+    // Many changes at once (a zoom, a cleared map): one whole repaint is cheaper than
+    // a region of hundreds of rectangles.
+    if (changed > 64) update();
+    else if (!dirty.isEmpty()) update(dirty);
+}
+
 void MapOverlay::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
@@ -238,16 +299,12 @@ void MapOverlay::paintEvent(QPaintEvent* event)
     const QRectF dirty(event->rect());
     // One pass over the segments; those outside the exposed part are skipped.
     m.Line1.forEach([&](long, const Segment& s) {
-        if (!s.Visible) return;
-        const QPointF a(s.X1 / twips::perPixelX(), s.Y1 / twips::perPixelY());
-        const QPointF b(s.X2 / twips::perPixelX(), s.Y2 / twips::perPixelY());
-        const qreal w = s.BorderWidth;
-        if (!dirty.intersects(QRectF(a, b).normalized().adjusted(-w, -w, w, w))) return;
+        if (!s.Visible || !dirty.intersects(segmentBounds(s))) return;
         QPen pen(QColor::fromRgb(s.BorderColor));
         pen.setWidth(s.BorderWidth);
         pen.setCapStyle(Qt::RoundCap);
         p.setPen(pen);
-        p.drawLine(a, b);
+        p.drawLine(startPixels(s), endPixels(s));
     });
     p.setPen(QPen(Qt::red, 1));
     for (const Marker* mk : {&m.Shape1, &m.Shape2})

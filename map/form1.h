@@ -96,12 +96,21 @@ class MapOverlay : public QWidget {
     Q_OBJECT
 public:
     MapOverlay(Form1& form, QWidget* parent);
+    // Schedules a repaint of only what changed since the last call (a new segment
+    // repaints its own small rectangle, not the whole figure).
+    void updateChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Drawn {
+        long index;
+        Segment seg;
+    };
     Form1& form_;
+    std::vector<Drawn> drawn_;
+    Marker shape1_, shape2_;
 };
 
 }  // namespace corv
