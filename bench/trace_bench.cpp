@@ -56,10 +56,22 @@ void BM_TraceAndMeasureArea(benchmark::State& state)
 }
 BENCHMARK(BM_TraceAndMeasureArea)->Arg(2000)->Unit(benchmark::kMillisecond);
 
+// The window benchmarks share one offscreen application.
+void ensureApplication()
+{
+    static int argc = 1;
+    static char name[] = "trace_bench";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+}
+
 // A map window with a started area of n vertices on a large picture.
 struct TracedWindow {
     explicit TracedWindow(int n)
-        : program(QCoreApplication::applicationDirPath(), std::make_unique<corv::ScriptedDialogs>())
+        : app((ensureApplication(), true)),
+          program(QCoreApplication::applicationDirPath(), std::make_unique<corv::ScriptedDialogs>())
     {
         form = program.form1();
         form->resize(1200, 900);
@@ -76,6 +88,7 @@ struct TracedWindow {
             QCoreApplication::processEvents();
         }
     }
+    bool app;
     corv::Program program;
     corv::Form1* form = nullptr;
 };
@@ -122,12 +135,4 @@ BENCHMARK(BM_WindowTraceArea)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterati
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

@@ -201,6 +201,7 @@ void Form1::syncLabels()
         // Captions keep CR LF (the report's line ends); the label breaks lines at LF.
         QString caption = m.Caption;
         caption.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (l->textFormat() != Qt::PlainText) l->setTextFormat(Qt::PlainText);
         if (l->text() != caption) l->setText(caption);
         QRect r = toPixels(m.rect);
         r.setSize(r.size().expandedTo(l->sizeHint()));
