@@ -45,6 +45,8 @@ public:
     void lstMenu1_Click();
     void lstMenu2_Click();
     void Image1_MouseUp(int button, int shift, float x, float y);
+    // The user edited the coordinate box: the model takes its text.
+    void Text1_Change();
 
     // The scale frame (form1_scale.cpp).
     void Command1_Click();
@@ -96,6 +98,11 @@ private:
     MapModel model_;
     CommonDialog commonDialog_;
     ScaleFrameState scaleFrame_;
+    void syncText1();
+    // What Text1 shows (its own copy, so the model's text is never shared and grows
+    // in place): new lines are appended to the box instead of resetting it.
+    QString shownText_;
+    int shownSelStart_ = -1;
 };
 
 // UserControlPic1: the viewport, a plain container.
@@ -124,12 +131,21 @@ class MapOverlay : public QWidget {
     Q_OBJECT
 public:
     MapOverlay(Form1& form, QWidget* parent);
+    // Schedules a repaint of only what changed since the last call (a new segment
+    // repaints its own small rectangle, not the whole figure).
+    void updateChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Drawn {
+        long index;
+        Segment seg;
+    };
     Form1& form_;
+    std::vector<Drawn> drawn_;
+    Marker shape1_, shape2_;
 };
 
 }  // namespace corv
