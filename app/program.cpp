@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QDir>
 
+#include "hdb/date_form.h"
 #include "map/form1.h"
+#include "runoff/form3.h"
 
 namespace corv {
 
@@ -16,6 +18,8 @@ Program::Program(QString folder, std::unique_ptr<Dialogs> dialogs)
 Program::~Program()
 {
     ending_ = true;
+    delete form3_.data();
+    delete dateForm_.data();
     delete form1_.data();
 }
 
@@ -29,9 +33,29 @@ Form1* Program::form1()
     return form1_;
 }
 
+Form3* Program::form3()
+{
+    if (!form3_) {
+        // The period window exists before the hydrograph window loads: the load fills its lists.
+        DateForm* periods = dateForm();
+        form3_ = new Form3(*this, form3State_, *periods);
+        // The window deletes itself once closed; the next use loads a new one.
+        connect(form3_.data(), &Form3::unloaded, this, [this] { form3_ = nullptr; });
+    }
+    return form3_;
+}
+
+DateForm* Program::dateForm()
+{
+    if (!dateForm_) dateForm_ = new DateForm;
+    return dateForm_;
+}
+
 QWidget* Program::window(const QString& name)
 {
     if (name == QLatin1String("Form1")) return form1_;
+    if (name == QLatin1String("Form3")) return form3_;
+    if (name == QLatin1String("DateForm")) return dateForm_;
     return nullptr;
 }
 
@@ -51,7 +75,22 @@ void Program::showPictureMenu()
     f->refresh();
 }
 
-void Program::handOffToRunoff(const BasinMeasurements&) {}
+void Program::handOffToRunoff(const BasinMeasurements& m)
+{
+    Form3* f = form3();
+    f->Frame2->setTitle(QStringLiteral("HydrographArea") + QString::number(m.areaNumber));
+    if (m.streamLength) f->txtL->setText(*m.streamLength);
+    f->lblL->setText(QStringLiteral("Stream Length") + m.lengthUnits);
+    if (m.lengthBelowCentroid) f->txtLca->setText(*m.lengthBelowCentroid);
+    f->lblLca->setText(QStringLiteral("Below Centroid") + m.lengthUnits);
+    if (m.basinArea) {
+        f->txtBasinArea->setText(*m.basinArea);
+        f->Label10->setText(QStringLiteral("Basin Area") + m.areaUnits);
+    }
+    // Modeless: the map window stays usable.
+    f->show();
+    f->activateWindow();
+}
 
 void Program::openMapSource() {}
 

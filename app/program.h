@@ -8,10 +8,13 @@
 
 #include "common/dialogs.h"
 #include "common/shell.h"
+#include "runoff/form3_state.h"
 
 namespace corv {
 
 class Form1;
+class Form3;
+class DateForm;
 
 class Program : public QObject, public Shell {
     Q_OBJECT
@@ -29,6 +32,10 @@ public:
     void openMapSource() override;
 
     Form1* form1();  // created on first use
+    Form3* form3();  // created (and loaded) on first use and after each close
+    DateForm* dateForm();  // created on first use, then kept hidden for the run
+    // The hydrograph window's state: it outlives the window.
+    Form3State& form3State() { return form3State_; }
     // Looks a window up by its name ("Form1", ...); nullptr when not loaded.
     QWidget* window(const QString& name);
 
@@ -42,6 +49,9 @@ private:
     QString folder_;
     std::unique_ptr<Dialogs> dialogs_;
     QPointer<Form1> form1_;
+    QPointer<Form3> form3_;
+    QPointer<DateForm> dateForm_;
+    Form3State form3State_;
     bool ending_ = false;
 };
 

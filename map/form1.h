@@ -2,10 +2,16 @@
 // of the map logic; it owns no arithmetic.
 #pragma once
 
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -14,6 +20,7 @@
 #include "map/map_model.h"
 #include "map/picture.h"
 #include "map/view.h"
+#include "map/scale.h"
 
 namespace corv {
 
@@ -31,6 +38,7 @@ public:
     MapModel& model() { return model_; }
     CommonDialog& CommonDialog1() { return commonDialog_; }
     Shell& shell() { return shell_; }
+    ScaleFrameState& scaleFrame() { return scaleFrame_; }
 
     // Redraws the controls from the model (positions, visibility, texts).
     void refresh();
@@ -51,6 +59,24 @@ public:
     void setPicture(MapPicture picture);
     const MapPicture& picture() const { return picture_; }
     MapView& view() { return view_; }
+    // The user edited the coordinate box: the model takes its text.
+    void Text1_Change();
+
+    // The scale frame (form1_scale.cpp).
+    void Command1_Click();
+    void Option1_Click(int index);
+    void UpDown1_Change();
+
+    // Drags, label edit, coordinate file and the text editor (form1_drags.cpp).
+    // "Save Area/Line" calls Text1_MouseDown(2, 0, 0, 0); "Help" calls OpenHelp().
+    void Label1_MouseDown(int index, int button, int shift, float x, float y);
+    void Label1_MouseMove(int index, int button, int shift, float x, float y);
+    void Text1_MouseDown(int button, int shift, float x, float y);
+    void Text1_MouseMove(int button, int shift, float x, float y);
+    void frameScale_MouseDown(int button, int shift, float x, float y);
+    void frameScale_MouseMove(int button, int shift, float x, float y);
+    void OpenInNotepad(const QString& fileName);
+    void OpenHelp();
 
     // Widgets, named as the controls they stand for.
     MapViewport* UserControlPic1 = nullptr;
@@ -62,6 +88,12 @@ public:
     std::vector<QLabel*> Label1;
     QLabel* Picture2 = nullptr;
     PadImage* img4Way = nullptr;
+    QGroupBox* frameScale = nullptr;
+    std::array<QRadioButton*, 8> Option1{};
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QSpinBox* UpDown1 = nullptr;
+    QPushButton* Command1 = nullptr;
 
 signals:
     // Closing the map window ends the program.
@@ -73,11 +105,21 @@ protected:
 
 private:
     void syncLabels();
+    void buildScaleFrame();
+    void refreshScaleFrame();
+    void installDrags();
+    void refreshDrags();
     Shell& shell_;
     MapModel model_;
     CommonDialog commonDialog_;
     MapPicture picture_;
     MapView view_;
+    ScaleFrameState scaleFrame_;
+    void syncText1();
+    // What Text1 shows (its own copy, so the model's text is never shared and grows
+    // in place): new lines are appended to the box instead of resetting it.
+    QString shownText_;
+    int shownSelStart_ = -1;
 };
 
 // UserControlPic1: the viewport, a plain container.
@@ -106,12 +148,21 @@ class MapOverlay : public QWidget {
     Q_OBJECT
 public:
     MapOverlay(Form1& form, QWidget* parent);
+    // Schedules a repaint of only what changed since the last call (a new segment
+    // repaints its own small rectangle, not the whole figure).
+    void updateChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Drawn {
+        long index;
+        Segment seg;
+    };
     Form1& form_;
+    std::vector<Drawn> drawn_;
+    Marker shape1_, shape2_;
 };
 
 }  // namespace corv

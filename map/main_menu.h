@@ -1,11 +1,32 @@
-// The map window's menus and map clicks, working on the model through the window.
+// The map window's menus and map clicks: MapMenu works on the model alone (tests
+// drive it); MainMenu is the window's entry with the window's own operations.
 #pragma once
 
 #include <QString>
+#include <cstdint>
+
+#include "map/map_model.h"
+#include "map/map_ops.h"
 
 namespace corv {
 
 class Form1;
+
+class MapMenu {
+public:
+    MapMenu(MapModel& m, MapWindowOps& ops) : m_(m), ops_(ops) {}
+    // lstMenu1_Click: hides the menu and Text1, then acts on the item's text; a
+    // run-time error is shown in a message box and ends the pick.
+    void pick(const QString& item);
+    // Image1_MouseUp; x and y in Image1 twips.
+    void mapClick(int button, int shift, float x, float y);
+
+private:
+    void act(const QString& item);
+    void startFigure(std::int16_t mode);
+    MapModel& m_;
+    MapWindowOps& ops_;
+};
 
 class MainMenu {
 public:
@@ -17,5 +38,12 @@ public:
 private:
     Form1& form_;
 };
+
+// Work of other parts of the map window that the main menu calls.
+void zoomPicture(Form1& form, double ZoomPercent);     // ZoomPic
+void scrollPicture(Form1& form, std::int16_t ScrollMode);  // ScrollPic
+void showScaleFrame(Form1& form);      // the scale frame after the second scale point
+void saveCoordinateFile(Form1& form);  // Text1_MouseDown(2, 0, 0, 0)
+void openHelp(Form1& form);            // OpenInNotepad(folder + "\CorvantineHelp.txt")
 
 }  // namespace corv

@@ -18,6 +18,7 @@
 #include "map/form1.h"
 #include "map/jpeg_writer.h"
 #include "map/picture.h"
+#include "map/trace.h"
 
 namespace corv {
 
@@ -35,26 +36,31 @@ std::optional<float> scrollSpeedFromReply(const QString& reply)
     return std::nullopt;
 }
 
-void clearMapFigures(MapModel& m)
+void clearMapFigures(MapModel& m, MapWindowOps& ops)
 {
     m.Label1.resize(1);
     m.Label1[0].Visible = false;
-
-    // Every figure goes, as clearing the current trace does while clearAll is set.
     m.s.clearAll = true;
-    MapState& s = m.s;
-    s.lastPointX = s.lastPointY = 0;
-    if (s.lastTraceType == 2) {
-        s.centroidX = s.areaCentroidX;
-        s.centroidY = s.areaCentroidY;
-    }
-    for (long i = m.Line1.highestIndex(); i > 0; --i)
-        if (m.Line1.exists(i)) m.Line1.unload(i);
-    s.segmentIndex = s.traceCount = s.areaCount = 0;
-    m.Line1(0).Visible = false;
-    m.Shape1.Visible = false;
-    m.Shape2.Visible = false;
+    Tracer(m, ops).ClearCurrentTrace();
 }
+
+namespace {
+// The window's operations for clearing the figures (only its dialogs are used).
+class PictureMenuOps : public MapWindowOps {
+public:
+    explicit PictureMenuOps(Form1& form) : form_(form) {}
+    Dialogs& dialogs() override { return form_.shell().dialogs(); }
+    void ZoomPic(double ZoomPercent) override { form_.ZoomPic(ZoomPercent); }
+    void ScrollPic(std::int16_t ScrollMode) override { form_.ScrollPic(ScrollMode); }
+    void showScaleFrame() override {}
+    void saveCoordinateFile() override {}
+    void openHelp() override {}
+    void handOffToRunoff(const BasinMeasurements& m) override { form_.shell().handOffToRunoff(m); }
+
+private:
+    Form1& form_;
+};
+}  // namespace
 
 void saveBitmapFile(const QImage& picture, const QString& fileName)
 {
@@ -124,7 +130,8 @@ void PictureMenu::loadMapFile()
     dlg.ShowOpen();
     const QString name = dlg.FileName;
 
-    clearMapFigures(form_.model());
+    PictureMenuOps ops(form_);
+    clearMapFigures(form_.model(), ops);
     form_.Form_Resize(true);
     resetCounters();
     form_.setPicture(MapPicture::load(name));
@@ -133,7 +140,8 @@ void PictureMenu::loadMapFile()
 
 void PictureMenu::pasteFromClipboard()
 {
-    clearMapFigures(form_.model());
+    PictureMenuOps ops(form_);
+    clearMapFigures(form_.model(), ops);
     form_.Form_Resize(true);
     resetCounters();
     form_.setPicture(MapPicture(QGuiApplication::clipboard()->image()));
@@ -142,7 +150,8 @@ void PictureMenu::pasteFromClipboard()
 
 void PictureMenu::clearMapImage()
 {
-    clearMapFigures(form_.model());
+    PictureMenuOps ops(form_);
+    clearMapFigures(form_.model(), ops);
     form_.setPicture(MapPicture());
     form_.Form_Resize(true);
     resetCounters();

@@ -12,6 +12,7 @@ namespace corv {
 
 class Form1;
 class MapModel;
+class MapWindowOps;
 
 // "Corvan" followed by the area count and ".jpg".
 QString defaultSaveName(std::int16_t areaCount);
@@ -20,8 +21,8 @@ bool savesAsJpeg(const QString& fileName);
 // The "Scroll/Zoom Speed" reply: the new speed, or nothing when it is to be ignored.
 std::optional<float> scrollSpeedFromReply(const QString& reply);
 // Map reset steps 1 and 2: the labels beyond element 0 go, element 0 is hidden, and
-// every traced figure and marker is removed.
-void clearMapFigures(MapModel& m);
+// clearing the current trace with clearAll set removes every figure and marker.
+void clearMapFigures(MapModel& m, MapWindowOps& ops);
 // Writes picture as a Windows bitmap file (24-bit), replacing the file only when complete.
 void saveBitmapFile(const QImage& picture, const QString& fileName);
 

@@ -9,6 +9,7 @@
 #include "common/runtime_error.h"
 #include "map/map_model.h"
 #include "map/picture_menu.h"
+#include "map/map_fixture.h"
 
 using namespace corv;
 
@@ -36,8 +37,8 @@ TEST(PictureMenu, ScrollSpeedReplies)
 
 TEST(PictureMenu, ClearingTheMapRemovesEveryFigureAndLabel)
 {
-    MapModel m;
-    m.formLoad();
+    test::MapFixture f;
+    MapModel& m = f.m;
     for (long i = 1; i <= 6; ++i) m.Line1.load(i).Visible = true;
     m.Line1(0).Visible = true;
     m.Label1.resize(3);
@@ -52,7 +53,9 @@ TEST(PictureMenu, ClearingTheMapRemovesEveryFigureAndLabel)
     m.s.areaCentroidX = 7;
     m.s.scaleX = 0.25f;
 
-    clearMapFigures(m);
+    m.s.traceStart(1) = 1;
+    m.s.traceStart(2) = 4;
+    clearMapFigures(m, f.ops);
     EXPECT_EQ(m.Line1.loadedCount(), 1);
     EXPECT_FALSE(m.Line1(0).Visible);
     EXPECT_EQ(m.Label1.size(), 1u);
@@ -65,6 +68,7 @@ TEST(PictureMenu, ClearingTheMapRemovesEveryFigureAndLabel)
     EXPECT_EQ(m.s.lastPointX, 0);
     EXPECT_EQ(m.s.centroidX, 7);
     EXPECT_EQ(m.s.scaleX, 0.25f);  // the scale stays
+    EXPECT_TRUE(f.ops.dlg.messages().empty());
 }
 
 TEST(PictureMenu, BitmapFiles)

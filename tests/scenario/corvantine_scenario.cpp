@@ -32,6 +32,8 @@ const char* kUsage =
     "  click W.C                click a button, check box or option button\n"
     "  leave W.C                the control loses the focus\n"
     "  close W                  close window W as the user would\n"
+    "  handoff N|AREA|LENGTH|LCA|AREAUNITS|LENGTHUNITS   the map's basin hand-off to the\n"
+    "                           hydrograph window (an empty number: no such report)\n"
     "  answer ok | answer yesno Yes|No | answer input [TEXT] | answer file [PATH]\n"
     "  print W.C | print caption W | print file NAME | print messages\n"
     "  expect W.C contains|equals|lacks TEXT\n"
@@ -105,6 +107,8 @@ public:
         } else if (verb == "close") {
             QWidget* w = window(take(rest));
             w->close();
+        } else if (verb == "handoff") {
+            handOff(rest);
         } else if (verb == "answer") {
             answer(rest);
         } else if (verb == "print") {
@@ -154,6 +158,20 @@ private:
     static void requireVisible(QWidget* w)
     {
         if (!w->isVisible()) throw Failure(w->objectName().toStdString() + " is not visible");
+    }
+    void handOff(const QString& rest)
+    {
+        const QStringList f = rest.split('|');
+        if (f.size() != 6) throw Failure("handoff takes six fields separated by |");
+        corv::BasinMeasurements m;
+        m.areaNumber = static_cast<std::int16_t>(number(f[0]));
+        auto present = [](const QString& t) { return t.isEmpty() ? std::nullopt : std::optional<QString>(t); };
+        m.basinArea = present(f[1]);
+        m.streamLength = present(f[2]);
+        m.lengthBelowCentroid = present(f[3]);
+        m.areaUnits = f[4];
+        m.lengthUnits = f[5];
+        program_.handOffToRunoff(m);
     }
     void answer(QString rest)
     {

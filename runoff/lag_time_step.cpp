@@ -1,0 +1,220 @@
+// Basin lag and automatic time step from the hydrograph window's basin boxes.
+#include "runoff/lag_time_step.h"
+
+#include <cmath>
+
+#include "common/numbers.h"
+#include "common/runtime_error.h"
+
+namespace corv {
+
+namespace {
+
+constexpr double kMilesPerFoot = 1.0 / 5280.0;
+
+float valOf(const QString& text) { return static_cast<float>(Val(text.toStdString())); }
+
+// The basin quantities, read when every check passes.
+struct Basin {
+    float E1 = 0, E2 = 0, L = 0, Lca = 0;
+};
+
+// Elevations: both present and the lower one below the upper one.
+std::optional<std::pair<float, float>> readElevations(const LagBoxes& b)
+{
+    const float e1 = valOf(b.text(LagBox::txtelv1));
+    const float e2 = valOf(b.text(LagBox::txtElv2));
+    if (!(e2 < e1)) return std::nullopt;
+    return std::make_pair(e1, e2);
+}
+
+// Stream lengths: L a number above 0 (the whole text), Lca not negative; in miles.
+std::optional<std::pair<float, float>> readLengths(const LagBoxes& b)
+{
+    const QString lText = b.text(LagBox::txtL);
+    const QString lcaText = b.text(LagBox::txtLca);
+    if (lText.isEmpty() || lcaText.isEmpty()) return std::nullopt;
+    float L = 0;
+    try {
+        L = static_cast<float>(toNumberStrict(lText.toStdString()));
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+    if (!(L > 0)) return std::nullopt;
+    float Lca = valOf(lcaText);
+    if (Lca < 0) return std::nullopt;
+    if (b.lengthCaption().contains(QLatin1String("ft"))) {
+        L = static_cast<float>(L * kMilesPerFoot);
+        Lca = static_cast<float>(Lca * kMilesPerFoot);
+    }
+    return std::make_pair(L, Lca);
+}
+
+bool bothElevationsGiven(const LagBoxes& b)
+{
+    return !b.text(LagBox::txtelv1).isEmpty() && !b.text(LagBox::txtElv2).isEmpty();
+}
+
+float slopeOf(const Basin& s) { return (s.E1 - s.E2) / s.L; }
+
+// Powers are taken in double and the results kept as singles.
+float coefficientOf(float S) { return static_cast<float>(0.76748 * std::pow(static_cast<double>(S), 0.14645)); }
+
+float lagOf(float C, const Basin& s, float S)
+{
+    const float lengths = s.L * s.Lca;
+    const double ratio = lengths / std::pow(static_cast<double>(S), 0.5);
+    return static_cast<float>(C * std::pow(ratio, 0.33));
+}
+
+// Marks a handler as running for as long as it runs.
+class Running {
+public:
+    explicit Running(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+    ~Running() { flag_ = was_; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    bool& flag_;
+    bool was_;
+};
+
+}  // namespace
+
+QString roundedText(float v, int decimals)
+{
+    const float scale = static_cast<float>(std::pow(10.0, decimals));
+    // The product is a single, as the boxes' values are; the half is added in double.
+    const float scaled = v * scale;
+    const double r = std::floor(static_cast<double>(scaled) + 0.5) / static_cast<double>(scale);
+    return QString::fromStdString(strDouble(r));
+}
+
+QString linearReservoirShapeText(float lag)
+{
+    const double shape = 1.12899 * std::pow(static_cast<double>(lag), -1.10391);
+    return QString::fromStdString(strDouble(std::nearbyint(shape * 1000.0) / 1000.0));
+}
+
+std::optional<QString> linearReservoirShapeFor(const QString& lagText)
+{
+    if (lagText.isEmpty()) return std::nullopt;
+    const float lag = valOf(lagText);
+    if (!(lag > 0)) return std::nullopt;
+    return linearReservoirShapeText(lag);
+}
+
+TimeStepChoice SnapTimeStep(float step)
+{
+    TimeStepChoice c;
+    if (step < 0.08f) c.hours = 1.0f / 60.0f;
+    else if (step < 0.166f) c.hours = 1.0f / 12.0f;
+    else if (step < 0.24f) c.hours = 1.0f / 6.0f;
+    else if (step < 0.49f) c.hours = 0.25f;
+    else if (step < 0.99f) c.hours = 0.5f;
+    else c.hours = static_cast<float>(intFloor(static_cast<double>(step) - 0.1) + 1.0);
+
+    float shown = c.hours;
+    if (c.hours < 1.0f) {
+        c.minutes = true;
+        c.caption = QStringLiteral("Hydrograph Time Step (minutes)");
+        shown = static_cast<float>(Val(formatMask(c.hours * 60.0f, "#0")));
+    } else {
+        c.caption = QStringLiteral("Hydrograph Time Step (hours)");
+    }
+    c.text = roundedText(shown, 3);
+    return c;
+}
+
+void applyTimeStep(LagBoxes& boxes, const TimeStepChoice& choice)
+{
+    boxes.setTimeStepCaption(choice.caption);
+    boxes.setText(LagBox::txtGraphtimestep, choice.text);
+}
+
+void Getbasinstats(LagBoxes& b)
+{
+    if (!b.autoTimeStep()) return;
+    if (!bothElevationsGiven(b)) return;
+    b.yield();
+    const auto elev = readElevations(b);
+    if (!elev) return;
+    const auto len = readLengths(b);
+    if (!len) return;
+    const Basin s{elev->first, elev->second, len->first, len->second};
+
+    float S = slopeOf(s);
+    const float C = coefficientOf(S);
+    b.setText(LagBox::txtC, roundedText(C, 2));
+    b.yield();
+    S = slopeOf(s);
+    b.setText(LagBox::txtS, roundedText(S, 1));
+    b.yield();
+    const float lag = lagOf(C, s, S);
+    b.setText(LagBox::txtLag, roundedText(lag, 2));
+    b.yield();
+    applyTimeStep(b, SnapTimeStep(static_cast<float>(lag / 5.5)));
+    b.yield();
+}
+
+void txtElevation_LostFocus(LagBoxes& b)
+{
+    b.yield();
+    Getbasinstats(b);
+}
+
+void txtLength_LostFocus(LagBoxes& b)
+{
+    b.yield();
+    if (!b.text(LagBox::txtGraphtimestep).isEmpty()) Getbasinstats(b);
+}
+
+void txtC_Change(LagBoxes& b)
+{
+    if (b.inLagChange) return;  // txtC was derived from the lag just typed
+    Running running(b.inCChange);
+    if (!b.autoTimeStep()) return;
+    if (!bothElevationsGiven(b)) return;
+    b.yield();
+    const QString cText = b.text(LagBox::txtC);
+    if (cText.isEmpty() || cText == QLatin1String(".")) return;
+    const auto elev = readElevations(b);
+    if (!elev) return;
+    const auto len = readLengths(b);
+    if (!len) return;
+    const Basin s{elev->first, elev->second, len->first, len->second};
+
+    const float C = valOf(cText);
+    b.yield();
+    const float S = slopeOf(s);
+    b.setText(LagBox::txtS, roundedText(S, 1));
+    b.yield();
+    const float lag = lagOf(C, s, S);
+    b.setText(LagBox::txtLag, roundedText(lag, 2));
+    b.yield();
+    // Half the ratio of the other two roads: a C typed by the user gives a shorter step.
+    applyTimeStep(b, SnapTimeStep(static_cast<float>(lag / 11.0)));
+    b.yield();
+}
+
+void txtLag_Change(LagBoxes& b)
+{
+    if (b.inCChange) return;  // the lag was derived from the C just written
+    Running running(b.inLagChange);
+    if (!b.methodText().contains(QLatin1String("Linear"))) return;
+    if (const auto shape = linearReservoirShapeFor(b.text(LagBox::txtLag))) b.setText(LagBox::txtC, *shape);
+}
+
+void txtLag_LostFocus(LagBoxes& b)
+{
+    if (!b.autoTimeStep()) return;
+    const QString lagText = b.text(LagBox::txtLag);
+    if (lagText.isEmpty() || lagText == QLatin1String(".")) return;
+    const float lag = valOf(lagText);
+    b.yield();
+    applyTimeStep(b, SnapTimeStep(static_cast<float>(lag / 5.5)));
+    b.yield();
+}
+
+}  // namespace corv

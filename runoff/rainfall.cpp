@@ -1,0 +1,280 @@
+// Rainfall series: modes, table, design and uniform storms, storm files (see rainfall.h).
+#include "runoff/rainfall.h"
+
+#include <QFile>
+#include <algorithm>
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/dialogs.h"
+#include "common/numbers.h"
+#include "common/runtime_error.h"
+#include "runoff/design_storm.h"
+
+namespace corv {
+
+namespace {
+
+// The largest step count whose arrays (count + 10) still have 16-bit indices.
+constexpr double kMaxStormSteps = 32757;
+// Far above any storm file of that many steps; a bigger file is not read into memory.
+constexpr qint64 kMaxStormFileBytes = 64LL * 1024 * 1024;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// True when the text begins with a number under the leading-number rule (so that
+// a letter or an empty field is not silently read as 0 rain).
+bool startsWithNumber(std::string_view t)
+{
+    std::size_t i = 0;
+    auto skip = [&] {
+        while (i < t.size() && isBlank(t[i])) ++i;
+    };
+    skip();
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        ++i;
+        skip();
+    }
+    if (i >= t.size()) return false;
+    if (t[i] >= '0' && t[i] <= '9') return true;
+    if (t[i] != '.') return false;
+    ++i;
+    skip();
+    return i < t.size() && t[i] >= '0' && t[i] <= '9';
+}
+
+// A field under the leading-number rule; plain decimal fields, nearly all of a storm
+// file, are read directly (the same correctly rounded value as the general rule).
+double fieldValue(std::string_view t)
+{
+    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+    if (!t.empty() && t.front() != '+') {
+        double v = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return v;
+    }
+    return Val(t);
+}
+
+// A data field is a number, or blank (no rain, as spreadsheets leave empty cells).
+bool usableField(std::string_view t)
+{
+    const bool blank = std::all_of(t.begin(), t.end(), isBlank);
+    return blank || startsWithNumber(t);
+}
+
+std::vector<std::string_view> splitLines(std::string_view all)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string_view::npos) end = all.size();
+        std::string_view line = all.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The first two fields of a line split at sep; false when there is no second field.
+bool twoFields(std::string_view line, char sep, std::string_view& f0, std::string_view& f1)
+{
+    const std::size_t a = line.find(sep);
+    if (a == std::string_view::npos) return false;
+    f0 = line.substr(0, a);
+    const std::size_t b = line.find(sep, a + 1);
+    f1 = line.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1);
+    return true;
+}
+
+std::string shown(std::string_view line)
+{
+    std::string t(line.substr(0, 40));
+    if (line.size() > 40) t += "...";
+    return t;
+}
+
+[[noreturn]] void stormError(int number, const QString& path, const std::string& what)
+{
+    throw RuntimeError(number, "The storm file " + path.toStdString() + " " + what);
+}
+
+}  // namespace
+
+void readStormFile(ComputeState& s, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(err::kFileNotFound, "File not found: " + path.toStdString());
+    if (file.size() > kMaxStormFileBytes) stormError(err::kOutOfMemory, path, "is too large for a storm file.");
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const std::vector<std::string_view> lines = splitLines(std::string_view(bytes.constData(), bytes.size()));
+
+    if (lines.size() < 2) stormError(err::kInputPastEnd, path, "has no second line (step count and time step).");
+    const std::string_view line2 = lines[1];
+    s.commaSeparated = line2.find(',') != std::string_view::npos;
+    const char sep = s.commaSeparated ? ',' : '\t';
+    const char* sepName = s.commaSeparated ? "a comma" : "a TAB";
+
+    std::string_view f0, f1;
+    if (!twoFields(line2, sep, f0, f1))
+        stormError(err::kSubscript, path,
+                   "needs the step count and the time step on line 2, separated by a comma or a TAB.");
+    const double count = Val(f0);
+    if (!startsWithNumber(f0) || count < 0.5)
+        stormError(err::kTypeMismatch, path, "gives no step count of 1 or more on line 2 (\"" + shown(line2) + "\").");
+    if (count > kMaxStormSteps)
+        stormError(err::kOverflow, path,
+                   "announces " + strDouble(count) + " steps; at most 32757 steps can be computed.");
+    const double step = Val(f1);
+    if (!startsWithNumber(f1) || !(step > 0))
+        stormError(err::kTypeMismatch, path,
+                   "gives no time step above 0 hours on line 2 (\"" + shown(line2) + "\").");
+    const std::int16_t n = toInt16(count);
+    // Counted before anything is sized, so a huge count in a short file costs nothing.
+    const long dataLines = static_cast<long>(lines.size()) - 2;
+    if (dataLines < n)
+        stormError(err::kInputPastEnd, path,
+                   "announces " + std::to_string(n) + " steps but has only " + std::to_string(std::max(dataLines, 0L)) +
+                       " data lines.");
+
+    s.obs = n;
+    s.udur = static_cast<float>(step);
+    s.constLossStep = s.constLoss * s.udur;
+    s.stormRows = add16(s.obs, 10);
+    s.stormDuration = static_cast<float>(s.obs) * s.udur;
+    s.tdepth = 0;
+    s.stepTimes.redim(s.stormRows);
+    s.rdepth.redim(s.stormRows);
+    s.excess.redim(s.stormRows);
+    s.gwFlow.redim(s.stormRows);
+
+    float total = 0;
+    for (long i = 1; i <= n; ++i) {
+        const std::string_view line = lines[static_cast<std::size_t>(i + 1)];
+        const long lineNumber = i + 2;
+        if (!twoFields(line, sep, f0, f1))
+            stormError(err::kSubscript, path,
+                       "has no second value on line " + std::to_string(lineNumber) + " (\"" + shown(line) +
+                           "\"); its separator is " + sepName + ", as on line 2.");
+        if (!usableField(f0) || !usableField(f1))
+            stormError(err::kTypeMismatch, path,
+                       "has no number on line " + std::to_string(lineNumber) + " (\"" + shown(line) + "\").");
+        s.stepTimes(i) = static_cast<float>(fieldValue(f0));
+        s.rdepth(i) = static_cast<float>(fieldValue(f1));
+        total += s.rdepth(i);
+    }
+    s.tdepth = total;
+    const std::string_view last = lines[static_cast<std::size_t>(n + 1)];
+    s.stormLine = QString::fromUtf8(last.data(), static_cast<qsizetype>(last.size()));
+    s.stormFields = s.stormLine.split(QLatin1Char(sep));
+}
+
+StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& commonDialog, Dialogs& dialogs,
+                       RainfallBoxes& boxes)
+{
+    s.rainMode = 1;
+    const QString& rain = in.ComboRain;
+    if (rain == QLatin1String("Average"))
+        s.rainMode = 0;
+    else if (rain == QLatin1String("None"))
+        s.arrangement = 0;
+    else if (rain == QLatin1String("Peak at 2/3"))
+        s.arrangement = 1;
+    else if (rain == QLatin1String("Peak at 1/3"))
+        s.arrangement = 2;
+    else if (rain == QLatin1String("Peak Centered"))
+        s.arrangement = 3;
+    else if (rain == QLatin1String("Storm File"))
+        s.rainMode = 2;
+    else if (rain == QLatin1String("HDB Database"))
+        s.rainMode = 3;
+
+    s.durations.redim(9000);
+    s.depths.redim(9000);
+    s.slopes.redim(9000);
+    s.gwFlow.redim(9000);
+    s.rrtime.redim(9000);
+
+    // The table in screen order, up to the first row without rain.
+    std::int16_t rows = 0;
+    for (int i = 1; i <= 8; ++i) {
+        s.arealFactor = static_cast<float>(boxValue(in.txtArealAdj[static_cast<std::size_t>(i - 1)]));
+        if (s.arealFactor == 0) s.arealFactor = 1;
+        s.depths(i) = static_cast<float>(boxValue(in.txtRain[static_cast<std::size_t>(i - 1)])) * s.arealFactor;
+        s.durations(i) = static_cast<float>(boxValue(in.txtDuration[static_cast<std::size_t>(i - 1)]));
+        if (s.depths(i) == 0) break;
+        rows = static_cast<std::int16_t>(i);
+    }
+    s.obs = rows;
+
+    if (s.rainMode == 1) {
+        s.stormDuration = s.durations(s.obs);
+        s.tdepth = s.depths(s.obs);
+        // The design storm leaves room for the runoff after the rain: lag plus four
+        // hours of steps, and the lag squared (hours, added to a count of steps).
+        if (in.ComboDimgraph.contains(QLatin1String("Linear")))
+            s.stormOrdinates = toInt16(divide(s.lag + 4.0, static_cast<double>(s.udur) * boxValue(in.txtC)) +
+                                       divide(s.stormDuration, s.udur));
+        else
+            s.stormOrdinates = toInt16(divide(s.stormDuration, s.udur) + divide(s.lag + 4.0, s.udur) +
+                                       static_cast<double>(s.lag) * s.lag);
+        s.cumDepth.redim(s.stormOrdinates);
+        s.incDepth.redim(s.stormOrdinates);
+        s.stepTimes.redim(s.stormOrdinates);
+        s.rdepth.redim(s.stormOrdinates);
+        s.excess.redim(s.stormOrdinates);
+        s.gwFlow.redim(s.stormOrdinates + 200L);
+        BuildDesignStorm(s.arrangement, s.durations, s.depths, s.slopes, s.obs, s.stepTimes, s.rdepth,
+                         s.stormDuration, s.udur, s.cumDepth, s.incDepth);
+    } else if (s.rainMode == 2) {
+        commonDialog.FileName.clear();
+        commonDialog.InitDir = in.folder;
+        commonDialog.Filter = QStringLiteral("Storm files (*.STM)|*.STM|All files (*.*)|*.*|");
+        commonDialog.ShowOpen();
+        s.stormFile = commonDialog.FileName;
+        // Cancel: nothing was prepared for this compute, so it ends here, quietly.
+        if (s.stormFile.isEmpty()) return StageEnd::EndCompute;
+        readStormFile(s, s.stormFile);
+        boxes.clearTable = true;
+        boxes.txtGraphtimestep = QString::fromStdString(strSingle(s.udur));
+        boxes.Label14 = QStringLiteral("Hydrograph Time Step (hours)");
+        boxes.txtTile2 = QStringLiteral("Storm file ") + s.stormFile;
+    } else if (s.rainMode == 3) {
+        if (!in.databaseRainfall) {
+            dialogs.msgBox(QStringLiteral("Rainfall from the hydrologic database is not available: "
+                                          "choose another rainfall arrangement."));
+            return StageEnd::EndCompute;
+        }
+        if (in.databaseRainfall(s, boxes) == StageEnd::EndCompute) return StageEnd::EndCompute;
+    }
+
+    if (s.rainMode == 0) {
+        s.tdepth = s.depths(s.obs);
+        s.stormDuration = s.durations(s.obs);
+        s.stormOrdinates = toInt16(divide(s.stormDuration, s.udur) + 200);
+        s.cumDepth.redim(s.stormOrdinates);
+        s.incDepth.redim(s.stormOrdinates);
+        s.stepTimes.redim(s.stormOrdinates);
+        s.rdepth.redim(s.stormOrdinates);
+        s.excess.redim(s.stormOrdinates);
+        s.gwFlow.redim(s.stormOrdinates);
+        s.durations.redim(200);
+        s.depths.redim(200);
+        s.slopes.redim(2000);
+        s.obs = toInt16(divide(s.stormDuration, s.udur));
+        if (s.obs > 0) {
+            const float perStep = static_cast<float>(static_cast<double>(s.udur) * s.tdepth / s.stormDuration);
+            for (long i = 1; i <= s.obs; ++i) s.rdepth(i) = perStep;
+        }
+    }
+    return StageEnd::Continue;
+}
+
+}  // namespace corv

@@ -1,0 +1,110 @@
+// The text editor opener: the path reaches the opener as one argument, and a missing
+// opener or one that knows no handler is answered with the input box.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "common/dialogs.h"
+#include "common/text_editor.h"
+
+using namespace corv;
+
+namespace {
+
+QCoreApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "text_editor_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* instance =
+        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    return instance ? *instance : *QCoreApplication::instance();
+}
+
+// Runs the event loop until the opener process has ended and its answer was given.
+bool waitForEnd(const QPointer<QProcess>& process)
+{
+    QDeadlineTimer deadline(30000);
+    while (process && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return !process;
+}
+
+// A stand-in opener that writes its arguments, one a line, and exits with a status.
+QString standIn(const QTemporaryDir& dir, int status)
+{
+    const QString path = dir.filePath(QStringLiteral("opener%1").arg(status));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\nexit " +
+            QByteArray::number(status) + "\n");
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return path;
+}
+
+struct OpenerReset {
+    ~OpenerReset() { setTextEditorOpener(QStringLiteral("xdg-open")); }
+};
+
+}  // namespace
+
+TEST(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
+{
+    app();
+    OpenerReset reset;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    QObject context;
+    EXPECT_EQ(textEditorOpener(), "xdg-open");
+
+    const QString help = dir.filePath("My Programs/it's \"here\" $HOME; ls/CorvantineHelp.txt");
+    setTextEditorOpener(standIn(dir, 0));
+    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
+    QFile args(dir.filePath("args.txt"));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(args.readAll()), help + "\n");
+    EXPECT_TRUE(dialogs.asked().empty());
+
+    // Exit status 3: no program knows the file.
+    const QString noHandler = standIn(dir, 3);
+    setTextEditorOpener(noHandler);
+    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
+    ASSERT_EQ(dialogs.asked().size(), 1u);
+    EXPECT_EQ(dialogs.asked()[0].kind, ScriptedDialogs::Asked::Input);
+    EXPECT_EQ(dialogs.asked()[0].text, "Cant find Notepad.exe");
+    EXPECT_EQ(dialogs.asked()[0].title, noHandler + " " + help);
+
+    // Other failures of the opener are not reported.
+    setTextEditorOpener(standIn(dir, 4));
+    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
+    EXPECT_EQ(dialogs.asked().size(), 1u);
+
+    // An opener that cannot be started.
+    setTextEditorOpener(dir.filePath("no-such-opener"));
+    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
+    ASSERT_EQ(dialogs.asked().size(), 2u);
+    EXPECT_EQ(dialogs.asked()[1].text, "Cant find Notepad.exe");
+    EXPECT_EQ(dialogs.asked()[1].title, dir.filePath("no-such-opener") + " " + help);
+}
+
+TEST(TextEditor, NoAnswerOnceTheWindowIsGone)
+{
+    app();
+    OpenerReset reset;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    setTextEditorOpener(standIn(dir, 3));
+    QPointer<QProcess> process;
+    {
+        QObject context;
+        process = OpenInNotepad(dir.filePath("x.txt"), dialogs, &context);
+    }
+    ASSERT_TRUE(waitForEnd(process));
+    EXPECT_TRUE(dialogs.asked().empty());
+}
