@@ -3,6 +3,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QImage>
 #include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -22,8 +23,12 @@ void CaptureFormImage(QWidget& form, QLabel& box, bool& wholeWindow)
     box.clear();
 
     // The widgets are rendered from their current state, so a control hidden just
-    // before the call (the pad) is already absent; no repaint needs to run first.
-    const QPixmap client = form.grab(form.rect());
+    // before the call (the pad) is already absent; no repaint needs to run first. The
+    // window paints its own background, so the copy needs no clearing beforehand.
+    QImage shot(form.size(), QImage::Format_RGB32);
+    if (shot.isNull()) return;  // no memory for it: the box stays blank
+    form.render(&shot, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    const QPixmap client = QPixmap::fromImage(std::move(shot));
     if (!wholeWindow) {
         box.resize(client.size());
         box.setPixmap(client);

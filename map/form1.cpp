@@ -279,7 +279,11 @@ void Form1::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
-MapImage::MapImage(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {}
+MapImage::MapImage(Form1& form, QWidget* parent) : QWidget(parent), form_(form)
+{
+    // Every pixel of the control is painted, so the viewport is not filled beneath it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void MapImage::paintEvent(QPaintEvent* event)
 {
@@ -289,6 +293,7 @@ void MapImage::paintEvent(QPaintEvent* event)
         p.fillRect(event->rect(), Qt::white);  // no picture: blank paper
         return;
     }
+    if (form_.picture().image().hasAlphaChannel()) p.fillRect(event->rect(), Qt::white);
     const QRect exposed = event->rect().translated(pos());
     paintPicture(p, form_.picture(), form_.model().Image1.rect, form_.model().Image1.Stretch, exposed, pos());
 }
