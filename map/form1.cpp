@@ -12,6 +12,7 @@
 #include "common/guard.h"
 #include "common/twips.h"
 #include "map/main_menu.h"
+#include "map/mouse_forwarder.h"
 #include "map/pad_image.h"
 
 namespace corv {
@@ -300,14 +301,8 @@ void MapImage::paintEvent(QPaintEvent* event)
 
 void MapImage::mouseReleaseEvent(QMouseEvent* event)
 {
-    int button = 0;
-    if (event->button() == Qt::LeftButton) button = 1;
-    else if (event->button() == Qt::RightButton) button = 2;
-    else if (event->button() == Qt::MiddleButton) button = 4;
-    int shift = 0;
-    if (event->modifiers() & Qt::ShiftModifier) shift |= 1;
-    if (event->modifiers() & Qt::ControlModifier) shift |= 2;
-    if (event->modifiers() & Qt::AltModifier) shift |= 4;
+    const int button = mouseButtonCode(event->button());
+    const int shift = mouseShiftCode(event->modifiers());
     // The control covers only the visible part of the image: positions are made
     // relative to the image's own top-left corner.
     const QPointF at = event->position() + QPointF(pos());

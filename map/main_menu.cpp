@@ -15,26 +15,6 @@
 
 namespace corv {
 
-namespace {
-
-// The window's operations for the menu logic.
-class Form1Ops : public MapWindowOps {
-public:
-    explicit Form1Ops(Form1& form) : form_(form) {}
-    Dialogs& dialogs() override { return form_.shell().dialogs(); }
-    void ZoomPic(double ZoomPercent) override { zoomPicture(form_, ZoomPercent); }
-    void ScrollPic(std::int16_t ScrollMode) override { scrollPicture(form_, ScrollMode); }
-    void showScaleFrame() override { corv::showScaleFrame(form_); }
-    void saveCoordinateFile() override { corv::saveCoordinateFile(form_); }
-    void openHelp() override { corv::openHelp(form_); }
-    void handOffToRunoff(const BasinMeasurements& m) override { form_.shell().handOffToRunoff(m); }
-
-private:
-    Form1& form_;
-};
-
-}  // namespace
-
 void MapMenu::pick(const QString& item)
 {
     m_.lstMenu1.Visible = false;
@@ -166,10 +146,12 @@ void MainMenu::mapClick(int button, int shift, float x, float y)
     MapMenu(form_.model(), ops).mapClick(button, shift, x, y);
 }
 
-void zoomPicture(Form1& form, double ZoomPercent) { form.ZoomPic(ZoomPercent); }
-void scrollPicture(Form1& form, std::int16_t ScrollMode) { form.ScrollPic(ScrollMode); }
-void showScaleFrame(Form1& form) { corv::showScaleFrame(form.model()); }
-void saveCoordinateFile(Form1& form) { form.Text1_MouseDown(2, 0, 0, 0); }
-void openHelp(Form1& form) { form.OpenHelp(); }
+Dialogs& Form1Ops::dialogs() { return form_.shell().dialogs(); }
+void Form1Ops::ZoomPic(double ZoomPercent) { form_.ZoomPic(ZoomPercent); }
+void Form1Ops::ScrollPic(std::int16_t ScrollMode) { form_.ScrollPic(ScrollMode); }
+void Form1Ops::showScaleFrame() { corv::showScaleFrame(form_.model()); }
+void Form1Ops::saveCoordinateFile() { form_.Text1_MouseDown(2, 0, 0, 0); }
+void Form1Ops::openHelp() { form_.OpenHelp(); }
+void Form1Ops::handOffToRunoff(const BasinMeasurements& m) { form_.shell().handOffToRunoff(m); }
 
 }  // namespace corv

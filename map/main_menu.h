@@ -39,11 +39,20 @@ private:
     Form1& form_;
 };
 
-// Work of other parts of the map window that the main menu calls.
-void zoomPicture(Form1& form, double ZoomPercent);     // ZoomPic
-void scrollPicture(Form1& form, std::int16_t ScrollMode);  // ScrollPic
-void showScaleFrame(Form1& form);      // the scale frame after the second scale point
-void saveCoordinateFile(Form1& form);  // Text1_MouseDown(2, 0, 0, 0)
-void openHelp(Form1& form);            // OpenInNotepad(folder + "\CorvantineHelp.txt")
+// The map window's own operations, as the map logic asks for them.
+class Form1Ops : public MapWindowOps {
+public:
+    explicit Form1Ops(Form1& form) : form_(form) {}
+    Dialogs& dialogs() override;
+    void ZoomPic(double ZoomPercent) override;
+    void ScrollPic(std::int16_t ScrollMode) override;
+    void showScaleFrame() override;
+    void saveCoordinateFile() override;  // Text1_MouseDown(2, 0, 0, 0)
+    void openHelp() override;            // the help text in the text editor
+    void handOffToRunoff(const BasinMeasurements& m) override;
+
+private:
+    Form1& form_;
+};
 
 }  // namespace corv

@@ -17,6 +17,7 @@
 #include "map/dib_section.h"
 #include "map/form1.h"
 #include "map/jpeg_writer.h"
+#include "map/main_menu.h"
 #include "map/picture.h"
 #include "map/trace.h"
 
@@ -43,24 +44,6 @@ void clearMapFigures(MapModel& m, MapWindowOps& ops)
     m.s.clearAll = true;
     Tracer(m, ops).ClearCurrentTrace();
 }
-
-namespace {
-// The window's operations for clearing the figures (only its dialogs are used).
-class PictureMenuOps : public MapWindowOps {
-public:
-    explicit PictureMenuOps(Form1& form) : form_(form) {}
-    Dialogs& dialogs() override { return form_.shell().dialogs(); }
-    void ZoomPic(double ZoomPercent) override { form_.ZoomPic(ZoomPercent); }
-    void ScrollPic(std::int16_t ScrollMode) override { form_.ScrollPic(ScrollMode); }
-    void showScaleFrame() override {}
-    void saveCoordinateFile() override {}
-    void openHelp() override {}
-    void handOffToRunoff(const BasinMeasurements& m) override { form_.shell().handOffToRunoff(m); }
-
-private:
-    Form1& form_;
-};
-}  // namespace
 
 void saveBitmapFile(const QImage& picture, const QString& fileName)
 {
@@ -130,7 +113,7 @@ void PictureMenu::loadMapFile()
     dlg.ShowOpen();
     const QString name = dlg.FileName;
 
-    PictureMenuOps ops(form_);
+    Form1Ops ops(form_);
     clearMapFigures(form_.model(), ops);
     form_.Form_Resize(true);
     resetCounters();
@@ -140,7 +123,7 @@ void PictureMenu::loadMapFile()
 
 void PictureMenu::pasteFromClipboard()
 {
-    PictureMenuOps ops(form_);
+    Form1Ops ops(form_);
     clearMapFigures(form_.model(), ops);
     form_.Form_Resize(true);
     resetCounters();
@@ -150,7 +133,7 @@ void PictureMenu::pasteFromClipboard()
 
 void PictureMenu::clearMapImage()
 {
-    PictureMenuOps ops(form_);
+    Form1Ops ops(form_);
     clearMapFigures(form_.model(), ops);
     form_.setPicture(MapPicture());
     form_.Form_Resize(true);
