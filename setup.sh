@@ -32,4 +32,7 @@ fi
 build="${1:-$here/build}"
 shift || true
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+# Ninja's automoc step does not notice Qt classes in files added since its last run; making it
+# look again costs little (moc only runs for what changed).
+find "$build" -path '*_autogen/timestamp' -delete
 cmake --build "$build"

@@ -18,6 +18,8 @@
 #include "common/dialogs.h"
 #include "common/shell.h"
 #include "map/map_model.h"
+#include "map/picture.h"
+#include "map/view.h"
 #include "map/scale.h"
 
 namespace corv {
@@ -25,6 +27,7 @@ namespace corv {
 class MapViewport;
 class MapImage;
 class MapOverlay;
+class PadImage;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -45,6 +48,19 @@ public:
     void lstMenu1_Click();
     void lstMenu2_Click();
     void Image1_MouseUp(int button, int shift, float x, float y);
+    void img4Way_MouseUp(int button, int shift, float x, float y);
+
+    // The view: public procedures of the window, and the layout on resize (newPicture:
+    // load, paste and clear turn stretching off so the new picture shows at its size).
+    void ZoomPic(double ZoomPercent);
+    void ScrollPic(std::int16_t ScrollMode);
+    void Form_Resize(bool newPicture = false);
+    // Image1's picture (decoded once, drawn from directly).
+    void setPicture(MapPicture picture);
+    const MapPicture& picture() const { return picture_; }
+    MapView& view() { return view_; }
+    // The user edited the coordinate box: the model takes its text.
+    void Text1_Change();
 
     // The scale frame (form1_scale.cpp).
     void Command1_Click();
@@ -71,6 +87,7 @@ public:
     QListWidget* lstMenu2 = nullptr;
     std::vector<QLabel*> Label1;
     QLabel* Picture2 = nullptr;
+    PadImage* img4Way = nullptr;
     QGroupBox* frameScale = nullptr;
     std::array<QRadioButton*, 8> Option1{};
     QLabel* Label2 = nullptr;
@@ -95,7 +112,14 @@ private:
     Shell& shell_;
     MapModel model_;
     CommonDialog commonDialog_;
+    MapPicture picture_;
+    MapView view_;
     ScaleFrameState scaleFrame_;
+    void syncText1();
+    // What Text1 shows (its own copy, so the model's text is never shared and grows
+    // in place): new lines are appended to the box instead of resetting it.
+    QString shownText_;
+    int shownSelStart_ = -1;
 };
 
 // UserControlPic1: the viewport, a plain container.
@@ -124,12 +148,21 @@ class MapOverlay : public QWidget {
     Q_OBJECT
 public:
     MapOverlay(Form1& form, QWidget* parent);
+    // Schedules a repaint of only what changed since the last call (a new segment
+    // repaints its own small rectangle, not the whole figure).
+    void updateChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Drawn {
+        long index;
+        Segment seg;
+    };
     Form1& form_;
+    std::vector<Drawn> drawn_;
+    Marker shape1_, shape2_;
 };
 
 }  // namespace corv

@@ -70,8 +70,12 @@ struct Window {
         dialogs = owned.get();
         program = std::make_unique<Program>(dir.path(), std::move(owned));
         form = program->form1();
-        form->resize(1000, 700);
         form->show();
+        // A viewport 680 pixels high puts the traced square's corners where their single
+        // precision y values give an area of at least 1 (at most heights the same square
+        // measures 0.9999999 and reads 1.000).
+        form->setWindowState(Qt::WindowNoState);
+        form->resize(1000, 680);
         QCoreApplication::processEvents();
     }
     MapModel& m() { return form->model(); }

@@ -1,0 +1,161 @@
+// cDIBSection: pixel memory, header and the copy from a picture.
+#include "map/dib_section.h"
+
+#include <QSemaphore>
+#include <QThreadPool>
+#include <algorithm>
+#include <cstdlib>
+#include <atomic>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace corv {
+
+namespace {
+// Handles are only names here: the pixel memory and the context are this object's.
+std::atomic<std::int32_t> gNextHandle{1};
+std::atomic<long> gLiveSections{0};
+
+std::int32_t newHandle()
+{
+    std::int32_t h = gNextHandle.fetch_add(1);
+    if (h <= 0) {  // wrapped after two billion DIBs: start again, never handing out 0
+        gNextHandle = 2;
+        h = 1;
+    }
+    return h;
+}
+
+// One source row of 32-bit pixels (0xAARRGGBB in memory as B, G, R, A) into B, G, R.
+void copyRow32(const std::uint8_t* src, std::uint8_t* dst, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
+        src += 4;
+        dst += 3;
+    }
+}
+}  // namespace
+
+void cDIBSection::FreeMemory::operator()(std::uint8_t* p) const { std::free(p); }
+
+cDIBSection::~cDIBSection() { ClearUp(); }
+
+long cDIBSection::liveSections() { return gLiveSections.load(); }
+
+bool cDIBSection::CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t lHeight, std::int32_t& hDib)
+{
+    header_ = BitmapInfoHeader{};
+    header_.biWidth = lWidth;
+    header_.biHeight = lHeight;
+    hDib = 0;
+    if (lhDC == 0 || lWidth <= 0 || lHeight <= 0) return false;
+    const std::int64_t stride = (static_cast<std::int64_t>(lWidth) * 3 + 3) & ~std::int64_t{3};
+    const std::int64_t bytes = stride * lHeight;
+    if (bytes > std::numeric_limits<std::int32_t>::max()) return false;
+    header_.biSizeImage = static_cast<std::uint32_t>(bytes);
+    // Zeroed, so the filler bytes at the end of each row are 0 (calloc takes fresh
+    // pages that are zero already instead of clearing them).
+    std::unique_ptr<std::uint8_t, FreeMemory> mem(
+        static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
+    if (!mem) return false;
+    if (memory_) --gLiveSections;  // called again on the same context: the old pixels go
+    memory_ = std::move(mem);
+    bits_ = memory_.get();
+    hDib = newHandle();
+    ++gLiveSections;
+    return true;
+}
+
+bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight)
+{
+    ClearUp();
+    hdc_ = newHandle();
+    std::int32_t h = 0;
+    if (CreateDIB(hdc_, lWidth, lHeight, h)) {
+        hDib_ = h;
+        previousBitmap_ = newHandle();  // the context's own 1x1 bitmap, put back by ClearUp
+        return true;
+    }
+    hdc_ = 0;
+    return false;
+}
+
+std::int32_t cDIBSection::BytesPerScanLine() const
+{
+    return static_cast<std::int32_t>((static_cast<std::int64_t>(header_.biWidth) * 3 + 3) & ~std::int64_t{3});
+}
+
+void cDIBSection::CreateFromPicture(const QPixmap& picThis) { CreateFromPicture(picThis.toImage()); }
+
+void cDIBSection::CreateFromPicture(const QImage& picThis)
+{
+    if (!Create(picThis.width(), picThis.height())) return;
+    LoadPictureBlt(picThis, 0, 0, -1, -1, SRCCOPY);
+}
+
+void cDIBSection::LoadPictureBlt(const QImage& lhDC, std::int32_t lSrcLeft, std::int32_t lSrcTop,
+                                 std::int32_t lSrcWidth, std::int32_t lSrcHeight, std::int32_t eRop)
+{
+    if (!bits_ || eRop != SRCCOPY || lhDC.isNull()) return;
+    std::int64_t w = lSrcWidth < 0 ? Width() : lSrcWidth;
+    std::int64_t h = lSrcHeight < 0 ? Height() : lSrcHeight;
+    // Like a bit-block transfer, copy only what lies inside both bitmaps.
+    std::int64_t sx = lSrcLeft, sy = lSrcTop, dx = 0, dy = 0;
+    if (sx < 0) { dx -= sx; w += sx; sx = 0; }
+    if (sy < 0) { dy -= sy; h += sy; sy = 0; }
+    w = std::min({w, static_cast<std::int64_t>(lhDC.width()) - sx, static_cast<std::int64_t>(Width()) - dx});
+    h = std::min({h, static_cast<std::int64_t>(lhDC.height()) - sy, static_cast<std::int64_t>(Height()) - dy});
+    if (w <= 0 || h <= 0) return;
+
+    const QImage::Format f = lhDC.format();
+    const bool direct32 = f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+                          f == QImage::Format_ARGB32_Premultiplied;
+    QImage converted;
+    const QImage* src = &lhDC;
+    if (!direct32) {
+        converted = lhDC.copy(static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(w), static_cast<int>(h))
+                        .convertToFormat(QImage::Format_RGB32);
+        src = &converted;
+        sx = sy = 0;
+    }
+    const std::int64_t stride = BytesPerScanLine();
+    const std::int64_t height = Height();
+    auto copyRows = [&](std::int64_t first, std::int64_t last) {
+        for (std::int64_t y = first; y < last; ++y) {
+            // Picture row dy + y is stored counted from the bottom.
+            std::uint8_t* dst = bits_ + (height - 1 - (dy + y)) * stride + dx * 3;
+            const std::uint8_t* s = src->constScanLine(static_cast<int>(sy + y)) + sx * 4;
+            copyRow32(s, dst, static_cast<int>(w));
+        }
+    };
+    // A large copy is shared out in bands of rows among the pool's threads.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int bands = w * h >= 256 * 1024 ? static_cast<int>(std::clamp<std::int64_t>(pool->maxThreadCount(), 1, std::min<std::int64_t>(8, h))) : 1;
+    QSemaphore done;
+    for (int b = 1; b < bands; ++b)
+        pool->start([&, b] {
+            copyRows(h * b / bands, h * (b + 1) / bands);
+            done.release();
+        });
+    copyRows(0, h / bands);
+    done.acquire(bands - 1);
+}
+
+void cDIBSection::ClearUp()
+{
+    // The DIB's memory goes with it; the context's own bitmap was put back first.
+    if (memory_) {
+        memory_.reset();
+        --gLiveSections;
+    }
+    hdc_ = 0;
+    hDib_ = 0;
+    previousBitmap_ = 0;
+    bits_ = nullptr;
+}
+
+}  // namespace corv

@@ -1,0 +1,162 @@
+// Basin geometry and its report. The widths of the working quantities are kept as
+// the reports were always computed: 32-bit points, sums and moments, a 64-bit
+// shoelace; they decide the last digits of the report.
+#include "map/geometry.h"
+
+#include <cmath>
+
+#include "common/guard.h"
+#include "common/module1.h"
+#include "common/numbers.h"
+#include "map/text1_lines.h"
+
+namespace corv {
+
+namespace {
+
+constexpr double kMilesPerDegree = 69.0933;
+constexpr double kDegreesPerRadian = 57.2957795;
+
+QString str(float v) { return QString::fromStdString(strSingle(v)); }
+QString fmt(float v) { return QString::fromStdString(formatMeasurement(v)); }
+
+struct Point {
+    double x = 0, y = 0;
+};
+
+// A segment end point (viewport twips) in map units of the scale in force, each
+// coordinate stored as a 32-bit float.
+Point toMapUnits(const MapModel& m, float X, float Y)
+{
+    const MapState& s = m.s;
+    const double left = m.Image1.rect.Left, top = m.Image1.rect.Top;
+    if (s.pixelPairScale)
+        return {toSingle((X - left - s.refPointX) * static_cast<double>(s.scaleX) + s.refMapX),
+                toSingle((Y - top - s.refPointY) * static_cast<double>(s.scaleY) + s.refMapY)};
+    if (s.pixelScale)  // picture rows: y grows downward
+        return {toSingle((X - left) * static_cast<double>(s.scaleX)),
+                toSingle((Y - top) * static_cast<double>(s.scaleX))};
+    return {toSingle(X * static_cast<double>(s.scaleX)),
+            toSingle((m.UserControlPic1.Height - Y) * static_cast<double>(s.scaleX))};
+}
+
+// Degrees (lon, lat) to miles east and north of the kept origin, in 64-bit.
+Point toMiles(const MapState& s, const Point& deg)
+{
+    return {(deg.x - s.originLon) * kMilesPerDegree * std::cos(s.originLat / kDegreesPerRadian),
+            (deg.y - s.originLat) * kMilesPerDegree};
+}
+
+void extend(float& lo, float& hi, double v)
+{
+    const auto f = static_cast<float>(v);  // degrees or map units, already 32-bit
+    if (f < lo) lo = f;
+    if (f > hi) hi = f;
+}
+
+}  // namespace
+
+void measureTrace(MapModel& m)
+{
+    MapState& s = m.s;
+    const bool longLat = s.pixelPairScale && s.longLatScale;
+    const long first = s.traceStart(s.traceCount);
+    const long last = s.segmentIndex;  // read once
+
+    float xmin = 1e38f, ymin = 1e38f, xmax = -1e38f, ymax = -1e38f;
+    double S1 = 0, S2 = 0;
+    float L = 0, Ax = 0, Mx = 0, Ay = 0, My = 0, dmin = 1e38f, Ln = 0, A = 0;
+    Point prevMiles;
+
+    for (long k = first; k <= last; ++k) {
+        const Segment& seg = m.Line1(k);
+        const Point d1 = toMapUnits(m, seg.X1, seg.Y1);
+        const Point d2 = toMapUnits(m, seg.X2, seg.Y2);
+        extend(xmin, xmax, d1.x);
+        extend(xmin, xmax, d2.x);
+        extend(ymin, ymax, d1.y);
+        extend(ymin, ymax, d2.y);
+
+        Point p1 = d1, p2 = d2;
+        if (longLat) {
+            if (k == first) {
+                if (s.traceMode == 1) {
+                    // An area sets the origin at its first vertex; streams keep it.
+                    s.originLat = d1.y;
+                    s.originLon = d1.x;
+                    p1 = {0, 0};
+                } else {
+                    p1 = toMiles(s, d1);
+                }
+            } else {
+                p1 = prevMiles;
+            }
+            p2 = toMiles(s, d2);
+            prevMiles = p2;
+        }
+        const double x1 = p1.x, y1 = p1.y, x2 = p2.x, y2 = p2.y;
+
+        S1 += y1 * x2;
+        S2 += x1 * y2;
+
+        const float ym = toSingle((y1 + y2) / 2);
+        const float a = toSingle((x2 - x1) * ym);
+        Ay = toSingle(static_cast<double>(Ay) + a);
+        My = toSingle(My + static_cast<double>(a) * ym / 2);
+
+        const float xm = toSingle((x1 + x2) / 2);
+        const float b = toSingle((y2 - y1) * xm);
+        Ax = toSingle(static_cast<double>(Ax) + b);
+        Mx = toSingle(Mx + static_cast<double>(xm) * b / 2);
+
+        L = toSingle(L + std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1)));
+
+        const double dx = s.centroidX - x2, dy = s.centroidY - y2;
+        const float dist = toSingle(dx * dx + dy * dy);
+        if (dist < dmin) {
+            dmin = dist;
+            Ln = L;
+        }
+    }
+
+    // The very first figure numbers its segments from 0, so it needs two of them.
+    if (s.segmentIndex >= 2) {
+        if (s.traceMode == 1) A = toSingle(std::fabs((S1 - S2) / 2));
+        if (Ax != 0 && Ay != 0) {
+            s.centroidX = toSingle(static_cast<double>(Mx) / Ax);
+            s.centroidY = toSingle(static_cast<double>(My) / Ay);
+        }
+        if (s.traceMode == 1) {
+            s.areaCentroidX = s.centroidX;
+            s.areaCentroidY = s.centroidY;
+        }
+    }
+
+    TextBoxState& t = m.Text1;
+    appendLine(t, QStringLiteral("Xmin ") + str(xmin) + QStringLiteral(", Ymin ") + str(ymin) +
+                      QStringLiteral(", Xmax ") + str(xmax) + QStringLiteral(", Ymax ") + str(ymax));
+    caretToEnd(t);
+    if (s.traceMode == 1) {
+        s.areaReport = QStringLiteral("Area%1= ").arg(s.areaCount) +
+                       fmt(toSingle(static_cast<double>(A) * s.areaFactor)) + s.areaUnits +
+                       QStringLiteral(", Perimeter= ") + fmt(L) + s.lengthUnits;
+        const QString cx = s.pixelPairScale ? str(s.centroidX) : fmt(s.centroidX);
+        const QString cy = s.pixelPairScale ? str(s.centroidY) : fmt(s.centroidY);
+        s.areaCentroidReport = s.areaReport + QStringLiteral(", Centroid= ") + cx + QStringLiteral(", ") + cy;
+        appendLine(t, s.areaCentroidReport);
+    } else {
+        s.streamLengthReport = QStringLiteral("Longest Stream Lenth= ") + fmt(L) + s.lengthUnits;
+        s.belowCentroidReport =
+            QStringLiteral("Length Below Centroid= ") + fmt(toSingle(static_cast<double>(L) - Ln)) + s.lengthUnits;
+        appendLine(t, s.streamLengthReport + QStringLiteral(", ") + s.belowCentroidReport);
+    }
+    t.Visible = true;
+    caretToEnd(t);
+}
+
+void ComputeTraceStats(MapModel& m, Dialogs& dialogs)
+{
+    guarded(dialogs, [&] { measureTrace(m); });
+}
+
+}  // namespace corv

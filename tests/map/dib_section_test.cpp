@@ -1,0 +1,147 @@
+// cDIBSection: row size, handles, and the bottom-up BGR copy of a picture.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstring>
+
+#include "map/dib_section.h"
+
+using corv::cDIBSection;
+
+namespace {
+QRgb colourAt(int x, int y) { return qRgb(x % 251, y % 241, (x * 7 + y * 3) % 239); }
+
+QImage patterned(int w, int h, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.setPixel(x, y, colourAt(x, y));
+    return img.convertToFormat(format);
+}
+
+// The pixel (x, y) of the picture as the DIB holds it (rows counted from the bottom).
+QRgb dibPixel(const cDIBSection& dib, int x, int y)
+{
+    const std::uint8_t* p = dib.DIBSectionBitsPtr() + std::size_t(dib.Height() - 1 - y) * dib.BytesPerScanLine() + x * 3;
+    return qRgb(p[2], p[1], p[0]);
+}
+}  // namespace
+
+TEST(DibSection, RowsArePaddedToFourBytes)
+{
+    cDIBSection dib;
+    for (auto [width, bytes] : {std::pair{1, 4}, {4, 12}, {5, 16}, {8, 24}, {3, 12}}) {
+        ASSERT_TRUE(dib.Create(width, 2));
+        EXPECT_EQ(dib.BytesPerScanLine(), bytes) << "width " << width;
+        EXPECT_EQ(dib.header().biSizeImage, std::uint32_t(bytes * 2));
+    }
+    // Filler bytes are zero.
+    ASSERT_TRUE(dib.Create(5, 3));
+    dib.LoadPictureBlt(patterned(5, 3));
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(dib.DIBSectionBitsPtr()[row * 16 + 15], 0);
+}
+
+TEST(DibSection, CreateTwiceReleasesTheFirst)
+{
+    const long before = cDIBSection::liveSections();
+    {
+        cDIBSection dib;
+        EXPECT_EQ(dib.hdc(), 0);
+        EXPECT_EQ(dib.hDib(), 0);
+        EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+        ASSERT_TRUE(dib.Create(10, 10));
+        const auto dc1 = dib.hdc(), dib1 = dib.hDib();
+        EXPECT_NE(dc1, 0);
+        EXPECT_NE(dib1, 0);
+        EXPECT_EQ(cDIBSection::liveSections(), before + 1);
+        ASSERT_TRUE(dib.Create(20, 30));
+        EXPECT_NE(dib.hdc(), dc1);
+        EXPECT_NE(dib.hDib(), dib1);
+        EXPECT_EQ(cDIBSection::liveSections(), before + 1);
+        EXPECT_EQ(dib.Width(), 20);
+        EXPECT_EQ(dib.Height(), 30);
+    }
+    EXPECT_EQ(cDIBSection::liveSections(), before);  // destruction clears up
+}
+
+TEST(DibSection, ClearUpKeepsTheSize)
+{
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(7, 9));
+    dib.ClearUp();
+    EXPECT_EQ(dib.hdc(), 0);
+    EXPECT_EQ(dib.hDib(), 0);
+    EXPECT_EQ(dib.DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(dib.Width(), 7);
+    EXPECT_EQ(dib.Height(), 9);
+    EXPECT_EQ(dib.BytesPerScanLine(), 24);
+    dib.ClearUp();  // twice is harmless
+    EXPECT_EQ(dib.hdc(), 0);
+}
+
+TEST(DibSection, FailedCreateLeavesItEmpty)
+{
+    cDIBSection dib;
+    EXPECT_FALSE(dib.Create(0, 5));
+    EXPECT_FALSE(dib.Create(5, -1));
+    EXPECT_FALSE(dib.Create(100000, 100000));  // beyond what a DIB may hold
+    EXPECT_EQ(dib.hdc(), 0);
+    EXPECT_EQ(dib.hDib(), 0);
+    dib.CreateFromPicture(QImage());
+    EXPECT_EQ(dib.hdc(), 0);
+    dib.LoadPictureBlt(patterned(4, 4));  // nothing to copy into: no effect
+}
+
+TEST(DibSection, PictureIsStoredBottomRowFirst)
+{
+    const QImage picture = patterned(800, 600);
+    cDIBSection dib;
+    dib.CreateFromPicture(picture);
+    ASSERT_NE(dib.hDib(), 0);
+    EXPECT_EQ(dib.Width(), 800);
+    EXPECT_EQ(dib.Height(), 600);
+    const auto& h = dib.header();
+    EXPECT_EQ(h.biSize, 40u);
+    EXPECT_EQ(h.biPlanes, 1);
+    EXPECT_EQ(h.biBitCount, 24);
+    EXPECT_EQ(h.biCompression, 0u);
+    EXPECT_EQ(h.biSizeImage, 2400u * 600);
+
+    // The first bytes in memory are the picture's bottom row, blue first.
+    const std::uint8_t* bits = dib.DIBSectionBitsPtr();
+    for (int x : {0, 1, 399, 799}) {
+        const QRgb c = picture.pixel(x, 599);
+        EXPECT_EQ(bits[x * 3 + 0], qBlue(c));
+        EXPECT_EQ(bits[x * 3 + 1], qGreen(c));
+        EXPECT_EQ(bits[x * 3 + 2], qRed(c));
+    }
+    for (int y : {0, 1, 300, 599})
+        for (int x : {0, 5, 798}) EXPECT_EQ(dibPixel(dib, x, y), picture.pixel(x, y)) << x << "," << y;
+}
+
+TEST(DibSection, CopiesFromOtherFormatsAndPartsOfAPicture)
+{
+    for (auto format : {QImage::Format_RGB888, QImage::Format_ARGB32, QImage::Format_Indexed8, QImage::Format_RGB16}) {
+        const QImage picture = patterned(33, 17, format);
+        cDIBSection dib;
+        dib.CreateFromPicture(picture);
+        ASSERT_EQ(dib.Width(), 33);
+        for (int y : {0, 16})
+            for (int x : {0, 32}) EXPECT_EQ(dibPixel(dib, x, y), picture.pixel(x, y)) << format;
+    }
+    // A part of a larger picture from (10, 20); what lies outside the picture stays black.
+    const QImage big = patterned(50, 40);
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(45, 25));
+    dib.LoadPictureBlt(big, 10, 20, -1, -1, corv::SRCCOPY);
+    EXPECT_EQ(dibPixel(dib, 0, 0), big.pixel(10, 20));
+    EXPECT_EQ(dibPixel(dib, 39, 19), big.pixel(49, 39));
+    EXPECT_EQ(dibPixel(dib, 40, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(dibPixel(dib, 0, 20), qRgb(0, 0, 0));
+    // An explicit width and height copy only that much.
+    ASSERT_TRUE(dib.Create(10, 10));
+    dib.LoadPictureBlt(big, 0, 0, 3, 2, corv::SRCCOPY);
+    EXPECT_EQ(dibPixel(dib, 2, 1), big.pixel(2, 1));
+    EXPECT_EQ(dibPixel(dib, 3, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(dibPixel(dib, 2, 2), qRgb(0, 0, 0));
+}

@@ -1,0 +1,64 @@
+// A map model after start-up with recording window operations, driven as the window
+// would drive it: menu picks and clicks in Image1 twips.
+#pragma once
+
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/dialogs.h"
+#include "common/shell.h"
+#include "map/main_menu.h"
+#include "map/map_model.h"
+#include "map/map_ops.h"
+
+namespace corv::test {
+
+class RecordingOps : public MapWindowOps {
+public:
+    ScriptedDialogs dlg;
+    std::vector<std::string> calls;
+    std::optional<BasinMeasurements> handed;
+
+    Dialogs& dialogs() override { return dlg; }
+    void ZoomPic(double z) override { calls.push_back("ZoomPic " + std::to_string(z)); }
+    void ScrollPic(std::int16_t mode) override { calls.push_back("ScrollPic " + std::to_string(mode)); }
+    void showScaleFrame() override { calls.push_back("showScaleFrame"); }
+    void saveCoordinateFile() override { calls.push_back("saveCoordinateFile"); }
+    void openHelp() override { calls.push_back("openHelp"); }
+    void handOffToRunoff(const BasinMeasurements& m) override
+    {
+        calls.push_back("handOffToRunoff");
+        handed = m;
+    }
+};
+
+struct MapFixture {
+    MapModel m;
+    RecordingOps ops;
+    MapFixture() { m.formLoad(); }
+
+    void pick(const char* item) { MapMenu(m, ops).pick(QString::fromUtf8(item)); }
+    void click(float x, float y) { MapMenu(m, ops).mapClick(1, 0, x, y); }
+    void rightClick(float x, float y) { MapMenu(m, ops).mapClick(2, 0, x, y); }
+    // A figure through the given Image1 points, started and ended from the menu.
+    void trace(const char* start, std::initializer_list<std::pair<float, float>> points)
+    {
+        pick(start);
+        for (const auto& [x, y] : points) click(x, y);
+        pick("End Area/Line");
+    }
+    // Miles at 1024 twips a mile (exact in single precision), areas in square miles.
+    void milesScale()
+    {
+        m.s.scaleX = m.s.scaleY = 1.0f / 1024;
+        m.s.areaFactor = 1;
+        m.s.areaUnits = QStringLiteral(" (mi^2)");
+        m.s.lengthUnits = QStringLiteral(" (mi)");
+    }
+    QStringList lines() const { return m.Text1.Text.split(QStringLiteral("\r\n")); }
+    std::vector<QString> messages() const { return ops.dlg.messages(); }
+};
+
+}  // namespace corv::test
