@@ -284,6 +284,11 @@ void HydrographChart::refresh()
     delete old;
 }
 
+QString HydrographChart::gridSummary() const
+{
+    return QStringLiteral("%1 columns, %2 rows").arg(grid_.ColumnCount()).arg(grid_.RowCount());
+}
+
 void HydrographChart::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();

@@ -80,6 +80,8 @@ struct TwipGeometry {
 // enlarges or restores it).
 class HydrographChart : public QWidget {
     Q_OBJECT
+    // What the grid holds, as "3 columns, 97 rows" (read by tests and scenarios).
+    Q_PROPERTY(QString text READ gridSummary)
 public:
     explicit HydrographChart(QWidget* parent = nullptr);
 
@@ -92,6 +94,7 @@ public:
     void setGeometryTwips(const TwipGeometry& g);
 
     QChartView* view() const { return view_; }
+    QString gridSummary() const;
 
 signals:
     void DblClick();
