@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QChartView>
 #include <QComboBox>
+#include <functional>
 #include <QFile>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -45,6 +46,18 @@ void pickFrom(QWidget* form, const char* list, const QString& item)
     emit l->itemClicked(found.first());
 }
 
+// Dialogs that let the test act while a message box is up, as a user could click
+// other controls while a real box lets events through.
+class ActingDialogs : public ScriptedDialogs {
+public:
+    std::function<void(const QString&)> whileShown;
+    MsgAnswer msgBox(const QString& text, MsgStyle style = MsgStyle::OkOnly, const QString& title = {}) override
+    {
+        if (whileShown) whileShown(text);
+        return ScriptedDialogs::msgBox(text, style, title);
+    }
+};
+
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
@@ -58,7 +71,7 @@ class ComputeWindowTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    ScriptedDialogs* dialogs_ = nullptr;
+    ActingDialogs* dialogs_ = nullptr;
     std::unique_ptr<Program> program_;
 
     Form1* map() { return program_->form1(); }
@@ -122,7 +135,7 @@ private slots:
     void init()
     {
         QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), dir_.filePath("SCS.DGF"));
-        auto d = std::make_unique<ScriptedDialogs>();
+        auto d = std::make_unique<ActingDialogs>();
         dialogs_ = d.get();
         program_ = std::make_unique<Program>(dir_.path(), std::move(d));
         map()->show();
@@ -212,6 +225,31 @@ private slots:
         QTest::mouseClick(f->ViewHydroData, Qt::LeftButton);
         QTRY_COMPARE(readAll(dir_.filePath("viewed.txt")), dir_.filePath("Temp.GRF").toLocal8Bit());
         setTextEditorOpener(before);
+    }
+
+    void noSecondComputeAndNoClosingDuringOne()
+    {
+        traceAndHandOff();
+        auto* f = form3();
+        choose("ComboDimgraph", "Rational Method");
+        choose("ComboRain", "Average");
+        type("txtC", "1.5");
+        int tries = 0;
+        dialogs_->whileShown = [this, &tries](const QString& text) {
+            if (!text.startsWith("Warning, C estimate")) return;
+            ++tries;
+            // The user clicks "Compute Hydrograph" again and closes the window.
+            QTest::mouseClick(form3()->Command1, Qt::LeftButton);
+            form3()->close();
+        };
+        compute();
+        dialogs_->whileShown = nullptr;
+        QCOMPARE(tries, 1);
+        QCOMPARE(dialogs_->messages().size(), std::size_t(1));  // the warning alone: no exit question
+        QVERIFY(form3() == f && f->isVisible());
+        QCOMPARE(f->MSChart1->grid().ColumnCount(), 3);  // one run, one column
+        QVERIFY(f->windowTitle().startsWith("Runoff Qmax="));
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void stormFileBaseFlowAndErrors()

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "common/dates.h"
 #include "common/dialogs.h"
 #include "runoff/hydrograph_report.h"
 #include "runoff/losses.h"
@@ -319,4 +320,24 @@ TEST(HydrographReport, FileReplacedWholeOrNotAtAll)
     EXPECT_EQ(stagetest::caught([&] { replaceFileWith(dir.filePath("gone/Temp.GRF"), "new"); }).text,
               "Path not found");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Temp.GRF"});
+}
+
+TEST(HydrographReport, DatabaseRainfallDates)
+{
+    // Rain from the database: the rows start at 1, times are dates, and past the last
+    // known date the steps go on by the time step.
+    ComputeState s = handMade(50);
+    s.rainMode = 3;
+    s.udur = 0.5f;
+    s.rrtime.redim(2);
+    s.rrtime(1) = makeDate(2024, 6, 11, 13, 0);
+    s.rrtime(2) = makeDate(2024, 6, 11, 13, 30);
+    s.tmax = 2;
+    const auto rows = lines(buildHydrographReport(s, 0, QString(), ReportBoxes{}).text);
+    EXPECT_EQ(rows.at(13), "    0.000     0.00     50.0 11 13:30       12");
+    EXPECT_EQ(rows.at(16), " 11 13:00       50  0.00000  0.00000  0.00000        0");
+    EXPECT_EQ(rows.at(17), " 11 13:30     1010  0.00000  0.00000  0.00000        0");
+    EXPECT_EQ(rows.at(18), " 11 14:00    0.012");
+    EXPECT_EQ(rows.size(), 19u);
+    EXPECT_EQ(s.rrtime.ubound(), 3);
 }
