@@ -171,7 +171,14 @@ void Form1::refresh()
     const QRect imageArea = imagePixels(model_.Image1.rect, UserControlPic1->rect());
     Image1->setGeometry(imageArea);
     Image1->setVisible(!imageArea.isEmpty());
-    Image1->update();
+    // Repaint the picture only when what it shows moved or changed: a repaint of the
+    // picture also repaints every segment drawn above it.
+    const ImageView shown{model_.Image1.rect.Left, model_.Image1.rect.Top, model_.Image1.rect.Width,
+                          model_.Image1.rect.Height, model_.Image1.Stretch, picture_.image().cacheKey()};
+    if (shown != shownImage_) {
+        shownImage_ = shown;
+        Image1->update();
+    }
     img4Way->setGeometry(toPixels(view_.img4Way));
     img4Way->setVisible(model_.padVisible);
     img4Way->raise();

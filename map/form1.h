@@ -120,6 +120,14 @@ private:
     // in place): new lines are appended to the box instead of resetting it.
     QString shownText_;
     int shownSelStart_ = -1;
+    // What Image1 last painted: the picture's place and the picture itself.
+    struct ImageView {
+        double left = 0, top = 0, width = -1, height = -1;
+        bool stretch = false;
+        qint64 picture = 0;
+        bool operator==(const ImageView&) const = default;
+    };
+    ImageView shownImage_;
 };
 
 // UserControlPic1: the viewport, a plain container.
