@@ -12,7 +12,6 @@
 #include "runoff/losses.h"
 #include "runoff/rainfall.h"
 #include "runoff/transforms.h"
-#include "qt_print.h"
 #include "stage_support.h"
 
 using namespace corv;
