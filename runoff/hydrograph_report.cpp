@@ -2,8 +2,8 @@
 #include "runoff/hydrograph_report.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -81,10 +81,6 @@ void routingLine(QByteArray& out, std::int16_t routeType, const QString& ratingF
     }
     line(out, "");
 }
-
-}  // namespace
-
-namespace {
 
 // Builds the report into out (emptied first, its room kept) and returns the caption.
 QString buildReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName, const ReportBoxes& boxes,
