@@ -36,6 +36,7 @@ const char* kUsage =
     "                           hydrograph window (an empty number: no such report)\n"
     "  answer ok | answer yesno Yes|No | answer input [TEXT] | answer file [PATH]\n"
     "  print W.C | print caption W | print file NAME | print messages\n"
+    "  snapshot W FILE          save a picture of window W as it is drawn (PNG)\n"
     "  expect W.C contains|equals|lacks TEXT\n"
     "  expect caption W contains|equals|lacks TEXT\n"
     "  expect file NAME contains|equals|lacks TEXT\n"
@@ -111,6 +112,9 @@ public:
             handOff(rest);
         } else if (verb == "answer") {
             answer(rest);
+        } else if (verb == "snapshot") {
+            QWidget* w = window(take(rest));
+            if (!w->grab().save(rest, "PNG")) throw Failure("cannot write " + rest.toStdString());
         } else if (verb == "print") {
             std::cout << value(rest).toStdString() << std::endl;
         } else if (verb == "expect") {
