@@ -12,6 +12,7 @@
 #include "map/handoff.h"
 #include "map/picture_menu.h"
 #include "map/trace.h"
+#include "map/view.h"
 
 namespace corv {
 
@@ -72,6 +73,7 @@ void MapMenu::act(const QString& item)
             // A zoomed or rescaled view first goes back to the picture's own size.
             s.scaleX = s.scaleY = 1.0f;
             m_.Image1.Stretch = false;
+            ops_.StretchOff();
             ops_.ZoomPic(1.0);
             ops_.ScrollPic(4);
         }
@@ -149,6 +151,7 @@ void MainMenu::mapClick(int button, int shift, float x, float y)
 Dialogs& Form1Ops::dialogs() { return form_.shell().dialogs(); }
 void Form1Ops::ZoomPic(double ZoomPercent) { form_.ZoomPic(ZoomPercent); }
 void Form1Ops::ScrollPic(std::int16_t ScrollMode) { form_.ScrollPic(ScrollMode); }
+void Form1Ops::StretchOff() { fitNaturalSize(form_.model(), form_.picture().image().size()); }
 void Form1Ops::showScaleFrame() { corv::showScaleFrame(form_.model()); }
 void Form1Ops::saveCoordinateFile() { form_.Text1_MouseDown(2, 0, 0, 0); }
 void Form1Ops::openHelp() { form_.OpenHelp(); }

@@ -46,6 +46,7 @@ public:
     Dialogs& dialogs() override;
     void ZoomPic(double ZoomPercent) override;
     void ScrollPic(std::int16_t ScrollMode) override;
+    void StretchOff() override;
     void showScaleFrame() override;
     void saveCoordinateFile() override;  // Text1_MouseDown(2, 0, 0, 0)
     void openHelp() override;            // the help text in the text editor

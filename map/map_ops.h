@@ -17,6 +17,8 @@ public:
     // Resets the picture view (zoom to 100 %, centre the picture).
     virtual void ZoomPic(double ZoomPercent) = 0;
     virtual void ScrollPic(std::int16_t ScrollMode) = 0;
+    // Stretching was turned off: the image takes its picture's natural size again.
+    virtual void StretchOff() {}
     // The scale frame has been moved and shown after the second scale point.
     virtual void showScaleFrame() = 0;
     // "Save Area/Line": the save dialog of the coordinate text file.

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/numbers.h"
+
 #include "common/dialogs.h"
 #include "common/twips.h"
 #include "map/picture.h"
@@ -27,16 +29,21 @@ void ZoomPic(MapModel& m, double ZoomPercent)
     const double cy = m.UserControlPic1.Height / 2.0;
     const double fx = (cx - img.Left) / img.Width;
     const double fy = (cy - img.Top) / img.Height;
+    // One move, in the single precision the image keeps its rectangle in; a zoom
+    // past what a single holds is an "Overflow" rather than an endless picture.
+    const float newW = toSingle(img.Width * f);
+    const float newH = toSingle(img.Height * f);
+    const float newLeft = toSingle(cx - newW * fx);
+    const float newTop = toSingle(cy - newH * fy);
+    const float newScaleX = toSingle(m.s.scaleX / f);
+    const float newScaleY = toSingle(m.s.scaleY / f);
     m.Image1.Stretch = true;
-    const float newW = static_cast<float>(img.Width * f);
-    const float newH = static_cast<float>(img.Height * f);
-    // One move, in the single precision the image keeps its rectangle in.
-    img.Left = static_cast<float>(cx - newW * fx);
-    img.Top = static_cast<float>(cy - newH * fy);
+    img.Left = newLeft;
+    img.Top = newTop;
     img.Width = newW;
     img.Height = newH;
-    m.s.scaleX = static_cast<float>(m.s.scaleX / f);
-    m.s.scaleY = static_cast<float>(m.s.scaleY / f);
+    m.s.scaleX = newScaleX;
+    m.s.scaleY = newScaleY;
 }
 
 void ScrollPic(MapModel& m, std::int16_t ScrollMode)
