@@ -1,6 +1,6 @@
 // The compute driver on the window's box texts: validation, area units, the chart
 // reset rule, the error handler, no excess, the pointer, a second click during a run,
-// storm-file boxes, and the entry of the route/combine path.
+// and the entry of the route/combine path.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -31,21 +31,13 @@ struct Window : ScriptedDialogs {
         QFile::copy(programData() + "/SCS.DGF", dir.filePath("SCS.DGF"));
         fillRecoveryTables(state.hourlyRecovery, state.monthlyRecovery);
         hooks.setBusy = [this](bool busy) { log.push_back(busy ? "hourglass" : "pointer"); };
-        boxes.lblL = "Stream Length (mi)";
-        boxes.Label10 = "Basin Area (mi^2)";
-        boxes.Label14 = "Hydrograph Time Step (minutes)";
-        boxes.ComboDimgraph = "SCS.DGF";
-        boxes.ComboRain = "Peak at 2/3";
+        boxes.lblL = "Stream Length (mi)", boxes.Label10 = "Basin Area (mi^2)";
+        boxes.Label14 = "Hydrograph Time Step (minutes)", boxes.txtGraphtimestep = "15";
+        boxes.ComboDimgraph = "SCS.DGF", boxes.ComboRain = "Peak at 2/3";
         boxes.txtS = boxes.txtC = boxes.txtLag = boxes.txtBasinArea = "1";
-        boxes.GWloss = "0.0";
-        boxes.txtCNloss = "75";
-        boxes.txtResetLossFactor = "0.2";
-        boxes.txtGraphtimestep = "15";
-        boxes.txtTitle = "Enter Title 1";
-        boxes.txtTile2 = "Enter Title 2";
-        boxes.txtDuration = {"1", "6"};
-        boxes.txtRain = {"1.00", "2.50"};
-        boxes.capTatum = "minutes";
+        boxes.GWloss = "0.0", boxes.txtCNloss = "75", boxes.txtResetLossFactor = "0.2", boxes.capTatum = "minutes";
+        boxes.txtTitle = "Enter Title 1", boxes.txtTile2 = "Enter Title 2";
+        boxes.txtDuration = {"1", "6"}, boxes.txtRain = {"1.00", "2.50"};
         resetChartGrid(chart, boxes.txtDuration, boxes.txtRain, boxes.txtArealAdj);
     }
     MsgAnswer msgBox(const QString& text, MsgStyle style, const QString& title) override
@@ -166,27 +158,6 @@ TEST(ComputeDriver, NoExcessAndErrorsKeepTheLastReport)
     EXPECT_EQ(w.compute().end, End::Failed);
     EXPECT_TRUE(QString::fromStdString(w.said()).endsWith("\nCheck your time step for hours or minutes!"));
     EXPECT_EQ(w.report(), before);
-}
-
-TEST(ComputeDriver, StormFileBoxesAndBaseFlowEntry)
-{
-    Window w;
-    w.boxes.ComboRain = "Storm File";
-    w.boxes.lblL = "<<Base Flow\r\n       GW Loss>>";
-    w.boxes.txtL = "12.5";
-    w.boxes.txtCNloss = "0.1";
-    w.answerFile(testData("storm_comma.STM"));
-    const ComputeOutcome out = w.compute();
-    ASSERT_EQ(out.end, End::Plotted) << w.said();
-    EXPECT_EQ(out.baseFlowLayout, true);
-    EXPECT_FLOAT_EQ(w.state.computeState.baseFlow, 12.5f);
-    EXPECT_TRUE(out.rainfallBoxes.clearTable);
-    EXPECT_EQ(out.rainfallBoxes.txtGraphtimestep, "0.5");
-    EXPECT_EQ(out.rainfallBoxes.Label14, "Hydrograph Time Step (hours)");
-    EXPECT_TRUE(w.report().startsWith("Enter Title 1\r\nStorm file " + testData("storm_comma.STM") + "\r\n"));
-    w.answerFile(std::nullopt);  // Cancel ends the run quietly
-    EXPECT_EQ(w.compute().end, End::Stopped);
-    EXPECT_TRUE(w.messages().empty());
 }
 
 TEST(ComputeDriver, NoSecondRunInsideARun)
