@@ -24,111 +24,68 @@ int errorNumber(auto&& f)
 
 TEST(Val, ReadsTheLeadingNumber)
 {
-    EXPECT_DOUBLE_EQ(Val("0.2 fast"), 0.2);
-    EXPECT_DOUBLE_EQ(Val("  12.5"), 12.5);
-    EXPECT_DOUBLE_EQ(Val("1 2 3"), 123);  // blanks are skipped
-    EXPECT_DOUBLE_EQ(Val("-3.5e2x"), -350);
-    EXPECT_DOUBLE_EQ(Val("1,000"), 1);  // a comma ends the number
-    EXPECT_DOUBLE_EQ(Val("1.5.3"), 1.5);
-    EXPECT_DOUBLE_EQ(Val("1e"), 1);
-    EXPECT_DOUBLE_EQ(Val(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(Val("abc"), 0);
-    EXPECT_DOUBLE_EQ(Val(""), 0);
-    EXPECT_DOUBLE_EQ(Val("-"), 0);
-    EXPECT_DOUBLE_EQ(Val("2D3"), 2000);
+    const std::pair<const char*, double> cases[] = {
+        {"0.2 fast", 0.2}, {"  12.5", 12.5}, {"1 2 3", 123} /* blanks are skipped */, {"-3.5e2x", -350},
+        {"1,000", 1} /* a comma ends the number */, {"1.5.3", 1.5}, {"1e", 1}, {".5", 0.5}, {"abc", 0}, {"", 0},
+        {"-", 0}, {"2D3", 2000}};
+    for (auto [text, value] : cases) EXPECT_DOUBLE_EQ(Val(text), value) << text;
     EXPECT_DOUBLE_EQ(toNumberStrict(" 42 "), 42);
     EXPECT_EQ(errorNumber([] { toNumberStrict("4x"); }), err::kTypeMismatch);
     EXPECT_EQ(errorNumber([] { toNumberStrict(""); }), err::kTypeMismatch);
 }
 
-TEST(Counts, HalvesToEvenAndOverflow)
+TEST(Counts, HalvesToEvenOverflowAndDivision)
 {
-    EXPECT_EQ(toInt16(2.5), 2);
-    EXPECT_EQ(toInt16(3.5), 4);
-    EXPECT_EQ(toInt16(-2.5), -2);
-    EXPECT_EQ(toInt16(2.6), 3);
-    EXPECT_EQ(toInt16(32767.4), 32767);
-    EXPECT_EQ(errorNumber([] { toInt16(32767.5); }), err::kOverflow);
-    EXPECT_EQ(errorNumber([] { toInt16(-32769); }), err::kOverflow);
-    EXPECT_EQ(errorNumber([] { toInt16(std::numeric_limits<double>::infinity()); }), err::kOverflow);
-    EXPECT_EQ(errorNumber([] { toInt16(std::nan("")); }), err::kOverflow);
+    for (auto [x, n] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.6, 3}, {32767.4, 32767}}) EXPECT_EQ(toInt16(x), n) << x;
+    for (double x : {32767.5, -32769.0, std::numeric_limits<double>::infinity(), std::nan("")})
+        EXPECT_EQ(errorNumber([x] { toInt16(x); }), err::kOverflow) << x;
     EXPECT_EQ(errorNumber([] { add16(32767, 1); }), err::kOverflow);
     EXPECT_EQ(add16(-5, 3), -2);
     EXPECT_EQ(intFloor(-1.5), -2);
     EXPECT_EQ(intFloor(1.9999), 1);
     EXPECT_EQ(errorNumber([] { toSingle(1e39); }), err::kOverflow);
-    EXPECT_FLOAT_EQ(toSingle(1.5), 1.5f);
-}
-
-TEST(Division, ZeroDivisorsRaiseTheirErrors)
-{
     EXPECT_DOUBLE_EQ(divide(1, 4), 0.25);
     EXPECT_EQ(errorNumber([] { divide(1, 0); }), err::kDivisionByZero);
     EXPECT_EQ(errorNumber([] { divide(0, 0); }), err::kOverflow);
 }
 
-TEST(TextForms, GeneralTextOfSingleAndDouble)
+TEST(TextForms, GeneralAndPrintForms)
 {
-    EXPECT_EQ(strSingle(1.25f), "1.25");
-    EXPECT_EQ(strSingle(0.1f), "0.1");
-    EXPECT_EQ(strSingle(0.3f + 0.6f), "0.9");  // 7 significant digits
-    EXPECT_EQ(strSingle(1234567.0f), "1234567");
-    EXPECT_EQ(strSingle(12345678.0f), "1.234568E+07");
-    EXPECT_EQ(strSingle(1e38f), "1E+38");
-    EXPECT_EQ(strSingle(-1e38f), "-1E+38");
-    EXPECT_EQ(strSingle(0.0001f), "0.0001");
-    EXPECT_EQ(strSingle(0.000015f), "1.5E-05");
-    EXPECT_EQ(strSingle(0.0f), "0");
-    EXPECT_EQ(strSingle(-2.5f), "-2.5");
-    EXPECT_EQ(strSingle(100.0f), "100");
+    const std::pair<float, const char*> singles[] = {
+        {1.25f, "1.25"},      {0.1f, "0.1"},        {0.3f + 0.6f, "0.9"} /* 7 significant digits */,
+        {1234567.0f, "1234567"}, {12345678.0f, "1.234568E+07"}, {1e38f, "1E+38"}, {-1e38f, "-1E+38"},
+        {0.0001f, "0.0001"},  {0.000015f, "1.5E-05"}, {0.0f, "0"}, {-2.5f, "-2.5"}, {100.0f, "100"}};
+    for (auto [v, text] : singles) EXPECT_EQ(strSingle(v), text) << text;
     EXPECT_EQ(strDouble(0.1 + 0.2), "0.3");
     EXPECT_EQ(strDouble(123456789012.0), "123456789012");
-    for (float v : {1.25f, -3.75e-9f, 6.02e23f, 4000.0f})
-        EXPECT_EQ(strSingle(v).find(' '), std::string::npos);
-}
-
-TEST(TextForms, PrintForm)
-{
-    EXPECT_EQ(printSingle(0.5f), " .5 ");
-    EXPECT_EQ(printSingle(-0.5f), "-.5 ");
-    EXPECT_EQ(printSingle(12.0f), " 12 ");
-    EXPECT_EQ(printSingle(-1.25f), "-1.25 ");
-    EXPECT_EQ(printSingle(0.0f), " 0 ");
+    for (float v : {1.25f, -3.75e-9f, 6.02e23f, 4000.0f}) EXPECT_EQ(strSingle(v).find(' '), std::string::npos);
+    for (auto [v, text] : {std::pair{0.5f, " .5 "}, {-0.5f, "-.5 "}, {12.0f, " 12 "}, {-1.25f, "-1.25 "}, {0.0f, " 0 "}})
+        EXPECT_EQ(printSingle(v), text) << text;
     EXPECT_EQ(printDouble(0.05), " .05 ");
 }
 
 TEST(FormatMasks, DigitsPointsAndHalvesAwayFromZero)
 {
-    EXPECT_EQ(formatMask(3.14159, "##0.00000"), "3.14159");
-    EXPECT_EQ(formatMask(0.5, "##0.00000"), "0.50000");
-    EXPECT_EQ(formatMask(1000, "##0.00000"), "1000.00000");
-    EXPECT_EQ(formatMask(2.345, "0.00"), "2.35");
-    EXPECT_EQ(formatMask(-2.345, "0.00"), "-2.35");
-    EXPECT_EQ(formatMask(1.005, "0.00"), "1.01");
-    EXPECT_EQ(formatMask(0.125, "0.00"), "0.13");
-    EXPECT_EQ(formatMask(2.5, "#0"), "3");
-    EXPECT_EQ(formatMask(-2.5, "#0"), "-3");
-    EXPECT_EQ(formatMask(9.96, "#0.0"), "10.0");
-    EXPECT_EQ(formatMask(5, "#00"), "05");
-    EXPECT_EQ(formatMask(5000, "#00"), "5000");
-    EXPECT_EQ(formatMask(0, "#"), "");
-    EXPECT_EQ(formatMask(0.004, "0.00"), "0.00");
-    EXPECT_EQ(formatMask(-0.004, "0.00"), "0.00");  // no minus sign on a zero
-    EXPECT_EQ(formatMask(99.95, "######0.0"), "100.0");
+    const struct {
+        double v;
+        const char *mask, *text;
+    } cases[] = {{3.14159, "##0.00000", "3.14159"}, {0.5, "##0.00000", "0.50000"}, {1000, "##0.00000", "1000.00000"},
+                 {2.345, "0.00", "2.35"},  {-2.345, "0.00", "-2.35"}, {1.005, "0.00", "1.01"}, {0.125, "0.00", "0.13"},
+                 {2.5, "#0", "3"},         {-2.5, "#0", "-3"},       {9.96, "#0.0", "10.0"},  {5, "#00", "05"},
+                 {5000, "#00", "5000"},    {0, "#", ""},             {0.004, "0.00", "0.00"},
+                 {-0.004, "0.00", "0.00"} /* no minus sign on a zero */, {99.95, "######0.0", "100.0"}};
+    for (const auto& c : cases) EXPECT_EQ(formatMask(c.v, c.mask), c.text) << c.v << " " << c.mask;
 }
 
 TEST(PickNumberFormat, ClassesByPowerOfTen)
 {
-    struct Case {
+    const struct {
         float v;
-        const char* format;
-        const char* written;
-    };
-    const Case cases[] = {
-        {0, "0.00", "0.00"},      {-1.5f, "0.00", "-1.50"},   {0.05f, "0.0000", "0.0500"},
-        {0.5f, "0.000", "0.500"}, {5, "0.00", "5.00"},        {50, "#0.0", "50.0"},
-        {500, "#0", "500"},       {5000, "#00", "5000"},      {10, "0.00", "10.00"},
-        {100, "#0.0", "100.0"},   {1000, "#0", "1000"},       {640, "#0", "640"},
+        const char *format, *written;
+    } cases[] = {
+        {0, "0.00", "0.00"},      {-1.5f, "0.00", "-1.50"}, {0.05f, "0.0000", "0.0500"}, {0.5f, "0.000", "0.500"},
+        {5, "0.00", "5.00"},      {50, "#0.0", "50.0"},     {500, "#0", "500"},         {5000, "#00", "5000"},
+        {10, "0.00", "10.00"},    {100, "#0.0", "100.0"},   {1000, "#0", "1000"},       {640, "#0", "640"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PickNumberFormat(c.v), c.format) << c.v;

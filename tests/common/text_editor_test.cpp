@@ -14,14 +14,11 @@ using namespace corv;
 
 namespace {
 
-QCoreApplication& app()
+void app()
 {
     static int argc = 1;
-    static char name[] = "text_editor_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* instance =
-        QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    return instance ? *instance : *QCoreApplication::instance();
+    static char name[] = "text_editor_test", *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
 }
 
 // Runs the event loop until the opener process has ended and its answer was given.
@@ -43,7 +40,6 @@ QString standIn(const QTemporaryDir& dir, int status)
     f.open(QIODevice::WriteOnly);
     f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\nexit " +
             QByteArray::number(status) + "\n");
-    f.close();
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return path;
 }
@@ -71,26 +67,21 @@ TEST(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
     EXPECT_EQ(QString::fromUtf8(args.readAll()), help + "\n");
     EXPECT_TRUE(dialogs.asked().empty());
 
-    // Exit status 3: no program knows the file.
-    const QString noHandler = standIn(dir, 3);
-    setTextEditorOpener(noHandler);
-    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
-    ASSERT_EQ(dialogs.asked().size(), 1u);
-    EXPECT_EQ(dialogs.asked()[0].kind, ScriptedDialogs::Asked::Input);
-    EXPECT_EQ(dialogs.asked()[0].text, "Cant find Notepad.exe");
-    EXPECT_EQ(dialogs.asked()[0].title, noHandler + " " + help);
-
-    // Other failures of the opener are not reported.
-    setTextEditorOpener(standIn(dir, 4));
-    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
-    EXPECT_EQ(dialogs.asked().size(), 1u);
-
-    // An opener that cannot be started.
-    setTextEditorOpener(dir.filePath("no-such-opener"));
-    ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
-    ASSERT_EQ(dialogs.asked().size(), 2u);
-    EXPECT_EQ(dialogs.asked()[1].text, "Cant find Notepad.exe");
-    EXPECT_EQ(dialogs.asked()[1].title, dir.filePath("no-such-opener") + " " + help);
+    // Exit status 3 (no program knows the file) and an opener that cannot start are
+    // answered with the input box; other failures of the opener are not reported.
+    for (const QString& opener : {standIn(dir, 3), standIn(dir, 4), dir.filePath("no-such-opener")}) {
+        dialogs.clear();
+        setTextEditorOpener(opener);
+        ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
+        if (opener.endsWith("opener4")) {
+            EXPECT_TRUE(dialogs.asked().empty());
+            continue;
+        }
+        ASSERT_EQ(dialogs.asked().size(), 1u) << opener.toStdString();
+        EXPECT_EQ(dialogs.asked()[0].kind, ScriptedDialogs::Asked::Input);
+        EXPECT_EQ(dialogs.asked()[0].text, "Cant find Notepad.exe");
+        EXPECT_EQ(dialogs.asked()[0].title, opener + " " + help);
+    }
 }
 
 TEST(TextEditor, NoAnswerOnceTheWindowIsGone)

@@ -1,53 +1,95 @@
-// Helpers shared by the compute-stage tests: sample-file paths, the window's
-// recovery tables, and catching a stage's run-time error.
+// Helpers shared by the hydrograph engine tests: sample files, the window's recovery
+// tables, states holding given rain, the stages in the driver's order, caught errors.
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "common/dialogs.h"
 #include "common/runtime_error.h"
-#include "common/varray.h"
+#include "runoff/form3_load.h"
+#include "runoff/losses.h"
+#include "runoff/rainfall.h"
+#include "runoff/transforms.h"
 
 namespace stagetest {
+using namespace corv;
 
 inline QString testData(const char* name) { return QStringLiteral(TEST_DATA_DIR "/") + QString::fromLatin1(name); }
-// The program's own data folder in the source tree (SCS.DGF).
-inline QString programData() { return QStringLiteral(TEST_DATA_DIR "/../../data"); }
+inline QString programData() { return QStringLiteral(TEST_DATA_DIR "/../../data"); }  // SCS.DGF
 
-// The window's tables: hour-of-day shares (0..23) and month factors (1..12).
-inline corv::VArray<float> hourlyTable()
+inline QString writeFile(const QString& path, const QByteArray& bytes)
 {
-    const float v[24] = {0.010397326f, 0.005198663f, 0.003713331f, 0.002970665f, 0.0f,        0.001485332f,
-                         0.00037133f,  0.0f,         0.00965466f,  0.027478648f, 0.048644634f, 0.070181953f,
-                         0.088377274f, 0.10731526f,  0.11548459f,  0.122539918f, 0.107686595f, 0.093575938f,
-                         0.083921277f, 0.059784627f, 0.030449313f, 0.008169328f, 0.001113999f, 0.000742666f};
-    corv::VArray<float> a(24);
-    for (int h = 0; h < 24; ++h) a(h) = v[h];
-    return a;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    return path;
 }
-inline corv::VArray<float> monthlyTable()
+inline QByteArray readFile(const QString& path)
 {
-    const float v[12] = {0.09f, 0.1f, 0.19f, 0.19f, 0.25f, 0.29f, 0.24f, 0.21f, 0.17f, 0.14f, 0.08f, 0.05f};
-    corv::VArray<float> a(13);
-    for (int m = 1; m <= 12; ++m) a(m) = v[m - 1];
-    return a;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct Tables {
+    VArray<float> hourly, monthly;
+    Tables() { fillRecoveryTables(hourly, monthly); }
+};
+
+inline LossInputs loss(const char* cn, const char* constLoss = "0", const char* factor = "0",
+                       const char* impervious = "0")
+{
+    return {QString::fromLatin1(cn), QString::fromLatin1(factor), QString::fromLatin1(constLoss),
+            QStringLiteral("0.0"), QString::fromLatin1(impervious)};
+}
+
+// Rain (and, before the losses are counted, excess) per step, with room after it.
+inline void setRain(ComputeState& s, const std::vector<float>& rain, long room = 10)
+{
+    s.obs = static_cast<std::int16_t>(rain.size());
+    s.rdepth.redim(s.obs + room);
+    s.excess.redim(s.obs + room);
+    s.gwFlow.redim(s.obs + room);
+    for (std::size_t i = 0; i < rain.size(); ++i) s.rdepth(static_cast<long>(i) + 1) = s.excess(static_cast<long>(i) + 1) = rain[i];
+}
+
+inline TransformInputs method(const char* name, const QString& folder = programData())
+{
+    TransformInputs in;
+    in.ComboDimgraph = QString::fromLatin1(name);
+    in.folder = folder;
+    return in;
+}
+
+// Loss set-up, rainfall, loss accounting and transform, as the driver calls them.
+inline StageEnd runStages(ComputeState& s, const LossInputs& l, RainfallInputs rain, ScriptedDialogs& dialogs,
+                          TransformInputs tr = {})
+{
+    CommonDialog common(dialogs);
+    RainfallBoxes boxes;
+    if (tr.ComboDimgraph.isEmpty()) tr = method(rain.ComboDimgraph.toLatin1().constData());
+    if (setUpLosses(s, l, dialogs) != StageEnd::Continue) return StageEnd::EndCompute;
+    if (buildRainfall(s, rain, common, dialogs, boxes) != StageEnd::Continue) return StageEnd::EndCompute;
+    const Tables t;
+    accountLosses(s, t.hourly, t.monthly);
+    return transformExcess(s, tr, dialogs);
 }
 
 struct Caught {
     bool thrown = false;
     int number = 0;
     std::string text;
+    bool says(const char* part) const { return text.find(part) != std::string::npos; }
 };
 inline Caught caught(const std::function<void()>& f)
 {
     Caught c;
     try {
         f();
-    } catch (const corv::RuntimeError& e) {
-        c.thrown = true;
-        c.number = e.number();
-        c.text = e.what();
+    } catch (const RuntimeError& e) {
+        c = {true, e.number(), e.what()};
     }
     return c;
 }
