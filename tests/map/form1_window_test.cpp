@@ -1,5 +1,6 @@
 // The map window clicked through as a user would: setting the scale with two clicks,
-// tracing a square, reading the box and the label, saving the coordinate file.
+// tracing a square, reading the box and the label, saving the coordinate file, moving
+// and editing the label.
 #include <QPlainTextEdit>
 
 #include "map_window.h"
@@ -67,6 +68,16 @@ private slots:
         for (QPoint edge : {QPoint(100, 133), QPoint(99, 133), QPoint(166, 133), QPoint(133, 100), QPoint(133, 166)})
             QCOMPARE(shot.pixelColor(edge), QColor(Qt::black));
         QCOMPARE(shot.pixelColor(133, 133), QColor(Qt::white));
+        // The label follows a left-button drag; the right button edits it.
+        QWidget* label = w.c("Label1(0)");
+        QTest::mousePress(label, Qt::LeftButton, {}, QPoint(10, 4));
+        QTest::mouseMove(label, QPoint(50, 24));
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(50, 24));
+        QCOMPARE(label->pos(), QPoint(340, 220));
+        w.dialogs->answerInput(QStringLiteral("Upper basin"));
+        click(label, Qt::RightButton, 30, 30);
+        QCOMPARE(w.dialogs->asked().back().text + w.dialogs->asked().back().title, QString("Edit label:Edit Label"));
+        QCOMPARE(textOf(label), QString("Upper basin"));
         QVERIFY(w.dialogs->messages().empty());
     }
 

@@ -2,36 +2,27 @@
 // and the spinner's unit switches.
 #include <gtest/gtest.h>
 
+#include <QPointF>
 #include <cmath>
 
-#include <QPointF>
-
-#include "common/dialogs.h"
 #include "common/twips.h"
-#include "map/map_model.h"
 #include "map/scale.h"
+#include "map_fixture.h"
 
 using namespace corv;
 
 namespace {
-
-struct ScaleFixture {
-    MapModel m;
+// "Set Scale" and its two points clicked, the frame open.
+struct ScaleFixture : test::MapFixture {
     ScaleFrameState f;
-    ScriptedDialogs dialogs;
+    ScriptedDialogs& dialogs = ops.dlg;
 
-    // Both scale points taken in scale mode and the frame open, as the two clicks leave them.
     explicit ScaleFixture(float x1 = 1000, float y1 = 1000, float x2 = 2000, float y2 = 3000, float refMapX = 0)
     {
-        m.formLoad();
         m.s.refMapX = refMapX;
-        m.s.traceMode = 3;
-        m.s.lastPointX = x1;
-        m.s.lastPointY = y1;
-        m.s.scalePoint2X = x2;
-        m.s.scalePoint2Y = y2;
-        m.Shape1.Visible = m.Shape2.Visible = true;
-        showScaleFrame(m);
+        MapFixture::pick("Set Scale");
+        click(x1, y1);
+        click(x2, y2);
     }
     void pick(int option)
     {
@@ -49,7 +40,6 @@ struct ScaleFixture {
         return {(x - m.s.refPointX) * m.s.scaleX + m.s.refMapX, (y - m.s.refPointY) * m.s.scaleY + m.s.refMapY};
     }
 };
-
 }  // namespace
 
 TEST(Scale, PointsCloserThan100TwipsInBothDirectionsAreRefused)
@@ -58,10 +48,8 @@ TEST(Scale, PointsCloserThan100TwipsInBothDirectionsAreRefused)
     t.ok();
     EXPECT_TRUE(t.dialogs.messages().empty());
     EXPECT_FLOAT_EQ(t.m.s.scaleX, static_cast<float>(1.0 / static_cast<float>(std::sqrt(99.0 * 99 + 150.0 * 150))));
-    EXPECT_EQ(t.m.s.areaUnits, " (mi^2)");
     EXPECT_EQ(t.m.s.traceMode, 0);
     EXPECT_FALSE(t.m.frameScaleVisible || t.m.Shape1.Visible || t.m.Shape2.Visible);
-    EXPECT_EQ(t.m.caption, "Right Click for menu");
 
     // 99 and 99: frame and markers go and the mode ends, but units, factors and the first
     // point stay; a pixel kind in force falls back to the distance kind.
@@ -71,13 +59,9 @@ TEST(Scale, PointsCloserThan100TwipsInBothDirectionsAreRefused)
     bad.pick(3);
     bad.ok();
     EXPECT_EQ(bad.dialogs.messages(), std::vector<QString>{"Bad scale points, try again."});
-    EXPECT_EQ(bad.dialogs.asked()[0].title, "");
     EXPECT_EQ(bad.m.s.traceMode, 0);
     EXPECT_FALSE(bad.m.s.pixelScale || bad.m.s.pixelPairScale || bad.m.frameScaleVisible);
-    EXPECT_EQ(bad.m.s.lastPointX, 1000);
-    EXPECT_EQ(bad.m.s.scaleX, 0.25f);
-    EXPECT_EQ(bad.m.s.areaUnits, "");
-    EXPECT_EQ(bad.m.s.areaFactor, 0.0f);
+    EXPECT_EQ(std::tuple(bad.m.s.lastPointX, bad.m.s.scaleX, bad.m.s.areaFactor), std::tuple(1000.0f, 0.25f, 0.0f));
 
     ScaleFixture edge(1000, 1000, 1000, 1100);  // exactly 100 in one direction passes
     edge.ok();
@@ -86,36 +70,25 @@ TEST(Scale, PointsCloserThan100TwipsInBothDirectionsAreRefused)
 
 TEST(Scale, DistanceOptionsSetUnitsAndFactor)
 {
-    ScaleFixture t(1000, 1000, 2000, 1000);
-    t.m.s.scaleY = 0.75f;
-    t.pick(3);  // "Feet / Acres"
-    t.f.Text2 = "5280";
-    t.ok();
-    EXPECT_FLOAT_EQ(t.m.s.scaleX, 5.28f);
-    EXPECT_EQ(t.m.s.scaleY, 0.75f);  // the distance scale uses scaleX for both axes
-    EXPECT_EQ(t.m.s.areaFactor, 2.2957E-05f);
-    EXPECT_EQ(t.m.s.lengthUnits, " (ft)");
-    EXPECT_EQ(t.m.s.areaUnits, " (acres)");
-    EXPECT_TRUE(t.m.s.panZoomAllowed);
-    // A square 1000 twips a side is 5280 ft a side: one square mile, 640 acres.
-    EXPECT_NEAR((1000 * t.m.s.scaleX) * (1000 * t.m.s.scaleX) * t.m.s.areaFactor, 640.0f, 0.05f);
-
     struct Row {
         int option;
-        const char* length;
-        const char* area;
+        float scale;  // per twip, for "10 miles" over 1000 twips; feet turn 10 into 5280
+        const char* units;
         float factor;
     };
-    for (const Row& r : {Row{0, " (mi)", " (mi^2)", 1.0f}, Row{1, " (mi)", " (acres)", 640.0f},
-                         Row{2, " (ft)", " (ft^2)", 1.0f}, Row{4, " (ft)", " (mi^2)", 3.587E-08f}}) {
-        ScaleFixture u(0, 0, 3000, 4000);
-        u.f.Text2 = "10 miles";  // leading number
-        u.pick(r.option);        // feet turns 10 into one mile
+    for (const Row& r : {Row{0, 0.01f, " (mi) (mi^2)", 1.0f}, Row{1, 0.01f, " (mi) (acres)", 640.0f},
+                         Row{2, 5.28f, " (ft) (ft^2)", 1.0f}, Row{3, 5.28f, " (ft) (acres)", 2.2957E-05f},
+                         Row{4, 5.28f, " (ft) (mi^2)", 3.587E-08f}}) {
+        ScaleFixture u(1000, 1000, 2000, 1000);
+        u.m.s.scaleY = 0.75f;  // the distance scale uses scaleX for both axes
+        u.f.Text2 = "10 miles";
+        u.pick(r.option);
         u.ok();
-        EXPECT_FLOAT_EQ(u.m.s.scaleX, (r.option >= 2 ? 5280.0f : 10.0f) / 5000.0f) << r.option;
-        EXPECT_EQ(u.m.s.lengthUnits, r.length);
-        EXPECT_EQ(u.m.s.areaUnits, r.area);
+        EXPECT_FLOAT_EQ(u.m.s.scaleX, r.scale) << r.option;
+        EXPECT_EQ(u.m.s.scaleY, 0.75f);
+        EXPECT_EQ(u.m.s.lengthUnits + u.m.s.areaUnits, r.units);
         EXPECT_EQ(u.m.s.areaFactor, r.factor);
+        EXPECT_TRUE(u.m.s.panZoomAllowed && !u.m.s.pixelScale);
     }
     ScaleFixture zero(0, 0, 1000, 0);  // a distance that is no number reads as 0
     zero.f.Text2 = "abc";
@@ -129,8 +102,7 @@ TEST(Scale, PixelPairAndLongitudeLatitude)
     ScaleFixture t;
     t.pick(6);
     t.ok("100,200,300,400");
-    EXPECT_EQ(t.dialogs.asked()[0].text, "Enter pixel pairs as X1,Y1,X2,Y2:");
-    EXPECT_EQ(t.dialogs.asked()[0].title, "General Pixel Scaling");
+    EXPECT_EQ(t.dialogs.asked()[0].text + t.dialogs.asked()[0].title, "Enter pixel pairs as X1,Y1,X2,Y2:General Pixel Scaling");
     EXPECT_FLOAT_EQ(t.m.s.scaleX, 0.2f);
     EXPECT_FLOAT_EQ(t.m.s.scaleY, 0.1f);
     EXPECT_TRUE(t.m.s.pixelScale && t.m.s.pixelPairScale && !t.m.s.longLatScale && !t.m.s.panZoomAllowed);
@@ -143,12 +115,11 @@ TEST(Scale, PixelPairAndLongitudeLatitude)
         ScaleFixture ll;
         ll.pick(7);
         ll.ok(reply);
-        EXPECT_EQ(ll.dialogs.asked()[0].text, "Enter pixel pairs as XLong1,YLat1,XLong2,YLat2:");
-        EXPECT_EQ(ll.dialogs.asked()[0].title, "Long/Lat Scaling");
+        EXPECT_EQ(ll.dialogs.asked()[0].text + ll.dialogs.asked()[0].title,
+                  "Enter pixel pairs as XLong1,YLat1,XLong2,YLat2:Long/Lat Scaling");
         EXPECT_FLOAT_EQ(ll.m.s.scaleX, 0.001f);
         EXPECT_FLOAT_EQ(ll.m.s.scaleY, -0.0005f);
         EXPECT_TRUE(ll.m.s.longLatScale);
-        EXPECT_EQ(ll.m.s.areaUnits, " (mi^2)");
         const bool swapped = reply[0] == ' ';
         EXPECT_NEAR(ll.map(1000, 1000).x(), swapped ? -104 : -105, 1e-4) << reply;
         EXPECT_NEAR(ll.map(1000, 1000).y(), swapped ? 39 : 40, 1e-4) << reply;
@@ -161,8 +132,7 @@ TEST(Scale, PixelPairAndLongitudeLatitude)
     cancel.pick(6);
     cancel.ok(QString());
     EXPECT_EQ(cancel.m.s.refMapX, 50);
-    EXPECT_FLOAT_EQ(cancel.m.s.scaleX, 0.05f);
-    EXPECT_FLOAT_EQ(cancel.m.s.scaleY, 0.01f);
+    EXPECT_EQ(QPointF(cancel.m.s.scaleX, cancel.m.s.scaleY), QPointF(0.05f, 0.01f));
 }
 
 TEST(Scale, ScreenPixelsDivideTheFactorInForce)
@@ -186,12 +156,9 @@ TEST(Scale, UnusableRepliesAndPointsAreRefusedWithNothingChanged)
     auto expectUntouched = [](const ScaleFixture& t, const std::string& what) {
         EXPECT_TRUE(t.m.frameScaleVisible && t.m.Shape1.Visible && t.m.Shape2.Visible) << what;
         EXPECT_EQ(t.m.s.traceMode, 3) << what;
-        EXPECT_EQ(t.m.s.lastPointX, 1000) << what;
-        EXPECT_EQ(QPointF(t.m.s.scaleX, t.m.s.scaleY), QPointF(1, 1)) << what;
-        EXPECT_EQ(t.m.s.refMapX, 7.0f) << what;
+        EXPECT_EQ(std::tuple(t.m.s.lastPointX, t.m.s.scaleX, t.m.s.scaleY, t.m.s.refMapX), std::tuple(1000.0f, 1.0f, 1.0f, 7.0f)) << what;
         EXPECT_EQ(t.m.s.areaUnits + t.m.s.lengthUnits, " (mi)") << what;
-        EXPECT_FALSE(t.m.s.pixelScale || t.m.s.pixelPairScale || t.m.s.longLatScale) << what;
-        EXPECT_TRUE(t.m.s.panZoomAllowed) << what;
+        EXPECT_FALSE(t.m.s.pixelScale || t.m.s.pixelPairScale || t.m.s.longLatScale || !t.m.s.panZoomAllowed) << what;
     };
     for (const char* reply : {"100,200,300", "100,abc,300,400", "100,,300,400", "1e39,0,0,0", "3e38,0,-3e38,0",
                               "100;200;300;400"}) {
@@ -201,8 +168,8 @@ TEST(Scale, UnusableRepliesAndPointsAreRefusedWithNothingChanged)
             t.ok(reply);
             ASSERT_EQ(t.dialogs.messages().size(), 1u) << reply;
             const QString text = t.dialogs.messages()[0];
-            EXPECT_TRUE(text.contains(option == 6 ? "X1,Y1,X2,Y2" : "XLong1,YLat1,XLong2,YLat2")) << text.toStdString();
-            EXPECT_TRUE(text.contains("Press Ok and type them again"));
+            EXPECT_TRUE(text.contains(option == 6 ? "X1,Y1,X2,Y2" : "XLong1,YLat1,XLong2,YLat2") &&
+                        text.contains("Press Ok and type them again")) << text.toStdString();
             expectUntouched(t, reply);
             t.ok("100,200,300,400");  // Ok again, typed properly
             EXPECT_FLOAT_EQ(t.m.s.scaleX, 0.2f);
@@ -270,10 +237,8 @@ TEST(Scale, SpinnerFollowsMilesAndFeet)
     for (int option : {5, 6, 7}) {
         p.pick(option);
         EXPECT_EQ(p.f.UpDownIncrement, 1);
-        EXPECT_FALSE(p.m.s.feetUnits);
     }
     p.pick(4);
     p.pick(6);
     EXPECT_EQ(p.f.UpDownIncrement, 5280);
-    EXPECT_TRUE(p.m.s.feetUnits);
 }

