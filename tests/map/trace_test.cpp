@@ -88,10 +88,10 @@ TEST(Trace, UndoCutsTheLastLine)
     EXPECT_TRUE(f.m.Line1(0).Visible);
     EXPECT_FLOAT_EQ(f.m.Line1(0).X1, 2000);
 
-    // A last line of 22 characters goes exactly; a longer one leaves n - 24 characters;
+    // Lines of 21 and 22 characters go exactly; a longer one leaves n - 24 characters;
     // a box shorter than the search window is cut to nothing, not an error.
     const QString head = "Area1\r\n";
-    for (auto [box, left] : {std::pair{head + QString(22, 'a') + "\r\n", head},
+    for (auto [box, left] : {std::pair{head + QString(21, 'c') + "\r\n", head}, {head + QString(22, 'a') + "\r\n", head},
                              {head + QString(23, 'b') + "\r\n", head + "b"}, {QString("xyz"), QString()}}) {
         f.click(3500, 3500);
         f.m.Text1.Text = box;
