@@ -1,5 +1,5 @@
-// A console reporter that remembers each benchmark's time, so that a run can print
-// its figures as ratios to a baseline measured in the same run.
+// A console reporter that remembers each benchmark's time, so that a run can print its
+// figures against limits and as ratios to a baseline measured in the same run.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -12,34 +12,43 @@
 
 namespace corv::bench {
 
+// The settings of a figure that must be steady: the median of seven runs, wall-clock time.
+inline void medianOfSeven(benchmark::internal::Benchmark* b)
+{
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        // The median of repetitions when there are any (a busy machine jitters), else the run.
+        // In seconds: the median of repetitions when there are any (a busy machine jitters), else the run.
         for (const Run& r : runs) {
-            if (r.error_occurred) continue;
             const std::string name = r.run_name.function_name + (r.run_name.args.empty() ? "" : "/" + r.run_name.args);
-            if (r.run_type == Run::RT_Iteration && !medians_.count(name)) times_[name] = r.GetAdjustedRealTime();
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
-                times_[name] = r.GetAdjustedRealTime();
-                medians_.insert(name);
-            }
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (r.error_occurred || !(median || (r.run_type == Run::RT_Iteration && !medians_.count(name)))) continue;
+            times_[name] = r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            if (median) medians_.insert(name);
         }
+    }
+    // The time of a benchmark of this run in seconds, or -1 when it was not measured.
+    double seconds(const std::string& name) const { return times_.count(name) ? times_.at(name) : -1; }
+    // Prints a figure with the limit it must stay under; false when over it.
+    static bool figure(const std::string& what, double value, double limit)
+    {
+        std::printf("%-70s = %7.2f (limit %.1f) %s\n", what.c_str(), value, limit, value <= limit ? "ok" : "OVER");
+        return value <= limit;
     }
     // Prints name / baseline with the limit it must stay under; false when over it.
     bool ratio(const std::string& name, const std::string& baseline, double limit) const
     {
-        const auto a = times_.find(name), b = times_.find(baseline);
-        if (a == times_.end() || b == times_.end() || b->second <= 0) {
+        const double a = seconds(name), b = seconds(baseline);
+        if (a < 0 || b <= 0) {
             std::printf("ratio %s / %s: not measured in this run\n", name.c_str(), baseline.c_str());
             return true;
         }
-        const double r = a->second / b->second;
-        std::printf("ratio %-40s / %-28s = %5.2f (limit %.1f) %s\n", name.c_str(), baseline.c_str(), r, limit,
-                    r <= limit ? "ok" : "OVER");
-        return r <= limit;
+        return figure("ratio " + name + " / " + baseline, a / b, limit);
     }
 
 private:

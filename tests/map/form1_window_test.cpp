@@ -1,164 +1,124 @@
-// The map window clicked through as a user would: the right-click menu, tracing an
-// area with the mouse, the coordinate box and the area label.
-#include <QListWidget>
+// The map window clicked through as a user would: setting the scale with two clicks,
+// tracing a square, reading the box and the label, saving the coordinate file, moving
+// and editing the label.
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
-#include <QtTest>
 
-#include "app/program.h"
-#include "common/numbers.h"
-#include "common/twips.h"
-#include "map/form1.h"
-#include "support/widget_lookup.h"
+#include "map_window.h"
 
-using corv::test::control;
-using corv::test::textOf;
+using namespace corv;
+using namespace corv::test;
 
 class Form1Window : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void tracesAnAreaWithTheMouse();
-    void coordinateBoxFollowsTracingUndoAndEdits();
-    void menuStaysInsideTheViewportAtTheBottom();
+    void setScaleTraceASquareAndSaveTheCoordinates()
+    {
+        MapWindow w;
+        w.menu("Set Scale", 3000, 2400);
+        QCOMPARE(w.form->windowTitle(), QString("Left Click 1st Point on Scale"));
+        w.leftClicks({{1500, 1500}, {2500, 1500}});  // 1,000 twips apart
+        QWidget* frame = w.c("frameScale");
+        QVERIFY(frame->isVisible());
+        QCOMPARE(frame->pos(), QPoint(twips::toPixelsX(3000), twips::toPixelsY(2400)));
+        QTest::mouseClick(w.c("Option1(1)"), Qt::LeftButton);
+        QTest::mouseClick(w.c("Option1(0)"), Qt::LeftButton);  // "Miles / Sq Miles"
+        auto* distance = control<QLineEdit>(w.form, "Text2");
+        distance->selectAll();
+        QTest::keyClicks(distance, "1");
+        QTest::mouseClick(w.c("Command1"), Qt::LeftButton);
+        QVERIFY(!frame->isVisible());
+        QCOMPARE(w.form->windowTitle(), QString("Right Click for menu"));
 
-private:
-    // Clicks the item as a user would (scrolled into view first).
-    void pick(const QString& text);
-    void leftClick(int px, int py) { QTest::mouseClick(image(), Qt::LeftButton, {}, QPoint(px, py)); }
-    void rightClick(int px, int py) { QTest::mouseClick(image(), Qt::RightButton, {}, QPoint(px, py)); }
-    QWidget* image() { return control(form_, "Image1"); }
-    QString boxText() { return textOf(control(form_, "Text1")); }
+        w.menu("Start Area");
+        QCOMPARE(w.form->windowTitle(), QString("Left click area boundary..."));
+        QCOMPARE(w.c("Image1")->cursor().shape(), Qt::CrossCursor);
+        w.leftClicks({{1500, 1500}, {2500, 1500}, {2500, 2500}, {1500, 2500}});
+        w.menu("End Area/Line");
+        auto* box = control<QPlainTextEdit>(w.form, "Text1");
+        QVERIFY(box->isVisible());
+        const QStringList lines = box->toPlainText().split('\n');
+        QCOMPARE(lines[0], QString("Area1 X,Y Coordinates   (mi)"));
+        const char* xs[] = {"1.5, ", "2.5, ", "2.5, ", "1.5, ", "1.5, "};  // the ring, closed
+        for (int k = 0; k < 5; ++k) QVERIFY2(lines[k + 1].startsWith(xs[k]), qPrintable(lines[k + 1]));
+        QVERIFY2(lines[7].startsWith("Area1= 1.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 2.00, "), qPrintable(lines[7]));
+        QCOMPARE(textOf(w.c("Label1(0)")), QString("Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)"));
+        QCOMPARE(w.c("Image1")->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(w.form->windowTitle(), QString("Right click coordinate text box to save... or select 'Add Label' from menu"));
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    corv::ScriptedDialogs* dialogs_ = nullptr;
-    std::unique_ptr<corv::Program> program_;
-    corv::Form1* form_ = nullptr;
+        // A right click on the box saves it under the name the user gives; "Save Area/Line" too.
+        w.dialogs->answerFile(w.dir.filePath("square.txt"));
+        click(box->viewport(), Qt::RightButton, 300, 300);
+        QCOMPARE(w.dialogs->asked().back().file.fileName, QString("CorvanData1.txt"));
+        QCOMPARE(w.dialogs->asked().back().file.initDir, w.dir.path());
+        QFile saved(w.dir.filePath("square.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(saved.readAll()), box->toPlainText().replace("\n", "\r\n"));
+        w.dialogs->answerFile(w.dir.filePath("again.txt"));
+        w.menu("Save Area/Line");
+        QCOMPARE(QFileInfo(w.dir.filePath("again.txt")).size(), saved.size());
+
+        // "Add Label" puts the report where the menu was and hides the box; the ring is
+        // drawn in the area style, black and three pixels wide, closing edge too.
+        w.menu("Add Label", 4500, 3000);
+        QVERIFY(w.c("Label1(0)")->isVisible());
+        QCOMPARE(w.c("Label1(0)")->pos(), QPoint(300, 200));
+        QVERIFY(!box->isVisible());
+        const QImage shot = w.c("UserControlPic1")->grab().toImage();
+        for (QPoint edge : {QPoint(100, 133), QPoint(99, 133), QPoint(166, 133), QPoint(133, 100), QPoint(133, 166)})
+            QCOMPARE(shot.pixelColor(edge), QColor(Qt::black));
+        QCOMPARE(shot.pixelColor(133, 133), QColor(Qt::white));
+        // The label follows a left-button drag; the right button edits it.
+        QWidget* label = w.c("Label1(0)");
+        QTest::mousePress(label, Qt::LeftButton, {}, QPoint(10, 4));
+        QTest::mouseMove(label, QPoint(50, 24));
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(50, 24));
+        QCOMPARE(label->pos(), QPoint(340, 220));
+        w.dialogs->answerInput(QStringLiteral("Upper basin"));
+        click(label, Qt::RightButton, 30, 30);
+        QCOMPARE(w.dialogs->asked().back().text + w.dialogs->asked().back().title, QString("Edit label:Edit Label"));
+        QCOMPARE(textOf(label), QString("Upper basin"));
+        QVERIFY(w.dialogs->messages().empty());
+    }
+
+    void coordinateBoxFollowsTracingUndoAndEdits()
+    {
+        MapWindow w;
+        w.menu("Start Stream Line");
+        for (int k = 0; k < 40; ++k) w.leftClicks({{750.0 + 75 * k, 900.0 + 15 * (k % 3)}});
+        auto* box = control<QPlainTextEdit>(w.form, "Text1");
+        auto shownAsModel = [&] { return box->toPlainText() == QString(w.m().Text1.Text).replace("\r\n", "\n"); };
+        QVERIFY(shownAsModel());
+        QCOMPARE(box->toPlainText().count('\n'), 41);
+        QVERIFY(box->textCursor().atEnd());
+        w.menu("Undo Current Line");
+        QCOMPARE(box->toPlainText().count('\n'), 40);
+        QVERIFY(shownAsModel());
+        // A line typed by the user joins the model's text; the next vertex goes after it.
+        box->setFocus();
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, "note");
+        QVERIFY(w.m().Text1.Text.endsWith("\r\nnote"));
+        w.leftClicks({{4500, 1200}});
+        QVERIFY(box->toPlainText().contains("\nnote"));
+        QVERIFY(shownAsModel());
+    }
+
+    void menuStaysInsideTheViewportAtTheBottom()
+    {
+        MapWindow w;
+        w.m().Image1.rect = w.m().UserControlPic1;  // a picture as large as the viewport
+        w.form->refresh();
+        QWidget* image = w.c("Image1");
+        QTest::mouseClick(image, Qt::RightButton, {}, QPoint(image->width() - 20, image->height() - 5));
+        const QRect menu = w.list("lstMenu1")->geometry();
+        QVERIFY(w.list("lstMenu1")->isVisible());
+        QCOMPARE(menu.bottom() + 1, twips::toPixelsY(w.m().UserControlPic1.Height));
+        QVERIFY(menu.right() > w.c("UserControlPic1")->width());  // nothing holds it at the right
+        QTest::mouseClick(image, Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(!w.list("lstMenu1")->isVisible());
+    }
 };
-
-void Form1Window::init()
-{
-    dir_ = std::make_unique<QTemporaryDir>();
-    auto dialogs = std::make_unique<corv::ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    program_ = std::make_unique<corv::Program>(dir_->path(), std::move(dialogs));
-    form_ = program_->form1();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_));
-}
-
-void Form1Window::cleanup()
-{
-    program_.reset();
-    dir_.reset();
-}
-
-void Form1Window::pick(const QString& text)
-{
-    auto* list = control<QListWidget>(form_, "lstMenu1");
-    QVERIFY2(list->isVisible(), "the menu is not shown");
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    list->scrollToItem(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
-}
-
-void Form1Window::tracesAnAreaWithTheMouse()
-{
-    // Miles at 3000 twips (200 pixels) a mile, set as an applied scale would set them.
-    corv::MapState& s = form_->model().s;
-    s.scaleX = s.scaleY = 1.0f / 3000;
-    s.areaFactor = 1;
-    s.areaUnits = " (mi^2)";
-
-    rightClick(100, 100);
-    pick("Start Area");
-    QCOMPARE(form_->windowTitle(), QString("Left click area boundary..."));
-    QCOMPARE(image()->cursor().shape(), Qt::CrossCursor);
-    leftClick(100, 100);
-    leftClick(300, 100);
-    leftClick(300, 300);
-    leftClick(100, 300);
-    QVERIFY(control(form_, "Text1")->isVisible());
-    rightClick(400, 200);
-    pick("End Area/Line");
-
-    const double H = form_->model().UserControlPic1.Height;
-    auto y = [&](double twipsY) { return QString::fromStdString(corv::strSingle(static_cast<float>((H - twipsY) / 3000))); };
-    const QStringList expected = {"Area1 X,Y Coordinates   (mi)",
-                                  "0.5, " + y(1500),
-                                  "1.5, " + y(1500),
-                                  "1.5, " + y(4500),
-                                  "0.5, " + y(4500),
-                                  "0.5, " + y(1500)};
-    const QStringList lines = boxText().split('\n');
-    QCOMPARE(lines.mid(0, 6), expected);
-    QCOMPARE(lines[6], "Xmin 0.5, Ymin " + y(4500) + ", Xmax 1.5, Ymax " + y(1500));
-    QVERIFY2(lines[7].startsWith("Area1= 1.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.00, "), qPrintable(lines[7]));
-    QVERIFY(control(form_, "Text1")->isVisible());
-    QCOMPARE(textOf(control(form_, "Label1(0)")), QString("Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)"));
-    QCOMPARE(image()->cursor().shape(), Qt::ArrowCursor);
-    QCOMPARE(form_->windowTitle(),
-             QString("Right click coordinate text box to save... or select 'Add Label' from menu"));
-
-    // The ring is drawn in the area style: black, three pixels wide, closing edge too
-    // (the coordinate box covers the top-left corner).
-    const QImage shot = control(form_, "UserControlPic1")->grab().toImage();
-    QCOMPARE(shot.pixelColor(300, 200), QColor(Qt::black));
-    QCOMPARE(shot.pixelColor(301, 200), QColor(Qt::black));
-    QCOMPARE(shot.pixelColor(200, 300), QColor(Qt::black));
-    QCOMPARE(shot.pixelColor(100, 200), QColor(Qt::black));
-    QCOMPARE(shot.pixelColor(200, 200), QColor(Qt::white));
-
-    rightClick(150, 150);
-    pick("Add Label");
-    QVERIFY(control(form_, "Label1(0)")->isVisible());
-    QCOMPARE(control(form_, "Label1(0)")->pos(), QPoint(150, 150));
-    QVERIFY(dialogs_->messages().empty());
-}
-
-void Form1Window::coordinateBoxFollowsTracingUndoAndEdits()
-{
-    rightClick(50, 50);
-    pick("Start Stream Line");
-    for (int k = 0; k < 40; ++k) leftClick(50 + 5 * k, 60 + (k % 3));
-    const auto& model = form_->model();
-    QCOMPARE(boxText(), QString(model.Text1.Text).replace("\r\n", "\n"));
-    QCOMPARE(boxText().count('\n'), 41);
-    auto* box = control<QPlainTextEdit>(form_, "Text1");
-    QVERIFY(box->textCursor().atEnd());
-
-    rightClick(50, 50);
-    pick("Undo Current Line");
-    QCOMPARE(boxText().count('\n'), 40);
-    QCOMPARE(boxText(), QString(model.Text1.Text).replace("\r\n", "\n"));
-
-    // A line typed by the user joins the model's text, with the model's line ends.
-    box->setFocus();
-    box->moveCursor(QTextCursor::End);
-    QTest::keyClicks(box, "note");
-    QVERIFY(model.Text1.Text.endsWith("\r\nnote"));
-    leftClick(300, 80);  // the next vertex goes after it and nothing typed is lost
-    QVERIFY(boxText().contains("\nnote"));
-    QCOMPARE(boxText(), QString(model.Text1.Text).replace("\r\n", "\n"));
-}
-
-void Form1Window::menuStaysInsideTheViewportAtTheBottom()
-{
-    auto* list = control<QListWidget>(form_, "lstMenu1");
-    QWidget* viewport = control(form_, "UserControlPic1");
-    form_->model().Image1.rect = form_->model().UserControlPic1;  // a picture as large as the viewport
-    form_->refresh();
-    rightClick(image()->width() - 20, image()->height() - 5);
-    QVERIFY(list->isVisible());
-    const int bottom = corv::twips::toPixelsY(form_->model().UserControlPic1.Height);
-    QCOMPARE(list->geometry().bottom() + 1, bottom);
-    QVERIFY(list->geometry().right() > viewport->width());  // nothing holds it at the right
-    leftClick(10, 10);
-    QVERIFY(!list->isVisible());
-}
 
 QTEST_MAIN(Form1Window)
 #include "form1_window_test.moc"

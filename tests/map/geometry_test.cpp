@@ -1,22 +1,12 @@
 // Basin geometry: area, perimeter, centroid, stream lengths and the report lines in
-// each scale kind, and the hand-off's number texts.
+// each scale kind, degenerate figures and failures.
 #include <gtest/gtest.h>
 
 #include "map/geometry.h"
-#include "map/handoff.h"
 #include "map_fixture.h"
 
 using namespace corv;
 using corv::test::MapFixture;
-
-namespace {
-// The last report line of the coordinate box.
-QString lastLine(const MapFixture& f)
-{
-    const QStringList l = f.lines();
-    return l.size() >= 2 ? l[l.size() - 2] : QString();
-}
-}  // namespace
 
 TEST(Geometry, UnitSquareEitherWayAndInAcres)
 {
@@ -25,12 +15,11 @@ TEST(Geometry, UnitSquareEitherWayAndInAcres)
         MapFixture f;
         f.milesScale();
         if (clockwise)
-            f.trace("Start Area", {{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}});
+            f.square();
         else
             f.trace("Start Area", {{1024, 1024}, {1024, 2048}, {2048, 2048}, {2048, 1024}});
         EXPECT_EQ(f.m.s.areaReport, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)") << clockwise;
-        EXPECT_EQ(lastLine(f), "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.50, 6.31");
-        EXPECT_FLOAT_EQ(f.m.s.areaCentroidX, 1.5f);
+        EXPECT_EQ(f.lastLine(), "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.50, 6.31");
         EXPECT_FLOAT_EQ(f.m.s.areaCentroidY, 6.3125f);
         EXPECT_TRUE(f.lines().contains("Xmin 1, Ymin 5.8125, Xmax 2, Ymax 6.8125"));
     }
@@ -38,7 +27,7 @@ TEST(Geometry, UnitSquareEitherWayAndInAcres)
     acres.milesScale();
     acres.m.s.areaFactor = 640;
     acres.m.s.areaUnits = " (acres)";
-    acres.trace("Start Area", {{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}});
+    acres.square();
     EXPECT_EQ(acres.m.s.areaReport, "Area1= 640 (acres), Perimeter= 4.00 (mi)");
 }
 
@@ -46,29 +35,19 @@ TEST(Geometry, StreamBelowTheAreaCentroid)
 {
     MapFixture f;
     f.milesScale();
-    f.trace("Start Area", {{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}});  // centroid (1.5, 6.3125)
+    f.square();  // centroid (1.5, 6.3125)
     // Stream vertices at x 0.5, 1.5 (on the centroid), 3.0: the part below it is 1.5.
     f.trace("Start Stream Line", {{512, 1536}, {1536, 1536}, {3072, 1536}});
-    EXPECT_EQ(f.m.s.traceStart(2), 4);
-    EXPECT_EQ(f.m.s.segmentIndex, 5);
-    EXPECT_EQ(f.m.s.streamLengthReport, "Longest Stream Lenth= 2.50 (mi)");
-    EXPECT_EQ(f.m.s.belowCentroidReport, "Length Below Centroid= 1.50 (mi)");
-    EXPECT_EQ(lastLine(f), "Longest Stream Lenth= 2.50 (mi), Length Below Centroid= 1.50 (mi)");
-    const QStringList l = f.lines();
-    EXPECT_EQ(l[0], "Area1 X,Y Coordinates   (mi)");  // the stream appends to the area's box
-    EXPECT_TRUE(l.contains("Stream X,Y Coordinates (mi)"));
-    EXPECT_TRUE(l.contains("0.5, 6.3125"));
-    EXPECT_EQ(f.m.s.areaReport, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)");  // untouched
+    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 2.50 (mi), Length Below Centroid= 1.50 (mi)");
+    EXPECT_EQ(f.lines()[0], "Area1 X,Y Coordinates   (mi)");  // the stream appends to the area's box
+    EXPECT_TRUE(f.lines().contains("0.5, 6.3125"));
     EXPECT_EQ(f.m.Label1[0].Caption, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)\r\n"
                                      "Longest Stream Lenth= 2.50 (mi)\r\nLength Below Centroid= 1.50 (mi)");
 
-    // A slanted stream moves the reference to its own centroid; a second stream is
-    // measured against it until clearing the stream brings the area's back.
+    // A slanted stream moves the reference to its own centroid; clearing it brings the area's back.
     f.trace("Start Stream Line", {{0, 0}, {1024, 1024}, {2048, 3072}});
     EXPECT_NE(f.m.s.centroidX, 1.5f);
     f.pick("Clear Area/Line");
-    EXPECT_FLOAT_EQ(f.m.s.centroidX, 1.5f);
-    EXPECT_FLOAT_EQ(f.m.s.centroidY, 6.3125f);
     f.trace("Start Stream Line", {{512, 1536}, {1536, 1536}, {3072, 1536}});
     EXPECT_EQ(f.m.s.belowCentroidReport, "Length Below Centroid= 1.50 (mi)");
 }
@@ -78,27 +57,25 @@ TEST(Geometry, DegenerateFigures)
     // A stream with no segment: extents at their starting values, lengths 0.00.
     MapFixture f;
     f.trace("Start Stream Line", {{1000, 1000}});
-    EXPECT_EQ(f.m.s.segmentIndex, -1);
     EXPECT_TRUE(f.lines().contains("Xmin 1E+38, Ymin 1E+38, Xmax -1E+38, Ymax -1E+38"));
-    EXPECT_EQ(lastLine(f), "Longest Stream Lenth= 0.00 (mi), Length Below Centroid= 0.00 (mi)");
+    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 0.00 (mi), Length Below Centroid= 0.00 (mi)");
 
-    // The very first area with a single segment and only its first vertex: no closing
-    // segment, area 0.00, the centroid keeps its start-up value.
+    // The very first area with only its first vertex: no closing segment, area 0.00.
     MapFixture g;
     g.trace("Start Area", {{1000, 1000}});
-    EXPECT_FALSE(g.m.Line1(0).Visible);
     EXPECT_EQ(g.m.Line1.loadedCount(), 1);
-    EXPECT_EQ(lastLine(g), "Area1= 0.00, Perimeter= 0.00 (mi), Centroid= 0.00, 0.00");
+    EXPECT_FALSE(g.m.Line1(0).Visible);
+    EXPECT_EQ(g.lastLine(), "Area1= 0.00, Perimeter= 0.00 (mi), Centroid= 0.00, 0.00");
 
     // Collinear vertices carry the previous figure's centroid.
     MapFixture h;
     h.milesScale();
-    h.trace("Start Area", {{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}});
+    h.square();
     h.trace("Start Area", {{1024, 4096}, {2048, 4096}, {3072, 4096}});
     EXPECT_EQ(h.m.s.areaCentroidReport, "Area2= 0.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.50, 6.31");
 }
 
-TEST(Geometry, LongitudeLatitudeInMilesFromTheLastArea)
+TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
 {
     MapFixture f;
     MapState& s = f.m.s;
@@ -109,6 +86,7 @@ TEST(Geometry, LongitudeLatitudeInMilesFromTheLastArea)
     s.refMapY = 40;
     s.areaFactor = 1;
     s.areaUnits = " (mi^2)";
+    MapState fresh = s;
     // A one-degree square from 104 W 39 N to 103 W 38 N.
     f.trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 2000}});
     const QStringList l = f.lines();
@@ -118,44 +96,32 @@ TEST(Geometry, LongitudeLatitudeInMilesFromTheLastArea)
     EXPECT_EQ(l[7], "Area1= 3710 (mi^2), Perimeter= 246 (mi), Centroid= 26.84779, -34.54665");
     EXPECT_DOUBLE_EQ(s.originLat, 39);
     EXPECT_DOUBLE_EQ(s.originLon, -104);
-
     // A stream is measured from the kept origin; its extents stay in degrees.
     f.trace("Start Stream Line", {{1500, 500}, {1500, 1500}, {1500, 2500}});
-    EXPECT_EQ(lastLine(f), "Longest Stream Lenth= 138 (mi), Length Below Centroid= 69.1 (mi)");
+    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 138 (mi), Length Below Centroid= 69.1 (mi)");
     EXPECT_TRUE(f.lines().contains("Xmin -103.5, Ymin 37.5, Xmax -103.5, Ymax 39.5"));
 
-    // Before any area under this scale the origin is 0, 0.
+    // Before any area under this scale the origin is 0, 0: two degrees of latitude.
     MapFixture g;
-    g.m.s = s;
-    g.m.s.originLat = g.m.s.originLon = 0;
-    g.m.s.traceStart.redim(20);
-    g.m.s.traceCount = g.m.s.segmentIndex = g.m.s.areaCount = 0;
+    g.m.s = fresh;
     g.trace("Start Stream Line", {{1000, 1000}, {1000, 2000}, {1000, 3000}});
-    // Two segments of one degree of latitude each, as the very first figure.
     EXPECT_EQ(g.m.s.streamLengthReport, "Longest Stream Lenth= 138 (mi)");
 }
 
 TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
 {
     MapFixture f;
-    MapState& s = f.m.s;
-    s.pixelScale = true;
-    s.scaleX = 1.0f / 15;  // pixels per twip
-    s.areaFactor = 1;
-    s.areaUnits = " (pix^2)";
-    s.lengthUnits = " (pix)";
+    f.m.s.pixelScale = true;
+    f.m.s.scaleX = 1.0f / 15;  // pixels per twip
+    f.m.s.areaFactor = 1;
+    f.m.s.areaUnits = " (pix^2)";
+    f.m.s.lengthUnits = " (pix)";
     f.m.Image1.rect.Left = 150;
     f.m.Image1.rect.Top = 300;
     f.trace("Start Area", {{1000, 1000}, {2500, 1000}, {2500, 2000}});
-    const QStringList expected = {"Area1 X,Y Coordinates   (pix)",
-                                  "66, 66",
-                                  "166, 66",
-                                  "166, 133",
-                                  "66, 66",
-                                  "Xmin 66.66667, Ymin 66.66667, Xmax 166.6667, Ymax 133.3333",
-                                  "Area1= 3333 (pix^2), Perimeter= 287 (pix), Centroid= 142, 83.3",
-                                  ""};
-    EXPECT_EQ(f.lines(), expected);
+    EXPECT_EQ(f.lines(), QStringList({"Area1 X,Y Coordinates   (pix)", "66, 66", "166, 66", "166, 133", "66, 66",
+                                      "Xmin 66.66667, Ymin 66.66667, Xmax 166.6667, Ymax 133.3333",
+                                      "Area1= 3333 (pix^2), Perimeter= 287 (pix), Centroid= 142, 83.3", ""}));
 }
 
 TEST(Geometry, FailureShowsItsTextAndKeepsWhatWasWritten)
@@ -166,37 +132,12 @@ TEST(Geometry, FailureShowsItsTextAndKeepsWhatWasWritten)
     f.m.s.traceMode = 1;
     const QString before = f.m.Text1.Text;
     ComputeTraceStats(f.m, f.ops.dlg);
-    ASSERT_EQ(f.messages().size(), 1u);
-    EXPECT_EQ(f.messages()[0], "Overflow");
+    EXPECT_EQ(f.messages(), std::vector<QString>{"Overflow"});
     EXPECT_EQ(f.m.Text1.Text, before);
 
-    // A figure whose segments are gone: the missing element is reported.
-    MapFixture g;
+    MapFixture g;  // a figure whose segments are gone: the missing element is reported
     g.trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}});
     g.m.s.segmentIndex = 7;
     ComputeTraceStats(g.m, g.ops.dlg);
-    ASSERT_EQ(g.messages().size(), 1u);
-    EXPECT_EQ(g.messages()[0], "Control array element '3' doesn't exist");
-}
-
-TEST(HandOff, NumberTextOfAReport)
-{
-    EXPECT_EQ(reportNumberText("Area1= 12.3 (mi^2), Perimeter= 4.00 (mi)"), "12.3");
-    EXPECT_EQ(reportNumberText("Longest Stream Lenth= 4.56 (mi)"), "4.56");
-    EXPECT_EQ(reportNumberText("Length Below Centroid= 0.0500 (ft)"), "0.0500");
-    // Before a scale the area has no unit label: the comma comes with the number.
-    EXPECT_EQ(reportNumberText("Area1= 0.00, Perimeter= 12000 (mi)"), "0.00,");
-
-    MapState s;
-    s.areaCount = 3;
-    s.areaReport = "Area3= 12.3 (mi^2), Perimeter= 4.00 (mi)";
-    s.belowCentroidReport = "Length Below Centroid= 1.93 (mi)";
-    s.areaUnits = " (mi^2)";
-    const BasinMeasurements m = basinMeasurements(s);
-    EXPECT_EQ(m.areaNumber, 3);
-    EXPECT_EQ(m.basinArea, "12.3");
-    EXPECT_FALSE(m.streamLength);
-    EXPECT_EQ(m.lengthBelowCentroid, "1.93");
-    EXPECT_EQ(m.lengthUnits, " (mi)");
-    EXPECT_EQ(m.areaUnits, " (mi^2)");
+    EXPECT_EQ(g.messages(), std::vector<QString>{"Control array element '3' doesn't exist"});
 }

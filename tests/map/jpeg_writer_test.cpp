@@ -2,11 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
-#include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,13 +11,15 @@
 #include "common/runtime_error.h"
 #include "map/dib_section.h"
 #include "map/jpeg_writer.h"
+#include "map_fixture.h"
 
-using corv::cDIBSection;
 using corv::RuntimeError;
+using corv::test::readAll;
+using corv::test::writeFile;
 namespace jpeg = corv::mIntelJPEGLibrary;
 
 namespace {
-// A smooth picture with a distinct top band, so orientation and error both show.
+// A smooth picture with a distinct red top band, so orientation and error both show.
 QImage testPicture(int w, int h)
 {
     QImage img(w, h, QImage::Format_RGB32);
@@ -30,60 +29,40 @@ QImage testPicture(int w, int h)
     return img;
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-struct stat statOf(const QString& path)
-{
-    struct stat st {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    return st;
-}
-
-void setTimes(const QString& path, time_t atime, time_t mtime)
-{
-    const struct timespec t[2] = {{atime, 123456789}, {mtime, 987654321}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), t, 0), 0);
-}
+struct JpegWriter : ::testing::Test {
+    QTemporaryDir dir;
+    corv::cDIBSection dib;
+    JpegWriter() { dib.CreateFromPicture(testPicture(16, 16)); }
+    struct stat statOf(const QString& path)
+    {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+        return st;
+    }
+    int files() const { return int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size()); }
+    // The error number and text a save raises, or 0 when it succeeds.
+    std::pair<int, std::string> failure(corv::cDIBSection& d, const QString& name)
+    {
+        try {
+            jpeg::SaveDibToJpegFile(d, name, 90);
+        } catch (const RuntimeError& e) {
+            if (e.number() == 26001) {
+                EXPECT_EQ(e.source(), "Corvantine.mIntelJPEGLibrary");
+            }
+            return {e.number(), e.what()};
+        }
+        return {0, ""};
+    }
+};
 }  // namespace
 
-TEST(JpegWriter, RecordDescribesTheDib)
+TEST_F(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
 {
-    cDIBSection dib;
-    ASSERT_TRUE(dib.Create(5, 3));
-    auto p = jpeg::propertiesFor(dib, "x.jpg", 90);
-    EXPECT_EQ(p.DIBWidth, 5);
-    EXPECT_EQ(p.DIBHeight, -3);  // bottom-up
-    EXPECT_EQ(p.DIBPadBytes, 1);
-    EXPECT_EQ(p.DIBBytes, dib.DIBSectionBitsPtr());
-    EXPECT_EQ(p.JPGWidth, 5);
-    EXPECT_EQ(p.JPGHeight, 3);
-    EXPECT_EQ(p.jquality, 90);
-    EXPECT_EQ(p.JPGFile, "x.jpg");
-    ASSERT_TRUE(dib.Create(4, 3));
-    EXPECT_EQ(jpeg::propertiesFor(dib, "x.jpg", 90).DIBPadBytes, 0);
-}
-
-TEST(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
-{
-    QTemporaryDir dir;
     for (int width : {64, 61}) {  // no filler bytes, and one filler byte a row
         const QImage picture = testPicture(width, 48);
-        cDIBSection dib;
         dib.CreateFromPicture(picture);
         const QString name = dir.filePath(QStringLiteral("map%1.jpg").arg(width));
         EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
-
         QImageReader reader(name);
         EXPECT_EQ(reader.format(), "jpeg");
         const QImage back = reader.read().convertToFormat(QImage::Format_RGB32);
@@ -100,109 +79,57 @@ TEST(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
             }
         EXPECT_LT(total / (back.width() * back.height()), 4.0);
         EXPECT_LT(worst, 60);  // only at the sharp edge of the top band
-        // The red band is at the top of the file, as in the picture.
-        EXPECT_GT(qRed(back.pixel(width / 2, 2)), 190);
+        EXPECT_GT(qRed(back.pixel(width / 2, 2)), 190);  // the red band is at the top of the file
         EXPECT_LT(qBlue(back.pixel(width / 2, 2)), 80);
         EXPECT_GT(qBlue(back.pixel(width / 2, 45)), 170);
     }
 }
 
-TEST(JpegWriter, NewFileGetsTheDefaultMode)
+TEST_F(JpegWriter, NewAndReplacedFilesGetTheirModeAndTimes)
 {
-    QTemporaryDir dir;
     const mode_t mask = ::umask(022);
-    cDIBSection dib;
-    dib.CreateFromPicture(testPicture(8, 8));
-    const QString name = dir.filePath("new.jpg");
-    EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
+    const QString fresh = dir.filePath("new.jpg");
+    EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, fresh, 90));
     ::umask(mask);
-    EXPECT_EQ(statOf(name).st_mode & 07777, 0644u);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no file left beside it
-}
+    EXPECT_EQ(statOf(fresh).st_mode & 07777, 0644u);
 
-TEST(JpegWriter, ReplacingAWritableFileKeepsItsTimesAndMode)
-{
-    QTemporaryDir dir;
-    const QString name = dir.filePath("old.jpg");
-    writeFile(name, "old bytes");
+    const QString name = writeFile(dir.filePath("old.jpg"), "old bytes");
     ASSERT_EQ(::chmod(QFile::encodeName(name).constData(), 0640), 0);
-    setTimes(name, 1000000000, 1100000000);
+    const struct timespec times[2] = {{1000000000, 123456789}, {1100000000, 987654321}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0), 0);
     const struct stat before = statOf(name);
-
-    cDIBSection dib;
-    dib.CreateFromPicture(testPicture(16, 16));
     EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
-
     const struct stat after = statOf(name);
-    EXPECT_TRUE(contents(name).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(readAll(name).startsWith("\xFF\xD8"));
     EXPECT_EQ(after.st_mode & 07777, 0640u);
-    EXPECT_EQ(after.st_atim.tv_sec, before.st_atim.tv_sec);
-    EXPECT_EQ(after.st_atim.tv_nsec, before.st_atim.tv_nsec);
-    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(std::pair(after.st_atim.tv_sec, after.st_atim.tv_nsec), std::pair(before.st_atim.tv_sec, before.st_atim.tv_nsec));
+    EXPECT_EQ(std::pair(after.st_mtim.tv_sec, after.st_mtim.tv_nsec), std::pair(before.st_mtim.tv_sec, before.st_mtim.tv_nsec));
     EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
+    EXPECT_EQ(files(), 2);                   // nothing left beside them
 
-TEST(JpegWriter, ReadOnlyFileIsRefusedAndKept)
-{
-    QTemporaryDir dir;
-    const QString name = dir.filePath("locked.jpg");
-    writeFile(name, "precious old bytes");
-    ASSERT_EQ(::chmod(QFile::encodeName(name).constData(), 0444), 0);
-
-    cDIBSection dib;
-    dib.CreateFromPicture(testPicture(16, 16));
-    try {
-        jpeg::SaveDibToJpegFile(dib, name, 90);
-        FAIL() << "a read-only file was replaced";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 75);
-        EXPECT_STREQ(e.what(), "Path/File access error");
-    }
-    EXPECT_EQ(contents(name), QByteArray("precious old bytes"));
-    EXPECT_EQ(statOf(name).st_mode & 07777, 0444u);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
-
-TEST(JpegWriter, FailuresRaise26001AndKeepTheOldFile)
-{
-    QTemporaryDir dir;
-    const QString name = dir.filePath("keep.jpg");
-    writeFile(name, "old bytes");
-
-    cDIBSection empty;  // holds no DIB: the encoder refuses it
-    try {
-        jpeg::SaveDibToJpegFile(empty, name, 90);
-        FAIL() << "an empty DIB was written";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 26001);
-        EXPECT_EQ(e.source(), "Corvantine.mIntelJPEGLibrary");
-        EXPECT_TRUE(QString(e.what()).startsWith("Failed to save to JPG ")) << e.what();
-    }
-    EXPECT_EQ(contents(name), QByteArray("old bytes"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-
-    cDIBSection dib;
-    dib.CreateFromPicture(testPicture(4, 4));
-    try {
-        jpeg::SaveDibToJpegFile(dib, dir.filePath("no/such/folder/x.jpg"), 90);
-        FAIL() << "wrote into a missing folder";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 26001);
-        EXPECT_EQ(std::string(e.what()), "Failed to save to JPG " + std::to_string(ENOENT));
-    }
-}
-
-TEST(JpegWriter, ReplacesTheFileALinkPointsTo)
-{
-    QTemporaryDir dir;
-    const QString real = dir.filePath("real.jpg"), link = dir.filePath("link.jpg");
-    writeFile(real, "old");
+    // Through a link, the file it points to is replaced and the link stays.
+    const QString real = writeFile(dir.filePath("real.jpg"), "old"), link = dir.filePath("link.jpg");
     ASSERT_EQ(::symlink(QFile::encodeName(real).constData(), QFile::encodeName(link).constData()), 0);
-    cDIBSection dib;
-    dib.CreateFromPicture(testPicture(4, 4));
     EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, link, 90));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_TRUE(contents(real).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(readAll(real).startsWith("\xFF\xD8"));
+}
+
+TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
+{
+    const QString locked = writeFile(dir.filePath("locked.jpg"), "precious old bytes");
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0444), 0);
+    EXPECT_EQ(failure(dib, locked), std::pair(75, std::string("Path/File access error")));
+    EXPECT_EQ(readAll(locked), "precious old bytes");
+    EXPECT_EQ(statOf(locked).st_mode & 07777, 0444u);
+
+    const QString keep = writeFile(dir.filePath("keep.jpg"), "old bytes");
+    corv::cDIBSection empty;  // no DIB: the encoder refuses it
+    const auto [number, text] = failure(empty, keep);
+    EXPECT_EQ(number, 26001);
+    EXPECT_TRUE(QString::fromStdString(text).startsWith("Failed to save to JPG ")) << text;
+    EXPECT_EQ(readAll(keep), "old bytes");
+    EXPECT_EQ(files(), 2);
+    EXPECT_EQ(failure(dib, dir.filePath("no/such/folder/x.jpg")),
+              std::pair(26001, "Failed to save to JPG " + std::to_string(ENOENT)));
 }

@@ -1,6 +1,8 @@
 // Drags of the map labels, the coordinate box and the scale frame; the label edit.
 #include <gtest/gtest.h>
 
+#include <QPointF>
+
 #include "common/dialogs.h"
 #include "common/runtime_error.h"
 #include "map/labels.h"
@@ -15,48 +17,33 @@ TEST(Drags, LeftButtonMovesTheGrabbedPointWithThePointer)
     ScriptedDialogs dialogs;
     m.Label1.resize(2);
     m.Label1[1].rect = {1000, 2000, 1800, 255};
-
     Label1_MouseDown(m, dialogs, 1, 1, 0, 300, 100);
-    EXPECT_EQ(m.s.dragStartX, 300);
-    EXPECT_EQ(m.s.dragStartY, 100);
-    // The label moved right 500 and up 250; the point stays under the pointer.
-    Label1_MouseMove(m, 1, 1, 0, 800, -150);
-    EXPECT_EQ(m.Label1[1].rect.Left, 1500);
-    EXPECT_EQ(m.Label1[1].rect.Top, 1750);
+    // Moves arrive relative to the label: right 500 and up 250, then nothing, then far out
+    // of the viewport (no bounds); the right button or both held move nothing.
+    const std::tuple<int, float, float, double, double> moves[] = {
+        {1, 800, -150, 1500, 1750}, {1, 300, 100, 1500, 1750}, {1, -99700, 100, -98500, 1750},
+        {3, 5000, 5000, -98500, 1750}, {2, 5000, 5000, -98500, 1750}};
+    for (auto [button, x, y, left, top] : moves) {
+        Label1_MouseMove(m, 1, button, 0, x, y);
+        EXPECT_EQ(QPointF(m.Label1[1].rect.Left, m.Label1[1].rect.Top), QPointF(left, top)) << x;
+    }
     EXPECT_EQ(m.Label1[1].rect.Width, 1800);
-    // The next move arrives relative to the moved label.
-    Label1_MouseMove(m, 1, 1, 0, 300, 100);
-    EXPECT_EQ(m.Label1[1].rect.Left, 1500);
-    // No bounds: out of the viewport is allowed.
-    Label1_MouseMove(m, 1, 1, 0, -99700, 100);
-    EXPECT_EQ(m.Label1[1].rect.Left, -98500);
-    // Both buttons held, or the right alone: nothing moves.
-    Label1_MouseMove(m, 1, 3, 0, 5000, 5000);
-    Label1_MouseMove(m, 1, 2, 0, 5000, 5000);
-    EXPECT_EQ(m.Label1[1].rect.Left, -98500);
-    EXPECT_TRUE(dialogs.asked().empty());
 
-    // The coordinate box: its text goes with it unchanged.
-    m.Text1.Text = "Area1 X,Y Coordinates   (mi)\r\n1, 2\r\n";
-    m.Text1.rect.Left = 0;
-    m.Text1.rect.Top = 0;
+    m.Text1.Text = "Area1 X,Y Coordinates   (mi)\r\n1, 2\r\n";  // the box keeps its text
+    m.Text1.rect.Left = m.Text1.rect.Top = 0;
     ASSERT_TRUE(dragStart(m.s, 1, 10, 20));
     Text1_MouseMove(m, 1, 0, 1010, 520);
-    EXPECT_EQ(m.Text1.rect.Left, 1000);
-    EXPECT_EQ(m.Text1.rect.Top, 500);
+    EXPECT_EQ(QPointF(m.Text1.rect.Left, m.Text1.rect.Top), QPointF(1000, 500));
     EXPECT_EQ(m.Text1.Text, "Area1 X,Y Coordinates   (mi)\r\n1, 2\r\n");
 
-    // The scale frame.
-    m.frameScaleRect.Left = 100;
-    m.frameScaleRect.Top = 100;
+    m.frameScaleRect.Left = m.frameScaleRect.Top = 100;
     frameScale_MouseDown(m, 2, 0, 50, 50);  // not a drag start
     EXPECT_EQ(m.s.dragStartX, 10);
     frameScale_MouseDown(m, 1, 0, 50, 50);
     frameScale_MouseMove(m, 1, 1, 150, 25);  // Shift held does not matter
-    EXPECT_EQ(m.frameScaleRect.Left, 200);
-    EXPECT_EQ(m.frameScaleRect.Top, 75);
     frameScale_MouseMove(m, 4, 0, 500, 500);
-    EXPECT_EQ(m.frameScaleRect.Left, 200);
+    EXPECT_EQ(QPointF(m.frameScaleRect.Left, m.frameScaleRect.Top), QPointF(200, 75));
+    EXPECT_TRUE(dialogs.asked().empty());
 }
 
 TEST(Drags, OtherButtonsEditTheLabel)
@@ -64,25 +51,21 @@ TEST(Drags, OtherButtonsEditTheLabel)
     MapModel m;
     m.formLoad();
     ScriptedDialogs dialogs;
-    m.Label1[0].Caption = "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)\r\nLongest Stream Lenth= 2.00 (mi)";
-    dialogs.answerInput(QStringLiteral("Upper basin"));
-    Label1_MouseDown(m, dialogs, 0, 2, 0, 0, 0);
-    ASSERT_EQ(dialogs.asked().size(), 1u);
+    const QString report = "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)\r\nLongest Stream Lenth= 2.00 (mi)";
+    m.Label1[0].Caption = report;
+    for (auto [button, reply, caption] : {std::tuple{2, std::optional<QString>("Upper basin"), "Upper basin"},
+                                          {3, std::nullopt, "Upper basin"},  // Cancel
+                                          {4, QString(" "), " "}}) {
+        dialogs.answerInput(reply);
+        Label1_MouseDown(m, dialogs, 0, button, 0, 0, 0);
+        EXPECT_EQ(m.Label1[0].Caption, caption) << button;
+    }
+    ASSERT_EQ(dialogs.asked().size(), 3u);
     EXPECT_EQ(dialogs.asked()[0].text, "Edit label:");
     EXPECT_EQ(dialogs.asked()[0].title, "Edit Label");
-    EXPECT_EQ(dialogs.asked()[0].extra, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)\r\nLongest Stream Lenth= 2.00 (mi)");
-    EXPECT_EQ(m.Label1[0].Caption, "Upper basin");
+    EXPECT_EQ(dialogs.asked()[0].extra, report);
 
-    dialogs.answerInput(std::nullopt);  // Cancel
-    Label1_MouseDown(m, dialogs, 0, 3, 0, 0, 0);  // both buttons
-    EXPECT_EQ(m.Label1[0].Caption, "Upper basin");
-    dialogs.answerInput(QStringLiteral(" "));
-    Label1_MouseDown(m, dialogs, 0, 4, 0, 0, 0);
-    EXPECT_EQ(m.Label1[0].Caption, " ");
-    EXPECT_EQ(dialogs.asked().size(), 3u);
-
-    // A label that does not exist is an error, not a crash.
-    try {
+    try {  // a label that does not exist is an error, not a crash
         Label1_MouseDown(m, dialogs, 5, 2, 0, 0, 0);
         FAIL() << "label 5 accepted";
     } catch (const RuntimeError& e) {

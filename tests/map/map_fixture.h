@@ -1,7 +1,8 @@
-// A map model after start-up with recording window operations, driven as the window
-// would drive it: menu picks and clicks in Image1 twips.
+// Shared by the map engine tests: a started map model driven through its menu and
+// clicks (Image1 twips) with recording window operations, and small file helpers.
 #pragma once
 
+#include <QFile>
 #include <QStringList>
 #include <optional>
 #include <string>
@@ -27,11 +28,7 @@ public:
     void showScaleFrame() override { calls.push_back("showScaleFrame"); }
     void saveCoordinateFile() override { calls.push_back("saveCoordinateFile"); }
     void openHelp() override { calls.push_back("openHelp"); }
-    void handOffToRunoff(const BasinMeasurements& m) override
-    {
-        calls.push_back("handOffToRunoff");
-        handed = m;
-    }
+    void handOffToRunoff(const BasinMeasurements& m) override { calls.push_back("handOffToRunoff"), handed = m; }
 };
 
 struct MapFixture {
@@ -42,12 +39,15 @@ struct MapFixture {
     void pick(const char* item) { MapMenu(m, ops).pick(QString::fromUtf8(item)); }
     void click(float x, float y) { MapMenu(m, ops).mapClick(1, 0, x, y); }
     void rightClick(float x, float y) { MapMenu(m, ops).mapClick(2, 0, x, y); }
-    // A figure through the given Image1 points, started and ended from the menu.
     void trace(const char* start, std::initializer_list<std::pair<float, float>> points)
     {
         pick(start);
         for (const auto& [x, y] : points) click(x, y);
         pick("End Area/Line");
+    }
+    void square(const char* start = "Start Area")  // one mile a side under milesScale()
+    {
+        trace(start, {{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}});
     }
     // Miles at 1024 twips a mile (exact in single precision), areas in square miles.
     void milesScale()
@@ -58,7 +58,21 @@ struct MapFixture {
         m.s.lengthUnits = QStringLiteral(" (mi)");
     }
     QStringList lines() const { return m.Text1.Text.split(QStringLiteral("\r\n")); }
+    QString lastLine() const { return lines().size() >= 2 ? lines()[lines().size() - 2] : QString(); }
     std::vector<QString> messages() const { return ops.dlg.messages(); }
 };
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+inline QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    return path;
+}
 
 }  // namespace corv::test
