@@ -17,8 +17,11 @@ QStringList filterToNameFilters(const QString& filter)
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty() && parts[i + 1].isEmpty()) continue;
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
+        // "*.*" means every file here, also one without an extension; for Qt that is "*".
+        QStringList patternList = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patternList)
+            if (p.trimmed() == QLatin1String("*.*")) p = QStringLiteral("*");
+        const QString patterns = patternList.join(' ');
         QString desc = parts[i];
         // Qt reads the patterns from the parentheses; keep the description but make sure
         // the patterns it shows are the ones that apply.

@@ -276,7 +276,9 @@ std::string formatMask(double value, std::string_view mask)
         if (c != '0' && c != '#') prefix += c;
 
     std::string out = prefix;
-    if (d.negative && !d.digits.empty()) out.insert(out.begin(), '-');
+    // A negative value keeps its sign also when it rounds to zero (-0.004 by "0.00"
+    // is "-0.00"); zero itself, negative zero included, has none.
+    if (d.negative) out.insert(out.begin(), '-');
     out += intDigits;
     if (point != std::string_view::npos) {
         out += '.';

@@ -79,7 +79,7 @@ private:
     Pointer& pointer_;
 };
 
-float single(const QString& text) { return static_cast<float>(boxValue(text)); }
+float single(const QString& text) { return boxSingle(text); }
 
 // One run of Command1_Click.
 class Run {

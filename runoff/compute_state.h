@@ -156,7 +156,13 @@ struct ComputeState {
 // (a message was shown or the user cancelled). Run-time errors are exceptions.
 enum class StageEnd { Continue, EndCompute };
 
+// One time step of udur hours in days, to add to a date: dates are double day
+// numbers, so the step is divided in double too.
+inline double stepDays(float udur) { return static_cast<double>(udur) / 24.0; }
+
 // A window box read as a number: the leading-number rule, 0 for no number.
 inline double boxValue(const QString& text) { return Val(text.toStdString()); }
+// The same stored as a single: "Overflow" when it is beyond single range.
+inline float boxSingle(const QString& text) { return toSingle(boxValue(text)); }
 
 }  // namespace corv

@@ -249,6 +249,8 @@ void Form3::wireEvents()
     connect(ComboDimgraph, &QComboBox::currentIndexChanged, this, &Form3::ComboDimgraph_Click);
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(butRoute, &QPushButton::clicked, this, &Form3::butRoute_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form3::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form3::Command5_Click);
     connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
     connect(ViewHydroData, &QPushButton::clicked, this, &Form3::ViewHydroData_Click);
@@ -367,6 +369,23 @@ void Form3::butRoute_Click()
     frameRoute->show();
     frameRoute->raise();
 }
+
+void Form3::Command4_Click()
+{
+    // A compute under way lets clicks through its message boxes: a route request
+    // now would land in the middle of its report.
+    if (computing()) return;
+    frameRoute->hide();
+    const bool combine = optRouteType[2]->isChecked();
+    if (!combine && MSChart1->grid().ColumnCount() < 3) {
+        shell_.dialogs().msgBox(QStringLiteral("Compute hydrograph before routing or combining."));
+        return;
+    }
+    state_.routeType = route::kGoRequest;
+    Command1_Click();
+}
+
+void Form3::Command5_Click() { frameRoute->hide(); }
 
 void Form3::Command2_Click()
 {

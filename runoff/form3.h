@@ -41,6 +41,8 @@ public:
     void ComboDimgraph_Click();
     void Command1_Click();
     void butRoute_Click();
+    void Command4_Click();  // routing frame "Go"
+    void Command5_Click();  // routing frame "Cancel"
     void Command2_Click();
     void Command3_Click();
     void ViewHydroData_Click();

@@ -173,7 +173,7 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
     for (long i = first; i <= s.it; ++i) {
         if (database) {
             if (i <= datesKnown && s.rrtime(i) > 1) s.stepDate = s.rrtime(i);
-            else s.stepDate += static_cast<double>(s.udur / 24.0f);
+            else s.stepDate += stepDays(s.udur);
             p = putDateCell(p, s.stepDate);
         } else {
             p = putMaskCell(p, static_cast<float>(i) * s.udur, timeDecimals);

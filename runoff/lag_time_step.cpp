@@ -1,6 +1,7 @@
 // Basin lag and automatic time step from the hydrograph window's basin boxes.
 #include "runoff/lag_time_step.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "common/numbers.h"
@@ -12,7 +13,16 @@ namespace {
 
 constexpr double kMilesPerFoot = 1.0 / 5280.0;
 
-float valOf(const QString& text) { return static_cast<float>(Val(text.toStdString())); }
+// A number as a single; one beyond single range is an infinity, which the checks
+// below then refuse.
+float asSingle(double v)
+{
+    if (v > FLT_MAX) return INFINITY;
+    if (v < -FLT_MAX) return -INFINITY;
+    return static_cast<float>(v);
+}
+
+float valOf(const QString& text) { return asSingle(Val(text.toStdString())); }
 
 // The basin quantities, read when every check passes.
 struct Basin {
@@ -36,7 +46,7 @@ std::optional<std::pair<float, float>> readLengths(const LagBoxes& b)
     if (lText.isEmpty() || lcaText.isEmpty()) return std::nullopt;
     float L = 0;
     try {
-        L = static_cast<float>(toNumberStrict(lText.toStdString()));
+        L = asSingle(toNumberStrict(lText.toStdString()));
     } catch (const RuntimeError&) {
         return std::nullopt;
     }
@@ -60,12 +70,20 @@ float slopeOf(const Basin& s) { return (s.E1 - s.E2) / s.L; }
 // Powers are taken in double and the results kept as singles.
 float coefficientOf(float S) { return static_cast<float>(0.76748 * std::pow(static_cast<double>(S), 0.14645)); }
 
-float lagOf(float C, const Basin& s, float S)
+// Nothing when an extreme basin gives no finite lag (a slope of 0 or beyond single
+// range, lengths whose product overflows).
+std::optional<float> lagOf(float C, const Basin& s, float S)
 {
     const float lengths = s.L * s.Lca;
     const double ratio = lengths / std::pow(static_cast<double>(S), 0.5);
-    return static_cast<float>(C * std::pow(ratio, 0.33));
+    const double lag = C * std::pow(ratio, 0.33);
+    if (!std::isfinite(lag) || std::fabs(lag) > FLT_MAX) return std::nullopt;
+    return static_cast<float>(lag);
 }
+
+// The value has a finite text when rounded to decimals places (the rounding scales it
+// in single precision first).
+bool showable(float v, int decimals) { return std::isfinite(v * static_cast<float>(std::pow(10.0, decimals))); }
 
 // Marks a handler as running for as long as it runs.
 class Running {
@@ -144,17 +162,22 @@ void Getbasinstats(LagBoxes& b)
     if (!len) return;
     const Basin s{elev->first, elev->second, len->first, len->second};
 
-    float S = slopeOf(s);
+    // Everything is derived before the first box is written: a basin whose slope, C or
+    // lag has no finite value stops here quietly, as the other failed checks do.
+    const float S = slopeOf(s);
     const float C = coefficientOf(S);
+    const std::optional<float> lag = lagOf(C, s, S);
+    if (!lag || !showable(S, 1) || !showable(C, 2) || !showable(*lag, 2)) return;
+    const TimeStepChoice step = SnapTimeStep(static_cast<float>(*lag / 5.5));
+    if (!showable(step.hours, 3)) return;
+
     b.setText(LagBox::txtC, roundedText(C, 2));
     b.yield();
-    S = slopeOf(s);
     b.setText(LagBox::txtS, roundedText(S, 1));
     b.yield();
-    const float lag = lagOf(C, s, S);
-    b.setText(LagBox::txtLag, roundedText(lag, 2));
+    b.setText(LagBox::txtLag, roundedText(*lag, 2));
     b.yield();
-    applyTimeStep(b, SnapTimeStep(static_cast<float>(lag / 5.5)));
+    applyTimeStep(b, step);
     b.yield();
 }
 
@@ -188,13 +211,16 @@ void txtC_Change(LagBoxes& b)
     const float C = valOf(cText);
     b.yield();
     const float S = slopeOf(s);
+    const std::optional<float> lag = lagOf(C, s, S);
+    if (!lag || !showable(S, 1) || !showable(*lag, 2)) return;
+    // Half the ratio of the other two roads: a C typed by the user gives a shorter step.
+    const TimeStepChoice step = SnapTimeStep(static_cast<float>(*lag / 11.0));
+    if (!showable(step.hours, 3)) return;
     b.setText(LagBox::txtS, roundedText(S, 1));
     b.yield();
-    const float lag = lagOf(C, s, S);
-    b.setText(LagBox::txtLag, roundedText(lag, 2));
+    b.setText(LagBox::txtLag, roundedText(*lag, 2));
     b.yield();
-    // Half the ratio of the other two roads: a C typed by the user gives a shorter step.
-    applyTimeStep(b, SnapTimeStep(static_cast<float>(lag / 11.0)));
+    applyTimeStep(b, step);
     b.yield();
 }
 

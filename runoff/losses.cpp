@@ -35,12 +35,19 @@ void stepDateAndHour(ComputeState& s, long i)
         if (i <= s.rrtime.ubound() && s.rrtime(i) > 1.0)
             s.stepDate = s.rrtime(i);
         else
-            s.stepDate = s.stepDate + s.udur / 24.0;
+            s.stepDate = s.stepDate + stepDays(s.udur);
     } else {
         // A single-precision product, as the hour boundaries have always fallen.
         s.stepDate = static_cast<float>(static_cast<float>(i) * s.udur / 24.0f);
     }
     s.stepHour = static_cast<std::int16_t>(splitDate(s.stepDate).hour);
+}
+
+// Cumulative SCS runoff pe^2 / (P + 0.8 S): the square (a power) in double, the
+// single sum under it, the result kept as a single.
+float scsRunoff(float pe, float storage)
+{
+    return toSingle(divide(static_cast<double>(pe) * static_cast<double>(pe), static_cast<double>(storage)));
 }
 
 void scsLoop(ComputeState& s)
@@ -54,10 +61,10 @@ void scsLoop(ComputeState& s)
         s.pCumStep(i) = s.pCum;
         s.S1Step(i) = s.S1;
 
-        double pe = static_cast<double>(s.pCum) - s.Ia;
+        float pe = s.pCum - s.Ia;
         float loss = P;
         if (pe > 0) {
-            const float Q = static_cast<float>(pe * pe / (static_cast<double>(s.pCum) + s.retentionTerm));
+            const float Q = scsRunoff(pe, s.pCum + s.retentionTerm);
             loss = P - (Q - s.qCumPrev);
         }
         const float deficit = s.S1dry - s.S1;
@@ -94,8 +101,8 @@ void scsLoop(ComputeState& s)
             }
             if (static_cast<float>(s.S1 + rf) < s.S1dry) gw = (1 - s.gwLoss) * f * s.gwFactor + s.baseFlow;
         }
-        pe = static_cast<double>(s.pCum) - s.Ia;
-        s.qCumPrev = pe > 0 ? static_cast<float>(pe * pe / (static_cast<double>(s.pCum) + s.retentionTerm)) : 0.0f;
+        pe = s.pCum - s.Ia;
+        s.qCumPrev = pe > 0 ? scsRunoff(pe, s.pCum + s.retentionTerm) : 0.0f;
         s.gwFlow(i) = std::max(gw, 0.0f);
         s.excess(i) = x;
     }
@@ -158,13 +165,13 @@ void initialLossLoop(ComputeState& s)
 
 StageEnd setUpLosses(ComputeState& s, const LossInputs& in, Dialogs& dialogs)
 {
-    s.lossValue = static_cast<float>(boxValue(in.txtCNloss));
+    s.lossValue = boxSingle(in.txtCNloss);
     s.lossValueEntered = s.lossValue;
     s.wetLimit = 0;
     s.dryLimit = 0;
-    s.recoveryFactor = static_cast<float>(boxValue(in.txtResetLossFactor));
-    s.constLoss = static_cast<float>(boxValue(in.txtConstLoss));
-    s.gwLoss = static_cast<float>(boxValue(in.GWloss));
+    s.recoveryFactor = boxSingle(in.txtResetLossFactor);
+    s.constLoss = boxSingle(in.txtConstLoss);
+    s.gwLoss = boxSingle(in.GWloss);
     s.constLossStep = s.constLoss * s.udur;
     s.recoveryStep = s.constLossStep * s.recoveryFactor;
 
@@ -186,11 +193,11 @@ StageEnd setUpLosses(ComputeState& s, const LossInputs& in, Dialogs& dialogs)
             return StageEnd::EndCompute;
         }
         s.continuousLoss = false;
-        s.wetLimit = static_cast<float>(boxValue(s.lossParts[1]));
-        s.dryLimit = static_cast<float>(boxValue(s.lossParts[2]));
+        s.wetLimit = boxSingle(s.lossParts[1]);
+        s.dryLimit = boxSingle(s.lossParts[2]);
     }
 
-    s.imperviousFraction = static_cast<float>(boxValue(in.txtPercentImp) / 100.0);
+    s.imperviousFraction = toSingle(boxValue(in.txtPercentImp) / 100.0);
     s.perviousFraction = 1 - s.imperviousFraction;
     s.rationalMethod = false;
     s.scsMode = false;
@@ -263,7 +270,8 @@ void accountLosses(ComputeState& s, const VArray<float>& hourlyRecovery, const V
     s.S1Step.redim(bound);
     s.gwFactor = 0;
     if (s.recoveryStep > 0) {
-        s.gwFactor = s.constLossStep * 645.33f * s.recoveryFactor * s.area;
+        // 645.33 is a double constant: the product is formed in double, kept as a single.
+        s.gwFactor = toSingle(static_cast<double>(s.constLossStep) * 645.33 * s.recoveryFactor * s.area);
         const float month = monthlyRecovery(s.stepMonth);
         for (long h = 0; h <= 23; ++h)
             s.hourlyRecoveryStep(h) = s.udur <= 13 ? month * hourlyRecovery(h) * s.udur : month;

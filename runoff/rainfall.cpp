@@ -205,10 +205,11 @@ StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& 
     // The table in screen order, up to the first row without rain.
     std::int16_t rows = 0;
     for (int i = 1; i <= 8; ++i) {
-        s.arealFactor = static_cast<float>(boxValue(in.txtArealAdj[static_cast<std::size_t>(i - 1)]));
+        s.arealFactor = boxSingle(in.txtArealAdj[static_cast<std::size_t>(i - 1)]);
         if (s.arealFactor == 0) s.arealFactor = 1;
-        s.depths(i) = static_cast<float>(boxValue(in.txtRain[static_cast<std::size_t>(i - 1)])) * s.arealFactor;
-        s.durations(i) = static_cast<float>(boxValue(in.txtDuration[static_cast<std::size_t>(i - 1)]));
+        // The box's number times the single factor, formed in double and stored as a single.
+        s.depths(i) = toSingle(boxValue(in.txtRain[static_cast<std::size_t>(i - 1)]) * s.arealFactor);
+        s.durations(i) = boxSingle(in.txtDuration[static_cast<std::size_t>(i - 1)]);
         if (s.depths(i) == 0) break;
         rows = static_cast<std::int16_t>(i);
     }

@@ -243,7 +243,7 @@ char* putText(char* cell, const std::string& text)
     const double a = std::fabs(static_cast<double>(x));
     if (!(a < 1e9) || decimals < 0 || decimals > 5) return false;
     const long long r = halfUp(a * kPow10[decimals]);
-    f = Fixed{static_cast<unsigned long long>(r), decimals, x < 0 && r != 0};
+    f = Fixed{static_cast<unsigned long long>(r), decimals, x < 0};  // a rounded zero keeps its sign
     return true;
 }
 
@@ -260,7 +260,7 @@ char* putMaskCellOf(char* cell, float x)
     const unsigned long long r = static_cast<unsigned long long>(halfUp(a * static_cast<double>(kScale)));
     const unsigned long long whole = r / kScale;
     const auto frac = static_cast<unsigned>(r - whole * kScale);
-    const bool negative = x < 0 && r != 0;
+    const bool negative = x < 0;  // -0.000001 is "-0.00000"; -0.0 is not below 0
     const int length = (negative ? 1 : 0) + digitCount(whole) + (D > 0 ? D + 1 : 0);
     if (length > static_cast<int>(kCellWidth)) return putFixed(cell, Fixed{r, D, negative});
     std::memcpy(cell, "         ", kCellWidth);

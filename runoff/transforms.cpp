@@ -69,6 +69,10 @@ void peakAndVolume(ComputeState& s)
     }
 }
 
+// Steps in a day, 24 / udur: a whole number over a single is a single quotient, in
+// the recession tail and the closing volume alike.
+float stepsPerDayOf(float udur) { return 24.0f / udur; }
+
 [[noreturn]] void tooLong(const std::string& method, long needed, long room)
 {
     throw RuntimeError(err::kSubscript, "The " + method + " hydrograph needs " + std::to_string(needed) +
@@ -110,7 +114,7 @@ StageEnd rational(ComputeState& s, Dialogs& dialogs)
     }
 
     // Recession tail: the hydrograph goes on until its volume balances the excess volume.
-    const float stepsPerDay = static_cast<float>(24.0 / s.udur);
+    const float stepsPerDay = stepsPerDayOf(s.udur);
     const float V = s.excessTotal * s.acres / 12;
     float W = static_cast<float>(s.volume * kAcreFtPerCfsDay / stepsPerDay);
     float R = V - 2 * W;
@@ -411,7 +415,7 @@ StageEnd transformExcess(ComputeState& s, const TransformInputs& in, Dialogs& di
     if (end != StageEnd::Continue) return end;
 
     // Closing sequence: the volume in acre-ft, rounded by size.
-    float v = static_cast<float>(s.volume * kAcreFtPerCfsDay / (24.0 / s.udur));
+    float v = static_cast<float>(s.volume * kAcreFtPerCfsDay / stepsPerDayOf(s.udur));
     s.volume = usgsround(v);
     return StageEnd::Continue;
 }

@@ -145,12 +145,28 @@ TEST(ComputeDriver, NoExcessAndErrorsKeepTheLastReport)
     EXPECT_EQ(w.chart.ColumnCount(), 3);
 
     w.boxes.txtCNloss = "75";
-    w.boxes.txtGraphtimestep = "0";
-    out = w.compute();
-    EXPECT_EQ(out.end, End::Failed);
-    EXPECT_EQ(w.messages(), std::vector<QString>{"Division by zero\nCheck your time step for hours or minutes!"});
-    EXPECT_NE(w.log.back(), "hourglass");
-    EXPECT_FALSE(out.caption);
+    // A zero step, and box values beyond single range (area, constant loss, rain).
+    const struct {
+        QString ComputeBoxes::*box;
+        const char *text, *error;
+    } failures[] = {{&ComputeBoxes::txtGraphtimestep, "0", "Division by zero"},
+                    {&ComputeBoxes::txtBasinArea, "1e39", "Overflow"},
+                    {&ComputeBoxes::txtConstLoss, "-1e39", "Overflow"}};
+    for (const auto& f : failures) {
+        Window bad;
+        bad.boxes.*f.box = f.text;
+        out = bad.compute();
+        EXPECT_EQ(out.end, End::Failed) << f.text;
+        EXPECT_EQ(bad.said(), std::string(f.error) + "\nCheck your time step for hours or minutes!");
+        EXPECT_EQ(bad.messages().size(), 1u);
+        EXPECT_NE(bad.log.back(), "hourglass");
+        EXPECT_FALSE(out.caption);
+    }
+    w.boxes.txtRain[1] = "3e38";  // a single, but not once the areal factor of 2 is applied
+    w.boxes.txtArealAdj[1] = "2";
+    EXPECT_EQ(w.compute().end, End::Failed);
+    EXPECT_EQ(w.said(), "Overflow\nCheck your time step for hours or minutes!");
+    w.boxes.txtRain[1] = "2.50", w.boxes.txtArealAdj[1] = "";
 
     // A storm file with no number where one is read ends in the error handler too.
     w.boxes.ComboRain = "Storm File";
@@ -210,11 +226,16 @@ TEST(ComputeDriver, RouteRequestEntry)
     EXPECT_EQ(w.chart.ColumnCount(), 4);
     for (int r = 1; r <= w.chart.RowCount(); ++r) EXPECT_FLOAT_EQ(w.chart.data(r, 1), 0);
 
+    // No routine yet: the request ends quietly, as a refused routing does.
     w.hooks.routeOrCombine = nullptr;  // five times the ordinates, at most 32000
     for (auto [it, newit] : {std::pair<std::int16_t, std::int16_t>{100, 500}, {6500, 32000}}) {
         s.it = it;
         w.state.routeType = 99;
-        w.compute();
+        const ComputeOutcome quiet = w.compute();
+        EXPECT_EQ(quiet.end, End::Stopped);
+        EXPECT_FALSE(quiet.caption || quiet.chartChanged);
+        EXPECT_TRUE(w.messages().empty());
+        EXPECT_EQ(w.state.routeType, 0);
         EXPECT_EQ(s.newit, newit);
     }
 }

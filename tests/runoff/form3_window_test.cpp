@@ -362,6 +362,22 @@ private slots:
         const TwipGeometry g = f->twipGeometry(f->frameRoute);
         QCOMPARE(g.Top, f->ScaleHeight() / 2 - 3735 / 2);
         QCOMPARE(g.Left, f->ScaleWidth() / 2 - 3015 / 2);
+        press(f->Command5);  // Cancel only hides the frame
+        QVERIFY(!f->frameRoute->isVisible());
+        QCOMPARE(program_->form3State().routeType, std::int16_t(0));
+        // Go with no hydrograph: routing is refused; combining goes to the compute,
+        // which ends quietly while no routine answers.
+        press(f->butRoute);
+        press(f->Command4);
+        QVERIFY(!f->frameRoute->isVisible());
+        QCOMPARE(dialogs_->messages().back(), QString("Compute hydrograph before routing or combining."));
+        dialogs_->clear();
+        press(f->butRoute);
+        control<QAbstractButton>(f, "optRouteType(2)")->click();
+        press(f->Command4);
+        QVERIFY(!f->frameRoute->isVisible() && dialogs_->messages().empty());
+        QCOMPARE(program_->form3State().routeType, std::int16_t(0));
+        QCOMPARE(f->MSChart1->grid().ColumnCount(), 2);
         edit("txtBasinArea")->setText("20");
         edit("txtDuration(0)")->setText("2");
         edit("txtDuration(1)")->setText("6");

@@ -63,7 +63,8 @@ TEST(ReportCells, DelicateValuesAsTheGeneralRules)
     for (int i = 0; i <= 4000; ++i) values.push_back(static_cast<float>(i) / 997.0f);
     checkAll(values);
 
-    EXPECT_EQ(maskCell(-0.000001f, 5), "  0.00000");  // no minus before a zero
+    EXPECT_EQ(maskCell(-0.000001f, 5), " -0.00000");  // the sign stays on a rounded zero
+    EXPECT_EQ(maskCell(-0.0f, 2), "     0.00");
     EXPECT_EQ(maskCell(1000, 5), "1000.0000");        // ten characters, the first nine kept
     EXPECT_EQ(flowCell(1005), "     1010");
     EXPECT_EQ(flowCell(96.7995f), "       97");
