@@ -87,7 +87,7 @@ float ArealReductionFactor(float area, float duration, Dialogs& dialogs)
 
 float basinAreaSquareMiles(const QString& text, const QString& caption)
 {
-    float area = static_cast<float>(Val(text.toStdString()));
+    float area = toSingle(Val(text.toStdString()));
     if (caption.contains(QLatin1String("acre"))) area /= 640.0f;
     if (caption.contains(QLatin1String("ft^2"))) area /= 27878400.0f;
     return area;
@@ -99,7 +99,7 @@ std::array<std::optional<QString>, 8> chkAreaAdj_Click(const ArealReductionInput
     const float area = basinAreaSquareMiles(in.basinArea, in.areaCaption);
     if (area == 0.0f) return out;
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const float d = static_cast<float>(Val(in.durations[i].toStdString()));
+        const float d = toSingle(Val(in.durations[i].toStdString()));
         if (d == 0.0f) continue;
         const float factor = in.ticked ? ArealReductionFactor(area, d, dialogs) : 1.0f;
         out[i] = QString::fromStdString(formatMask(factor, "0.000"));

@@ -390,7 +390,7 @@ void Form3::Command5_Click() { frameRoute->hide(); }
 void Form3::Command2_Click()
 {
     state_.routeType = route::kNone;
-    resetChart();
+    guarded(shell_.dialogs(), [&] { resetChart(); });
 }
 
 void Form3::Command3_Click()
@@ -496,9 +496,11 @@ void Form3::chkAreaAdj_Click()
     in.areaCaption = Label10->text();
     in.ticked = chkAreaAdj->isChecked();
     in.durations = texts(txtDuration);
-    const auto factors = corv::chkAreaAdj_Click(in, shell_.dialogs());
-    for (std::size_t i = 0; i < factors.size(); ++i)
-        if (factors[i]) txtArealAdj[i]->setText(*factors[i]);
+    guarded(shell_.dialogs(), [&] {
+        const auto factors = corv::chkAreaAdj_Click(in, shell_.dialogs());
+        for (std::size_t i = 0; i < factors.size(); ++i)
+            if (factors[i]) txtArealAdj[i]->setText(*factors[i]);
+    });
 }
 
 void Form3::Getbasinstats() { corv::Getbasinstats(boxes_); }

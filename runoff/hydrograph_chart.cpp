@@ -91,9 +91,9 @@ void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, co
     grid.labelTicks = true;
     for (int r = 1; r <= 8; ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
-        float f = static_cast<float>(Val(factors[i].toStdString()));
+        float f = toSingle(Val(factors[i].toStdString()));
         if (f == 0.0f) f = 1.0f;
-        const float depth = static_cast<float>(Val(rains[i].toStdString())) * f;
+        const float depth = toSingle(static_cast<double>(toSingle(Val(rains[i].toStdString()))) * f);
         if (depth == 0.0f) break;
         grid.setRowCount(r);
         grid.setRowLabel(r, durations[i]);
