@@ -1,7 +1,7 @@
-// The hydrograph window driven as a user would: from a traced map through the hand-off
-// to the boxes and captions, a compute with its report, caption and chart, the method
-// relabelling, the routing frame, areal factors, save and view, errors during a
-// compute, and closing with No and Yes.
+// The hydrograph window driven as a user would where a scenario cannot: pointer events
+// on the map, chart enlargement, closing with No and Yes, the pointer during a compute,
+// save and view, the routing frame, clicks during a compute. The main road's numbers
+// are in tests/scenarios/compute_e2e.scn, form3_open.scn and form3_methods.scn.
 #include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
@@ -53,16 +53,9 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-BasinMeasurements basin(const char* length = "10", const char* belowCentroid = "5", const char* units = " (mi)")
+BasinMeasurements basin(const char* length = "10")
 {
-    BasinMeasurements m;
-    m.areaNumber = 2;
-    m.basinArea = "12.3";
-    m.streamLength = length;
-    m.lengthBelowCentroid = belowCentroid;
-    m.areaUnits = " (mi^2)";
-    m.lengthUnits = units;
-    return m;
+    return {2, QString("12.3"), QString(length), QString("5"), " (mi^2)", " (mi)"};
 }
 
 }  // namespace
@@ -115,7 +108,6 @@ private:
         emit l->itemClicked(found.first());
     }
     void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    QString report() { return QString::fromLatin1(readAll(dir_.filePath("Temp.GRF"))); }
     void closeAnswering(MsgAnswer a)
     {
         dialogs_->answerMessage(a);
@@ -167,29 +159,20 @@ private slots:
         QFile::remove(dir_.filePath("Temp.GRF"));
     }
 
+    // What a scenario cannot see: the trace by pointer events, the chart's enlargement,
+    // closing with No and Yes, and the design values and run-long state at reopening.
     void handOffFromTheMapThenCloseWithNoAndYes()
     {
         QVERIFY(!form3());
         traceAndHandOff();
         QVERIFY(map()->isVisible());  // modeless: the map stays
         expectTexts({{"Frame2", "HydrographArea1"}, {"txtBasinArea", "1.000"}, {"txtL", "1.00"}, {"txtLca", "0.500"},
-                     {"lblL", "Stream Length (mi)"}, {"lblLca", "Below Centroid (mi)"}, {"Label10", "Basin Area (mi^2)"},
-                     {"Frame1", "Lag Time = C* (L*Lca/S^.5)^.33"}, {"Command1", "Compute Hydrograph"},
-                     {"Command2", "Clear Hydrograph Plots"}, {"optRouteType(2)", "Combine with hyrdograph from file"}});
+                     {"lblL", "Stream Length (mi)"}, {"Label10", "Basin Area (mi^2)"},
+                     {"Frame1", "Lag Time = C* (L*Lca/S^.5)^.33"}, {"optRouteType(2)", "Combine with hyrdograph from file"}});
         QCOMPARE(form3()->windowTitle(), QString("Runoff Hydrograph"));
-        QCOMPARE(control<QComboBox>(form3(), "ComboDimgraph")->count(), 11);
-        QCOMPARE(control<QComboBox>(form3(), "ComboRain")->count(), 7);
-        for (const char* n : {"Label3", "Label4", "Label7", "Label8", "Label9", "Label11", "Label12", "Label13", "Label15",
-                              "Label16", "Label17", "Frame3", "txtConstLoss", "txtPercentImp", "txtMuskK", "txtMuskX",
-                              "txtModbelv", "chkCombineHDB", "Command4", "Command5", "txtDuration(7)", "txtRain(7)",
-                              "txtArealAdj(7)", "optRouteType(0)"})
-            QVERIFY2(form3()->findChild<QWidget*>(n), n);
-
-        // Elevations typed: the lag and time step; one elevation alone changes nothing.
         type("txtelv1", "5000");
-        QCOMPARE(text("txtC"), QString("1"));
         type("txtElv2", "4000");
-        expectTexts({{"txtLag", "0.54"}, {"txtGraphtimestep", "5"}, {"Label14", "Hydrograph Time Step (minutes)"}});
+        expectTexts({{"txtLag", "0.54"}, {"txtGraphtimestep", "5"}});
 
         // The chart enlarges on a double-click and comes back on the next.
         Form3* f = form3();
@@ -219,15 +202,11 @@ private slots:
 
         // Opened again: design values, the run-long state kept, one copy of each period list.
         program_->handOffToRunoff(basin());
-        expectTexts({{"txtelv1", ""}, {"txtElv2", ""}, {"txtS", "1"}, {"txtC", "1"}, {"txtLag", "1"},
-                     {"Label6", "C estimate"}, {"Label1", "Upper Elev (ft)"}, {"txtGraphtimestep", "15"},
-                     {"ComboDimgraph", "Select Dimensionless Graph"}, {"ComboRain", "Select Rainfall Arrangement"},
-                     {"txtDuration(0)", "1"}, {"txtRain(0)", "1.00"}, {"txtTitle", "Enter Title 1"},
-                     {"txtTile2", "Enter Title 2"}, {"txtResetLossFactor", "0.2"}, {"GWloss", "0.0"},
-                     {"capTatum", "Hours"}, {"txtL", "10"}});
+        expectTexts({{"txtelv1", ""}, {"txtS", "1"}, {"txtC", "1"}, {"txtLag", "1"}, {"txtGraphtimestep", "15"},
+                     {"ComboRain", "Select Rainfall Arrangement"}, {"txtRain(0)", "1.00"}, {"txtTitle", "Enter Title 1"},
+                     {"txtResetLossFactor", "0.2"}, {"GWloss", "0.0"}, {"capTatum", "Hours"}});
         QVERIFY(!control(form3(), "GWloss")->isVisible() && !control(form3(), "frameRoute")->isVisible());
         QVERIFY(control<QCheckBox>(form3(), "chkAutoTimeStep")->isChecked());
-        QVERIFY(!control<QCheckBox>(form3(), "chkAreaAdj")->isChecked());
         QVERIFY(control<QAbstractButton>(form3(), "optRouteType(3)")->isChecked());
         QCOMPARE(form3()->MSChart1->geometryTwips(), (TwipGeometry{3600, 2880, 5415, 3405}));
         QCOMPARE(form3()->MSChart1->grid().RowCount(), 1);
@@ -247,36 +226,21 @@ private slots:
         QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 2);
     }
 
-    void computeFromTheMapToReportChartSaveAndView()
+    // The pointer during a compute, the save dialog's request, and View's opener.
+    void computeThenSaveAndView()
     {
-        traceAndHandOff();
+        program_->handOffToRunoff(basin());
         Form3* f = form3();
-        press(f->Command3);
-        QCOMPARE(dialogs_->messages().back(), QString("Compute hydrograph before saving."));
-        type("txtelv1", "5000");
-        type("txtElv2", "4000");
         choose("ComboDimgraph", "SCS.DGF");
         choose("ComboRain", "Peak at 2/3");
-        type("txtCNloss", "75");
         press(f->Command1);
-
-        QCOMPARE(dialogs_->messages().size(), std::size_t(1));
-        QCOMPARE(f->windowTitle(), QString("Runoff Qmax=24 cfs, Vol=1.6 acft, RainLoss=0.97 in from 1.00 total"));
-        QCOMPARE(textOf(f->MSChart1), QString("3 columns, 47 rows"));
+        QVERIFY(dialogs_->messages().empty());
+        QCOMPARE(f->MSChart1->grid().ColumnCount(), 3);
         QVERIFY(!QApplication::overrideCursor());  // the hourglass is gone again
-        const QStringList lines = report().split("\r\n");
-        QCOMPARE(lines.size(), 16 + 47 + 1);  // 47 rows, and the last line's end
-        QCOMPARE(lines.at(2), QString("Basin Area (mi^2):  1 "));
-        QCOMPARE(lines.at(4), QString("Lag Time:  .54 "));
-        QCOMPARE(lines.at(9), QString("Dimensionless Graph:  SCS.DGF"));
-        QCOMPARE(lines.at(13), QString("    1.000     1.00     24.0  1.33333      1.6"));
-        QCOMPARE(lines.at(15), QString("     Time   Runoff Rainfall   Excess       CN       S1   CNpsum   GW_cfs"));
-        QCOMPARE(lines.at(16 + 16), QString("  1.33333       24"));
 
         // Save: the save dialog, then a copy of the report; Cancel, or the report itself, copies nothing.
         const QByteArray written = readAll(dir_.filePath("Temp.GRF"));
         const QString saved = dir_.filePath("Saved.GRF");
-        dialogs_->clear();
         dialogs_->answerFile(saved);
         press(f->Command3);
         QCOMPARE(readAll(saved), written);
@@ -289,6 +253,7 @@ private slots:
         dialogs_->answerFile(dir_.filePath("Temp.GRF"));
         press(f->Command3);
         QVERIFY(dialogs_->messages().empty());
+        QCOMPARE(readAll(dir_.filePath("Temp.GRF")), written);
         // View: the opener gets the program folder's Temp.GRF as its one argument.
         const QString opener = dir_.filePath("opener.sh");
         QFile script(opener);
@@ -301,56 +266,11 @@ private slots:
         press(f->ViewHydroData);
         QTRY_COMPARE(readAll(dir_.filePath("viewed.txt")), dir_.filePath("Temp.GRF").toLocal8Bit());
         setTextEditorOpener(before);
-
-        // A second compute adds a column.
-        type("txtCNloss", "85");
-        press(f->Command1);
-        QCOMPARE(f->MSChart1->grid().ColumnCount(), 4);
-        QVERIFY(report().contains("SCS Curve Number CN:  85 ,"));
     }
 
-    void methodsRelabelTheBoxes()
-    {
-        program_->handOffToRunoff(basin());
-        type("txtelv1", "5000");
-        type("txtElv2", "4000");
-        expectTexts({{"txtC", "1.51"}, {"txtS", "100"}, {"txtLag", "2.56"}, {"txtGraphtimestep", "15"}});
-        choose("ComboDimgraph", "Triangle Unit Graph");
-        expectTexts({{"Label6", "SCS Recession Ratio"}, {"txtC", "0.4"}, {"Label5", "Recession Ratio 2"}, {"txtS", "1.5"},
-                     {"lblLca", "Recession Factor2"}, {"txtLca", "0.5"}, {"lblL", "<<Base Flow\r\n       GW Loss>>"},
-                     {"txtL", "0"}, {"Label2", "Recession Ratio 3"}, {"txtElv2", "3"}, {"Label1", "Recession Factor3"},
-                     {"txtelv1", ".2"}});
-        QCOMPARE(form3()->twipGeometry(form3()->lblL).Top, 960);
-        QVERIFY(control(form3(), "GWloss")->isVisible());
-        choose("ComboDimgraph", "Rational Method");
-        expectTexts({{"Label6", "C estimate"}, {"Label1", "Recession Factor3"}});
-        for (const char* box : {"txtC", "txtS", "txtLca", "txtL", "txtElv2", "txtelv1"}) edit(box)->setText("7");
-        choose("ComboDimgraph", "Triangle Unit Graph");  // relabelled, the values stay: only the first time
-        expectTexts({{"Label6", "SCS Recession Ratio"}, {"txtC", "7"}, {"txtS", "7"}, {"txtLca", "7"}, {"txtL", "7"},
-                     {"txtElv2", "7"}, {"txtelv1", "7"}});
-
-        // Linear Reservoir: C from the lag, kept when there is no lag.
-        control<QCheckBox>(form3(), "chkAutoTimeStep")->setChecked(false);
-        for (auto [lag, shape] : {std::pair{"1", "1.129"}, {"0", "9"}}) {
-            choose("ComboDimgraph", "Rational Method");
-            edit("txtLag")->setText(lag);
-            edit("txtC")->setText("9");
-            choose("ComboDimgraph", "Linear Reservoir");
-            expectTexts({{"Label6", "LinRes-Shape"}, {"txtC", shape}});
-        }
-        type("txtLag", "2");  // a typed lag rewrites the shape even with the box unticked
-        QCOMPARE(text("txtC"), QString("0.525"));
-
-        // Handed no stream and no area: the boxes keep their text, the captions change.
-        BasinMeasurements none;
-        none.lengthUnits = " (ft)";
-        none.areaUnits = " (acres)";
-        program_->handOffToRunoff(none);
-        expectTexts({{"Frame2", "HydrographArea0"}, {"txtL", "7"}, {"lblL", "Stream Length (ft)"},
-                     {"lblLca", "Below Centroid (ft)"}, {"txtBasinArea", "12.3"}, {"Label10", "Basin Area (mi^2)"}});
-    }
-
-    void routeFrameAndArealFactors()
+    // The routing frame: centred, Cancel only hides it, Go refuses routing without a
+    // hydrograph and sends combining to the compute.
+    void routeFrameCancelAndGo()
     {
         program_->handOffToRunoff(basin());
         Form3* f = form3();
@@ -362,11 +282,9 @@ private slots:
         const TwipGeometry g = f->twipGeometry(f->frameRoute);
         QCOMPARE(g.Top, f->ScaleHeight() / 2 - 3735 / 2);
         QCOMPARE(g.Left, f->ScaleWidth() / 2 - 3015 / 2);
-        press(f->Command5);  // Cancel only hides the frame
+        press(f->Command5);
         QVERIFY(!f->frameRoute->isVisible());
         QCOMPARE(program_->form3State().routeType, std::int16_t(0));
-        // Go with no hydrograph: routing is refused; combining goes to the compute,
-        // which ends quietly while no routine answers.
         press(f->butRoute);
         press(f->Command4);
         QVERIFY(!f->frameRoute->isVisible());
@@ -374,22 +292,15 @@ private slots:
         dialogs_->clear();
         press(f->butRoute);
         control<QAbstractButton>(f, "optRouteType(2)")->click();
-        press(f->Command4);
+        press(f->Command4);  // the compute ends quietly while no routine answers
         QVERIFY(!f->frameRoute->isVisible() && dialogs_->messages().empty());
         QCOMPARE(program_->form3State().routeType, std::int16_t(0));
         QCOMPARE(f->MSChart1->grid().ColumnCount(), 2);
-        edit("txtBasinArea")->setText("20");
-        edit("txtDuration(0)")->setText("2");
-        edit("txtDuration(1)")->setText("6");
-        auto* box = control<QCheckBox>(form3(), "chkAreaAdj");
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
-        QVERIFY(box->isChecked());
-        expectTexts({{"txtArealAdj(0)", "0.928"}, {"txtArealAdj(1)", "0.963"}});
     }
 
     void noSecondComputeAndNoClosingDuringOne()
     {
-        traceAndHandOff();
+        program_->handOffToRunoff(basin());
         Form3* f = form3();
         choose("ComboDimgraph", "Rational Method");
         choose("ComboRain", "Average");
@@ -408,41 +319,21 @@ private slots:
         QVERIFY(form3() == f && f->isVisible());
         QCOMPARE(f->MSChart1->grid().ColumnCount(), 3);  // one run, one column
         QVERIFY(f->windowTitle().startsWith("Runoff Qmax="));
-        QVERIFY(!QApplication::overrideCursor());
     }
 
-    void stormFileBaseFlowAndErrors()
+    // The triangle's base-flow box moves its label up; a compute with a stream length
+    // handed again puts it back and hides the loss box.
+    void baseFlowLayoutFollowsTheCompute()
     {
-        traceAndHandOff();
+        program_->handOffToRunoff(basin());
         Form3* f = form3();
         choose("ComboDimgraph", "Triangle Unit Graph");
-        choose("ComboRain", "Peak Centered");
-        // A storm file rewrites the table, the time step and the second title; the
-        // triangle's relabelled length box carries the base flow.
-        type("txtL", "10");
-        type("txtCNloss", "0.1");
-        const QString storm = QStringLiteral(TEST_DATA_DIR "/storm_comma.STM");
-        choose("ComboRain", "Storm File");
-        dialogs_->answerFile(storm);
+        QCOMPARE(f->twipGeometry(f->lblL).Top, 960);
+        QVERIFY(f->GWloss->isVisible());
+        program_->handOffToRunoff(basin("1.00"));
+        choose("ComboRain", "Average");
         press(f->Command1);
         QCOMPARE(f->MSChart1->grid().ColumnCount(), 3);
-        expectTexts({{"txtDuration(0)", ""}, {"txtRain(0)", ""}, {"txtGraphtimestep", "0.5"},
-                     {"Label14", "Hydrograph Time Step (hours)"}});
-        QCOMPARE(text("txtTile2"), "Storm file " + storm);
-        QVERIFY(report().startsWith("Enter Title 1\r\nStorm file " + storm + "\r\n"));
-        QVERIFY(report().contains("\r\nTriangular factors: 0.4, 0.5, 1.5, .2, 3\r\n"));
-        // 0.1 in of initial loss takes the first step's rain; 10 cfs of base flow.
-        QVERIFY(report().contains("\r\n  0.50000       10  0.10000  0.00000  0.10000       10\r\n"));
-
-        // Handed a stream length again, the box is a length: label down, loss box hidden.
-        BasinMeasurements m;
-        m.streamLength = "1.00";
-        m.lengthUnits = " (mi)";
-        program_->handOffToRunoff(m);
-        choose("ComboRain", "Average");
-        type("txtDuration(0)", "1");
-        type("txtRain(0)", "2");
-        press(f->Command1);
         QCOMPARE(f->twipGeometry(f->lblL).Top, 1080);
         QVERIFY(!f->GWloss->isVisible());
         QCOMPARE(program_->form3State().computeState.baseFlow, 0.0f);
