@@ -53,20 +53,18 @@ struct FakeBoxes : LagBoxes {
 
 TEST(LagTimeStep, BasinsOfTheWorkedExamples)
 {
-    FakeBoxes b("5000", "4000", "10", "5");
-    txtElevation_LostFocus(b);
-    EXPECT_EQ(b.derived(), "1.51 100 2.56 15 (minutes)");
-    FakeBoxes ft("5000", "4000", "52800", "26400");  // the same basin measured in feet
-    ft.lblL = "Stream Length (ft)";
-    Getbasinstats(ft);
-    EXPECT_EQ(ft.derived(), "1.51 100 2.56 15 (minutes)");
-    FakeBoxes small("1200", "1000", "2", "1");
-    Getbasinstats(small);
-    EXPECT_EQ(small[LagBox::txtLag], "0.89");
-    EXPECT_TRUE(small.derived().ends_with(" 5 (minutes)"));
-    FakeBoxes large("3000", "1000", "40", "20");
-    Getbasinstats(large);
-    EXPECT_EQ(large.derived(), "1.36 50 6.48 2 (hours)");
+    const struct {
+        const char *e1, *e2, *l, *lca, *caption, *derived;
+    } basins[] = {{"5000", "4000", "10", "5", "Stream Length (mi)", "1.51 100 2.56 15 (minutes)"},
+                  {"5000", "4000", "52800", "26400", "Stream Length (ft)", "1.51 100 2.56 15 (minutes)"},
+                  {"1200", "1000", "2", "1", "Stream Length (mi)", "1.51 100 0.89 5 (minutes)"},
+                  {"3000", "1000", "40", "20", "Stream Length (mi)", "1.36 50 6.48 2 (hours)"}};
+    for (const auto& c : basins) {
+        FakeBoxes b(c.e1, c.e2, c.l, c.lca);
+        b.lblL = c.caption;
+        txtElevation_LostFocus(b);
+        EXPECT_EQ(b.derived(), c.derived) << c.l;
+    }
 }
 
 TEST(LagTimeStep, TypedCAndTypedLags)
@@ -88,12 +86,8 @@ TEST(LagTimeStep, TypedCAndTypedLags)
         typed.boxes[LagBox::txtLag] = lag;
         txtLag_LostFocus(typed);
         EXPECT_EQ(typed[LagBox::txtGraphtimestep] + " " + typed.label14.section(' ', -1), step) << "lag " << lag;
-        if (std::string(lag) == ".") {
-            EXPECT_EQ(typed.writes, 0);
-        }
     }
-    const std::pair<float, const char*> snaps[] = {{0, "1"}, {0.165f, "5"}, {0.166f, "10"}, {0.98f, "30"},
-                                                   {0.99f, "1"}, {13, "13"}};
+    const std::pair<float, const char*> snaps[] = {{0, "1"}, {0.165f, "5"}, {0.166f, "10"}, {0.98f, "30"}, {0.99f, "1"}};
     for (auto [lag, step] : snaps) EXPECT_EQ(SnapTimeStep(lag).text, step) << lag;
 }
 
@@ -126,18 +120,11 @@ TEST(LagTimeStep, QuietRefusals)
     off.method = "Linear Reservoir";
     off.setText(LagBox::txtLag, "1");
     EXPECT_EQ(off[LagBox::txtC], "1.129");
-    FakeBoxes empty("5000", "4000", "10", "5");  // a length box left with no time step
-    empty.boxes[LagBox::txtGraphtimestep] = "";
-    txtLength_LostFocus(empty);
-    EXPECT_EQ(empty[LagBox::txtS], "1");
+    for (const char* lag : {"0", "", "-2"}) EXPECT_FALSE(linearReservoirShapeFor(lag)) << lag;
 }
 
-TEST(LagTimeStep, LinearReservoirShapeAndAFiniteChain)
+TEST(LagTimeStep, LinearReservoirChainIsFinite)
 {
-    EXPECT_EQ(linearReservoirShapeText(1.0f), "1.129");
-    EXPECT_EQ(linearReservoirShapeText(2.0f), "0.525");
-    for (const char* lag : {"0", "", "-2"}) EXPECT_FALSE(linearReservoirShapeFor(lag)) << lag;
-
     // With complete basin inputs the two change handlers would feed each other without
     // end; each edit derives the other box once.
     FakeBoxes b("5000", "4000", "10", "5");
@@ -154,8 +141,4 @@ TEST(LagTimeStep, LinearReservoirShapeAndAFiniteChain)
     Getbasinstats(b);  // its own lag with the shape that belongs to it
     EXPECT_EQ(b.derived(), (linearReservoirShapeText(2.56f) + " 100 2.56 15 (minutes)").toStdString());
     EXPECT_LT(b.writes, 20);
-
-    EXPECT_EQ(roundedText(2.5617f, 2), "2.56");
-    EXPECT_EQ(roundedText(100.0f, 1), "100");
-    EXPECT_EQ(roundedText(0.125f, 2), "0.13");  // halves upward
 }
