@@ -1,19 +1,17 @@
-// The hydrograph window driven as a user would where a scenario cannot: pointer events
-// on the map, chart enlargement, closing with No and Yes, the pointer during a compute,
-// save and view, the routing frame, clicks during a compute. The main road's numbers
-// are in tests/scenarios/compute_e2e.scn, form3_open.scn and form3_methods.scn.
+// The hydrograph window where a scenario cannot see: chart enlargement, closing with No
+// and Yes, state kept for the run, the pointer after a compute, save and view, the
+// routing frame, clicks during a compute. The traced main road and its numbers are in
+// tests/scenarios/compute_e2e.scn, form3_open.scn and form3_methods.scn.
 #include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 
 #include "app/program.h"
 #include "common/text_editor.h"
-#include "common/twips.h"
 #include "hdb/date_form.h"
 #include "map/form1.h"
 #include "runoff/form3.h"
@@ -24,17 +22,6 @@ using corv::test::control;
 using corv::test::textOf;
 
 namespace {
-
-// Mouse events at a position in twips inside w.
-void click(QWidget* w, Qt::MouseButton button, double x, double y)
-{
-    const QPointF p(x / twips::perPixelX(), y / twips::perPixelY());
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent e(type, p, w->mapToGlobal(p), button,
-                      type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    }
-}
 
 // Dialogs that let the test act while a message box is up, as a user could click
 // other controls while a real box lets events through.
@@ -97,46 +84,12 @@ private:
         QVERIFY(c->findText(item) >= 0);
         c->setCurrentIndex(c->findText(item));
     }
-    // An item of the map's menu, opened by a right click, or of the picture menu it opened.
-    void pick(const QString& item, const char* list = "lstMenu1")
-    {
-        if (list == QString("lstMenu1")) click(control(map(), "Image1"), Qt::RightButton, 6000, 600);
-        auto* l = control<QListWidget>(map(), list);
-        const auto found = l->findItems(item, Qt::MatchExactly);
-        QVERIFY2(!found.isEmpty(), qPrintable(item));
-        l->setCurrentItem(found.first());
-        emit l->itemClicked(found.first());
-    }
     void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
     void closeAnswering(MsgAnswer a)
     {
         dialogs_->answerMessage(a);
         form3()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    // A picture, a scale of one mile to 3000 twips, a square mile traced and a stream
-    // across it, and the hand-off.
-    void traceAndHandOff()
-    {
-        QWidget* image = control(map(), "Image1");
-        dialogs_->answerFile(QStringLiteral(TEST_DATA_DIR "/basin.bmp"));
-        pick("Load/Save Map");
-        pick("Load Map File", "lstMenu2");
-        pick("Set Scale");
-        click(image, Qt::LeftButton, 1500, 1500);
-        click(image, Qt::LeftButton, 4500, 1500);
-        press(control(map(), "Command1"));
-        pick("Start Area");
-        for (auto [x, y] : {std::pair{1500, 1500}, {4500, 1500}, {4500, 4500}, {1500, 4500}})
-            click(image, Qt::LeftButton, x, y);
-        pick("End Area/Line");
-        pick("Start Stream Line");
-        for (int x : {1500, 3000, 4500}) click(image, Qt::LeftButton, x, 3000);
-        pick("End Area/Line");
-        QVERIFY(textOf(control(map(), "Text1")).contains("Perimeter= 4.00 (mi)"));
-        pick("Runoff Hydrogaph");
-        QVERIFY(form3() && form3()->isVisible());
     }
 
 private slots:
@@ -159,20 +112,16 @@ private slots:
         QFile::remove(dir_.filePath("Temp.GRF"));
     }
 
-    // What a scenario cannot see: the trace by pointer events, the chart's enlargement,
-    // closing with No and Yes, and the design values and run-long state at reopening.
+    // What a scenario cannot see: the chart's enlargement put back by No, the map menu
+    // after Yes, and the design values and run-long state at reopening.
     void handOffFromTheMapThenCloseWithNoAndYes()
     {
         QVERIFY(!form3());
-        traceAndHandOff();
+        program_->handOffToRunoff(basin());
         QVERIFY(map()->isVisible());  // modeless: the map stays
-        expectTexts({{"Frame2", "HydrographArea1"}, {"txtBasinArea", "1.000"}, {"txtL", "1.00"}, {"txtLca", "0.500"},
-                     {"lblL", "Stream Length (mi)"}, {"Label10", "Basin Area (mi^2)"},
-                     {"Frame1", "Lag Time = C* (L*Lca/S^.5)^.33"}, {"optRouteType(2)", "Combine with hyrdograph from file"}});
-        QCOMPARE(form3()->windowTitle(), QString("Runoff Hydrograph"));
+        expectTexts({{"Frame1", "Lag Time = C* (L*Lca/S^.5)^.33"}, {"optRouteType(2)", "Combine with hyrdograph from file"}});
         type("txtelv1", "5000");
         type("txtElv2", "4000");
-        expectTexts({{"txtLag", "0.54"}, {"txtGraphtimestep", "5"}});
 
         // The chart enlarges on a double-click and comes back on the next.
         Form3* f = form3();
