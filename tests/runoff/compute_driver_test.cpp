@@ -1,6 +1,6 @@
 // The compute driver on the window's box texts: validation, area units, the chart
-// reset rule, the error handler, no excess, the pointer, a second click during a run,
-// and the entry of the route/combine path.
+// reset rule, the error handler, no excess, the pointer, and the route/combine path
+// after a hydrograph (refusals and a second click are in form3_window_test).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -158,27 +158,9 @@ TEST(ComputeDriver, NoExcessAndErrorsKeepTheLastReport)
     EXPECT_EQ(w.report(), before);
 }
 
-TEST(ComputeDriver, NoSecondRunInsideARun)
-{
-    Window w;
-    std::vector<End> inner;
-    w.hooks.processEvents = [&w, &inner] {  // a click that slips through while the run lets events in
-        inner.push_back(w.driver.Command1_Click(w.state, w.chart, w.boxes, w.dir.path(), w, w.common, w.hooks).end);
-    };
-    EXPECT_EQ(w.compute().end, End::Plotted);
-    EXPECT_EQ(inner, std::vector<End>(inner.size(), End::Busy));
-    EXPECT_FALSE(inner.empty());
-    EXPECT_EQ(w.chart.ColumnCount(), 3);  // one hydrograph, not two
-}
-
 TEST(ComputeDriver, RouteRequestEntry)
 {
     Window w;
-    w.state.routeType = 99;  // no hydrograph yet: routing is refused, combining is not
-    EXPECT_EQ(w.compute().end, End::Stopped);
-    EXPECT_EQ(w.said(), "Compute hydrograph before routing.");
-    EXPECT_EQ(w.state.routeType, 0);
-
     ASSERT_EQ(w.compute().end, End::Plotted);
     ComputeState& s = w.state.computeState;
     w.boxes.optRouteType = 3;

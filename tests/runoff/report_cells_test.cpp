@@ -48,7 +48,7 @@ void checkAll(const std::vector<float>& values)
 
 }  // namespace
 
-TEST(ReportCells, DelicateValuesAsTheGeneralRules)
+TEST(ReportCells, DelicateAndRandomValuesAsTheGeneralRules)
 {
     std::vector<float> values = {NAN, INFINITY, -INFINITY};
     for (float m : {0.0f, 0.0005f, 0.00005f, 0.000125f, 0.0995f, 0.995f, 9.95f, 99.95f, 100.0f, 999.5f, 1005.0f,
@@ -61,6 +61,15 @@ TEST(ReportCells, DelicateValuesAsTheGeneralRules)
     }
     for (int i = 0; i <= 8000; ++i) values.push_back(static_cast<float>(i) * 0.25f);
     for (int i = 0; i <= 4000; ++i) values.push_back(static_cast<float>(i) / 997.0f);
+    std::mt19937 gen(20240611);  // random magnitudes, and singles of any bit pattern (NaNs, infinities)
+    std::uniform_real_distribution<double> exponent(-6.0, 10.0);
+    for (int i = 0; i < 12000; ++i) {
+        const auto magnitude = static_cast<float>(std::pow(10.0, exponent(gen)));
+        const std::uint32_t bits = gen();
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        values.insert(values.end(), {i % 2 ? magnitude : -magnitude, f});
+    }
     checkAll(values);
 
     EXPECT_EQ(maskCell(-0.000001f, 5), " -0.00000");  // the sign stays on a rounded zero
@@ -69,19 +78,4 @@ TEST(ReportCells, DelicateValuesAsTheGeneralRules)
     EXPECT_EQ(flowCell(1005), "     1010");
     EXPECT_EQ(flowCell(96.7995f), "       97");
     EXPECT_EQ(flowCell(123456789), "1.234568E");  // the exponent form, cut to nine
-}
-
-TEST(ReportCells, RandomSinglesAsTheGeneralRules)
-{
-    std::mt19937 gen(20240611);
-    std::uniform_real_distribution<double> exponent(-6.0, 10.0);
-    std::vector<float> values;
-    for (int i = 0; i < 12000; ++i) {
-        const auto magnitude = static_cast<float>(std::pow(10.0, exponent(gen)));
-        const std::uint32_t bits = gen();  // any pattern, NaNs and infinities included
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        values.insert(values.end(), {i % 2 ? magnitude : -magnitude, f});
-    }
-    checkAll(values);
 }
