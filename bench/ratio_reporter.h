@@ -18,6 +18,19 @@ inline void medianOfSeven(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
 }
 
+// Benchmark's own start, with the repetitions of all benchmarks run in a shuffled order,
+// so that a machine busier for a while slows a figure and its baseline alike.
+inline void initialize(int& argc, char** argv)
+{
+    static std::vector<char*> args;
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.assign(argv, argv + argc);
+    args.insert(args.begin() + 1, interleave);  // an explicit flag given later wins
+    argc = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&argc, args.data());
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
