@@ -16,6 +16,8 @@
 
 namespace corv::test {
 
+using Points = std::vector<std::pair<float, float>>;
+
 class RecordingOps : public MapWindowOps {
 public:
     ScriptedDialogs dlg;
@@ -39,7 +41,7 @@ struct MapFixture {
     void pick(const char* item) { MapMenu(m, ops).pick(QString::fromUtf8(item)); }
     void click(float x, float y) { MapMenu(m, ops).mapClick(1, 0, x, y); }
     void rightClick(float x, float y) { MapMenu(m, ops).mapClick(2, 0, x, y); }
-    void trace(const char* start, std::initializer_list<std::pair<float, float>> points)
+    void trace(const char* start, const Points& points)
     {
         pick(start);
         for (const auto& [x, y] : points) click(x, y);
