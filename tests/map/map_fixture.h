@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFile>
+#include <QRgb>
 #include <QStringList>
 #include <optional>
 #include <string>
@@ -63,6 +64,12 @@ struct MapFixture {
     QString lastLine() const { return lines().size() >= 2 ? lines()[lines().size() - 2] : QString(); }
     std::vector<QString> messages() const { return ops.dlg.messages(); }
 };
+
+inline bool near(QRgb c, QRgb want, int tolerance)
+{
+    return std::max({std::abs(qRed(c) - qRed(want)), std::abs(qGreen(c) - qGreen(want)),
+                     std::abs(qBlue(c) - qBlue(want))}) <= tolerance;
+}
 
 inline QByteArray readAll(const QString& path)
 {
