@@ -42,10 +42,14 @@ struct MapFixture {
     void pick(const char* item) { MapMenu(m, ops).pick(QString::fromUtf8(item)); }
     void click(float x, float y) { MapMenu(m, ops).mapClick(1, 0, x, y); }
     void rightClick(float x, float y) { MapMenu(m, ops).mapClick(2, 0, x, y); }
+    void clicks(const Points& points)
+    {
+        for (const auto& [x, y] : points) click(x, y);
+    }
     void trace(const char* start, const Points& points)
     {
         pick(start);
-        for (const auto& [x, y] : points) click(x, y);
+        clicks(points);
         pick("End Area/Line");
     }
     void square(const char* start = "Start Area")  // one mile a side under milesScale()

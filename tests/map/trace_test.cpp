@@ -18,8 +18,7 @@ TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
     EXPECT_FALSE(f.m.s.panZoomAllowed);
     f.click(1000, 1000);
     EXPECT_DOUBLE_EQ(f.m.Shape1.rect.Left, 1000 - 67.5);
-    f.click(4000, 1000);
-    f.click(1000, 5000);
+    f.clicks({{4000, 1000}, {1000, 5000}});
     f.pick("End Area/Line");
     // The closing segment comes third, in the area style (width 3, black).
     const Segment& closing = f.m.Line1(2);
@@ -45,8 +44,7 @@ TEST(Trace, StreamOnAScrolledPicture)
     f.m.Image1.rect.Top = 200;
     f.m.Text1.Text = "kept\r\n";
     f.pick("Start Stream Line");
-    f.click(1300, 800);
-    f.click(2300, 800);
+    f.clicks({{1300, 800}, {2300, 800}});
     EXPECT_EQ(f.m.Text1.Text, "kept\r\nStream X,Y Coordinates (mi)\r\n1000, 7000\r\n2000, 7000\r\n");
     const Segment& first = f.m.Line1(0);  // the stream style: width 2, blue
     EXPECT_EQ(std::tuple(first.BorderWidth, first.BorderColor, first.X1, first.Y1), std::tuple(2, 0x0000FFu, 1000.f, 1000.f));
@@ -56,8 +54,7 @@ TEST(Trace, StreamOnAScrolledPicture)
     EXPECT_EQ(f.m.s.segmentIndex, 0);
     f.pick("Start Area");
     EXPECT_EQ(f.m.s.traceStart(2), 0);
-    f.click(1000, 1000);
-    f.click(2000, 2000);
+    f.clicks({{1000, 1000}, {2000, 2000}});
     EXPECT_EQ(std::pair(f.m.Line1(0).X1, f.m.Line1(0).BorderWidth), std::pair(700.f, 3));
 }
 
@@ -111,8 +108,7 @@ TEST(Trace, ClearingFiguresAndAll)
     f.pick("Add Label");
     f.trace("Start Stream Line", {{1000, 4000}, {2000, 4000}, {3000, 4000}});
     f.pick("Start Area");
-    f.click(500, 500);
-    f.click(800, 800);
+    f.clicks({{500, 500}, {800, 800}});
     f.m.s.scaleX = 0.25f;
     clearMapFigures(f.m, f.ops);
     EXPECT_EQ(std::pair(f.m.Line1.loadedCount(), f.m.Label1.size()), std::pair(1L, std::size_t(1)));
@@ -126,8 +122,7 @@ TEST(Trace, ScalePointsAndTheirUndo)
 {
     MapFixture f;
     f.pick("Set Scale");
-    f.click(1000, 1000);
-    f.click(5000, 1200);
+    f.clicks({{1000, 1000}, {5000, 1200}});
     EXPECT_TRUE(f.m.Shape1.Visible && f.m.Shape2.Visible && f.m.frameScaleVisible);
     EXPECT_EQ(f.ops.calls, std::vector<std::string>{"showScaleFrame"});
     f.pick("Undo Current Line");  // one undo removes both points
