@@ -43,6 +43,7 @@ void writeScan(const QString& path)
 void BM_DrawViewportSizedImage(benchmark::State& state)
 {
     QImage frame(kViewport.size(), QImage::Format_RGB32);
+    frame.fill(qRgb(200, 190, 150));
     for (auto _ : state) QPainter(&gCanvas).drawImage(0, 0, frame);
 }
 
