@@ -21,9 +21,8 @@ QImage gCanvas(kViewport.size(), QImage::Format_RGB32);
 
 double residentBytes()
 {
-    std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
-    statm >> pages >> resident;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
     return double(resident) * double(sysconf(_SC_PAGESIZE));
 }
 
@@ -68,7 +67,7 @@ BENCHMARK(BM_PaintViewportFrame)->Arg(3)->Arg(10)->Arg(35)->Apply(corv::bench::m
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    corv::bench::initialize(argc, argv);
     QTemporaryDir dir;
     writeScan(dir.filePath("scan.jpg"));
     malloc_trim(0);

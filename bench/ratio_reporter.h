@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,18 +17,29 @@ inline void medianOfSeven(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
 }
 
+// Benchmark's own start, with the repetitions of all benchmarks run in a shuffled order,
+// so that a machine busier for a while slows a figure and its baseline alike.
+inline void initialize(int& argc, char** argv)
+{
+    static std::vector<char*> args(argv, argv + argc);
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);  // an explicit flag given later wins
+    argc = static_cast<int>(args.size());
+    benchmark::Initialize(&argc, args.data());
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Keeps, in seconds, the median of repetitions where there are any, else the run itself.
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        // In seconds: the median of repetitions when there are any (a busy machine jitters), else the run.
         for (const Run& r : runs) {
             const std::string name = r.run_name.function_name + (r.run_name.args.empty() ? "" : "/" + r.run_name.args);
             const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
             if (r.error_occurred || !(median || (r.run_type == Run::RT_Iteration && !medians_.count(name)))) continue;
             times_[name] = r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit);
-            if (median) medians_.insert(name);
+            if (median) medians_[name] = true;
         }
     }
     // The time of a benchmark of this run in seconds, or -1 when it was not measured.
@@ -44,16 +54,13 @@ public:
     bool ratio(const std::string& name, const std::string& baseline, double limit) const
     {
         const double a = seconds(name), b = seconds(baseline);
-        if (a < 0 || b <= 0) {
-            std::printf("ratio %s / %s: not measured in this run\n", name.c_str(), baseline.c_str());
-            return true;
-        }
-        return figure("ratio " + name + " / " + baseline, a / b, limit);
+        return a >= 0 && b > 0 ? figure("ratio " + name + " / " + baseline, a / b, limit)
+                               : std::printf("ratio %s / %s: not measured\n", name.c_str(), baseline.c_str()) > 0;
     }
 
 private:
     std::map<std::string, double> times_;
-    std::set<std::string> medians_;
+    std::map<std::string, bool> medians_;
 };
 
 }  // namespace corv::bench

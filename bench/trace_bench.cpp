@@ -33,24 +33,23 @@ void BM_TraceAndMeasureArea(benchmark::State& state)
 
 // A map window with a started area of n vertices on a large picture.
 struct TracedWindow {
-    explicit TracedWindow(int n) : program(QCoreApplication::applicationDirPath(), std::make_unique<corv::ScriptedDialogs>())
+    corv::Program program{QCoreApplication::applicationDirPath(), std::make_unique<corv::ScriptedDialogs>()};
+    corv::Form1* form = program.form1();
+    explicit TracedWindow(int n)
     {
-        form = program.form1();
         form->resize(1200, 900);
         form->show();
         QCoreApplication::processEvents();
-        form->model().Image1.rect = form->model().UserControlPic1;
-        form->model().Image1.rect.Width = form->model().Image1.rect.Height = 8000;
-        form->Image1_MouseUp(2, 0, 100, 100);
+        form->model().Image1.rect = {0, 0, 8000, 8000};
         corv::MainMenu(*form).pick("Start Area");
         form->refresh();
-        for (int k = 0; k < n; ++k) {
-            form->Image1_MouseUp(1, 0, vertex(k, n + 1).first, vertex(k, n + 1).second);
-            QCoreApplication::processEvents();
-        }
+        for (int k = 0; k < n; ++k) vertexAfter(k, n);
     }
-    corv::Program program;
-    corv::Form1* form = nullptr;
+    void vertexAfter(int k, int n)
+    {
+        form->Image1_MouseUp(1, 0, vertex(k, n + 1).first, vertex(k, n + 1).second);
+        QCoreApplication::processEvents();
+    }
 };
 
 // One more vertex after n (model, coordinate box and the repaint the window asks for).
@@ -59,8 +58,7 @@ void BM_WindowVertexAfter(benchmark::State& state)
     const int n = static_cast<int>(state.range(0));
     TracedWindow w(n);
     for (auto _ : state) {
-        w.form->Image1_MouseUp(1, 0, vertex(n, n + 1).first, vertex(n, n + 1).second);
-        QCoreApplication::processEvents();
+        w.vertexAfter(n, n);
         state.PauseTiming();
         corv::MainMenu(*w.form).pick("Undo Current Line");
         w.form->refresh();

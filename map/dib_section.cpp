@@ -4,6 +4,7 @@
 #include <QSemaphore>
 #include <QThreadPool>
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <atomic>
 #include <cstring>
@@ -27,15 +28,28 @@ std::int32_t newHandle()
     return h;
 }
 
-// One source row of 32-bit pixels (0xAARRGGBB in memory as B, G, R, A) into B, G, R.
+// One source row of 32-bit pixels (0xffRRGGBB) into bytes B, G, R. Four pixels at a
+// time become one 64-bit and one 32-bit store, several times quicker than byte stores.
 void copyRow32(const std::uint8_t* src, std::uint8_t* dst, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        dst[0] = src[0];
-        dst[1] = src[1];
-        dst[2] = src[2];
-        src += 4;
-        dst += 3;
+    int i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 4 <= count; i += 4, src += 16, dst += 12) {
+            std::uint32_t p[4];
+            std::memcpy(p, src, sizeof p);
+            const std::uint64_t low = (p[0] & 0xFFFFFFu) | std::uint64_t(p[1] & 0xFFFFFFu) << 24 |
+                                      std::uint64_t(p[2] & 0xFFFFu) << 48;
+            const std::uint32_t high = ((p[2] >> 16) & 0xFFu) | (p[3] << 8);
+            std::memcpy(dst, &low, sizeof low);
+            std::memcpy(dst + 8, &high, sizeof high);
+        }
+    }
+    for (; i < count; ++i, src += 4, dst += 3) {
+        std::uint32_t v;
+        std::memcpy(&v, src, sizeof v);
+        dst[0] = std::uint8_t(v);
+        dst[1] = std::uint8_t(v >> 8);
+        dst[2] = std::uint8_t(v >> 16);
     }
 }
 }  // namespace
@@ -48,6 +62,12 @@ long cDIBSection::liveSections() { return gLiveSections.load(); }
 
 bool cDIBSection::CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t lHeight, std::int32_t& hDib)
 {
+    return CreateDIB(lhDC, lWidth, lHeight, hDib, true);
+}
+
+bool cDIBSection::CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t lHeight, std::int32_t& hDib,
+                            bool zeroed)
+{
     header_ = BitmapInfoHeader{};
     header_.biWidth = lWidth;
     header_.biHeight = lHeight;
@@ -58,9 +78,11 @@ bool cDIBSection::CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t
     if (bytes > std::numeric_limits<std::int32_t>::max()) return false;
     header_.biSizeImage = static_cast<std::uint32_t>(bytes);
     // Zeroed, so the filler bytes at the end of each row are 0 (calloc takes fresh
-    // pages that are zero already instead of clearing them).
+    // pages that are zero already instead of clearing them); memory that a copy is
+    // about to fill whole is not cleared first.
+    const auto size = static_cast<std::size_t>(bytes);
     std::unique_ptr<std::uint8_t, FreeMemory> mem(
-        static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bytes), 1)));
+        static_cast<std::uint8_t*>(zeroed ? std::calloc(size, 1) : std::malloc(size)));
     if (!mem) return false;
     if (memory_) --gLiveSections;  // called again on the same context: the old pixels go
     memory_ = std::move(mem);
@@ -70,12 +92,14 @@ bool cDIBSection::CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t
     return true;
 }
 
-bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight)
+bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) { return Create(lWidth, lHeight, true); }
+
+bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight, bool zeroed)
 {
     ClearUp();
     hdc_ = newHandle();
     std::int32_t h = 0;
-    if (CreateDIB(hdc_, lWidth, lHeight, h)) {
+    if (CreateDIB(hdc_, lWidth, lHeight, h, zeroed)) {
         hDib_ = h;
         previousBitmap_ = newHandle();  // the context's own 1x1 bitmap, put back by ClearUp
         return true;
@@ -93,7 +117,8 @@ void cDIBSection::CreateFromPicture(const QPixmap& picThis) { CreateFromPicture(
 
 void cDIBSection::CreateFromPicture(const QImage& picThis)
 {
-    if (!Create(picThis.width(), picThis.height())) return;
+    // The copy writes every byte, filler included.
+    if (!Create(picThis.width(), picThis.height(), false)) return;
     LoadPictureBlt(picThis, 0, 0, -1, -1, SRCCOPY);
 }
 
@@ -124,12 +149,14 @@ void cDIBSection::LoadPictureBlt(const QImage& lhDC, std::int32_t lSrcLeft, std:
     }
     const std::int64_t stride = BytesPerScanLine();
     const std::int64_t height = Height();
+    const std::int64_t used = std::int64_t{Width()} * 3;
     auto copyRows = [&](std::int64_t first, std::int64_t last) {
         for (std::int64_t y = first; y < last; ++y) {
             // Picture row dy + y is stored counted from the bottom.
-            std::uint8_t* dst = bits_ + (height - 1 - (dy + y)) * stride + dx * 3;
+            std::uint8_t* row = bits_ + (height - 1 - (dy + y)) * stride;
             const std::uint8_t* s = src->constScanLine(static_cast<int>(sy + y)) + sx * 4;
-            copyRow32(s, dst, static_cast<int>(w));
+            copyRow32(s, row + dx * 3, static_cast<int>(w));
+            std::memset(row + used, 0, static_cast<std::size_t>(stride - used));
         }
     };
     // A large copy is shared out in bands of rows among the pool's threads.

@@ -62,6 +62,10 @@ public:
     static long liveSections();
 
 private:
+    // As the public ones; zeroed false leaves the new pixel memory as it comes.
+    bool CreateDIB(std::int32_t lhDC, std::int32_t lWidth, std::int32_t lHeight, std::int32_t& hDib, bool zeroed);
+    bool Create(std::int32_t lWidth, std::int32_t lHeight, bool zeroed);
+
     std::int32_t hDib_ = 0;
     std::int32_t previousBitmap_ = 0;
     std::int32_t hdc_ = 0;

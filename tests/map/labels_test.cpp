@@ -3,21 +3,19 @@
 
 #include <QPointF>
 
-#include "common/dialogs.h"
 #include "common/runtime_error.h"
 #include "map/labels.h"
-#include "map/map_model.h"
+#include "map_fixture.h"
 
 using namespace corv;
 
 TEST(Drags, LeftButtonMovesTheGrabbedPointWithThePointer)
 {
-    MapModel m;
-    m.formLoad();
-    ScriptedDialogs dialogs;
+    test::MapFixture f;
+    MapModel& m = f.m;
     m.Label1.resize(2);
     m.Label1[1].rect = {1000, 2000, 1800, 255};
-    Label1_MouseDown(m, dialogs, 1, 1, 0, 300, 100);
+    Label1_MouseDown(m, f.ops.dlg, 1, 1, 0, 300, 100);
     // Moves arrive relative to the label: right 500 and up 250, then nothing, then far out
     // of the viewport (no bounds); the right button or both held move nothing.
     const std::tuple<int, float, float, double, double> moves[] = {
@@ -29,12 +27,11 @@ TEST(Drags, LeftButtonMovesTheGrabbedPointWithThePointer)
     }
     EXPECT_EQ(m.Label1[1].rect.Width, 1800);
 
-    m.Text1.Text = "Area1 X,Y Coordinates   (mi)\r\n1, 2\r\n";  // the box keeps its text
+    m.Text1.Text = "kept\r\n";  // the box moves with its text
     m.Text1.rect.Left = m.Text1.rect.Top = 0;
     ASSERT_TRUE(dragStart(m.s, 1, 10, 20));
     Text1_MouseMove(m, 1, 0, 1010, 520);
-    EXPECT_EQ(QPointF(m.Text1.rect.Left, m.Text1.rect.Top), QPointF(1000, 500));
-    EXPECT_EQ(m.Text1.Text, "Area1 X,Y Coordinates   (mi)\r\n1, 2\r\n");
+    EXPECT_EQ(std::pair(QPointF(m.Text1.rect.Left, m.Text1.rect.Top), m.Text1.Text), std::pair(QPointF(1000, 500), QString("kept\r\n")));
 
     m.frameScaleRect.Left = m.frameScaleRect.Top = 100;
     frameScale_MouseDown(m, 2, 0, 50, 50);  // not a drag start
@@ -43,33 +40,30 @@ TEST(Drags, LeftButtonMovesTheGrabbedPointWithThePointer)
     frameScale_MouseMove(m, 1, 1, 150, 25);  // Shift held does not matter
     frameScale_MouseMove(m, 4, 0, 500, 500);
     EXPECT_EQ(QPointF(m.frameScaleRect.Left, m.frameScaleRect.Top), QPointF(200, 75));
-    EXPECT_TRUE(dialogs.asked().empty());
+    EXPECT_TRUE(f.ops.dlg.asked().empty());
 }
 
 TEST(Drags, OtherButtonsEditTheLabel)
 {
-    MapModel m;
-    m.formLoad();
-    ScriptedDialogs dialogs;
+    test::MapFixture f;
     const QString report = "Area1= 1.00 (mi^2), Perimeter= 4.00 (mi)\r\nLongest Stream Lenth= 2.00 (mi)";
-    m.Label1[0].Caption = report;
+    f.m.Label1[0].Caption = report;
     for (auto [button, reply, caption] : {std::tuple{2, std::optional<QString>("Upper basin"), "Upper basin"},
                                           {3, std::nullopt, "Upper basin"},  // Cancel
                                           {4, QString(" "), " "}}) {
-        dialogs.answerInput(reply);
-        Label1_MouseDown(m, dialogs, 0, button, 0, 0, 0);
-        EXPECT_EQ(m.Label1[0].Caption, caption) << button;
+        f.ops.dlg.answerInput(reply);
+        Label1_MouseDown(f.m, f.ops.dlg, 0, button, 0, 0, 0);
+        EXPECT_EQ(f.m.Label1[0].Caption, caption) << button;
     }
-    ASSERT_EQ(dialogs.asked().size(), 3u);
-    EXPECT_EQ(dialogs.asked()[0].text, "Edit label:");
-    EXPECT_EQ(dialogs.asked()[0].title, "Edit Label");
-    EXPECT_EQ(dialogs.asked()[0].extra, report);
-
-    try {  // a label that does not exist is an error, not a crash
-        Label1_MouseDown(m, dialogs, 5, 2, 0, 0, 0);
-        FAIL() << "label 5 accepted";
+    const auto& asked = f.ops.dlg.asked();
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0].text + "|" + asked[0].title + "|" + asked[0].extra, "Edit label:|Edit Label|" + report);
+    // A label that does not exist is an error, not a crash.
+    try {
+        Label1_MouseDown(f.m, f.ops.dlg, 5, 2, 0, 0, 0);
+        ADD_FAILURE() << "label 5 accepted";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), 340);
     }
-    EXPECT_THROW(Label1_MouseMove(m, -1, 1, 0, 0, 0), RuntimeError);
+    EXPECT_THROW(Label1_MouseMove(f.m, -1, 1, 0, 0, 0), RuntimeError);
 }

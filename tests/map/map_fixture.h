@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFile>
+#include <QRgb>
 #include <QStringList>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "map/map_ops.h"
 
 namespace corv::test {
+
+using Points = std::vector<std::pair<float, float>>;
 
 class RecordingOps : public MapWindowOps {
 public:
@@ -39,10 +42,14 @@ struct MapFixture {
     void pick(const char* item) { MapMenu(m, ops).pick(QString::fromUtf8(item)); }
     void click(float x, float y) { MapMenu(m, ops).mapClick(1, 0, x, y); }
     void rightClick(float x, float y) { MapMenu(m, ops).mapClick(2, 0, x, y); }
-    void trace(const char* start, std::initializer_list<std::pair<float, float>> points)
+    void clicks(const Points& points)
+    {
+        for (const auto& [x, y] : points) click(x, y);
+    }
+    void trace(const char* start, const Points& points)
     {
         pick(start);
-        for (const auto& [x, y] : points) click(x, y);
+        clicks(points);
         pick("End Area/Line");
     }
     void square(const char* start = "Start Area")  // one mile a side under milesScale()
@@ -61,6 +68,12 @@ struct MapFixture {
     QString lastLine() const { return lines().size() >= 2 ? lines()[lines().size() - 2] : QString(); }
     std::vector<QString> messages() const { return ops.dlg.messages(); }
 };
+
+inline bool near(QRgb c, QRgb want, int tolerance)
+{
+    return std::max({std::abs(qRed(c) - qRed(want)), std::abs(qGreen(c) - qGreen(want)),
+                     std::abs(qBlue(c) - qBlue(want))}) <= tolerance;
+}
 
 inline QByteArray readAll(const QString& path)
 {

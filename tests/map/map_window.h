@@ -11,22 +11,20 @@
 #include "app/program.h"
 #include "common/twips.h"
 #include "map/form1.h"
+#include "map_fixture.h"
 #include "support/widget_lookup.h"
 
 namespace corv::test {
 
-// A mouse event at a position in twips inside w (sub-pixel, so twips are exact).
-inline void mouse(QWidget* w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, double x, double y)
-{
-    const QPointF p(x / twips::perPixelX(), y / twips::perPixelY());
-    QMouseEvent e(type, p, w->mapToGlobal(p), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
+// A click at a position in twips inside w (sub-pixel, so twips are exact).
 inline void click(QWidget* w, Qt::MouseButton button, double x, double y)
 {
-    mouse(w, QEvent::MouseButtonPress, button, button, x, y);
-    mouse(w, QEvent::MouseButtonRelease, button, Qt::NoButton, x, y);
+    const QPointF p(x / twips::perPixelX(), y / twips::perPixelY());
+    for (auto [type, held] : {std::pair{QEvent::MouseButtonPress, Qt::MouseButtons(button)},
+                              std::pair{QEvent::MouseButtonRelease, Qt::MouseButtons()}}) {
+        QMouseEvent e(type, p, w->mapToGlobal(p), button, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
 }
 
 // Clicks a menu item as a user would, scrolled into view first.
@@ -36,12 +34,6 @@ inline void pick(QListWidget* list, const QString& text)
     QVERIFY2(list->isVisible() && found.size() == 1, qPrintable(text));
     list->scrollToItem(found.first());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
-}
-
-inline bool near(QRgb c, QRgb want, int tolerance)
-{
-    return std::abs(qRed(c) - qRed(want)) <= tolerance && std::abs(qGreen(c) - qGreen(want)) <= tolerance &&
-           std::abs(qBlue(c) - qBlue(want)) <= tolerance;
 }
 
 struct MapWindow {

@@ -2,9 +2,10 @@
 // points, the menu's state machine and refusals, and the hand-off to the runoff window.
 #include <gtest/gtest.h>
 
+#include <QPointF>
+
 #include "map/handoff.h"
 #include "map/picture_menu.h"
-#include "map/trace.h"
 #include "map_fixture.h"
 
 using namespace corv;
@@ -17,27 +18,20 @@ TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
     EXPECT_FALSE(f.m.s.panZoomAllowed);
     f.click(1000, 1000);
     EXPECT_DOUBLE_EQ(f.m.Shape1.rect.Left, 1000 - 67.5);
-    f.click(4000, 1000);
-    f.click(1000, 5000);
+    f.clicks({{4000, 1000}, {1000, 5000}});
     f.pick("End Area/Line");
-
     // The closing segment comes third, in the area style (width 3, black).
-    EXPECT_EQ(f.m.Line1.highestIndex(), 2);
     const Segment& closing = f.m.Line1(2);
-    EXPECT_EQ(closing.BorderWidth, 3);
-    EXPECT_EQ(closing.BorderColor, 0u);
-    EXPECT_EQ(std::vector<float>({closing.X1, closing.Y1, closing.X2, closing.Y2}),
-              std::vector<float>({1000, 5000, 1000, 1000}));
+    EXPECT_EQ(f.m.Line1.highestIndex(), 2);
+    EXPECT_EQ(std::tuple(closing.BorderWidth, closing.BorderColor, closing.X1, closing.Y1, closing.X2, closing.Y2),
+              std::tuple(3, 0u, 1000.f, 5000.f, 1000.f, 1000.f));
     // Before any scale: twips as miles, no area factor and no area unit label.
     EXPECT_EQ(f.lines(), QStringList({"Area1 X,Y Coordinates   (mi)", "1000, 7000", "4000, 7000", "1000, 3000",
                                       "1000, 7000", "Xmin 1000, Ymin 3000, Xmax 4000, Ymax 7000",
                                       "Area1= 0.00, Perimeter= 12000 (mi), Centroid= 1750, 6000", ""}));
     EXPECT_EQ(f.m.Label1[0].Caption, "Area1= 0.00, Perimeter= 12000 (mi)");
-    EXPECT_EQ(f.m.s.traceMode, 0);
-    EXPECT_FALSE(f.m.Shape1.Visible);
-
-    // A second area starts after the closing segment and replaces the box.
-    f.pick("Start Area");
+    EXPECT_TRUE(f.m.s.traceMode == 0 && !f.m.Shape1.Visible);
+    f.pick("Start Area");  // the next area starts after the closing segment, in a new box
     EXPECT_EQ(f.m.s.traceStart(2), 3);
     f.click(2000, 2000);
     EXPECT_EQ(f.m.Text1.Text, "Area2 X,Y Coordinates   (mi)\r\n2000, 6000\r\n");
@@ -50,22 +44,18 @@ TEST(Trace, StreamOnAScrolledPicture)
     f.m.Image1.rect.Top = 200;
     f.m.Text1.Text = "kept\r\n";
     f.pick("Start Stream Line");
-    f.click(1300, 800);
-    f.click(2300, 800);
+    f.clicks({{1300, 800}, {2300, 800}});
     EXPECT_EQ(f.m.Text1.Text, "kept\r\nStream X,Y Coordinates (mi)\r\n1000, 7000\r\n2000, 7000\r\n");
-    EXPECT_EQ(std::pair(f.m.Line1(0).BorderWidth, f.m.Line1(0).BorderColor), std::pair(2, 0x0000FFu));
-    EXPECT_EQ(std::pair(f.m.Line1(0).X1, f.m.Line1(0).Y1), std::pair(1000.0f, 1000.0f));
-
-    // The very first figure with one segment gives its element back at completion.
+    const Segment& first = f.m.Line1(0);  // the stream style: width 2, blue
+    EXPECT_EQ(std::tuple(first.BorderWidth, first.BorderColor, first.X1, first.Y1), std::tuple(2, 0x0000FFu, 1000.f, 1000.f));
     f.pick("End Area/Line");
-    EXPECT_EQ(f.m.s.segmentIndex, 0);
     EXPECT_EQ(f.m.Label1[0].Caption, QString("\r\nLongest Stream Lenth= 1000 (mi)\r\nLength Below Centroid= 0.00 (mi)"));
+    // The very first figure with one segment gives its element back at completion.
+    EXPECT_EQ(f.m.s.segmentIndex, 0);
     f.pick("Start Area");
     EXPECT_EQ(f.m.s.traceStart(2), 0);
-    f.click(1000, 1000);
-    f.click(2000, 2000);
-    EXPECT_FLOAT_EQ(f.m.Line1(0).X1, 700);
-    EXPECT_EQ(f.m.Line1(0).BorderWidth, 3);
+    f.clicks({{1000, 1000}, {2000, 2000}});
+    EXPECT_EQ(std::pair(f.m.Line1(0).X1, f.m.Line1(0).BorderWidth), std::pair(700.f, 3));
 }
 
 TEST(Trace, UndoCutsTheLastLine)
@@ -75,18 +65,15 @@ TEST(Trace, UndoCutsTheLastLine)
     f.click(1000, 1000);
     f.pick("Undo Current Line");  // the first vertex: the next click starts again
     EXPECT_FALSE(f.m.Shape1.Visible);
-    f.click(2000, 2000);
-    f.click(3000, 2000);
+    for (float x : {2000.f, 3000.f}) f.click(x, 2000);
     f.click(3000, 3000);
     f.pick("Undo Current Line");
     EXPECT_FALSE(f.m.Line1.exists(1));
     EXPECT_EQ(f.m.Text1.Text, "Area1 X,Y Coordinates   (mi)\r\n2000, 6000\r\n3000, 6000\r\n");
     f.pick("Undo Current Line");  // element 0 is hidden, never removed
-    EXPECT_TRUE(f.m.Line1.exists(0));
-    EXPECT_FALSE(f.m.Line1(0).Visible);
+    EXPECT_TRUE(f.m.Line1.exists(0) && !f.m.Line1(0).Visible);
     f.click(2500, 2500);
-    EXPECT_TRUE(f.m.Line1(0).Visible);
-    EXPECT_FLOAT_EQ(f.m.Line1(0).X1, 2000);
+    EXPECT_TRUE(f.m.Line1(0).Visible && f.m.Line1(0).X1 == 2000);
 
     // Lines of 21 and 22 characters go exactly; a longer one leaves n - 24 characters;
     // a box shorter than the search window is cut to nothing, not an error.
@@ -104,13 +91,12 @@ TEST(Trace, UndoCutsTheLastLine)
 TEST(Trace, ClearingFiguresAndAll)
 {
     MapFixture f;
-    f.trace("Start Area", {{1000, 1000}, {3000, 1000}, {3000, 3000}});  // segments 0..2
-    f.pick("Add Label");
-    f.trace("Start Area", {{4000, 1000}, {6000, 1000}, {6000, 3000}});  // segments 3..5
-    f.pick("Add Label");
+    for (float x : {1000.f, 4000.f}) {  // segments 0..2 and 3..5, each labelled
+        f.trace("Start Area", {{x, 1000}, {x + 2000, 1000}, {x + 2000, 3000}});
+        f.pick("Add Label");
+    }
     f.pick("Clear Area/Line");
-    EXPECT_EQ(f.m.Line1.highestIndex(), 2);
-    EXPECT_EQ(std::pair(f.m.s.traceCount, f.m.s.areaCount), (std::pair<std::int16_t, std::int16_t>(1, 1)));
+    EXPECT_EQ(std::tuple(f.m.Line1.highestIndex(), f.m.s.traceCount, f.m.s.areaCount), std::tuple(2L, std::int16_t(1), std::int16_t(1)));
     EXPECT_TRUE(f.m.Label1[0].Visible && !f.m.Label1[1].Visible);
     f.pick("Clear Area/Line");  // the first area goes; the count stays
     EXPECT_EQ(f.m.Line1.loadedCount(), 1);
@@ -118,30 +104,25 @@ TEST(Trace, ClearingFiguresAndAll)
     EXPECT_EQ(std::pair(f.m.s.traceCount, f.m.s.areaCount), (std::pair<std::int16_t, std::int16_t>(0, 1)));
 
     // The picture menu's reset (clearAll) with a figure in progress: all goes, the scale stays.
-    MapFixture g;
-    g.trace("Start Area", {{1000, 1000}, {3000, 1000}, {3000, 3000}});
-    g.pick("Add Label");
-    g.trace("Start Stream Line", {{1000, 4000}, {2000, 4000}, {3000, 4000}});
-    g.pick("Start Area");
-    g.click(500, 500);
-    g.click(800, 800);
-    g.m.s.scaleX = 0.25f;
-    clearMapFigures(g.m, g.ops);
-    EXPECT_EQ(g.m.Line1.loadedCount(), 1);
-    EXPECT_EQ(g.m.Label1.size(), 1u);
-    EXPECT_FALSE(g.m.Line1(0).Visible || g.m.Label1[0].Visible || g.m.Shape1.Visible);
-    EXPECT_EQ(std::vector<int>({g.m.s.segmentIndex, g.m.s.traceCount, g.m.s.areaCount}), std::vector<int>(3, 0));
-    EXPECT_EQ(g.m.s.traceMode, 1);  // clearing never changes the mode
-    EXPECT_EQ(g.m.s.scaleX, 0.25f);
-    EXPECT_TRUE(g.messages().empty());
+    f.trace("Start Area", {{1000, 1000}, {3000, 1000}, {3000, 3000}});
+    f.pick("Add Label");
+    f.trace("Start Stream Line", {{1000, 4000}, {2000, 4000}, {3000, 4000}});
+    f.pick("Start Area");
+    f.clicks({{500, 500}, {800, 800}});
+    f.m.s.scaleX = 0.25f;
+    clearMapFigures(f.m, f.ops);
+    EXPECT_EQ(std::pair(f.m.Line1.loadedCount(), f.m.Label1.size()), std::pair(1L, std::size_t(1)));
+    EXPECT_FALSE(f.m.Line1(0).Visible || f.m.Label1[0].Visible || f.m.Shape1.Visible);
+    EXPECT_EQ(std::vector<int>({f.m.s.segmentIndex, f.m.s.traceCount, f.m.s.areaCount}), std::vector<int>(3, 0));
+    EXPECT_EQ(std::pair(f.m.s.traceMode, f.m.s.scaleX), std::pair(std::int16_t(1), 0.25f));  // mode and scale stay
+    EXPECT_TRUE(f.messages().empty());
 }
 
 TEST(Trace, ScalePointsAndTheirUndo)
 {
     MapFixture f;
     f.pick("Set Scale");
-    f.click(1000, 1000);
-    f.click(5000, 1200);
+    f.clicks({{1000, 1000}, {5000, 1200}});
     EXPECT_TRUE(f.m.Shape1.Visible && f.m.Shape2.Visible && f.m.frameScaleVisible);
     EXPECT_EQ(f.ops.calls, std::vector<std::string>{"showScaleFrame"});
     f.pick("Undo Current Line");  // one undo removes both points
@@ -149,18 +130,16 @@ TEST(Trace, ScalePointsAndTheirUndo)
     f.click(1500, 1500);
     EXPECT_TRUE(f.m.Shape1.Visible && !f.m.Shape2.Visible && !f.m.Line1(0).Visible);  // no segment in scale mode
 
-    // Ending in scale mode measures the last figure again as a line.
-    MapFixture g;
+    MapFixture g;  // ending in scale mode measures the last figure again as a line
     g.trace("Start Area", {{1000, 1000}, {3000, 1000}, {3000, 3000}});
     g.pick("Set Scale");
     g.click(1000, 1000);
     g.pick("End Area/Line");
     EXPECT_EQ(g.m.s.traceMode, 0);
-    EXPECT_EQ(g.m.Label1[0].Caption, g.m.s.areaReport + "\r\nLongest Stream Lenth= 6828 (mi)\r\n" +
-                                         g.m.s.belowCentroidReport);
+    EXPECT_EQ(g.m.Label1[0].Caption, g.m.s.areaReport + "\r\nLongest Stream Lenth= 6828 (mi)\r\n" + g.m.s.belowCentroidReport);
 }
 
-TEST(MainMenu, StateMachineAndRefusals)
+TEST(MainMenu, StateMachineRefusalsAndPlacement)
 {
     MapFixture f;
     f.m.Text1.Visible = true;
@@ -168,46 +147,35 @@ TEST(MainMenu, StateMachineAndRefusals)
     EXPECT_FALSE(f.m.lstMenu1.Visible || f.m.Text1.Visible);
     f.pick("End Area/Line");  // idle, and no area to label: only captions
     f.pick("Add Label");
-    EXPECT_EQ(f.m.s.areaCount, 0);
-    EXPECT_FALSE(f.m.Label1[0].Visible);
-
+    EXPECT_TRUE(f.m.s.areaCount == 0 && !f.m.Label1[0].Visible);
     f.pick("Start Stream Line");
     f.pick("Start Area");  // refused while a stream is traced
     EXPECT_EQ(f.m.s.traceMode, 2);
-
     f.m.s.pixelScale = f.m.s.pixelPairScale = f.m.s.longLatScale = true;
     f.m.s.scaleX = 0.25f;
     f.pick("Load/Save Map");  // back to idle and the distance scale; factors stay
-    EXPECT_EQ(f.m.s.traceMode, 0);
+    EXPECT_TRUE(f.m.s.traceMode == 0 && f.m.s.scaleX == 0.25f);
     EXPECT_FALSE(f.m.s.pixelScale || f.m.s.pixelPairScale || f.m.s.longLatScale);
-    EXPECT_FLOAT_EQ(f.m.s.scaleX, 0.25f);
-
     f.m.Image1.Stretch = true;
     f.pick("Start Area");
     f.pick("Set Scale");  // below 0.5: the view is reset and the mode stays
-    EXPECT_EQ(f.m.s.traceMode, 1);
-    EXPECT_FLOAT_EQ(f.m.s.scaleX, 1.0f);
+    EXPECT_TRUE(f.m.s.traceMode == 1 && f.m.s.scaleX == 1.0f && f.m.s.scaleY == 1.0f && !f.m.Image1.Stretch);
     f.pick("Set Scale");
     EXPECT_EQ(f.m.s.traceMode, 3);
     f.pick("Save Area/Line");
     f.pick("Help");
     EXPECT_EQ(f.ops.calls, (std::vector<std::string>{"ZoomPic 1.000000", "ScrollPic 4", "saveCoordinateFile", "openHelp"}));
     EXPECT_TRUE(f.messages().empty());
-}
 
-TEST(MainMenu, MapClicksAndMenuPlacement)
-{
-    MapFixture f;  // viewport 12000 x 8000 twips, menu 3000 twips high
-    f.rightClick(11000, 7000.4f);
-    EXPECT_DOUBLE_EQ(f.m.lstMenu1.rect.Top, 5000);    // bottom edge on the viewport's
-    EXPECT_DOUBLE_EQ(f.m.lstMenu1.rect.Left, 11000);  // partly outside at the right
-    f.m.Image1.rect.Top = 100;
-    f.rightClick(500, 1000.4f);
-    EXPECT_DOUBLE_EQ(f.m.lstMenu1.rect.Top, 1100);
-    f.m.lstMenu2.Visible = true;
-    f.click(500, 500);  // idle: hides both menus, adds nothing
-    EXPECT_FALSE(f.m.lstMenu1.Visible || f.m.lstMenu2.Visible || f.m.Shape1.Visible);
-    EXPECT_TRUE(f.m.Text1.Text.isEmpty());
+    MapFixture g;  // viewport 12000 x 8000 twips, menu 3000 twips high
+    g.rightClick(11000, 7000.4f);
+    EXPECT_EQ(QPointF(g.m.lstMenu1.rect.Left, g.m.lstMenu1.rect.Top), QPointF(11000, 5000));  // bottom held, right not
+    g.m.Image1.rect.Top = 100;
+    g.rightClick(500, 1000.4f);
+    EXPECT_DOUBLE_EQ(g.m.lstMenu1.rect.Top, 1100);
+    g.m.lstMenu2.Visible = true;
+    g.click(500, 500);  // idle: hides both menus, adds nothing
+    EXPECT_FALSE(g.m.lstMenu1.Visible || g.m.lstMenu2.Visible || g.m.Shape1.Visible || !g.m.Text1.Text.isEmpty());
 }
 
 TEST(MainMenu, TwentyFirstFigureIsRefusedBeforeAnythingChanges)
@@ -217,15 +185,12 @@ TEST(MainMenu, TwentyFirstFigureIsRefusedBeforeAnythingChanges)
     const QString caption = f.m.caption;
     f.pick("Start Area");
     EXPECT_EQ(f.messages(), std::vector<QString>{"Subscript out of range"});
-    EXPECT_EQ(std::tuple(f.m.s.traceMode, f.m.s.traceCount, f.m.s.areaCount, f.m.Label1.size()),
-              (std::tuple<std::int16_t, std::int16_t, std::int16_t, std::size_t>(0, 20, 20, 20)));
-    EXPECT_EQ(f.m.caption, caption);
+    EXPECT_EQ(std::tuple(f.m.s.traceMode, f.m.s.traceCount, f.m.s.areaCount, f.m.Label1.size(), f.m.caption),
+              (std::tuple<std::int16_t, std::int16_t, std::int16_t, std::size_t, QString>(0, 20, 20, 20, caption)));
     f.pick("Start Stream Line");
-    EXPECT_EQ(f.messages().size(), 2u);
     f.pick("Clear Area/Line");  // makes room again
     f.pick("Start Stream Line");
-    EXPECT_EQ(f.messages().size(), 2u);
-    EXPECT_EQ(f.m.s.traceMode, 2);
+    EXPECT_EQ(std::pair(f.messages().size(), f.m.s.traceMode), std::pair(std::size_t(2), std::int16_t(2)));
 }
 
 TEST(MainMenu, RunoffHandOffTakesTheReportNumbers)
@@ -234,7 +199,6 @@ TEST(MainMenu, RunoffHandOffTakesTheReportNumbers)
                                   {"Length Below Centroid= 0.0500 (ft)", "0.0500"},
                                   {"Area1= 0.00, Perimeter= 12000 (mi)", "0.00,"}})  // no unit: the comma comes too
         EXPECT_EQ(reportNumberText(report), number);
-
     MapFixture f;
     f.pick("Runoff Hydrogaph");  // nothing measured yet
     ASSERT_TRUE(f.ops.handed);
@@ -245,9 +209,7 @@ TEST(MainMenu, RunoffHandOffTakesTheReportNumbers)
     f.trace("Start Stream Line", {{512, 1536}, {1536, 1536}, {3072, 1536}});
     f.pick("Start Area");  // while a new area is traced, the last one is handed over
     f.pick("Runoff Hydrogaph");
-    EXPECT_EQ(f.ops.handed->areaNumber, 2);
-    EXPECT_EQ(f.ops.handed->basinArea, "1.00");
-    EXPECT_EQ(f.ops.handed->streamLength, "2.50");
-    EXPECT_EQ(f.ops.handed->lengthBelowCentroid, "1.50");
-    EXPECT_EQ(f.ops.handed->areaUnits + f.ops.handed->lengthUnits, " (mi^2) (mi)");
+    const BasinMeasurements& h = *f.ops.handed;
+    EXPECT_EQ(std::tuple(h.areaNumber, *h.basinArea, *h.streamLength, *h.lengthBelowCentroid, h.areaUnits + h.lengthUnits),
+              std::tuple(2, QString("1.00"), QString("2.50"), QString("1.50"), QString(" (mi^2) (mi)")));
 }
