@@ -7,20 +7,11 @@
 #include "common/module1.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "support/error_number.h"
 
 using namespace corv;
 
-namespace {
-int errorNumber(auto&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-}  // namespace
+using corv::test::errorNumber;
 
 TEST(Val, ReadsTheLeadingNumber)
 {

@@ -4,20 +4,11 @@
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/varray.h"
+#include "support/error_number.h"
 
 using namespace corv;
 
-namespace {
-int errorNumber(auto&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-}  // namespace
+using corv::test::errorNumber;
 
 TEST(VArray, BoundsRedimAndPreserve)
 {
