@@ -60,6 +60,16 @@ std::optional<std::pair<float, float>> readLengths(const LagBoxes& b)
     return std::make_pair(L, Lca);
 }
 
+// Elevations and lengths together; nothing when either check fails.
+std::optional<Basin> readBasin(const LagBoxes& b)
+{
+    const auto elev = readElevations(b);
+    if (!elev) return std::nullopt;
+    const auto len = readLengths(b);
+    if (!len) return std::nullopt;
+    return Basin{elev->first, elev->second, len->first, len->second};
+}
+
 bool bothElevationsGiven(const LagBoxes& b)
 {
     return !b.text(LagBox::txtelv1).isEmpty() && !b.text(LagBox::txtElv2).isEmpty();
@@ -156,11 +166,9 @@ void Getbasinstats(LagBoxes& b)
     if (!b.autoTimeStep()) return;
     if (!bothElevationsGiven(b)) return;
     b.yield();
-    const auto elev = readElevations(b);
-    if (!elev) return;
-    const auto len = readLengths(b);
-    if (!len) return;
-    const Basin s{elev->first, elev->second, len->first, len->second};
+    const auto basin = readBasin(b);
+    if (!basin) return;
+    const Basin& s = *basin;
 
     // Everything is derived before the first box is written: a basin whose slope, C or
     // lag has no finite value stops here quietly, as the other failed checks do.
@@ -202,11 +210,9 @@ void txtC_Change(LagBoxes& b)
     b.yield();
     const QString cText = b.text(LagBox::txtC);
     if (cText.isEmpty() || cText == QLatin1String(".")) return;
-    const auto elev = readElevations(b);
-    if (!elev) return;
-    const auto len = readLengths(b);
-    if (!len) return;
-    const Basin s{elev->first, elev->second, len->first, len->second};
+    const auto basin = readBasin(b);
+    if (!basin) return;
+    const Basin& s = *basin;
 
     const float C = valOf(cText);
     b.yield();
