@@ -22,7 +22,6 @@ TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
     f.pick("End Area/Line");
     // The closing segment comes third, in the area style (width 3, black).
     const Segment& closing = f.m.Line1(2);
-    EXPECT_EQ(f.m.Line1.highestIndex(), 2);
     EXPECT_EQ(std::tuple(closing.BorderWidth, closing.BorderColor, closing.X1, closing.Y1, closing.X2, closing.Y2),
               std::tuple(3, 0u, 1000.f, 5000.f, 1000.f, 1000.f));
     // Before any scale: twips as miles, no area factor and no area unit label.
