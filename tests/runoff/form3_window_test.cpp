@@ -116,8 +116,6 @@ private slots:
         program_->handOffToRunoff(basin());
         QVERIFY(map()->isVisible());  // modeless: the map stays
         expectTexts({{"Frame1", "Lag Time = C* (L*Lca/S^.5)^.33"}, {"optRouteType(2)", "Combine with hyrdograph from file"}});
-        type("txtelv1", "5000");
-        type("txtElv2", "4000");
 
         // The chart enlarges on a double-click and comes back on the next.
         Form3* f = form3();
