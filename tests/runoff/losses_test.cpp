@@ -8,12 +8,7 @@ using namespace corv;
 using namespace stagetest;
 
 namespace {
-ComputeState stepped(float udur)
-{
-    ComputeState s;
-    s.udur = udur;
-    return s;
-}
+ComputeState stepped(float udur) { ComputeState s; s.udur = udur; return s; }
 void account(ComputeState& s, const std::vector<float>& rain)
 {
     setRain(s, rain);
