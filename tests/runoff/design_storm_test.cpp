@@ -51,7 +51,7 @@ const std::vector<std::pair<float, float>> k24Hour = {{1, 1.0f}, {2, 1.4f}, {3, 
 
 }  // namespace
 
-TEST(DesignStorm, OneRowTableStartsAtAShareOfTheFirstDepth)
+TEST(DesignStorm, OneRowTableEqualFirstStepAndLimits)
 {
     Storm s({{1, 1.0f}}, 0, 0.25f);
     EXPECT_FLOAT_EQ(s.depths(0), 0.2f);  // 1.00 / (1 / 0.25 + 1)
@@ -65,6 +65,11 @@ TEST(DesignStorm, OneRowTableStartsAtAShareOfTheFirstDepth)
     Storm equal({{0.25f, 0.5f}, {0.5f, 0.8f}, {1, 1.0f}}, 0, 0.25f);
     EXPECT_FLOAT_EQ(equal.depths(0), 0);  // first duration equal to the step
     EXPECT_EQ(equal.obs, 4);
+
+    using stagetest::caught;
+    EXPECT_EQ(caught([] { Storm t(k24Hour, 1, 0.25f, 50); }).number, err::kSubscript);  // more steps than room
+    EXPECT_EQ(caught([] { Storm t(k24Hour, 1, 0); }).number, err::kDivisionByZero);
+    EXPECT_EQ(Storm({}, 1, 0.25f).obs, 0);  // an empty table makes no steps
 }
 
 TEST(DesignStorm, Arrangements)
@@ -91,14 +96,6 @@ TEST(DesignStorm, Arrangements)
     Storm one({{1, 1.0f}}, 3, 1);  // one step centred keeps its rain on step 1
     EXPECT_FLOAT_EQ(one.rdepth(1), 1.0f);
     EXPECT_FLOAT_EQ(one.rdepth(0), 0);
-}
-
-TEST(DesignStorm, LimitsAreRunTimeErrors)
-{
-    using stagetest::caught;
-    EXPECT_EQ(caught([] { Storm s(k24Hour, 1, 0.25f, 50); }).number, err::kSubscript);  // more steps than room
-    EXPECT_EQ(caught([] { Storm s(k24Hour, 1, 0); }).number, err::kDivisionByZero);
-    EXPECT_EQ(Storm({}, 1, 0.25f).obs, 0);  // an empty table makes no steps
 }
 
 TEST(CurveFit, SlopesErrorCodesAndEvaluation)

@@ -24,7 +24,7 @@ ComputeState run(int it, int obs, float udur, float scale = 1)
     return s;
 }
 
-ChartGrid tableView()
+ChartGrid tableView()  // the depth-duration table before any run
 {
     ChartGrid g;
     resetChartGrid(g, {"1", "6"}, {"1.00", "2.00"}, {});

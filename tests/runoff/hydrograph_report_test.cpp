@@ -19,14 +19,9 @@ ComputeState compute(float area, float lag, float udur, const char* cn, const ch
 {
     ComputeState s;
     s.area = area, s.lag = lag, s.udur = udur, s.C = 1;
-    RainfallInputs rain;
-    rain.ComboRain = "Average";
-    rain.ComboDimgraph = "Triangle Unit Graph";
-    rain.txtC = "1";
-    rain.txtDuration = {hours};
-    rain.txtRain = {inches};
     ScriptedDialogs d;
-    EXPECT_EQ(runStages(s, loss(cn, "", "0.2", ""), rain, d), StageEnd::Continue);
+    EXPECT_EQ(runStages(s, loss(cn, "", "0.2", ""), rainTable("Average", {hours}, {inches}, "Triangle Unit Graph"), d),
+              StageEnd::Continue);
     return s;
 }
 

@@ -8,12 +8,7 @@ using namespace corv;
 using namespace stagetest;
 
 namespace {
-ComputeState stepped(float udur)
-{
-    ComputeState s;
-    s.udur = udur;
-    return s;
-}
+ComputeState stepped(float udur) { ComputeState s; s.udur = udur; return s; }
 void account(ComputeState& s, const std::vector<float>& rain)
 {
     setRain(s, rain);
@@ -64,17 +59,15 @@ TEST(LossSetUp, EnteredLimitsAndTheTwoValueMessage)
               std::vector<QString>{"Only one value or 3 may be entered for continuous simulation you can enter loss "
                                    "limits like 1.1,1.3,0.55 or 70,60,88 depending on wet, dry, or average starting "
                                    "conditions or they will automatically be computed for you."});
-}
 
-TEST(LossSetUp, InitialLossLimitsAnnouncedOnce)
-{
-    ComputeState s = stepped(1);
-    ScriptedDialogs d;
-    setUpLosses(s, loss("1.5", "0.1", "0.2", "25"), d);
-    EXPECT_FLOAT_EQ(s.perviousFraction, 0.75f);
-    setUpLosses(s, loss("1.5", "0.1", "0.2"), d);
-    EXPECT_EQ(d.messages(), std::vector<QString>{"  No Initial Losss limits for dry and wet condtions.\r\n"
-                                                  "These will be computed for you as: 1.50 and 0.00"});
+    // An initial loss without limits: announced once, on the first compute with recovery.
+    ComputeState il = stepped(1);
+    ScriptedDialogs once;
+    setUpLosses(il, loss("1.5", "0.1", "0.2", "25"), once);
+    EXPECT_FLOAT_EQ(il.perviousFraction, 0.75f);
+    setUpLosses(il, loss("1.5", "0.1", "0.2"), once);
+    EXPECT_EQ(once.messages(), std::vector<QString>{"  No Initial Losss limits for dry and wet condtions.\r\n"
+                                                     "These will be computed for you as: 1.50 and 0.00"});
 }
 
 TEST(LossAccounting, InitialLossAndCurveNumber)

@@ -17,12 +17,7 @@ struct StageRun {
     CommonDialog common{dialogs};
     RainfallBoxes boxes;
 
-    explicit StageRun(float udur = 0.25f)
-    {
-        s.udur = udur;
-        s.lag = 2;
-        s.constLoss = 0.2f;
-    }
+    explicit StageRun(float udur = 0.25f) { s.udur = udur, s.lag = 2, s.constLoss = 0.2f; }
     StageEnd build(const RainfallInputs& in)
     {
         boxes = {};
@@ -30,32 +25,19 @@ struct StageRun {
     }
 };
 
-RainfallInputs table(const char* arrangement, std::array<QString, 8> durations = {"1"},
-                     std::array<QString, 8> depths = {"1.00"})
-{
-    RainfallInputs in;
-    in.ComboRain = arrangement;
-    in.ComboDimgraph = "SCS.DGF";
-    in.txtC = "1";
-    in.txtDuration = durations;
-    in.txtRain = depths;
-    in.folder = TEST_DATA_DIR;
-    return in;
-}
-
 }  // namespace
 
 TEST(Rainfall, UniformAndDesignStormsFromTheTable)
 {
     StageRun r;
-    ASSERT_EQ(r.build(table("Average", {"1", "6", "12", "24"}, {"1.00", "2.00", "0", "5"})), StageEnd::Continue);
+    ASSERT_EQ(r.build(rainTable("Average", {"1", "6", "12", "24"}, {"1.00", "2.00", "0", "5"})), StageEnd::Continue);
     EXPECT_EQ(r.s.rainMode, 0);
     EXPECT_EQ(r.s.stormOrdinates, 224);
     EXPECT_EQ(r.s.obs, 24);
     EXPECT_FLOAT_EQ(r.s.tdepth, 2.0f);  // rows after the first zero depth are not read
     EXPECT_NEAR(r.s.rdepth(24), 0.0833f, 1e-4);
 
-    RainfallInputs in = table("Peak Centered", {"1", "6"}, {"1.00", "2.00"});
+    RainfallInputs in = rainTable("Peak Centered", {"1", "6"}, {"1.00", "2.00"});
     ASSERT_EQ(r.build(in), StageEnd::Continue);
     EXPECT_EQ(r.s.stormOrdinates, 52);  // 24 + 24 + 4
     in.ComboDimgraph = "Linear Reservoir";
@@ -63,18 +45,18 @@ TEST(Rainfall, UniformAndDesignStormsFromTheTable)
     r.build(in);
     EXPECT_EQ(r.s.stormOrdinates, 72);  // 6 / (0.25 * 0.5) + 24
 
-    in = table("None", {"1", "6"}, {"1.00", "2.00"});  // areal factors: empty or zero count as 1
+    in = rainTable("None", {"1", "6"}, {"1.00", "2.00"});  // areal factors: empty or zero count as 1
     in.txtArealAdj = {"0", "0.9"};
     r.build(in);
     EXPECT_FLOAT_EQ(r.s.depths(1), 1.0f);
     EXPECT_FLOAT_EQ(r.s.tdepth, 1.8f);
 
-    r.build(table("Peak at 1/3"));
-    r.build(table("Peak somewhere"));  // an unknown arrangement keeps the previous one
+    r.build(rainTable("Peak at 1/3"));
+    r.build(rainTable("Peak somewhere"));  // an unknown arrangement keeps the previous one
     EXPECT_EQ(r.s.rainMode, 1);
     EXPECT_EQ(r.s.arrangement, 2);
     StageRun zero(0);
-    EXPECT_EQ(caught([&] { zero.build(table("None")); }).number, err::kDivisionByZero);
+    EXPECT_EQ(caught([&] { zero.build(rainTable("None")); }).number, err::kDivisionByZero);
 }
 
 TEST(Rainfall, StormFilesWithCommasAndTabs)
@@ -82,7 +64,7 @@ TEST(Rainfall, StormFilesWithCommasAndTabs)
     for (const char* name : {"storm_comma.STM", "storm_tab.STM"}) {
         StageRun r;
         r.dialogs.answerFile(testData(name));
-        ASSERT_EQ(r.build(table("Storm File")), StageEnd::Continue) << name;
+        ASSERT_EQ(r.build(rainTable("Storm File")), StageEnd::Continue) << name;
         EXPECT_EQ(r.s.obs, 3);
         EXPECT_FLOAT_EQ(r.s.udur, 0.5f);
         EXPECT_NEAR(r.s.tdepth, 0.6f, 1e-6);
@@ -96,7 +78,7 @@ TEST(Rainfall, StormFilesWithCommasAndTabs)
     }
     StageRun cancelled;  // Cancel ends the compute quietly, the boxes untouched
     cancelled.dialogs.answerFile(std::nullopt);
-    EXPECT_EQ(cancelled.build(table("Storm File")), StageEnd::EndCompute);
+    EXPECT_EQ(cancelled.build(rainTable("Storm File")), StageEnd::EndCompute);
     EXPECT_TRUE(cancelled.dialogs.messages().empty());
     EXPECT_FALSE(cancelled.boxes.txtGraphtimestep.has_value());
     EXPECT_FLOAT_EQ(cancelled.s.udur, 0.25f);
@@ -118,7 +100,7 @@ TEST(Rainfall, MalformedStormFilesEndWithAClearMessage)
     for (const auto& c : cases) {
         StageRun r;
         r.dialogs.answerFile(testData(c.file));
-        const Caught e = caught([&] { r.build(table("Storm File")); });
+        const Caught e = caught([&] { r.build(rainTable("Storm File")); });
         EXPECT_EQ(e.number, c.number) << c.file;
         EXPECT_TRUE(e.says(c.says) && e.says(c.file)) << e.text;
         EXPECT_FALSE(r.boxes.clearTable);  // the boxes keep what the user typed
@@ -147,11 +129,11 @@ TEST(Rainfall, MalformedStormFilesEndWithAClearMessage)
 TEST(Rainfall, DatabaseRainfallGoesThroughItsHook)
 {
     StageRun r;
-    EXPECT_EQ(r.build(table("HDB Database")), StageEnd::EndCompute);  // no hook: said so
+    EXPECT_EQ(r.build(rainTable("HDB Database")), StageEnd::EndCompute);  // no hook: said so
     ASSERT_EQ(r.dialogs.messages().size(), 1u);
     EXPECT_TRUE(r.dialogs.messages()[0].contains("database"));
 
-    RainfallInputs in = table("HDB Database");
+    RainfallInputs in = rainTable("HDB Database");
     in.databaseRainfall = [](ComputeState& s, RainfallBoxes& boxes) {
         s.obs = 2;
         s.rdepth.redim(2);

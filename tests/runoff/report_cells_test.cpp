@@ -74,8 +74,6 @@ TEST(ReportCells, DelicateAndRandomValuesAsTheGeneralRules)
 
     EXPECT_EQ(maskCell(-0.000001f, 5), " -0.00000");  // the sign stays on a rounded zero
     EXPECT_EQ(maskCell(-0.0f, 2), "     0.00");
-    EXPECT_EQ(maskCell(1000, 5), "1000.0000");        // ten characters, the first nine kept
-    EXPECT_EQ(flowCell(1005), "     1010");
     EXPECT_EQ(flowCell(96.7995f), "       97");
     EXPECT_EQ(flowCell(123456789), "1.234568E");  // the exponent form, cut to nine
 }

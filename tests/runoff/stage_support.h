@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QString>
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,16 @@ inline void setRain(ComputeState& s, const std::vector<float>& rain, long room =
     s.excess.redim(s.obs + room);
     s.gwFlow.redim(s.obs + room);
     for (std::size_t i = 0; i < rain.size(); ++i) s.rdepth(static_cast<long>(i) + 1) = s.excess(static_cast<long>(i) + 1) = rain[i];
+}
+
+// The depth-duration table and an arrangement, with C 1; storm files are looked for in the test data.
+inline RainfallInputs rainTable(const char* arrangement, std::array<QString, 8> durations = {"1"},
+                                std::array<QString, 8> depths = {"1.00"}, const char* graph = "SCS.DGF")
+{
+    RainfallInputs in;
+    in.ComboRain = arrangement, in.ComboDimgraph = graph, in.txtC = "1";
+    in.txtDuration = durations, in.txtRain = depths, in.folder = TEST_DATA_DIR;
+    return in;
 }
 
 inline TransformInputs method(const char* name, const QString& folder = programData())
