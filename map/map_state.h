@@ -40,8 +40,15 @@ struct MapState {
     QString lengthUnits = QStringLiteral(" (mi)");
     QString areaUnits;
 
-    // Kept between measurements for the whole run: origin of the longitude/latitude scale.
+    // Kept between measurements: origin of the longitude/latitude scale, set by the
+    // first figure measured under that scale and by every area; a new scale or picture
+    // forgets it.
     double originLat = 0, originLon = 0;
+    bool originSet = false;
+
+    // Where the figure being traced began writing into Text1 (-1: no line written yet),
+    // so that clearing it takes its lines out again.
+    int figureTextStart = -1;
 };
 
 }  // namespace corv
