@@ -152,12 +152,14 @@ void measureTrace(MapModel& m)
         s.areaReport = QStringLiteral("Area%1= ").arg(s.areaCount) +
                        fmt(toSingle(static_cast<double>(A) * s.areaFactor)) + s.areaUnits +
                        QStringLiteral(", Perimeter= ") + fmt(L) + s.lengthUnits;
+        s.areaReportUnits = s.areaUnits;
         const QString cx = s.pixelPairScale ? str(s.centroidX) : fmt(s.centroidX);
         const QString cy = s.pixelPairScale ? str(s.centroidY) : fmt(s.centroidY);
         s.areaCentroidReport = s.areaReport + QStringLiteral(", Centroid= ") + cx + QStringLiteral(", ") + cy;
         appendLine(t, s.areaCentroidReport);
     } else {
         s.streamLengthReport = QStringLiteral("Longest Stream Lenth= ") + fmt(L) + s.lengthUnits;
+        s.streamReportUnits = s.lengthUnits;
         s.belowCentroidReport =
             QStringLiteral("Length Below Centroid= ") + fmt(toSingle(static_cast<double>(L) - Ln)) + s.lengthUnits;
         appendLine(t, s.streamLengthReport + QStringLiteral(", ") + s.belowCentroidReport);

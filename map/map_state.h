@@ -46,6 +46,10 @@ struct MapState {
     double originLat = 0, originLon = 0;
     bool originSet = false;
 
+    // The unit labels the area and stream reports were written in: the hand-off passes
+    // a report's number with its own units, whatever scale came after it.
+    QString areaReportUnits, streamReportUnits;
+
     // Where the figure being traced began writing into Text1 (-1: no line written yet),
     // so that clearing it takes its lines out again.
     int figureTextStart = -1;

@@ -81,12 +81,19 @@ void forgetScale(MapState& s)
 {
     s.pixelScale = s.pixelPairScale = s.longLatScale = false;
     s.scaleX = s.scaleY = 1.0f;
+    s.scaleDistance = 0;
+    s.areaFactor = 0;
+    s.lengthUnits = QStringLiteral(" (mi)");
+    s.areaUnits.clear();
     s.refPointX = s.refPointY = 0;
     s.refMapX = s.refMapY = 0;
     s.originSet = false;
 }
 
-bool scaleInForce(const MapState& s) { return s.pixelScale || s.scaleX != 1.0f || s.scaleY != 1.0f; }
+bool scaleInForce(const MapState& s)
+{
+    return s.pixelScale || s.scaleX != 1.0f || s.scaleY != 1.0f || !s.areaUnits.isEmpty();
+}
 
 QString scaleGoneCaption() { return QStringLiteral("Right Click for menu... then 'Set Scale': the map has no scale now"); }
 

@@ -26,9 +26,9 @@ struct ScaleFrameState {
 // Captions of Option1(0) .. Option1(7).
 const std::array<QString, 8>& scaleOptionCaptions();
 
-// No scale in force: the kind goes with its factors and reference values, so a
-// measurement never mixes one scale's kind with another's factors. The unit labels stay
-// with the reports already made in them (the hand-off reads them) until a new scale.
+// No scale in force, as at start-up: the kind goes with its factors, units and
+// reference values, so a measurement never mixes one scale's kind with another's
+// factors. Reports already made keep their own units for the hand-off.
 void forgetScale(MapState& s);
 // A scale, or a zoom that divided the factors, is in force.
 bool scaleInForce(const MapState& s);
