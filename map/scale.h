@@ -30,9 +30,8 @@ const std::array<QString, 8>& scaleOptionCaptions();
 // reference values, so a measurement never mixes one scale's kind with another's
 // factors. Reports already made keep their own units for the hand-off.
 void forgetScale(MapState& s);
-// A scale, or a zoom that divided the factors, is in force.
+// A scale is in force, or a zoom has divided the factors.
 bool scaleInForce(const MapState& s);
-void forgetScale(MapState& s);
 
 // The caption that tells the user the scale is gone and must be set again.
 QString scaleGoneCaption();
