@@ -62,6 +62,10 @@ TEST(Geometry, DegenerateFigures)
     h.square();
     h.trace("Start Area", {{1024, 4096}, {2048, 4096}, {3072, 4096}});
     EXPECT_EQ(h.m.s.areaCentroidReport, "Area2= 0.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.50, 6.31");
+    // Slanted, with values not exact in binary: the sums are rounding noise, not a centroid.
+    h.m.s.scaleX = 0.1f;
+    h.trace("Start Area", {{1000, 1000}, {1300, 1700}, {1600, 2400}});
+    EXPECT_EQ(std::pair(h.m.s.areaCentroidX, h.m.s.areaCentroidY), std::pair(1.5f, 6.3125f));
 }
 
 TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
