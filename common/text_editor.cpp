@@ -15,9 +15,6 @@ QString& opener()
     return program;
 }
 
-// xdg-open's status when no program is known for the file.
-constexpr int kNoHandler = 3;
-
 void answerMissingEditor(Dialogs& dialogs, const QString& commandLine)
 {
     try {
@@ -46,8 +43,10 @@ QPointer<QProcess> OpenInNotepad(const QString& fileName, Dialogs& dialogs, QObj
     });
     QObject::connect(process, &QProcess::finished, context,
                      [&dialogs, commandLine](int code, QProcess::ExitStatus status) {
-                         if (status == QProcess::NormalExit && code == kNoHandler)
-                             answerMissingEditor(dialogs, commandLine);
+                         // Any status but 0 is a failure to open (xdg-open: 3 no handler
+                         // for the file, 4 the handler failed, as a terminal editor does
+                         // without a terminal), and so is a crash.
+                         if (status != QProcess::NormalExit || code != 0) answerMissingEditor(dialogs, commandLine);
                      });
     QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError e) {
         if (e == QProcess::FailedToStart) process->deleteLater();

@@ -1,6 +1,5 @@
-// Basin geometry and its report. The widths of the working quantities are kept as
-// the reports were always computed: 32-bit points, sums and moments, a 64-bit
-// shoelace; they decide the last digits of the report.
+// Basin geometry and its report. The widths of the working quantities decide the last
+// digits of the report: 32-bit points and lengths, a 64-bit shoelace and moments.
 #include "map/geometry.h"
 
 #include <cmath>
@@ -47,6 +46,9 @@ Point toMiles(const MapState& s, const Point& deg)
             (deg.y - s.originLat) * kMilesPerDegree};
 }
 
+// A sum that is zero, or nothing but rounding next to the size of its terms.
+bool negligible(double sum, double size) { return std::fabs(sum) <= 1e-12 * size; }
+
 void extend(float& lo, float& hi, double v)
 {
     const auto f = static_cast<float>(v);  // degrees or map units, already 32-bit
@@ -65,7 +67,12 @@ void measureTrace(MapModel& m)
 
     float xmin = 1e38f, ymin = 1e38f, xmax = -1e38f, ymax = -1e38f;
     double S1 = 0, S2 = 0;
-    float L = 0, Ax = 0, Mx = 0, Ay = 0, My = 0, dmin = 1e38f, Ln = 0, A = 0;
+    float L = 0, dmin = 1e38f, Ln = 0, A = 0;
+    // Line integrals along the edges (Green's theorem), exact for straight edges of any
+    // direction: Ax = sum of x dy, Mx = sum of x^2/2 dy, Ay = sum of y dx, My = sum of
+    // y^2/2 dx. Over a closed ring Mx / Ax and My / Ay are the polygon's own centroid.
+    // In 64-bit: the squares of large map values would lose the centroid in 32 bits.
+    double Ax = 0, Mx = 0, Ay = 0, My = 0, sizeAx = 0, sizeAy = 0;
     Point prevMiles;
 
     for (long k = first; k <= last; ++k) {
@@ -80,10 +87,13 @@ void measureTrace(MapModel& m)
         Point p1 = d1, p2 = d2;
         if (longLat) {
             if (k == first) {
-                if (s.traceMode == 1) {
-                    // An area sets the origin at its first vertex; streams keep it.
+                if (s.traceMode == 1 || !s.originSet) {
+                    // An area sets the origin at its first vertex; a stream keeps the
+                    // last one, or sets it itself when this scale has none yet (miles
+                    // east shrink with the cosine of the origin's latitude).
                     s.originLat = d1.y;
                     s.originLon = d1.x;
+                    s.originSet = true;
                     p1 = {0, 0};
                 } else {
                     p1 = toMiles(s, d1);
@@ -99,15 +109,15 @@ void measureTrace(MapModel& m)
         S1 += y1 * x2;
         S2 += x1 * y2;
 
-        const float ym = toSingle((y1 + y2) / 2);
-        const float a = toSingle((x2 - x1) * ym);
-        Ay = toSingle(static_cast<double>(Ay) + a);
-        My = toSingle(My + static_cast<double>(a) * ym / 2);
+        const double a = (x2 - x1) * (y1 + y2) / 2;
+        Ay += a;
+        sizeAy += std::fabs(a);
+        My += (x2 - x1) * (y1 * y1 + y1 * y2 + y2 * y2) / 6;
 
-        const float xm = toSingle((x1 + x2) / 2);
-        const float b = toSingle((y2 - y1) * xm);
-        Ax = toSingle(static_cast<double>(Ax) + b);
-        Mx = toSingle(Mx + static_cast<double>(xm) * b / 2);
+        const double b = (y2 - y1) * (x1 + x2) / 2;
+        Ax += b;
+        sizeAx += std::fabs(b);
+        Mx += (y2 - y1) * (x1 * x1 + x1 * x2 + x2 * x2) / 6;
 
         L = toSingle(L + std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1)));
 
@@ -122,9 +132,11 @@ void measureTrace(MapModel& m)
     // The very first figure numbers its segments from 0, so it needs two of them.
     if (s.segmentIndex >= 2) {
         if (s.traceMode == 1) A = toSingle(std::fabs((S1 - S2) / 2));
-        if (Ax != 0 && Ay != 0) {
-            s.centroidX = toSingle(static_cast<double>(Mx) / Ax);
-            s.centroidY = toSingle(static_cast<double>(My) / Ay);
+        // Collinear vertices enclose nothing (sums of rounding noise at most): the
+        // centroid then keeps its previous value.
+        if (!negligible(Ax, sizeAx) && !negligible(Ay, sizeAy)) {
+            s.centroidX = toSingle(Mx / Ax);
+            s.centroidY = toSingle(My / Ay);
         }
         if (s.traceMode == 1) {
             s.areaCentroidX = s.centroidX;
@@ -140,12 +152,14 @@ void measureTrace(MapModel& m)
         s.areaReport = QStringLiteral("Area%1= ").arg(s.areaCount) +
                        fmt(toSingle(static_cast<double>(A) * s.areaFactor)) + s.areaUnits +
                        QStringLiteral(", Perimeter= ") + fmt(L) + s.lengthUnits;
+        s.areaReportUnits = s.areaUnits;
         const QString cx = s.pixelPairScale ? str(s.centroidX) : fmt(s.centroidX);
         const QString cy = s.pixelPairScale ? str(s.centroidY) : fmt(s.centroidY);
         s.areaCentroidReport = s.areaReport + QStringLiteral(", Centroid= ") + cx + QStringLiteral(", ") + cy;
         appendLine(t, s.areaCentroidReport);
     } else {
         s.streamLengthReport = QStringLiteral("Longest Stream Lenth= ") + fmt(L) + s.lengthUnits;
+        s.streamReportUnits = s.lengthUnits;
         s.belowCentroidReport =
             QStringLiteral("Length Below Centroid= ") + fmt(toSingle(static_cast<double>(L) - Ln)) + s.lengthUnits;
         appendLine(t, s.streamLengthReport + QStringLiteral(", ") + s.belowCentroidReport);

@@ -20,8 +20,10 @@ BasinMeasurements basinMeasurements(const MapState& s)
     if (!s.streamLengthReport.isEmpty()) m.streamLength = reportNumberText(s.streamLengthReport);
     if (!s.belowCentroidReport.isEmpty()) m.lengthBelowCentroid = reportNumberText(s.belowCentroidReport);
     if (!s.areaReport.isEmpty()) m.basinArea = reportNumberText(s.areaReport);
-    m.lengthUnits = s.lengthUnits;
-    m.areaUnits = s.areaUnits;
+    // Each number goes with the units it was measured in; with no report yet, the
+    // units of the scale in force.
+    m.lengthUnits = s.streamLengthReport.isEmpty() ? s.lengthUnits : s.streamReportUnits;
+    m.areaUnits = s.areaReport.isEmpty() ? s.areaUnits : s.areaReportUnits;
     return m;
 }
 

@@ -47,6 +47,7 @@ void MapMenu::startFigure(std::int16_t mode)
         s.streamLengthReport.clear();
     }
     s.lastPointX = s.lastPointY = 0;
+    s.figureTextStart = -1;
     m_.Image1.MousePointer = 2;
 }
 
@@ -60,7 +61,8 @@ void MapMenu::act(const QString& item)
         m_.lstMenu2.Visible = true;
         s.lastPointX = s.lastPointY = 0;
         s.traceMode = 0;
-        s.pixelScale = s.pixelPairScale = s.longLatScale = false;
+        // The scale in force stays whole (kind and factors): only a new picture or a
+        // new scale replaces it.
         s.panZoomAllowed = true;
     } else if (item == QLatin1String("Set Scale")) {
         s.lastPointX = s.lastPointY = 0;
@@ -70,8 +72,10 @@ void MapMenu::act(const QString& item)
             s.traceMode = 3;
             m_.Image1.MousePointer = 2;
         } else {
-            // A zoomed or rescaled view first goes back to the picture's own size.
-            s.scaleX = s.scaleY = 1.0f;
+            // A zoomed or rescaled view first goes back to the picture's own size; the
+            // scale goes with its factors, so nothing is measured in a half-kept scale.
+            forgetScale(s);
+            m_.caption = scaleGoneCaption();
             m_.Image1.Stretch = false;
             ops_.StretchOff();
             ops_.ZoomPic(1.0);

@@ -40,8 +40,19 @@ struct MapState {
     QString lengthUnits = QStringLiteral(" (mi)");
     QString areaUnits;
 
-    // Kept between measurements for the whole run: origin of the longitude/latitude scale.
+    // Kept between measurements: origin of the longitude/latitude scale, set by the
+    // first figure measured under that scale and by every area; a new scale or picture
+    // forgets it.
     double originLat = 0, originLon = 0;
+    bool originSet = false;
+
+    // The unit labels the area and stream reports were written in: the hand-off passes
+    // a report's number with its own units, whatever scale came after it.
+    QString areaReportUnits, streamReportUnits;
+
+    // Where the figure being traced began writing into Text1 (-1: no line written yet),
+    // so that clearing it takes its lines out again.
+    int figureTextStart = -1;
 };
 
 }  // namespace corv

@@ -19,6 +19,7 @@
 #include "map/jpeg_writer.h"
 #include "map/main_menu.h"
 #include "map/picture.h"
+#include "map/scale.h"
 #include "map/trace.h"
 
 namespace corv {
@@ -112,13 +113,26 @@ void PictureMenu::loadMapFile()
     dlg.Filter = QString::fromLatin1(kLoadFilter);
     dlg.ShowOpen();
     const QString name = dlg.FileName;
+    // Cancel keeps the map, its figures and labels as they are.
+    if (name.isEmpty()) return;
+    // The picture is read before anything is cleared, so a file that cannot be read
+    // loses nothing.
+    MapPicture picture;
+    try {
+        picture = MapPicture::load(name);
+    } catch (const RuntimeError& e) {
+        form_.shell().dialogs().msgBox(QStringLiteral("%1: %2\r\nThe map picture and its traced figures are unchanged.")
+                                           .arg(name, QString::fromStdString(e.what())));
+        return;
+    }
 
     Form1Ops ops(form_);
     clearMapFigures(form_.model(), ops);
     form_.Form_Resize(true);
     resetCounters();
-    form_.setPicture(MapPicture::load(name));
+    form_.setPicture(std::move(picture));
     form_.ScrollPic(4);
+    forgetOldScale();
 }
 
 void PictureMenu::pasteFromClipboard()
@@ -129,6 +143,7 @@ void PictureMenu::pasteFromClipboard()
     resetCounters();
     form_.setPicture(MapPicture(QGuiApplication::clipboard()->image()));
     form_.ScrollPic(4);
+    forgetOldScale();
 }
 
 void PictureMenu::clearMapImage()
@@ -138,6 +153,17 @@ void PictureMenu::clearMapImage()
     form_.setPicture(MapPicture());
     form_.Form_Resize(true);
     resetCounters();
+    forgetOldScale();
+}
+
+void PictureMenu::forgetOldScale()
+{
+    // The new picture shows at its own size, so neither the old scale's factors nor its
+    // kind fit it: the user sets its scale again.
+    MapModel& m = form_.model();
+    const bool hadScale = scaleInForce(m.s);
+    forgetScale(m.s);
+    if (hadScale) m.caption = scaleGoneCaption();
 }
 
 void PictureMenu::saveMapImage()

@@ -48,6 +48,7 @@ private:
     void print();
     void scrollZoomSpeed();
     void resetCounters();
+    void forgetOldScale();
     Form1& form_;
 };
 

@@ -77,6 +77,26 @@ const std::array<QString, 8>& scaleOptionCaptions()
     return captions;
 }
 
+void forgetScale(MapState& s)
+{
+    s.pixelScale = s.pixelPairScale = s.longLatScale = false;
+    s.scaleX = s.scaleY = 1.0f;
+    s.scaleDistance = 0;
+    s.areaFactor = 0;
+    s.lengthUnits = QStringLiteral(" (mi)");
+    s.areaUnits.clear();
+    s.refPointX = s.refPointY = 0;
+    s.refMapX = s.refMapY = 0;
+    s.originSet = false;
+}
+
+bool scaleInForce(const MapState& s)
+{
+    return s.pixelScale || s.scaleX != 1.0f || s.scaleY != 1.0f || !s.areaUnits.isEmpty();
+}
+
+QString scaleGoneCaption() { return QStringLiteral("Right Click for menu... then 'Set Scale': the map has no scale now"); }
+
 void showScaleFrame(MapModel& m)
 {
     m.frameScaleRect.Top = m.lstMenu1.rect.Top;
@@ -123,15 +143,15 @@ void applyScale(MapModel& m, ScaleFrameState& f, Dialogs& dialogs)
                                            QStringLiteral("Long/Lat Scaling"))
                         : dialogs.inputBox(QStringLiteral("Enter pixel pairs as X1,Y1,X2,Y2:"),
                                            QStringLiteral("General Pixel Scaling"));
-            PixelPairs p{s.refMapX, s.refMapY, 0, 0};  // an empty reply keeps the reference values
-            if (!reply.isEmpty()) {
-                pairs = parsePixelPairs(reply);
-                if (!pairs) {
-                    dialogs.msgBox(pixelPairMessage(longLat));
-                    return;
-                }
-                p = *pairs;
+            // Cancel (or an empty reply) leaves everything as it was: the frame stays
+            // open with both points, ready for another Ok.
+            if (reply.isEmpty()) return;
+            pairs = parsePixelPairs(reply);
+            if (!pairs) {
+                dialogs.msgBox(pixelPairMessage(longLat));
+                return;
             }
+            const PixelPairs p = *pairs;
             const float px = dx;
             const float py = longLat ? -dy : dy;
             try {
@@ -143,7 +163,6 @@ void applyScale(MapModel& m, ScaleFrameState& f, Dialogs& dialogs)
                 dialogs.msgBox(pixelPairMessage(longLat));
                 return;
             }
-            pairs = p;
         }
     }
 
@@ -151,13 +170,14 @@ void applyScale(MapModel& m, ScaleFrameState& f, Dialogs& dialogs)
     m.Shape2.Visible = false;
     m.Shape1.Visible = false;
     s.traceMode = 0;
-    s.pixelScale = s.pixelPairScale = s.longLatScale = false;
     m.caption = QStringLiteral("Right Click for menu");
 
     if (badPoints) {
+        // The scale in force stays whole, kind and factors together.
         dialogs.msgBox(QStringLiteral("Bad scale points, try again."));
         return;
     }
+    s.pixelScale = s.pixelPairScale = s.longLatScale = false;
 
     if (units) {
         s.areaFactor = units->areaFactor;
@@ -172,6 +192,7 @@ void applyScale(MapModel& m, ScaleFrameState& f, Dialogs& dialogs)
         s.refMapY = pairs->y1;
     }
     s.scaleDistance = scaleDistance;
+    s.originSet = false;  // a new scale measures from its own first figure
 
     if (!s.pixelScale) {
         const float dist = static_cast<float>(std::sqrt(dx64 * dx64 + dy64 * dy64));

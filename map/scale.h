@@ -9,6 +9,7 @@ namespace corv {
 
 class Dialogs;
 class MapModel;
+struct MapState;
 
 // The frame's controls without widgets. Option1 holds the selected option's index;
 // UpDown1 stands for the spinner (whole numbers UpDownMin..UpDownMax).
@@ -24,6 +25,16 @@ struct ScaleFrameState {
 
 // Captions of Option1(0) .. Option1(7).
 const std::array<QString, 8>& scaleOptionCaptions();
+
+// No scale in force, as at start-up: the kind goes with its factors, units and
+// reference values, so a measurement never mixes one scale's kind with another's
+// factors. Reports already made keep their own units for the hand-off.
+void forgetScale(MapState& s);
+// A scale is in force, or a zoom has divided the factors.
+bool scaleInForce(const MapState& s);
+
+// The caption that tells the user the scale is gone and must be set again.
+QString scaleGoneCaption();
 
 // AddScalePoint's second point: the frame opens where the main menu was last popped up.
 void showScaleFrame(MapModel& m);

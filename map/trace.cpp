@@ -82,6 +82,8 @@ void Tracer::addTracePointUnguarded(float X, float Y)
 {
     MapState& s = m_.s;
     if (s.lastPointX == 0 && s.lastPointY == 0) {
+        // An area's header replaces the box; a stream's lines follow what is there.
+        if (s.figureTextStart < 0) s.figureTextStart = s.traceMode == 1 ? 0 : static_cast<int>(m_.Text1.Text.size());
         if (s.traceMode == 1)
             setText1(m_.Text1, QStringLiteral("Area%1 X,Y Coordinates  %2\r\n").arg(s.areaCount).arg(s.lengthUnits));
         else
@@ -132,6 +134,16 @@ void Tracer::completeFigure()
 {
     MapState& s = m_.s;
     m_.Shape1.Visible = false;
+    if (s.traceMode == 3) {
+        // Ending while picking scale points abandons them: there is no figure to
+        // measure, and the last measurement and its hand-off stay as they were.
+        m_.Shape2.Visible = false;
+        m_.frameScaleVisible = false;
+        s.lastPointX = s.lastPointY = 0;
+        s.traceMode = 0;
+        m_.Image1.MousePointer = 0;
+        return;
+    }
     if (s.traceMode == 1 && s.segmentIndex >= 1) {
         // Close the ring back to the figure's first vertex, in the area style.
         Segment& seg = newSegment(m_.Line1, s.segmentIndex);
@@ -180,20 +192,12 @@ void Tracer::undoCurrentLine()
         else
             m_.Line1.unload(s.segmentIndex);
 
-        // Cut the last line: look back from just before its CR LF for the line feed
-        // that ends the line before it (positions are 1-based). Positions before the
-        // text's start hold no line feed, so a short or hand-edited box is never an error.
+        // Cut exactly the last line, however long: keep everything up to the line feed
+        // that ends the line before it (nothing when there is none).
         QString& t = m_.Text1.Text;
-        const long n = static_cast<long>(t.size());
-        long i = n - 24;
-        for (long p = n - 3; p >= n - 23 && p >= 1; --p) {
-            if (t[static_cast<qsizetype>(p - 1)] == QLatin1Char('\n')) {
-                i = p;
-                break;
-            }
-        }
-        i = std::max(i, 0L);
-        t.truncate(static_cast<qsizetype>(i));
+        const qsizetype from = t.size() - 3;  // the last line's last character, before its CR LF
+        const qsizetype i = from < 0 ? 0 : t.lastIndexOf(QLatin1Char('\n'), from) + 1;
+        t.truncate(i);
         m_.Text1.SelStart = static_cast<int>(i);
         m_.Text1.Visible = true;
     } else if (s.traceMode == 3) {
@@ -232,9 +236,36 @@ void Tracer::clearCurrentTraceUnguarded()
     m_.Shape2.Visible = false;
 }
 
+void Tracer::restartFigure()
+{
+    MapState& s = m_.s;
+    const long first = s.traceStart(s.traceCount);
+    for (long k = m_.Line1.highestIndex(); k >= first && k > 0; --k)
+        if (m_.Line1.exists(k)) m_.Line1.unload(k);
+    if (first == 0) m_.Line1(0).Visible = false;
+    s.segmentIndex = static_cast<std::int16_t>(first);  // where "Start" put it
+    s.lastPointX = s.lastPointY = 0;
+    m_.Shape1.Visible = false;
+    m_.Shape2.Visible = false;
+    TextBoxState& t = m_.Text1;
+    if (s.figureTextStart >= 0 && s.figureTextStart <= t.Text.size()) {
+        t.Text.truncate(s.figureTextStart);
+        caretToEnd(t);
+    }
+    s.figureTextStart = -1;
+    // An area not yet ended has no report: its label goes out of sight again.
+    if (s.traceMode == 1) labelAt(m_, s.areaCount - 1).Visible = false;
+}
+
 void Tracer::clearAreaLine()
 {
     MapState& s = m_.s;
+    if (s.traceMode == 1 || s.traceMode == 2) {
+        // The figure being traced starts again with its number and the counters it
+        // started with; the figures already ended stay.
+        restartFigure();
+        return;
+    }
     ClearCurrentTrace();
     const long current = s.areaCount;
     if (s.lastTraceType == 1) {

@@ -31,12 +31,14 @@ public:
     // Removes the current figure, or every figure while clearAll is set; shows its
     // own run-time errors.
     void ClearCurrentTrace();
-    // "Clear Area/Line".
+    // "Clear Area/Line": while a figure is traced, that figure starts again; otherwise
+    // the last ended figure goes.
     void clearAreaLine();
 
 private:
     void addTracePointUnguarded(float X, float Y);
     void clearCurrentTraceUnguarded();
+    void restartFigure();
     void centreMarker(Marker& marker, float X, float Y);
     MapModel& m_;
     MapWindowOps& ops_;

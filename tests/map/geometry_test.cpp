@@ -62,6 +62,10 @@ TEST(Geometry, DegenerateFigures)
     h.square();
     h.trace("Start Area", {{1024, 4096}, {2048, 4096}, {3072, 4096}});
     EXPECT_EQ(h.m.s.areaCentroidReport, "Area2= 0.00 (mi^2), Perimeter= 4.00 (mi), Centroid= 1.50, 6.31");
+    // Slanted, with values not exact in binary: the sums are rounding noise, not a centroid.
+    h.m.s.scaleX = 0.1f;
+    h.trace("Start Area", {{1000, 1000}, {1300, 1700}, {1600, 2400}});
+    EXPECT_EQ(std::pair(h.m.s.areaCentroidX, h.m.s.areaCentroidY), std::pair(1.5f, 6.3125f));
 }
 
 TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
@@ -84,9 +88,38 @@ TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
     f.trace("Start Stream Line", {{1500, 500}, {1500, 1500}, {1500, 2500}});
     EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 138 (mi), Length Below Centroid= 69.1 (mi)");
     EXPECT_TRUE(f.lines().contains("Xmin -103.5, Ymin 37.5, Xmax -103.5, Ymax 39.5"));
-    // Before any area under this scale the origin is 0, 0: two degrees of latitude.
+    // Before any area the stream's own first point is the origin: one degree of
+    // longitude at 39 N is 69.0933 x cos 39 = 53.70 miles (latitude 0 gave 69.1).
+    g.trace("Start Stream Line", {{1000, 1000}, {1500, 1000}, {2000, 1000}});
+    EXPECT_EQ(g.m.s.streamLengthReport, "Longest Stream Lenth= 53.7 (mi)");
+    EXPECT_EQ(std::tuple(g.m.s.originLat, g.m.s.originLon, g.m.s.originSet), std::tuple(39.0, -104.0, true));
+    // Two degrees of latitude, from the origin the first stream kept.
     g.trace("Start Stream Line", {{1000, 1000}, {1000, 2000}, {1000, 3000}});
     EXPECT_EQ(g.m.s.streamLengthReport, "Longest Stream Lenth= 138 (mi)");
+}
+
+TEST(Geometry, ExactCentroidOfASlantedTriangle)
+{
+    // Map units equal to image twips, y downward (a pixel-pair scale of 1 from 0, 0).
+    MapFixture f;
+    MapState& s = f.m.s;
+    s.pixelScale = s.pixelPairScale = true;
+    s.areaFactor = 1;
+    s.areaUnits = " (pix^2)";
+    s.lengthUnits = " (pix)";
+    // The corners' mean: (100 + 300 + 300) / 3, (200 + 200 + 400) / 3 (edge midpoints
+    // gave 250, 250). Perimeter 200 + 200 + 282.84.
+    f.trace("Start Area", {{100, 200}, {300, 200}, {300, 400}});
+    EXPECT_EQ(s.areaCentroidReport, "Area1= 20000 (pix^2), Perimeter= 683 (pix), Centroid= 233.3333, 266.6667");
+    // The stream vertex nearest the centroid is the one at x 230 (the old 250, 250 chose
+    // x 255): 400 - 230 lies below it.
+    f.trace("Start Stream Line", {{0, 260}, {230, 260}, {255, 260}, {400, 260}});
+    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 400 (pix), Length Below Centroid= 170 (pix)");
+    // Any corner order and direction gives the same centroid.
+    MapFixture g;
+    g.m.s = s;
+    g.trace("Start Area", {{300, 400}, {300, 200}, {100, 200}});
+    EXPECT_EQ(std::pair(g.m.s.areaCentroidX, g.m.s.areaCentroidY), std::pair(233.333328f, 266.666656f));
 }
 
 TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
@@ -97,9 +130,11 @@ TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
     f.m.s.areaUnits = " (pix^2)";
     f.m.s.lengthUnits = " (pix)";
     f.trace("Start Area", {{1000, 1000}, {2500, 1000}, {2500, 2000}});
+    // The triangle's centroid is the mean of its corners, (66.67 + 2 x 166.67) / 3 and
+    // (2 x 66.67 + 133.33) / 3 (edge midpoints gave 142, 83.3 for the slanted edge).
     EXPECT_EQ(f.lines(), QStringList({"Area1 X,Y Coordinates   (pix)", "66, 66", "166, 66", "166, 133", "66, 66",
                                       "Xmin 66.66667, Ymin 66.66667, Xmax 166.6667, Ymax 133.3333",
-                                      "Area1= 3333 (pix^2), Perimeter= 287 (pix), Centroid= 142, 83.3", ""}));
+                                      "Area1= 3333 (pix^2), Perimeter= 287 (pix), Centroid= 133, 88.9", ""}));
 }
 
 TEST(Geometry, FailureShowsItsTextAndKeepsWhatWasWritten)

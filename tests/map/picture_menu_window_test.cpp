@@ -103,18 +103,32 @@ private slots:
         QCOMPARE(asked.text + "|" + asked.title + "|" + asked.extra, QStringLiteral("Enter scoll/zoom factor:|Scroll/Zoom Speed|0.5"));  // the speed in force
         QCOMPARE(w.m().s.scrollSpeed, 0.2f);
 
-        // A file that is no picture: its error, the old picture kept; Cancel: an empty map.
+        // A file that is no picture says so with its name, and Cancel says nothing: either
+        // way the picture, the traced area and its label stay as they were.
         w.dialogs->clear();
         const QSize old = w.form->picture().image().size();
-        w.dialogs->answerFile(writeFile(w.dir.filePath("notes.jpg"), "not a picture"));
+        w.menu("Start Area");
+        w.leftClicks({{1500, 1500}, {3000, 1500}, {3000, 3000}});
+        w.menu("End Area/Line");
+        w.menu("Add Label", 4500, 4500);
+        auto kept = [&] {
+            return w.form->picture().image().size() == old && w.m().Line1.exists(2) && w.m().s.areaCount == 1 &&
+                   w.c("Label1(0)")->isVisible() && textOf(w.c("Label1(0)")).startsWith("Area1= ");
+        };
+        QVERIFY(kept());
+        const QString notes = writeFile(w.dir.filePath("notes.jpg"), "not a picture");
+        w.dialogs->answerFile(notes);
         w.pictureMenu("Load Map File");
-        QCOMPARE(w.dialogs->messages(), std::vector<QString>{"Invalid picture"});
-        QCOMPARE(w.form->picture().image().size(), old);
+        QCOMPARE(w.dialogs->messages(),
+                 std::vector<QString>{notes + ": Invalid picture\r\nThe map picture and its traced figures are unchanged."});
+        QVERIFY(kept());
         w.dialogs->answerFile(std::nullopt);
         w.pictureMenu("Load Map File");
-        QVERIFY(w.form->picture().isNull() && image().Left == centredLeft());
+        QVERIFY(kept() && w.dialogs->messages().size() == 1);
         w.dialogs->answerFile(w.dir.filePath("scan.bmp"));
         w.pictureMenu("Load Map File");
+        QVERIFY(w.m().s.areaCount == 0 && !w.m().Line1.exists(2) && !w.c("Label1(0)")->isVisible());
+        QVERIFY(image().Left == centredLeft());
         w.pictureMenu("Clear Map Image");
         QVERIFY(w.form->picture().isNull());
 

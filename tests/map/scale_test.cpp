@@ -58,14 +58,15 @@ TEST(Scale, PointsCloserThan100TwipsInBothDirectionsAreRefused)
     EXPECT_FLOAT_EQ(t.m.s.scaleX, static_cast<float>(1.0 / static_cast<float>(std::sqrt(99.0 * 99 + 150.0 * 150))));
     EXPECT_FALSE(t.m.s.traceMode || t.m.frameScaleVisible || t.m.Shape1.Visible || t.m.Shape2.Visible);
 
-    // 99 and 99: frame and markers go and the mode ends, but units, factors and the first
-    // point stay; a pixel kind in force falls back to the distance kind.
+    // 99 and 99: frame and markers go and the mode ends, but the scale in force stays
+    // whole (its kind with its factors and units), and so does the first point.
     ScaleFixture bad(1000, 1000, 1099, 1099);
     bad.m.s.pixelScale = bad.m.s.pixelPairScale = true;
     bad.m.s.scaleX = 0.25f;
     bad.option(3).ok();
     EXPECT_EQ(bad.messages(), std::vector<QString>{"Bad scale points, try again."});
-    EXPECT_FALSE(bad.m.s.traceMode || bad.m.s.pixelScale || bad.m.s.pixelPairScale || bad.m.frameScaleVisible);
+    EXPECT_FALSE(bad.m.s.traceMode || bad.m.frameScaleVisible);
+    EXPECT_TRUE(bad.m.s.pixelScale && bad.m.s.pixelPairScale);
     EXPECT_EQ(std::tuple(bad.m.s.lastPointX, bad.m.s.scaleX, bad.m.s.areaFactor), std::tuple(1000.0f, 0.25f, 0.0f));
 
     ScaleFixture edge(1000, 1000, 1000, 1100);  // exactly 100 in one direction (the same x) passes
@@ -117,11 +118,14 @@ TEST(Scale, PixelKinds)
         EXPECT_NEAR(ll.map(2000, 3000).y(), 39 - dx, 1e-4) << reply;
     }
 
-    // Cancel (an empty reply) keeps the reference values; the second point reads as (0, 0).
-    ScaleFixture cancel(1000, 1000, 2000, 3000, 50);
-    cancel.m.s.refMapY = 20;
+    // Cancel (an empty reply) changes nothing: the frame stays open with both points,
+    // and Ok with a reply then applies the scale.
+    ScaleFixture cancel(1000, 1000, 2000, 3000, 7);
     cancel.option(6).ok(QString());
-    EXPECT_EQ(std::tuple(cancel.m.s.refMapX, cancel.m.s.scaleX, cancel.m.s.scaleY), std::tuple(50.f, 0.05f, 0.01f));
+    cancel.expectUntouched("cancel");
+    EXPECT_TRUE(cancel.messages().empty());
+    cancel.ok("100,200,300,400");
+    EXPECT_EQ(QPointF(cancel.m.s.scaleX, cancel.m.s.scaleY), QPointF(0.2f, 0.1f));
 
     // Screen pixels: the factor in force (after a zoom by 2 here) over the twips per pixel.
     for (float before : {1.0f, 0.5f}) {

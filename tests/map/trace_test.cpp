@@ -24,10 +24,12 @@ TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
     const Segment& closing = f.m.Line1(2);
     EXPECT_EQ(std::tuple(closing.BorderWidth, closing.BorderColor, closing.X1, closing.Y1, closing.X2, closing.Y2),
               std::tuple(3, 0u, 1000.f, 5000.f, 1000.f, 1000.f));
-    // Before any scale: twips as miles, no area factor and no area unit label.
+    // Before any scale: twips as miles, no area factor and no area unit label. The
+    // centroid is the corners' mean, (1000 + 4000 + 1000) / 3 and (7000 + 7000 + 3000) / 3
+    // (edge midpoints gave 1750, 6000 for the slanted edge).
     EXPECT_EQ(f.lines(), QStringList({"Area1 X,Y Coordinates   (mi)", "1000, 7000", "4000, 7000", "1000, 3000",
                                       "1000, 7000", "Xmin 1000, Ymin 3000, Xmax 4000, Ymax 7000",
-                                      "Area1= 0.00, Perimeter= 12000 (mi), Centroid= 1750, 6000", ""}));
+                                      "Area1= 0.00, Perimeter= 12000 (mi), Centroid= 2000, 5667", ""}));
     EXPECT_EQ(f.m.Label1[0].Caption, "Area1= 0.00, Perimeter= 12000 (mi)");
     EXPECT_TRUE(f.m.s.traceMode == 0 && !f.m.Shape1.Visible);
     f.pick("Start Area");  // the next area starts after the closing segment, in a new box
@@ -74,11 +76,12 @@ TEST(Trace, UndoCutsTheLastLine)
     f.click(2500, 2500);
     EXPECT_TRUE(f.m.Line1(0).Visible && f.m.Line1(0).X1 == 2000);
 
-    // Lines of 21 and 22 characters go exactly; a longer one leaves n - 24 characters;
-    // a box shorter than the search window is cut to nothing, not an error.
+    // The last line goes exactly, however long (large feet values make lines of more
+    // than 22 characters); a box of one line is cut to nothing, not an error.
     const QString head = "Area1\r\n";
     for (auto [box, left] : {std::pair{head + QString(21, 'c') + "\r\n", head}, {head + QString(22, 'a') + "\r\n", head},
-                             {head + QString(23, 'b') + "\r\n", head + "b"}, {QString("xyz"), QString()}}) {
+                             {head + QString(23, 'b') + "\r\n", head}, {head + QString(60, 'd') + "\r\n", head},
+                             {QString("xyz"), QString()}}) {
         f.click(3500, 3500);
         f.m.Text1.Text = box;
         f.pick("Undo Current Line");
@@ -117,6 +120,49 @@ TEST(Trace, ClearingFiguresAndAll)
     EXPECT_TRUE(f.messages().empty());
 }
 
+TEST(Trace, ClearWhileTracingStartsTheSameFigureAgain)
+{
+    MapFixture f;
+    f.pick("Start Area");  // the very first figure
+    f.clicks({{1000, 1000}, {3000, 1000}});
+    f.pick("Clear Area/Line");
+    EXPECT_EQ(std::tuple(f.m.s.traceMode, f.m.s.traceCount, f.m.s.areaCount, f.m.s.segmentIndex, f.m.Text1.Text),
+              std::tuple(std::int16_t(1), std::int16_t(1), std::int16_t(1), std::int16_t(0), QString()));
+    EXPECT_FALSE(f.m.Line1(0).Visible || f.m.Shape1.Visible);
+    f.clicks({{1000, 1000}, {3000, 1000}, {3000, 3000}});
+    f.pick("End Area/Line");
+    f.pick("Add Label");
+    EXPECT_EQ(f.m.s.areaReport, "Area1= 0.00, Perimeter= 6828 (mi)");
+
+    f.pick("Start Area");  // a later area: its segments from 3 on
+    f.clicks({{4000, 1000}, {6000, 1000}, {6000, 3000}});
+    f.pick("Clear Area/Line");
+    EXPECT_EQ(std::tuple(f.m.s.traceCount, f.m.s.areaCount, f.m.s.segmentIndex, f.m.Line1.highestIndex()),
+              std::tuple(std::int16_t(2), std::int16_t(2), std::int16_t(3), 2L));
+    EXPECT_TRUE(f.m.Label1[0].Visible && !f.m.Label1[1].Visible && f.m.s.lastTraceType == 1);
+    f.clicks({{4000, 1000}, {6000, 1000}, {6000, 3000}});
+    f.pick("End Area/Line");
+    EXPECT_EQ(f.lines()[0], "Area2 X,Y Coordinates   (mi)");
+    EXPECT_EQ(f.m.s.areaReport, "Area2= 0.00, Perimeter= 6828 (mi)");
+    EXPECT_EQ(f.m.Line1.highestIndex(), 5);
+
+    // A stream cleared while traced takes its lines out of the box; traced again, it is
+    // measured below the area's centroid (5333.3, 8000 - 1666.7): 3000 - 1333 = 1667.
+    const QString box = f.m.Text1.Text;
+    f.pick("Start Stream Line");
+    f.clicks({{100, 100}, {200, 200}, {300, 100}});
+    f.pick("Clear Area/Line");
+    EXPECT_EQ(std::tuple(f.m.Text1.Text, f.m.s.traceCount, f.m.s.segmentIndex, f.m.Line1.highestIndex()),
+              std::tuple(box, std::int16_t(3), std::int16_t(6), 5L));
+    f.pick("Start Stream Line");  // refused: the stream is still being traced
+    EXPECT_EQ(f.m.s.traceCount, 3);
+    f.clicks({{4000, 2000}, {5333, 2000}, {7000, 2000}});
+    f.pick("End Area/Line");
+    EXPECT_EQ(f.m.Text1.Text.count("Stream X,Y"), 1);
+    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 3000 (mi), Length Below Centroid= 1667 (mi)");
+    EXPECT_TRUE(f.messages().empty());
+}
+
 TEST(Trace, ScalePointsAndTheirUndo)
 {
     MapFixture f;
@@ -129,13 +175,17 @@ TEST(Trace, ScalePointsAndTheirUndo)
     f.click(1500, 1500);
     EXPECT_TRUE(f.m.Shape1.Visible && !f.m.Shape2.Visible && !f.m.Line1(0).Visible);  // no segment in scale mode
 
-    MapFixture g;  // ending in scale mode measures the last figure again as a line
+    MapFixture g;  // ending in scale mode abandons the points and measures nothing
     g.trace("Start Area", {{1000, 1000}, {3000, 1000}, {3000, 3000}});
+    const QString box = g.m.Text1.Text;
     g.pick("Set Scale");
-    g.click(1000, 1000);
+    g.clicks({{1000, 1000}, {2000, 2000}});
     g.pick("End Area/Line");
-    EXPECT_EQ(g.m.s.traceMode, 0);
-    EXPECT_EQ(g.m.Label1[0].Caption, g.m.s.areaReport + "\r\nLongest Stream Lenth= 6828 (mi)\r\n" + g.m.s.belowCentroidReport);
+    EXPECT_EQ(std::tuple(g.m.s.traceMode, g.m.s.lastTraceType, g.m.s.lastPointX, g.m.Image1.MousePointer),
+              std::tuple(std::int16_t(0), std::int16_t(1), 0.0f, 0));
+    EXPECT_FALSE(g.m.Shape1.Visible || g.m.Shape2.Visible || g.m.frameScaleVisible);
+    EXPECT_EQ(std::tuple(g.m.Label1[0].Caption, g.m.s.streamLengthReport, g.m.Text1.Text),
+              std::tuple(g.m.s.areaReport, QString(), box));
 }
 
 TEST(MainMenu, StateMachineRefusalsAndPlacement)
@@ -152,13 +202,15 @@ TEST(MainMenu, StateMachineRefusalsAndPlacement)
     EXPECT_EQ(f.m.s.traceMode, 2);
     f.m.s.pixelScale = f.m.s.pixelPairScale = f.m.s.longLatScale = true;
     f.m.s.scaleX = 0.25f;
-    f.pick("Load/Save Map");  // back to idle and the distance scale; factors stay
+    f.pick("Load/Save Map");  // back to idle; the scale stays whole, kind and factors
     EXPECT_TRUE(f.m.s.traceMode == 0 && f.m.s.scaleX == 0.25f);
-    EXPECT_FALSE(f.m.s.pixelScale || f.m.s.pixelPairScale || f.m.s.longLatScale);
+    EXPECT_TRUE(f.m.s.pixelScale && f.m.s.pixelPairScale && f.m.s.longLatScale);
     f.m.Image1.Stretch = true;
     f.pick("Start Area");
-    f.pick("Set Scale");  // below 0.5: the view is reset and the mode stays
+    f.pick("Set Scale");  // below 0.5: the view and the whole scale are reset, the mode stays
     EXPECT_TRUE(f.m.s.traceMode == 1 && f.m.s.scaleX == 1.0f && f.m.s.scaleY == 1.0f && !f.m.Image1.Stretch);
+    EXPECT_FALSE(f.m.s.pixelScale || f.m.s.pixelPairScale || f.m.s.longLatScale);
+    EXPECT_EQ(f.m.caption, "Right Click for menu... then 'Set Scale': the map has no scale now");
     f.pick("Set Scale");
     EXPECT_EQ(f.m.s.traceMode, 3);
     f.pick("Save Area/Line");
@@ -211,4 +263,10 @@ TEST(MainMenu, RunoffHandOffTakesTheReportNumbers)
     const BasinMeasurements& h = *f.ops.handed;
     EXPECT_EQ(std::tuple(h.areaNumber, *h.basinArea, *h.streamLength, *h.lengthBelowCentroid, h.areaUnits + h.lengthUnits),
               std::tuple(2, QString("1.00"), QString("2.50"), QString("1.50"), QString(" (mi^2) (mi)")));
+    // A later scale in other units (or none) does not relabel what was measured before:
+    // 1.00 square miles must not reach the hydrograph window as 1.00 acre.
+    f.m.s.areaUnits = " (acres)";
+    f.m.s.lengthUnits = " (ft)";
+    f.pick("Runoff Hydrogaph");
+    EXPECT_EQ(f.ops.handed->areaUnits + f.ops.handed->lengthUnits, QString(" (mi^2) (mi)"));
 }
