@@ -12,22 +12,6 @@ using namespace stagetest;
 
 namespace {
 
-ComputeState basin(float area, float lag, float udur, const std::vector<float>& excess, float C, long room = 10)
-{
-    ComputeState s;
-    s.area = area, s.lag = lag, s.udur = udur, s.C = C;
-    setRain(s, excess, room);
-    return s;
-}
-
-// Inches over the basin of qi(1..it): 1 inch on 1 mi^2 is 26.8888 cfs-days.
-double inchesOf(const ComputeState& s)
-{
-    double cfsDays = 0;
-    for (long i = 1; i <= s.it; ++i) cfsDays += s.qi(i) * static_cast<double>(s.udur) / 24.0;
-    return cfsDays / (26.8888 * s.area);
-}
-
 double total(const std::vector<float>& v)
 {
     double t = 0;
@@ -56,7 +40,7 @@ TEST(MassBalance, EveryTransformReturnsTheExcessVolume)
             for (const auto& storm : storms) {
                 for (const auto& [name, C] : {std::pair{"Rational Method", 0.6f}, {"Triangle Unit Graph", 1.67f},
                                               {"Linear Reservoir", 0.3f}, {"SCS.DGF", 1.0f}}) {
-                    ComputeState s = basin(2.5f, lag, udur, storm, C);
+                    ComputeState s = basin(2.5f, lag, udur, storm, 10, C);
                     const Caught e = caught([&] { transformExcess(s, method(name), d); });
                     const std::string where = std::string(name) + " lag " + std::to_string(steps) + " steps of " +
                                               std::to_string(udur) + " h, " + std::to_string(storm.size()) + " steps";
@@ -138,7 +122,7 @@ TEST(MassBalance, EvenAndArrangedStormsOfAPartialLastStep)
 TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
 {
     const float udur = 5.0f / 60.0f;
-    ComputeState s = basin(100, 20, udur, std::vector<float>(144, 5.0f / 144), 0.1f, 200);
+    ComputeState s = basin(100, 20, udur, std::vector<float>(144, 5.0f / 144), 200, 0.1f);
     ScriptedDialogs d;
     ASSERT_EQ(transformExcess(s, method("Linear Reservoir"), d), StageEnd::Continue);
     EXPECT_EQ(s.delaySteps, 278);
@@ -150,7 +134,7 @@ TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
     // A storm file, 1 in over an hour in 6-minute steps on 1 mi^2, lag 2 h, shape 0.5:
     // 645.33 cfs of inflow gives 645.33 (1 - e^-0.5) = 253.9 cfs, delayed by
     // 20.5 x 0.6482 = 13.3, i.e. 13 steps: the peak at step 10 + 12 = 22; 53.3 acre-ft.
-    ComputeState file = basin(1, 2, kSixMinutes, std::vector<float>(10, 0.1f), 0.5f, 10);
+    ComputeState file = basin(1, 2, kSixMinutes, std::vector<float>(10, 0.1f), 10, 0.5f);
     ASSERT_EQ(transformExcess(file, method("Linear Reservoir"), d), StageEnd::Continue);
     EXPECT_EQ(file.tmax, 22);
     EXPECT_NEAR(file.maxq, 645.33 * (1 - std::exp(-0.5)), 0.1);
@@ -159,9 +143,9 @@ TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
     EXPECT_LT(file.qi(file.it), 1.0f);  // drained below the 1 cfs that ends a routing of a peak above 10 cfs
 
     // A reservoir that cannot drain within the ordinate limit says so.
-    ComputeState endless = basin(1, 2, kSixMinutes, {1}, 0.0001f);
+    ComputeState endless = basin(1, 2, kSixMinutes, {1}, 10, 0.0001f);
     EXPECT_TRUE(caught([&] { transformExcess(endless, method("Linear Reservoir"), d); }).says("has not drained"));
-    ComputeState still = basin(1, 2, kSixMinutes, {1}, 0);
+    ComputeState still = basin(1, 2, kSixMinutes, {1}, 10, 0);
     EXPECT_TRUE(caught([&] { transformExcess(still, method("Linear Reservoir"), d); }).says("must be above 0"));
 }
 
@@ -186,7 +170,7 @@ TEST(MassBalance, TrianglesRunToTheLongestBase)
 {
     TransformInputs in = method("Triangle Unit Graph");
     in.txtLca = "0.3", in.txtS = "5", in.txtelv1 = "0.2", in.txtElv2 = "0.5";
-    ComputeState s = basin(1, 1, 0.25f, {1}, 1, 300);
+    ComputeState s = basin(1, 1, 0.25f, {1}, 300, 1);
     ScriptedDialogs d;
     ASSERT_EQ(transformExcess(s, in, d), StageEnd::Continue);
     EXPECT_EQ(s.baseSteps(1), 24);
@@ -199,7 +183,7 @@ TEST(MassBalance, TrianglesRunToTheLongestBase)
 
     // Recession at 10-minute steps, lag 0.4 h: rise (1/12 + 0.4) / (1/6) = 2.9 -> 3,
     // recession 3 x 2 = 6; the ordinates 1/3, 2/3, 1, 5/6, ..., 1/6, 0 hold 4.5 peak-steps.
-    ComputeState r = basin(1, 0.4f, kTenMinutes, {1}, 2, 300);
+    ComputeState r = basin(1, 0.4f, kTenMinutes, {1}, 300, 2);
     ASSERT_EQ(transformExcess(r, method("Triangle Unit Graph"), d), StageEnd::Continue);
     const double peak = 645.33 / (1.0 / 6) / 4.5;
     EXPECT_EQ(r.recessionSteps(0), 6);
@@ -212,10 +196,10 @@ TEST(MassBalance, TrianglesRunToTheLongestBase)
 TEST(MassBalance, StepCountsOfSixMinuteSteps)
 {
     ScriptedDialogs d;
-    ComputeState t = basin(1, 0.5f, kSixMinutes, {1}, 1, 300);
+    ComputeState t = basin(1, 0.5f, kSixMinutes, {1}, 300, 1);
     transformExcess(t, method("Triangle Unit Graph"), d);
     EXPECT_EQ(t.riseSteps(0), 6);
-    ComputeState r = basin(1, 0.75f, kSixMinutes, {1}, 1, 300);
+    ComputeState r = basin(1, 0.75f, kSixMinutes, {1}, 300, 1);
     transformExcess(r, method("Rational Method"), d);
     EXPECT_EQ(r.lagSteps, 8);
     EXPECT_NEAR(r.maxq, 640 / 0.8, 0.05);  // 1 in over an 8-step (0.8 h) window on 640 acres
@@ -229,7 +213,7 @@ TEST(MassBalance, RationalWindowOfAtLeastOneStep)
 {
     ScriptedDialogs d;
     for (float lag : {0.3f, 0.025f}) {
-        ComputeState s = basin(1, lag, 0.25f, {1}, 1, 300);
+        ComputeState s = basin(1, lag, 0.25f, {1}, 300, 1);
         ASSERT_EQ(transformExcess(s, method("Rational Method"), d), StageEnd::Continue);
         EXPECT_EQ(s.lagSteps, 1);
         EXPECT_NEAR(s.qi(1), 2560, 0.01);
@@ -240,7 +224,7 @@ TEST(MassBalance, RationalWindowOfAtLeastOneStep)
     }
     // After the rain the window drains oldest first: 0.1 then 0.9 in, window 3 steps,
     // ordinates 85.3, 853.3, 853.3, then 768 (0.9 in alone) and 0; the first highest is step 2.
-    ComputeState tail = basin(1, 0.75f, 0.25f, {0.1f, 0.9f}, 1, 300);
+    ComputeState tail = basin(1, 0.75f, 0.25f, {0.1f, 0.9f}, 300, 1);
     transformExcess(tail, method("Rational Method"), d);
     EXPECT_NEAR(tail.qi(4), 0.9 * 640 / 0.75, 0.05);
     EXPECT_EQ(tail.tmax, 2);

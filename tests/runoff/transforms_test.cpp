@@ -11,27 +11,6 @@
 using namespace corv;
 using namespace stagetest;
 
-namespace {
-
-// A basin of `area` square miles whose excess is the given rain.
-ComputeState basin(float area, float lag, float udur, const std::vector<float>& excess, long room = 300, float C = 0)
-{
-    ComputeState s;
-    s.area = area, s.lag = lag, s.udur = udur, s.C = C;
-    setRain(s, excess, room);
-    return s;
-}
-
-// Inches of runoff over the basin from qi(1..it), cfs per step of udur hours.
-double inchesOf(const ComputeState& s)
-{
-    double cfsDays = 0;
-    for (long i = 1; i <= s.it; ++i) cfsDays += s.qi(i) * s.udur / 24.0;
-    return cfsDays / (26.8888 * s.area);
-}
-
-}  // namespace
-
 TEST(DimensionlessGraph, OneInchOfExcessGivesOneInchOfRunoff)
 {
     ScriptedDialogs d;
