@@ -225,6 +225,16 @@ double divide(double a, double b)
     return r;
 }
 
+float singleQuotient(float a, float b)
+{
+    if (b == 0) divide(a, b);  // raises the division error
+    const float r = a / b;
+    if (!std::isfinite(r) && std::isfinite(a)) err::raise(err::kOverflow);
+    return r;
+}
+
+std::int16_t stepCount(float a, float b) { return toInt16(singleQuotient(a, b)); }
+
 std::string strSingle(float value) { return generalText(value, 7, false); }
 std::string strDouble(double value) { return generalText(value, 15, false); }
 std::string printSingle(float value) { return generalText(value, 7, true); }

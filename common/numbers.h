@@ -34,6 +34,13 @@ float toSingle(double value);
 // Division as the program's arithmetic does it: x/0 is "Division by zero", 0/0 "Overflow".
 double divide(double a, double b);
 
+// A quotient of singles formed and kept in single precision, with divide's rules for
+// a zero divisor. Step counts are rounded from such quotients: 0.1 h is not exact in
+// binary, and 0.75 / 0.1 is 7.5 in single but 7.4999999 in double.
+float singleQuotient(float a, float b);
+// The same quotient rounded to a 16-bit count, halves to even ("Overflow" beyond it).
+std::int16_t stepCount(float a, float b);
+
 // General text form: rounded to 7 (single) or 15 (double) significant digits,
 // trailing zeros dropped, no blank, exponent form ("1E+38", "1.5E-05") for large
 // and small magnitudes.

@@ -19,7 +19,7 @@ void BuildDesignStorm(std::int16_t& arrangement, VArray<float>& durations, VArra
     // A first row longer than one step: the curve starts at duration 0 with a share of
     // the first depth, so the first steps are not all rain-free.
     if (durations(1) > udur)
-        depths(0) = static_cast<float>(depths(1) / (divide(durations(1), udur) + 1.0));
+        depths(0) = depths(1) / (singleQuotient(durations(1), udur) + 1);
     if (udur == 0) err::raise(err::kDivisionByZero);  // the step loop below would never end
 
     const std::int16_t rows = obs;
@@ -31,12 +31,27 @@ void BuildDesignStorm(std::int16_t& arrangement, VArray<float>& durations, VArra
     const double limit = static_cast<double>(stormDuration) + 0.15 * static_cast<double>(udur);
     std::int16_t hint = 1;
     std::int16_t k = 0;
+    double lastTime = 0;
     for (double time = udur; time <= limit; time += udur) {
         if (static_cast<float>(time) > stormDuration) break;
         k = add16(k, 1);
         float value = 0;
         EvalCurve(time, value, durations, depths, slopes, rows, hint);
         stepTimes(k) = static_cast<float>(time);
+        cumDepth(k) = value;
+        incDepth(k) = cumDepth(k) - cumDepth(k - 1);
+        lastTime = time;
+    }
+    // A storm that ends between two steps, or within the first, keeps all its depth: a
+    // last step takes the curve up to the storm's end (a remainder too small to be a
+    // step of its own, from rounding the times, joins the step before).
+    if (stormDuration > 0 && static_cast<float>(lastTime) < stormDuration) {
+        float value = 0;
+        EvalCurve(stormDuration, value, durations, depths, slopes, rows, hint);
+        if (k == 0 || stormDuration - lastTime > 1e-3 * static_cast<double>(udur)) {
+            k = add16(k, 1);
+            stepTimes(k) = stormDuration;
+        }
         cumDepth(k) = value;
         incDepth(k) = cumDepth(k) - cumDepth(k - 1);
     }

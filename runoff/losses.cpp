@@ -281,6 +281,8 @@ void accountLosses(ComputeState& s, const VArray<float>& hourlyRecovery, const V
         scsLoop(s);
     else
         initialLossLoop(s);
+    // The base flow goes on after the rain, under the whole hydrograph.
+    for (long i = s.obs + 1L; i <= s.gwFlow.ubound(); ++i) s.gwFlow(i) = std::max(s.baseFlow, 0.0f);
 }
 
 }  // namespace corv

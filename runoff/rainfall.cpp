@@ -4,6 +4,7 @@
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -220,12 +221,13 @@ StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& 
         s.tdepth = s.depths(s.obs);
         // The design storm leaves room for the runoff after the rain: lag plus four
         // hours of steps, and the lag squared (hours, added to a count of steps).
+        const float stormSteps = singleQuotient(s.stormDuration, s.udur);
         if (in.ComboDimgraph.contains(QLatin1String("Linear")))
-            s.stormOrdinates = toInt16(divide(s.lag + 4.0, static_cast<double>(s.udur) * boxValue(in.txtC)) +
-                                       divide(s.stormDuration, s.udur));
+            s.stormOrdinates = toInt16(singleQuotient(s.lag + 4, s.udur * boxSingle(in.txtC)) + stormSteps);
         else
-            s.stormOrdinates = toInt16(divide(s.stormDuration, s.udur) + divide(s.lag + 4.0, s.udur) +
-                                       static_cast<double>(s.lag) * s.lag);
+            s.stormOrdinates = toInt16(stormSteps + singleQuotient(s.lag + 4, s.udur) + s.lag * s.lag);
+        // Room for every step of the storm, a last partial one included.
+        s.stormOrdinates = std::max<std::int16_t>(s.stormOrdinates, toInt16(std::ceil(stormSteps) + 1));
         s.cumDepth.redim(s.stormOrdinates);
         s.incDepth.redim(s.stormOrdinates);
         s.stepTimes.redim(s.stormOrdinates);
@@ -259,7 +261,7 @@ StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& 
     if (s.rainMode == 0) {
         s.tdepth = s.depths(s.obs);
         s.stormDuration = s.durations(s.obs);
-        s.stormOrdinates = toInt16(divide(s.stormDuration, s.udur) + 200);
+        s.stormOrdinates = toInt16(singleQuotient(s.stormDuration, s.udur) + 200);
         s.cumDepth.redim(s.stormOrdinates);
         s.incDepth.redim(s.stormOrdinates);
         s.stepTimes.redim(s.stormOrdinates);
@@ -269,9 +271,12 @@ StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& 
         s.durations.redim(200);
         s.depths.redim(200);
         s.slopes.redim(2000);
-        s.obs = toInt16(divide(s.stormDuration, s.udur));
-        if (s.obs > 0) {
-            const float perStep = static_cast<float>(static_cast<double>(s.udur) * s.tdepth / s.stormDuration);
+        // The depth spread over the nearest whole number of steps, at least one, so that
+        // the steps hold the table's depth whatever the step.
+        s.obs = stepCount(s.stormDuration, s.udur);
+        if (s.tdepth != 0) {
+            s.obs = std::max<std::int16_t>(s.obs, 1);
+            const float perStep = s.tdepth / static_cast<float>(s.obs);
             for (long i = 1; i <= s.obs; ++i) s.rdepth(i) = perStep;
         }
     }

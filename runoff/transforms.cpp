@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "common/runtime_error.h"
 #include "runoff/design_storm.h"
 #include "runoff/number_format.h"
+#include "runoff/recession_stop.h"
 
 namespace corv {
 
@@ -28,26 +30,20 @@ constexpr long kMaxIndex = 32767;
 // A graph file holds at most 32767 ordinates: a few hundred kilobytes.
 constexpr qint64 kMaxGraphFileBytes = 16LL * 1024 * 1024;
 
-// Base flow of step i; a series sized only to its rain (storm files) has none after it.
+// Ground-water and base flow of step i: the base flow goes on under the whole
+// hydrograph, also past the arrays sized to the rain.
 float gwAt(const ComputeState& s, long i)
 {
-    return i >= 0 && i <= s.gwFlow.ubound() ? s.gwFlow(i) : 0.0f;
+    if (i >= 0 && i <= s.gwFlow.ubound()) return s.gwFlow(i);
+    return std::max(s.baseFlow, 0.0f);
 }
 
-float mixed(const ComputeState& s, long i)
-{
-    return s.rdepth(i) * s.imperviousFraction + s.excess(i) * s.perviousFraction;
-}
-
-// Impervious area gives all its rain: excess(from..to) becomes the mixed value.
-void mixExcess(ComputeState& s, long from, long to)
+// The excess as the loss stage left it: the impervious share is already in it.
+float sumExcess(const ComputeState& s, long from, long to)
 {
     float total = 0;
-    for (long i = from; i <= to; ++i) {
-        s.excess(i) = mixed(s, i);
-        total += s.excess(i);
-    }
-    s.excessTotal = total;
+    for (long i = from; i <= to; ++i) total += s.excess(i);
+    return total;
 }
 
 StageEnd noExcess(const ComputeState& s, Dialogs& dialogs)
@@ -84,9 +80,7 @@ StageEnd rational(ComputeState& s, Dialogs& dialogs)
 {
     if (s.C == 0 || s.C > 1) dialogs.msgBox(QStringLiteral("Warning, C estimate should be between .01-1"));
     s.perviousFraction = 1 - s.imperviousFraction;
-    float total = 0;
-    for (long i = 1; i <= s.obs; ++i) total += mixed(s, i) * s.C;
-    s.excessTotal = total;
+    s.excessTotal = sumExcess(s, 1, s.obs) * s.C;
     if (s.excessTotal == 0) return noExcess(s, dialogs);
 
     s.rationalMethod = true;
@@ -96,56 +90,42 @@ StageEnd rational(ComputeState& s, Dialogs& dialogs)
     s.tmax = 0;
     s.it = 0;
     s.volume = 0;
-    s.lagSteps = toInt16(divide(s.lag, s.udur));
-    if (s.obs >= kRationalSize) tooLong("Rational Method", s.obs + 1L, kRationalSize);
+    // The flow is the average excess intensity over the last lagSteps steps; a lag
+    // under half a step still averages over the one step it falls in.
+    s.lagSteps = std::max<std::int16_t>(1, stepCount(s.lag, s.udur));
+    const float window = static_cast<float>(s.lagSteps) * s.udur;  // hours
+    // After the rain the window drains, oldest excess first, so the hydrograph holds C
+    // times the excess volume; its last ordinate is the first with an empty window.
+    const long last = static_cast<long>(s.obs) + s.lagSteps;
+    if (last > kRationalSize) tooLong("Rational Method", last, kRationalSize);
 
-    // Running sum of the excess of the last lagSteps steps.
-    float S = 0;
-    for (long i = 1; i <= s.obs; ++i) {
-        s.excess(i) = mixed(s, i);
-        S += s.excess(i);
+    float S = 0;  // excess in the window, inches
+    for (long i = 1; i <= last; ++i) {
+        if (i <= s.obs) S += s.excess(i);
         if (i > s.lagSteps) S -= s.excess(i - s.lagSteps);
-        s.qi(i) = static_cast<float>(divide(s.C * S, s.lag) * s.acres + s.gwFlow(i));
+        if (i == last || S < 0) S = 0;  // no rounding residue once the window is empty
+        s.qi(i) = s.C * S / window * s.acres + gwAt(s, i);
         s.volume += s.qi(i);
         if (s.qi(i) > s.maxq) {
             s.tmax = static_cast<std::int16_t>(i);
             s.maxq = s.qi(i);
         }
     }
-
-    // Recession tail: the hydrograph goes on until its volume balances the excess volume.
-    const float stepsPerDay = stepsPerDayOf(s.udur);
-    const float V = s.excessTotal * s.acres / 12;
-    float W = static_cast<float>(s.volume * kAcreFtPerCfsDay / stepsPerDay);
-    float R = V - 2 * W;
-    long p = s.obs;
-    long it = s.obs;
-    const float tailBase = gwAt(s, s.obs + 1L);
-    for (;;) {
-        ++it;
-        // The last index (it + 1) is part of the hydrograph too.
-        if (it + 1 > kRationalSize) tooLong("Rational Method recession", it + 1, kRationalSize);
-        if (R > 0) {
-            p = s.obs;
-            R -= static_cast<float>(s.C * S * s.acres * kAcreFtPerCfsDay / stepsPerDay);
-        } else {
-            S -= s.excess(p);
-        }
-        if (S <= s.excess(p)) S = s.excess(p);
-        s.qi(it) = static_cast<float>(divide(s.C * S, s.lag) * s.acres + tailBase);
-        s.volume += s.qi(it);
-        p = std::max(p - 1, 1L);
-        W = static_cast<float>(s.volume * kAcreFtPerCfsDay / stepsPerDay);
-        if (static_cast<float>(V - (s.qi(it) * kAcreFtPerCfsDay / stepsPerDay) / 2) < W) break;
-    }
-    s.it = static_cast<std::int16_t>(it + 1);
+    s.it = static_cast<std::int16_t>(last);
     return StageEnd::Continue;
+}
+
+// Ordinate j (1..rise + recession) of a triangle of peak 1 rising over rise steps.
+float triangleOrdinate(long j, long rise, long recession)
+{
+    if (j <= rise) return static_cast<float>(j) / static_cast<float>(rise);
+    return static_cast<float>(recession - (j - rise)) / static_cast<float>(recession);
 }
 
 StageEnd triangles(ComputeState& s, const TransformInputs& in, Dialogs& dialogs)
 {
     s.perviousFraction = 1 - s.imperviousFraction;
-    mixExcess(s, 0, s.obs);
+    s.excessTotal = sumExcess(s, 0, s.obs);
     if (s.excessTotal == 0) return noExcess(s, dialogs);
 
     s.workSize = std::max<std::int16_t>(s.workSize, 9000);
@@ -160,36 +140,44 @@ StageEnd triangles(ComputeState& s, const TransformInputs& in, Dialogs& dialogs)
     s.tmax = 0;
     s.volume = 0;
 
-    const std::int16_t rise = toInt16(divide(s.udur / 2.0 + s.lag, s.udur));
-    s.riseSteps(0) = rise;
-    s.recessionSteps(0) = toInt16(static_cast<double>(rise) * s.C);
-    s.baseSteps(0) = add16(rise, s.recessionSteps(0));
-    s.trianglePeak(0) = static_cast<float>(divide(divide(2 * kCfsPerInchHourSqMi * s.area, s.C + 1.0), s.lag));
-
-    // The extra triangles take their factors' share of the volume from the main one.
+    // A triangle rises over at least one step, also when the lag is under half a step.
+    const std::int16_t rise = std::max<std::int16_t>(1, stepCount(s.udur / 2 + s.lag, s.udur));
+    // Each triangle is scaled so that its ordinates at the time steps hold its share
+    // of one inch over the basin: share * 645.33 * area / udur cfs-steps.
+    std::array<float, 3> shares{};
+    auto shape = [&](int k, float ratio) {
+        s.riseSteps(k) = rise;
+        s.recessionSteps(k) = toInt16(static_cast<float>(rise) * ratio);
+        s.baseSteps(k) = add16(rise, s.recessionSteps(k));
+    };
+    shape(0, s.C);
     float shareSum = 0;
     auto extra = [&](int k, double factor, double ratio) {
         s.extraTriangles = static_cast<std::int16_t>(k);
-        s.riseSteps(k) = rise;
-        s.recessionSteps(k) = toInt16(static_cast<double>(rise) * ratio);
-        s.baseSteps(k) = add16(rise, s.recessionSteps(k));
-        s.trianglePeak(k) =
-            static_cast<float>(divide(divide(2 * kCfsPerInchHourSqMi * s.area, ratio + 1.0) * factor, s.lag));
-        shareSum += static_cast<float>(factor);
+        shape(k, toSingle(ratio));
+        shares[static_cast<std::size_t>(k)] = toSingle(factor);
+        shareSum += toSingle(factor);
     };
     const double factor2 = boxValue(in.txtLca), ratio2 = boxValue(in.txtS);
     if (factor2 > 0 && ratio2 > 0) extra(1, factor2, ratio2);
     const double factor3 = boxValue(in.txtelv1), ratio3 = boxValue(in.txtElv2);
     if (factor3 > 0 && ratio3 > 0) extra(2, factor3, ratio3);
-    s.trianglePeak(0) *= (1 - shareSum);
-
-    const long size = static_cast<long>(s.baseSteps(s.extraTriangles)) + s.workSize;
+    // The extra triangles take their factors' share of the volume from the main one.
+    shares[0] = 1 - shareSum;
+    const float inchPerStep = kCfsPerInchHourSqMi * s.area / s.udur;  // cfs-steps of one inch
     long longest = 0;
-    for (int k = 0; k <= s.extraTriangles; ++k) longest = std::max<long>(longest, s.baseSteps(k));
-    const long lastWritten = s.obs + longest - 1;
-    const long it = s.obs + 1L + s.baseSteps(s.extraTriangles);
-    const long needed = std::max(lastWritten, it);
-    if (needed > std::min(size, kMaxIndex)) tooLong("triangle unit graph", needed, std::min(size, kMaxIndex));
+    for (int k = 0; k <= s.extraTriangles; ++k) {
+        float ordinates = 0;
+        for (long j = 1; j <= s.baseSteps(k); ++j) ordinates += triangleOrdinate(j, rise, s.recessionSteps(k));
+        // A triangle not in use (number 1 when only 3 is given) has no ordinates.
+        if (ordinates > 0) s.trianglePeak(k) = shares[static_cast<std::size_t>(k)] * singleQuotient(inchPerStep, ordinates);
+        longest = std::max<long>(longest, s.baseSteps(k));
+    }
+
+    // The hydrograph runs to the end of the longest triangle, and one ordinate on.
+    const long size = longest + s.workSize;
+    const long it = s.obs + 1L + longest;
+    if (it > std::min(size, kMaxIndex)) tooLong("triangle unit graph", it, std::min(size, kMaxIndex));
     s.qi.redim(size);
 
     float* q = s.qi.data();
@@ -198,16 +186,10 @@ StageEnd triangles(ComputeState& s, const TransformInputs& in, Dialogs& dialogs)
         for (int k = 0; k <= s.extraTriangles; ++k) {
             const float share = e * s.trianglePeak(k);
             s.triangleShare(k) = share;
-            const long r = s.riseSteps(k);
             const long rec = s.recessionSteps(k);
             const long base = s.baseSteps(k);
             float* out = q + st - 1;  // ordinate j lands on step st + j - 1
-            for (long j = 1; j <= base; ++j) {
-                if (j <= r)
-                    out[j] += static_cast<float>(j) * share / static_cast<float>(r);
-                else
-                    out[j] += share * static_cast<float>(rec - (j - r)) / static_cast<float>(rec);
-            }
+            for (long j = 1; j <= base; ++j) out[j] += share * triangleOrdinate(j, rise, rec);
         }
         if (in.processEvents) in.processEvents();
     }
@@ -218,39 +200,69 @@ StageEnd triangles(ComputeState& s, const TransformInputs& in, Dialogs& dialogs)
 
 StageEnd linearReservoir(ComputeState& s)
 {
-    const double k = s.C;  // txtC holds the reservoir's shape here
-    const float F = static_cast<float>(divide(s.area * static_cast<double>(kCfsPerInchHourSqMi), s.udur));
-    const float e = static_cast<float>(std::exp(-static_cast<double>(s.udur) * k));
-    s.delaySteps = toInt16(divide(s.udur / 2.0 + s.lag, s.udur) * (s.lag * 0.0281 + 0.592));
+    const float k = s.C;  // txtC holds the reservoir's shape here, per hour
+    if (!(k > 0))
+        throw RuntimeError(err::kInvalidProcedureCall,
+                           "The linear reservoir's shape (" + strSingle(k) +
+                               " per hour) must be above 0: a reservoir that does not drain gives no hydrograph.");
+    const float F = singleQuotient(s.area * kCfsPerInchHourSqMi, s.udur);
+    const float e = static_cast<float>(std::exp(-static_cast<double>(s.udur * k)));
+    s.delaySteps = toInt16(singleQuotient(s.udur / 2 + s.lag, s.udur) * (s.lag * 0.0281f + 0.592f));
     if (s.delaySteps < 1)
         throw RuntimeError(err::kSubscript,
                            "The linear reservoir's delay comes to " + std::to_string(s.delaySteps) +
                                " time steps for a lag of " + strSingle(s.lag) + " hours and a time step of " +
                                strSingle(s.udur) + " hours; it needs at least 1: use a shorter time step.");
     s.delayLine.redim(s.delaySteps);
-    if (s.excess.ubound() > kMaxIndex) tooLong("linear reservoir", s.excess.ubound(), kMaxIndex);
-    s.it = static_cast<std::int16_t>(s.excess.ubound());
-    s.qi.redim(s.it);
     s.maxq = 0;
     s.tmax = 0;
     s.volume = 0;
 
-    // The delay register hands on each outflow delaySteps - 1 steps later; the outflows
-    // are kept in order so no register shifting is needed.
+    // The reservoir and its delay register run on with no inflow after the rain until
+    // the outflow has drained: what is still stored (in the register and, as the sum of
+    // its future outflows O e / (1 - e), in the reservoir) is under 0.1 % of the excess
+    // volume, or the flow is below the routings' stop threshold with under 1 % left.
+    const long inflowEnd = std::min<long>(s.obs, s.excess.ubound());
+    const double inflowVolume = static_cast<double>(sumExcess(s, 1, inflowEnd)) * F;  // cfs-steps
+    const double drainRatio = static_cast<double>(e) / (1.0 - static_cast<double>(e));
     const long D = s.delaySteps;
-    std::vector<float> outflow(static_cast<std::size_t>(s.it) + 1, 0.0f);
+    std::vector<float> outflow(1, 0.0f);  // reservoir outflow of step t, before the delay
+    std::vector<float> q(1, 0.0f);
+    RecessionStop stop;
+    double pending = 0;  // register contents not yet handed on, cfs-steps
     float O = 0;
-    for (long t = 1; t <= s.it; ++t) {
-        O = s.excess(t) * F * (1 - e) + O * e;
-        outflow[static_cast<std::size_t>(t)] = O;
-        const long from = t - D + 1;
-        s.qi(t) = from >= 1 ? outflow[static_cast<std::size_t>(from)] : 0.0f;
-        if (s.qi(t) > s.maxq) {
-            s.tmax = static_cast<std::int16_t>(t);
-            s.maxq = s.qi(t);
+    long t = 0;
+    for (;;) {
+        ++t;
+        if (t > kMaxIndex) {
+            const double left = 100.0 * (pending + O * drainRatio) / inflowVolume;
+            throw RuntimeError(err::kSubscript, "The linear reservoir hydrograph has not drained after " +
+                                                    std::to_string(kMaxIndex) + " time steps (" +
+                                                    strSingle(static_cast<float>(left)) +
+                                                    " % of the excess is still stored); use a longer time step.");
         }
-        s.volume += s.qi(t);
+        const float inflow = t <= inflowEnd ? s.excess(t) : 0.0f;
+        O = inflow * F * (1 - e) + O * e;
+        outflow.push_back(O);
+        pending += O;
+        const long from = t - D + 1;
+        const float qt = from >= 1 ? outflow[static_cast<std::size_t>(from)] : 0.0f;
+        pending -= qt;
+        q.push_back(qt);
+        if (qt > s.maxq) {
+            s.tmax = static_cast<std::int16_t>(t);
+            s.maxq = qt;
+        }
+        s.volume += qt;
+        stop.record(t, qt);
+        if (t < inflowEnd) continue;
+        const double stored = std::max(pending, 0.0) + O * drainRatio;
+        if (stored <= 0.001 * inflowVolume) break;
+        if (stop.endsAt(t, inflowEnd, qt) && stored <= 0.01 * inflowVolume) break;
     }
+    s.it = static_cast<std::int16_t>(t);
+    s.qi.redim(s.it);
+    std::copy(q.begin(), q.end(), s.qi.data());
     for (long j = 0; j <= D; ++j) {
         const long from = s.it - D + j;
         s.delayLine(j) = from >= 1 ? outflow[static_cast<std::size_t>(from)] : 0.0f;
@@ -270,9 +282,9 @@ StageEnd dimensionlessGraph(ComputeState& s, const TransformInputs& in, Dialogs&
     CRVFIT(s.dgfTime, s.dgfOrdinate, s.dgfSlope, s.dgfCount, s.dgfFitError);
 
     const float lastTime = s.dgfTime(s.dgfCount);
-    const double span = divide(lastTime, s.udur);
+    const float span = singleQuotient(lastTime, s.udur);
     if (span > kMaxIndex)
-        throw RuntimeError(err::kOverflow, "The dimensionless graph " + name + " spans " + strDouble(std::round(span)) +
+        throw RuntimeError(err::kOverflow, "The dimensionless graph " + name + " spans " + strSingle(std::round(span)) +
                                                " time steps; use a longer time step.");
     s.ugSteps = toInt16(span);
 
@@ -299,7 +311,7 @@ StageEnd dimensionlessGraph(ComputeState& s, const TransformInputs& in, Dialogs&
     for (long j = 0; j <= m; ++j) s.unitGraph(j) *= Kv;
 
     s.perviousFraction = 1 - s.imperviousFraction;
-    mixExcess(s, 0, s.obs);
+    s.excessTotal = sumExcess(s, 0, s.obs);
     if (s.excessTotal == 0) return noExcess(s, dialogs);
 
     const long last = s.obs + m;
@@ -396,7 +408,7 @@ void readGraphFile(ComputeState& s, const QString& path)
     s.dgfOrdinate.redim(count - 1);
     for (long i = 0; i < count; ++i) {
         const double v = number(static_cast<std::size_t>(i + 2), "an ordinate");
-        s.dgfTime(i) = static_cast<float>(static_cast<double>(s.dgfStep) * s.tp * static_cast<double>(i) / 100.0);
+        s.dgfTime(i) = s.dgfStep * s.tp * static_cast<float>(i) / 100.0f;
         s.dgfOrdinate(i) = static_cast<float>(v * s.qpFactor);
     }
 }

@@ -84,3 +84,17 @@ TEST(PickNumberFormat, ClassesByPowerOfTen)
         EXPECT_EQ(formatMeasurement(c.v), c.written) << c.v;
     }
 }
+
+// Quotients rounded to step counts in single precision: 0.75 / 0.1 is 7.5 in single
+// (even 8) but 7.4999999 in double (7); 0.55 / 0.1 is 5.5 (even 6).
+TEST(Counts, SingleQuotientsOfStepsNotExactInBinary)
+{
+    EXPECT_EQ(stepCount(0.75f, 6.0f / 60.0f), 8);
+    EXPECT_EQ(toInt16(0.75 / static_cast<double>(6.0f / 60.0f)), 7);
+    EXPECT_EQ(stepCount(0.05f + 0.5f, 0.1f), 6);
+    EXPECT_EQ(stepCount(1.5f, 10.0f / 60.0f), 9);
+    EXPECT_FLOAT_EQ(singleQuotient(1, 4), 0.25f);
+    EXPECT_EQ(errorNumber([] { stepCount(1, 0); }), err::kDivisionByZero);
+    EXPECT_EQ(errorNumber([] { singleQuotient(0, 0); }), err::kOverflow);
+    EXPECT_EQ(errorNumber([] { stepCount(1e6f, 1); }), err::kOverflow);
+}

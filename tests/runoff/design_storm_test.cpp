@@ -185,6 +185,26 @@ bool descending(const VArray<float>& a, long first, long last)
 
 }  // namespace
 
+// End slopes: from the first (last) secant and the one-sided estimate 2 s1 - s2
+// (2 s3 - s2), or, when the next secant is steeper, 1 / (2/s1 - 1/s2), combined by
+// their harmonic mean.
+TEST(CurveFit, EndSlopes)
+{
+    VArray<float> x(4), y(4), t(4);
+    std::int16_t ier = -1;
+    const auto fit = [&](std::vector<float> xs, std::vector<float> ys) {
+        for (int i = 1; i <= 4; ++i) x(i) = xs[i - 1], y(i) = ys[i - 1];
+        CRVFIT(x, y, t, 4, ier);
+        EXPECT_EQ(ier, 0);
+    };
+    fit({1, 2, 4, 5}, {1, 3, 4, 8});  // secants 2, 0.5, 4
+    EXPECT_NEAR(t(1), 1 / (0.5 / 2 + 0.5 / 3.5), 1e-5);  // 2.54545
+    EXPECT_NEAR(t(4), 1 / (0.5 / 7.5 + 0.5 / 4), 1e-5);  // 5.21739
+    fit({1, 2, 3, 4}, {0, 1, 4, 5});  // secants 1, 3, 1: the steeper neighbour gives 0.6
+    EXPECT_NEAR(t(1), 0.75, 1e-6);
+    EXPECT_NEAR(t(4), 0.75, 1e-6);
+}
+
 TEST(SortDescending, OrdersAnyInputAndStopsAtAFullStack)
 {
     VArray<float> a(200);

@@ -73,22 +73,24 @@ TEST(HydrographReport, HourStepsInitialLossAndTriangles)
                                  "",
                                  "",
                                  " DURATION     RAIN    PEAKQ     TIME  ACRE-FT",
-                                 "    2.000     1.00      419      3.0       85",
+                                 // 0.8 in of excess over 1 mi^2: 42.7 acre-ft.
+                                 "    2.000     1.00      210      3.0       43",
                                  "",
                                  "     Time   Runoff Rainfall   Excess   ILpsum   GW_cfs",
-                                 // 645.33 cfs per inch over two steps up and two down:
-                                 // 0.3 in then 0.5 in of excess give 96.8, 354.9, 419.5 and 161.3 cfs.
+                                 // Two steps up and two down sample the triangle as 0.5, 1, 0.5 and 0,
+                                 // so one inch (645.33 cfs-hours) peaks at 645.33 / 2 = 322.7 cfs:
+                                 // 0.3 in then 0.5 in of excess give 48.4, 177.5, 209.7 and 80.7 cfs.
                                  "      0.0        0  0.00000  0.00000  0.00000        0",
-                                 "      1.0       97  0.50000  0.30000  0.20000        0",
-                                 "      2.0      355  0.50000  0.50000  0.20000        0",
-                                 "      3.0      419  0.00000  0.00000  0.00000        0",
-                                 "      4.0      161",  // past obs + 1 only the time and the runoff
+                                 "      1.0       48  0.50000  0.30000  0.20000        0",
+                                 "      2.0      177  0.50000  0.50000  0.20000        0",
+                                 "      3.0      210  0.00000  0.00000  0.00000        0",
+                                 "      4.0       81",  // past obs + 1 only the time and the runoff
                                  "      5.0        0",
                                  "      6.0        0",
                                  "      7.0        0",
                              }));
-    EXPECT_EQ(r.caption, "Runoff Qmax=419 cfs, Vol=85 acft, RainLoss=0.20 in from 1.00 total");
-    EXPECT_FLOAT_EQ(s.maxq, 419);  // replaced by its rounded value
+    EXPECT_EQ(r.caption, "Runoff Qmax=210 cfs, Vol=43 acft, RainLoss=0.20 in from 1.00 total");
+    EXPECT_FLOAT_EQ(s.maxq, 210);  // replaced by its rounded value
 }
 
 TEST(HydrographReport, QuarterHourStepsAndCurveNumber)
@@ -110,21 +112,24 @@ TEST(HydrographReport, QuarterHourStepsAndCurveNumber)
                                  "",
                                  " DURATION     RAIN    PEAKQ     TIME  ACRE-FT",
                                  // A peak below 100 cfs keeps a decimal; the first of two equal peaks counts.
-                                 "    1.000     0.40      5.2  0.75000     0.43",
+                                 // 0.4 in over 0.01 mi^2 is 0.213 acre-ft.
+                                 "    1.000     0.40      2.6  0.75000     0.21",
                                  "",
                                  "     Time   Runoff Rainfall   Excess       CN       S1   CNpsum   GW_cfs",
                                  "  0.00000        0  0.00000  0.00000100.00000  0.00000  0.00000        0",
-                                 "  0.25000      1.3  0.10000  0.10000100.00000  0.00000  0.10000        0",
-                                 "  0.50000      3.9  0.10000  0.10000100.00000  0.00000  0.20000        0",
-                                 "  0.75000      5.2  0.10000  0.10000100.00000  0.00000  0.30000        0",
-                                 "  1.00000      5.2  0.10000  0.10000100.00000  0.00000  0.40000        0",
-                                 "  1.25000      3.9  0.00000  0.00000100.00000  0.00000  0.40000        0",
-                                 "  1.50000      1.3",
+                                 // Rise (0.125 + 0.25) / 0.25 = 1.5, so 2 steps up and 2 down: one inch
+                                 // peaks at 6.4533 / 0.25 / 2 = 12.9 cfs, each 0.1 in adds 0.65, 1.29, 0.65.
+                                 "  0.25000     0.65  0.10000  0.10000100.00000  0.00000  0.10000        0",
+                                 "  0.50000      1.9  0.10000  0.10000100.00000  0.00000  0.20000        0",
+                                 "  0.75000      2.6  0.10000  0.10000100.00000  0.00000  0.30000        0",
+                                 "  1.00000      2.6  0.10000  0.10000100.00000  0.00000  0.40000        0",
+                                 "  1.25000      1.9  0.00000  0.00000100.00000  0.00000  0.40000        0",
+                                 "  1.50000     0.65",
                                  "  1.75000        0",
                                  "  2.00000        0",
                                  "  2.25000        0",
                              }));
-    EXPECT_EQ(r.caption, "Runoff Qmax=5.2 cfs, Vol=0.43 acft, RainLoss=0.00 in from 0.40 total");
+    EXPECT_EQ(r.caption, "Runoff Qmax=2.6 cfs, Vol=0.21 acft, RainLoss=0.00 in from 0.40 total");
 }
 
 TEST(HydrographReport, PeakMaskFlowRoundingRationalExcessAndDatabaseDates)
@@ -204,7 +209,7 @@ TEST(HydrographReport, FileReplacedWholeOrNotAtAll)
     const QString path = dir.filePath("Temp.GRF");
     ComputeState s = compute(1, 1, 1, "0.2", "2", "1.00");
     EXPECT_EQ(writeHydrographReport(s, 0, {}, kBoxes, dir.path()),
-              "Runoff Qmax=419 cfs, Vol=85 acft, RainLoss=0.20 in from 1.00 total");
+              "Runoff Qmax=210 cfs, Vol=43 acft, RainLoss=0.20 in from 1.00 total");
     EXPECT_EQ(s.reportPath, path);
     EXPECT_TRUE(readFile(path).startsWith("Enter Title 1\r\nEnter Title 2\r\nBasin Area"));
 

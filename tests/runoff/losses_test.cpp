@@ -116,3 +116,75 @@ TEST(LossAccounting, DryWeatherRecoveryFeedsTheGroundWaterColumn)
     EXPECT_GT(s.S1, S1start + 0.3f * (s.S1dry - S1start));  // well on the way back to dry
     EXPECT_FLOAT_EQ(s.hourlyRecoveryStep(15), 0.19f * 0.122539918f);  // March, hour 15
 }
+
+// Continuous curve-number accounting at 6-minute steps with the limits 60 and 88
+// (S1dry 6.6667, S1wet 1.3636, range 5.3030), CN 70 (S1 4.2857, Ia 0.8571), constant
+// loss 0.1 in/hr (0.01 in a step) and factor 0.2 (recovery 0.002 in a step).
+TEST(LossAccounting, ContinuousCurveNumberRules)
+{
+    ScriptedDialogs d;
+    const auto run = [&](const std::vector<float>& rain) {
+        ComputeState s = stepped(0.1f);
+        setUpLosses(s, loss("70,60,88", "0.1", "0.2"), d);
+        account(s, rain);
+        return s;
+    };
+    // 5 in at once: Q = 4.1429^2 / 8.4286 = 2.0363 in, loss 2.9637 in; the store would
+    // fall to 4.2857 - 2.9637 + 0.0009 = 1.3229, below the wet limit, so the 0.0407 in
+    // it cannot hold runs off too: excess 2.0770 in, the store at the wet limit.
+    const ComputeState wet = run({5});
+    EXPECT_NEAR(wet.excess(1), 2.0770f, 1e-4);
+    EXPECT_NEAR(wet.S1Step(2), 1.3636f, 1e-4);
+    // 0.1 in fills less than the 5 % depletion threshold (0.3333 in): the rain does not
+    // deplete the store, which only recovers twice by 0.002 x 0.449: 4.28751 in.
+    const ComputeState light = run({0.1f});
+    EXPECT_FLOAT_EQ(light.excess(1), 0);
+    EXPECT_NEAR(light.S1Step(2), 4.28751f, 2e-5);
+    // 6 in, then a dry step at hour 0: the cumulative rain (6 in) is capped at the
+    // store's deficit, 6.6667 - 1.3636 = 5.3030 in, then lowered by the hour's recovery
+    // (0.19 x 0.0103973 x 0.1 = 0.00019755 in) and the step's 0.002 in: 5.30083 in; the
+    // store rises by the same two: 1.36583 in.
+    const ComputeState dry = run({6, 0});
+    EXPECT_FLOAT_EQ(dry.excess(2), 0);
+    EXPECT_NEAR(dry.pCumStep(3), 5.30083f, 2e-5);
+    EXPECT_NEAR(dry.S1Step(3), 1.36583f, 2e-5);
+}
+
+// Continuous initial loss at 10-minute steps: entry 0.5 with limits 1.0 (dry) and 0.2
+// (wet), constant loss 0.1 in/hr, factor 0.2: recovery 0.0033333 in a step, scaled by
+// (1.0 - IL) / 0.8.
+TEST(LossAccounting, ContinuousInitialLossRules)
+{
+    ScriptedDialogs d;
+    ComputeState s = stepped(10.0f / 60.0f);
+    setUpLosses(s, loss("0.5,1.0,0.2", "0.1", "0.2"), d);
+    account(s, {0, 0.1f});
+    // Dry step 1 (hour 0): the hour's recovery 0.19 x 0.0103973 / 6 = 0.00032925 in and
+    // the step's 0.0033333, both times 0.625: IL 0.5 -> 0.502289.
+    // Step 2, 0.1 in, no excess: recovery 0.0033333 x 0.622139 = 0.0020738 in twice, and
+    // the 0.1 in of rain taken from the store: 0.406437; filled 0.1 - 0.0033333.
+    EXPECT_FLOAT_EQ(s.excess(2), 0);
+    EXPECT_NEAR(s.lossValue, 0.406437f, 2e-6);
+    EXPECT_NEAR(s.pCumStep(2), 0.0966667f, 2e-6);
+    ComputeState one = stepped(10.0f / 60.0f);
+    setUpLosses(one, loss("0.5,1.0,0.2", "0.1", "0.2"), d);
+    account(one, {0});
+    EXPECT_NEAR(one.lossValue, 0.502289f, 2e-6);
+}
+
+// The storm starts at midnight: the step ending at 1 h (the 6th of 10 minutes, the
+// 10th of 6 minutes) falls in hour 1, the one before in hour 0; 24.5 h is 00:30 of the
+// next day.
+TEST(LossAccounting, DateAndHourOfEachStep)
+{
+    for (auto [udur, steps, date, hour] :
+         {std::tuple{10.0f / 60.0f, 5, 5.0 / 144, 0}, {10.0f / 60.0f, 6, 1.0 / 24, 1}, {0.1f, 9, 0.9 / 24, 0},
+          {0.1f, 10, 1.0 / 24, 1}, {0.1f, 245, 24.5 / 24, 0}}) {
+        ComputeState s = stepped(udur);
+        ScriptedDialogs d;
+        setUpLosses(s, loss("1.0"), d);
+        account(s, std::vector<float>(static_cast<std::size_t>(steps), 0.0f));
+        EXPECT_NEAR(s.stepDate, date, 1e-7) << steps;
+        EXPECT_EQ(s.stepHour, hour) << steps;
+    }
+}

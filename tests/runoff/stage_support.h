@@ -56,6 +56,25 @@ inline void setRain(ComputeState& s, const std::vector<float>& rain, long room =
     for (std::size_t i = 0; i < rain.size(); ++i) s.rdepth(static_cast<long>(i) + 1) = s.excess(static_cast<long>(i) + 1) = rain[i];
 }
 
+// A basin of `area` square miles whose excess is the given rain.
+inline ComputeState basin(float area, float lag, float udur, const std::vector<float>& excess, long room = 300,
+                          float C = 0)
+{
+    ComputeState s;
+    s.area = area, s.lag = lag, s.udur = udur, s.C = C;
+    setRain(s, excess, room);
+    return s;
+}
+
+// Inches of runoff over the basin from qi(1..it), cfs per step of udur hours: 1 inch
+// on 1 mi^2 is 26.8888 cfs-days.
+inline double inchesOf(const ComputeState& s)
+{
+    double cfsDays = 0;
+    for (long i = 1; i <= s.it; ++i) cfsDays += s.qi(i) * static_cast<double>(s.udur) / 24.0;
+    return cfsDays / (26.8888 * s.area);
+}
+
 // The depth-duration table and an arrangement, with C 1; storm files are looked for in the test data.
 inline RainfallInputs rainTable(const char* arrangement, std::array<QString, 8> durations = {"1"},
                                 std::array<QString, 8> depths = {"1.00"}, const char* graph = "SCS.DGF")

@@ -1,0 +1,33 @@
+// When a hydrograph's recession has ended: the first-highest peak of the series so
+// far, and the flow below which the series may stop once its inflow has passed.
+#pragma once
+
+namespace corv {
+
+class RecessionStop {
+public:
+    // Records ordinate j of flow q; a flow strictly above every earlier one is the new
+    // peak and sets the threshold: 1 cfs under a peak above 10 cfs, 0.01 cfs under a
+    // smaller one (none before any peak).
+    void record(long j, float q)
+    {
+        if (q > peak_) {
+            peak_ = q;
+            peakAt_ = j;
+            threshold_ = q > 10.0f ? 1.0f : 0.01f;
+        }
+    }
+    // True at an ordinate at or after the last inflow ordinate whose flow is below the threshold.
+    bool endsAt(long j, long lastInflow, float q) const { return j >= lastInflow && q < threshold_; }
+
+    float peak() const { return peak_; }
+    long peakAt() const { return peakAt_; }
+    float threshold() const { return threshold_; }
+
+private:
+    float peak_ = 0;
+    long peakAt_ = 0;
+    float threshold_ = 0;
+};
+
+}  // namespace corv
