@@ -10,6 +10,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   unixodbc unixodbc-dev libsqliteodbc
   libjpeg62-turbo-dev libwmf-dev libwmf-bin fonts-urw-base35
+  libjs-leaflet
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdg-utils
   cups cups-client cups-bsd printer-driver-cups-pdf

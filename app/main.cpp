@@ -8,6 +8,8 @@
 
 int main(int argc, char** argv)
 {
+    // The map-source window's web view shares its OpenGL context with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvantine");
     if (const QScreen* screen = QGuiApplication::primaryScreen())

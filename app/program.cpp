@@ -6,6 +6,7 @@
 
 #include "hdb/date_form.h"
 #include "map/form1.h"
+#include "map/form4.h"
 #include "runoff/form3.h"
 
 namespace corv {
@@ -18,6 +19,7 @@ Program::Program(QString folder, std::unique_ptr<Dialogs> dialogs)
 Program::~Program()
 {
     ending_ = true;
+    delete form4_.data();
     delete form3_.data();
     delete dateForm_.data();
     delete form1_.data();
@@ -51,10 +53,13 @@ DateForm* Program::dateForm()
     return dateForm_;
 }
 
+Form4* Program::form4() { return form4_; }
+
 QWidget* Program::window(const QString& name)
 {
     if (name == QLatin1String("Form1")) return form1_;
     if (name == QLatin1String("Form3")) return form3_;
+    if (name == QLatin1String("Form4")) return form4_;
     if (name == QLatin1String("DateForm")) return dateForm_;
     return nullptr;
 }
@@ -92,7 +97,14 @@ void Program::handOffToRunoff(const BasinMeasurements& m)
     f->activateWindow();
 }
 
-void Program::openMapSource() {}
+void Program::openMapSource()
+{
+    // One window at a time: a pick while it is open (or still loading) opens nothing.
+    if (form4_) return;
+    form4_ = new Form4(*this);
+    connect(form4_.data(), &Form4::unloaded, this, [this] { form4_ = nullptr; });
+    form4_->Form_Load();
+}
 
 void Program::endProgram()
 {

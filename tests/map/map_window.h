@@ -42,11 +42,12 @@ struct MapWindow {
     std::unique_ptr<Program> program;
     Form1* form = nullptr;
 
-    explicit MapWindow(QSize size = {1000, 680})
+    // folder: the program's folder (a fresh temporary one when empty).
+    explicit MapWindow(QSize size = {1000, 680}, const QString& folder = {})
     {
         auto owned = std::make_unique<ScriptedDialogs>();
         dialogs = owned.get();
-        program = std::make_unique<Program>(dir.path(), std::move(owned));
+        program = std::make_unique<Program>(folder.isEmpty() ? dir.path() : folder, std::move(owned));
         form = program->form1();
         form->show();
         form->setWindowState(Qt::WindowNoState);

@@ -1,9 +1,8 @@
 // The map picture menu and the pad, clicked through as a user would: load, zoom,
-// scroll, save as JPEG and bitmap, copy and paste, speed, failures and map pages.
+// scroll, save as JPEG and bitmap, copy and paste, speed and failures.
 #include <QClipboard>
 #include <QImageReader>
 
-#include "common/module1.h"
 #include "map_window.h"
 
 using namespace corv;
@@ -132,12 +131,7 @@ private slots:
         w.pictureMenu("Clear Map Image");
         QVERIFY(w.form->picture().isNull());
 
-        // Map pages only set the shared flags here.
-        for (auto [item, flags] : {std::pair{"Big Google Maps", std::pair(true, false)},
-                                   {"USGS Map Viewer", std::pair(false, true)}, {"Google Map Lat/Long", std::pair(false, false)}}) {
-            w.pictureMenu(item);
-            QCOMPARE(std::pair(Module1::bigMapPage, Module1::usgsViewerPage), flags);
-        }
+        // The map pages open the browser window: form4_window_test.cpp.
         w.pictureMenu("Cancel");
         QCOMPARE(w.dialogs->unanswered(), 0);
     }
