@@ -135,6 +135,18 @@ private:
             dialogs_.msgBox(QStringLiteral("Compute hydrograph before routing."));
             return stop();
         }
+        switch (option) {
+        case 0: s_.elvout.redim(s_.newit); break;
+        case 1:
+            s_.K = single(boxes_.txtMuskK);
+            s_.muskX = single(boxes_.txtMuskX);
+            break;
+        case 3:
+            s_.tatumTime = single(boxes_.txtTatum);
+            if (boxes_.capTatum == QLatin1String("minutes")) s_.tatumTime /= 60.0f;
+            break;
+        default: break;
+        }
         // A routing or file that fails halfway leaves the hydrograph as it was, so
         // that the next "Go" still starts from it.
         ComputeState saved = s_;
@@ -159,7 +171,6 @@ private:
     {
         switch (option) {
         case 0: {
-            s_.elvout.redim(s_.newit);
             commonDialog_.FileName.clear();
             commonDialog_.InitDir = folder_;
             commonDialog_.Filter = QStringLiteral("Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
@@ -172,15 +183,11 @@ private:
             break;
         }
         case 1:
-            s_.K = single(boxes_.txtMuskK);
-            s_.muskX = single(boxes_.txtMuskX);
             muskingum(s_, s_.K, s_.muskX, state_.routeAgain);
             state_.routeType = route::kMuskingum;
             break;
         case kCombineOption: combine(); break;
         case 3:
-            s_.tatumTime = single(boxes_.txtTatum);
-            if (boxes_.capTatum == QLatin1String("minutes")) s_.tatumTime /= 60.0f;
             TatumRoute(s_, state_.routeAgain);
             state_.routeType = route::kTravelTime;
             break;
