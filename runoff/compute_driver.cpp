@@ -171,11 +171,7 @@ private:
     {
         switch (option) {
         case 0: {
-            commonDialog_.FileName.clear();
-            commonDialog_.InitDir = folder_;
-            commonDialog_.Filter = QStringLiteral("Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
-            commonDialog_.ShowOpen();
-            state_.ratingFileName = commonDialog_.FileName;
+            state_.ratingFileName = chooseFile({}, QStringLiteral("Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|"));
             if (state_.ratingFileName.isEmpty()) return;
             const RatingTable table = readRatingTable(state_.ratingFileName, s_.udur);
             state_.routeType = route::kModifiedPuls;
@@ -195,6 +191,17 @@ private:
         }
     }
 
+    // The shared file dialog, opening in the program's folder; Cancel gives "".
+    QString chooseFile(const QString& title, const QString& filter)
+    {
+        commonDialog_.DialogTitle = title;
+        commonDialog_.FileName.clear();
+        commonDialog_.InitDir = folder_;
+        commonDialog_.Filter = filter;
+        commonDialog_.ShowOpen();
+        return commonDialog_.FileName;
+    }
+
     void combine()
     {
         if (boxes_.chkCombineHDB) {
@@ -202,12 +209,8 @@ private:
             // source gives no file.
             s_.combineFileName.clear();
         } else {
-            commonDialog_.DialogTitle = QStringLiteral("Load hydrograph or combine with current");
-            commonDialog_.FileName.clear();
-            commonDialog_.InitDir = folder_;
-            commonDialog_.Filter = QStringLiteral("Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
-            commonDialog_.ShowOpen();
-            s_.combineFileName = commonDialog_.FileName;
+            s_.combineFileName = chooseFile(QStringLiteral("Load hydrograph or combine with current"),
+                                            QStringLiteral("Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|"));
         }
         if (s_.combineFileName.isEmpty()) return;
         if (!QFileInfo(s_.combineFileName).isFile()) {

@@ -220,6 +220,7 @@ private slots:
         dialogs_->clear();
         press(f->butRoute);
         control<QAbstractButton>(f, "optRouteType(2)")->click();
+        dialogs_->answerFile(std::nullopt);
         press(f->Command4);  // the file dialog is cancelled: the compute ends quietly
         QVERIFY(!f->frameRoute->isVisible() && dialogs_->messages().empty());
         QCOMPARE(program_->form3State().routeType, std::int16_t(0));
