@@ -146,11 +146,7 @@ FileRows readRows(const QString& path, float udur)
                 else firstDayTime = t;
             } else {
                 double t = 0;
-                try {
-                    t = toNumberStrict(timeText);
-                } catch (const RuntimeError&) {
-                    bad("for the time");
-                }
+                if (!strictNumber(timeText, t)) bad("for the time");
                 step = static_cast<float>(t);
             }
             if (step != 0) {
@@ -167,11 +163,7 @@ FileRows readRows(const QString& path, float udur)
 
         double v = 0;
         if (fixed) {
-            try {
-                v = toNumberStrict(valueText);
-            } catch (const RuntimeError&) {
-                bad("in the flow column");
-            }
+            if (!strictNumber(valueText, v)) bad("in the flow column");
         } else {
             if (!startsWithNumber(valueText)) bad("in the flow column");
             v = fieldValue(valueText);

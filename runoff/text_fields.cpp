@@ -2,9 +2,11 @@
 #include "runoff/text_fields.h"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "common/numbers.h"
+#include "common/runtime_error.h"
 
 namespace corv {
 
@@ -71,6 +73,23 @@ double fieldValue(std::string_view t)
         if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return v;
     }
     return Val(t);
+}
+
+bool strictNumber(std::string_view t, double& value)
+{
+    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+    // Plain decimals, nearly every field, directly; the rest by the general rule.
+    if (!t.empty() && (t.front() == '-' || t.front() == '.' || (t.front() >= '0' && t.front() <= '9'))) {
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
+        if (r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(value)) return true;
+    }
+    try {
+        value = toNumberStrict(t);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
 }
 
 std::string shownLine(std::string_view line)

@@ -21,6 +21,10 @@ bool startsWithNumber(std::string_view t);
 // file, are read directly (the same correctly rounded value as the general rule).
 double fieldValue(std::string_view t);
 
+// A field converted strictly: the whole text (blanks around it allowed) is a number.
+// False when it is not.
+bool strictNumber(std::string_view t, double& value);
+
 // A line shortened for a message: its first 40 characters.
 std::string shownLine(std::string_view line);
 
