@@ -132,6 +132,13 @@ TEST(HydrographFile, DatabaseTimesTeachTheirStep)
     EXPECT_EQ(s.udur, 1.0f);
     EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (minutes)"), "60");
     EXPECT_FLOAT_EQ(s.volume, 3.7f);  // 45 cfs-hours: 45 x 1.9835 / 24 = 3.72 acre-ft
+    // The report of database rainfall writes " dd hh:mm" in its time cells.
+    ComputeState r;
+    f.load(f.write("dates.GRF", "t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n"
+                                " 05 12:00       13\r\n"),
+           r);
+    EXPECT_EQ(r.udur, 1.0f);
+    EXPECT_EQ(r.maxq, 14.0f);
     // Across the end of a month, and 15-minute rows starting off the hour.
     for (auto [text, step] : {std::pair{"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n", 1.0f},
                               {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n", 0.25f}}) {
