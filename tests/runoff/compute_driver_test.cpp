@@ -134,8 +134,12 @@ TEST(ComputeDriver, NoExcessAndErrorsKeepTheLastReport)
         QString ComputeBoxes::*box;
         const char *text, *error;
     } failures[] = {{&ComputeBoxes::txtGraphtimestep, "0", "Division by zero"},
-                    {&ComputeBoxes::txtBasinArea, "1e39", "Overflow"},
-                    {&ComputeBoxes::txtConstLoss, "-1e39", "Overflow"}};
+                    {&ComputeBoxes::txtBasinArea, "1e39",
+                     "Overflow: the number \"1e39\" is beyond the range of numbers the program computes with."},
+                    {&ComputeBoxes::txtConstLoss, "-1e39",
+                     "Overflow: the number \"-1e39\" is beyond the range of numbers the program computes with."},
+                    {&ComputeBoxes::txtPercentImp, "1e400",
+                     "Overflow: the number \"1e400\" is beyond the range of numbers the program computes with."}};
     for (const auto& f : failures) {
         Window bad;
         bad.boxes.*f.box = f.text;
