@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -236,4 +238,54 @@ TEST(SaveFile, RealFullDiskKeepsTheOlderFile)
     // The disk still takes a save that fits.
     saveFile(path, "small");
     EXPECT_EQ(snapshot(path).bytes, "small");
+}
+
+namespace {
+
+// The read-only rule as an ordinary user sees it, in a folder the user may write:
+// returns a mask of the checks that went wrong (0 when all held).
+int ordinaryUserChecks(const QString& folder, bool rootOwnedFiles)
+{
+    int wrong = 0;
+    const QString locked = folder + "/locked.txt", open = folder + "/open.txt";
+    if (numberOf([&] { saveFile(locked, "new"); }) != err::kPermissionDenied) wrong |= 1;
+    if (snapshot(locked).bytes != "mine, read-only") wrong |= 2;
+    saveFile(open, "new");
+    if (snapshot(open).bytes != "new") wrong |= 4;
+    if (rootOwnedFiles) {
+        // Another owner's file without the write bit for others is refused, although
+        // the folder would let the user rename over it.
+        const QString theirs = folder + "/theirs.txt";
+        if (numberOf([&] { saveFile(theirs, "new"); }) != err::kPermissionDenied) wrong |= 8;
+        if (snapshot(theirs).bytes != "root's") wrong |= 16;
+    }
+    return wrong;
+}
+
+}  // namespace
+
+TEST(SaveFile, ReadOnlyForAnOrdinaryUser)
+{
+    QTemporaryDir dir;
+    putFile(dir.filePath("locked.txt"), "mine, read-only", 0444);
+    putFile(dir.filePath("open.txt"), "mine", 0644);
+    if (geteuid() != 0) {
+        EXPECT_EQ(ordinaryUserChecks(dir.path(), false), 0);
+        return;
+    }
+    // As root: the checks run in a child that has become the user "nobody".
+    const uid_t nobody = 65534;
+    putFile(dir.filePath("theirs.txt"), "root's", 0664);
+    for (const char* name : {"", "/locked.txt", "/open.txt"})
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path() + name).constData(), nobody, nobody), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(100);
+        ::_exit(ordinaryUserChecks(dir.path(), true));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "mask of failed checks (100: could not become nobody)";
 }
