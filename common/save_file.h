@@ -58,10 +58,6 @@ public:
     // Flushes, forces to disk (when durable), copies mode, owner and times, closes and renames.
     void commit();
 
-    const QString& target() const { return shownName_; }
-    // The name of the file beside the target while the save is under way.
-    QByteArray tempName() const { return tempName_; }
-
 private:
     [[noreturn]] void fail(int error);
     void flushBuffer();

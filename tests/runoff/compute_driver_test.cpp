@@ -224,6 +224,14 @@ TEST(ComputeDriver, NonFiniteStageResultsEndTheCompute)
         EXPECT_EQ(w.report(), before);
         w.boxes.*c.box = kept;
     }
+    // A unit graph whose ordinates are near the smallest singles: scaled to unit volume
+    // they overflow.
+    writeFile(w.dir.filePath("tiny.DGF"), "tiny\r\nsource\r\n5,50\r\n0,1e-40,2e-40,1e-40,0\r\n");
+    w.boxes.ComboDimgraph = "tiny.DGF";
+    EXPECT_EQ(w.compute().end, End::Failed);
+    EXPECT_EQ(w.said().rfind("Overflow: the runoff at step ", 0), 0u) << w.said();
+    EXPECT_EQ(w.report(), before);
+    w.boxes.ComboDimgraph = "SCS.DGF";
     // A storm file whose depths add up past the largest single.
     const QString storm = writeFile(w.dir.filePath("wet.STM"), "t\r\n2,0.25\r\n0.25,3e38\r\n0.5,3e38\r\n");
     w.boxes.ComboRain = "Storm File";
