@@ -4,7 +4,6 @@
 
 #include "common/dialogs.h"
 #include "common/guard.h"
-#include "common/runtime_error.h"
 #include "common/save_file.h"
 #include "map/map_model.h"
 
@@ -41,12 +40,10 @@ bool saveCoordinateFile(const MapModel& m, CommonDialog& dialog, Dialogs& dialog
         if (path.isEmpty()) return false;
         saveFile(path, coordinateFileBytes(m.Text1.Text));
         return true;
-    } catch (const RuntimeError& e) {
+    } catch (...) {
         // Cancel ends the save without a word; a failure says why. The box keeps its
         // text and any earlier file of that name stays as it was.
-        if (e.number() != err::kCancel) guarded(dialogs, [] { throw; });
-    } catch (...) {
-        guarded(dialogs, [] { throw; });
+        if (!handlingCancel()) guarded(dialogs, [] { throw; });
     }
     return false;
 }

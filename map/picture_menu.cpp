@@ -171,12 +171,8 @@ void PictureMenu::saveMapImage()
             }
         }
         m.padVisible = true;
-    } catch (const RuntimeError& e) {
-        if (e.number() == err::kCancel) return;
-        guarded(form_.shell().dialogs(), [] { throw; });
-        m.padVisible = true;
     } catch (...) {
-        guarded(form_.shell().dialogs(), [] { throw; });
+        if (!handlingCancel()) guarded(form_.shell().dialogs(), [] { throw; });
         m.padVisible = true;
     }
 }
