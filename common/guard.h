@@ -32,4 +32,17 @@ bool guarded(Dialogs& dialogs, F&& body)
     return false;
 }
 
+// Inside a catch block: whether the exception being handled is the Cancel of a file
+// dialog whose CancelError is set.
+inline bool handlingCancel()
+{
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e.number() == err::kCancel;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace corv

@@ -17,6 +17,7 @@ std::string text(int number)
     case kInputPastEnd: return "Input past end of file";
     case kPermissionDenied: return "Permission denied";
     case kPathNotFound: return "Path not found";
+    case kPathFileAccess: return "Path/File access error";
     case kCancel: return "Cancel was selected.";
     default: return "Application-defined or object-defined error";
     }

@@ -31,6 +31,7 @@ inline constexpr int kBadFileName = 52;
 inline constexpr int kInputPastEnd = 62;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathNotFound = 76;
+inline constexpr int kPathFileAccess = 75;
 inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kCancel = 32755;
 

@@ -1,10 +1,10 @@
 // Saving the coordinate box as a coordinate text file.
 #include "map/coordinate_file.h"
 
-#include <QSaveFile>
-#include <exception>
 
 #include "common/dialogs.h"
+#include "common/guard.h"
+#include "common/save_file.h"
 #include "map/map_model.h"
 
 namespace corv {
@@ -27,19 +27,7 @@ QByteArray coordinateFileBytes(const QString& text)
     return out.toLocal8Bit();
 }
 
-bool replaceFileContents(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();  // discards the file beside it
-        return false;
-    }
-    return file.commit();
-}
-
-bool saveCoordinateFile(const MapModel& m, CommonDialog& dialog, const QString& folder)
+bool saveCoordinateFile(const MapModel& m, CommonDialog& dialog, Dialogs& dialogs, const QString& folder)
 {
     try {
         dialog.CancelError = true;
@@ -50,11 +38,14 @@ bool saveCoordinateFile(const MapModel& m, CommonDialog& dialog, const QString& 
         dialog.ShowSave();
         const QString path = dialog.FileName;
         if (path.isEmpty()) return false;
-        return replaceFileContents(path, coordinateFileBytes(m.Text1.Text));
+        saveFile(path, coordinateFileBytes(m.Text1.Text));
+        return true;
     } catch (...) {
-        // Cancel and any failure end the save without a word; the box keeps its text.
-        return false;
+        // Cancel ends the save without a word; a failure says why. The box keeps its
+        // text and any earlier file of that name stays as it was.
+        if (!handlingCancel()) guarded(dialogs, [] { throw; });
     }
+    return false;
 }
 
 }  // namespace corv

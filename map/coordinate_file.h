@@ -1,5 +1,5 @@
 // The coordinate text file: the coordinate box's text saved through the shared file
-// dialog, written beside the chosen file and then put in its place.
+// dialog and written through the program's one save path.
 #pragma once
 
 #include <QByteArray>
@@ -9,6 +9,7 @@
 namespace corv {
 
 class CommonDialog;
+class Dialogs;
 class MapModel;
 
 // "CorvanData" & areaCount & ".txt"
@@ -18,12 +19,10 @@ QString coordinateFileName(std::int16_t areaCount);
 // nothing before or after it.
 QByteArray coordinateFileBytes(const QString& text);
 
-// Writes bytes as the whole new content of path. The bytes go to a file beside it
-// which then replaces it, so a failure leaves an earlier file untouched.
-bool replaceFileContents(const QString& path, const QByteArray& bytes);
-
 // Text1_MouseDown with a button other than the left: asks for the file name and saves
-// the box. Cancel and every failure end the save silently; returns whether it saved.
-bool saveCoordinateFile(const MapModel& m, CommonDialog& dialog, const QString& folder);
+// the box through the one save path. Cancel ends the save silently; a failure (missing
+// folder, read-only file, full disk) is shown in a message box naming the file and the
+// reason, and keeps any earlier file. Returns whether it saved.
+bool saveCoordinateFile(const MapModel& m, CommonDialog& dialog, Dialogs& dialogs, const QString& folder);
 
 }  // namespace corv

@@ -54,7 +54,7 @@ void Form1::Label1_MouseMove(int index, int button, int shift, float x, float y)
 
 void Form1::Text1_MouseDown(int button, int, float x, float y)
 {
-    if (!dragStart(model_.s, button, x, y)) saveCoordinateFile(model_, commonDialog_, shell_.folder());
+    if (!dragStart(model_.s, button, x, y)) saveCoordinateFile(model_, commonDialog_, shell_.dialogs(), shell_.folder());
     refresh();
 }
 

@@ -1,5 +1,5 @@
-// mIntelJPEGLibrary: libjpeg-turbo encoding of a DIB, written beside the target and
-// renamed over it, so that a failed write never loses the file it replaces.
+// mIntelJPEGLibrary: libjpeg-turbo encoding of a DIB, saved through the program's one
+// save path, so that a failed write never loses the file it replaces.
 #include "map/jpeg_writer.h"
 
 #include <QFile>
@@ -7,23 +7,21 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <fcntl.h>
+#include <exception>
 #include <memory>
-#include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "common/runtime_error.h"
+#include "common/save_file.h"
 #include "map/dib_section.h"
 
 namespace corv::mIntelJPEGLibrary {
 
 namespace {
 
-constexpr std::size_t kFileBuffer = 256 * 1024;
+constexpr std::size_t kOutputChunk = 64 * 1024;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -41,7 +39,7 @@ void onMessage(j_common_ptr) {}  // warnings are not shown: there is no log
 // The libjpeg part, kept free of C++ objects because errors leave it by longjmp.
 // Returns 0, or libjpeg's message code (or errno of a write) with *stage 1 for a
 // failure while setting up and 2 while writing.
-int encode(const JpegCoreProperties& p, std::FILE* out, int* stage)
+int encode(const JpegCoreProperties& p, jpeg_destination_mgr* dest, void* destData, int* stage)
 {
     jpeg_compress_struct cinfo;
     ErrorManager err;
@@ -64,7 +62,8 @@ int encode(const JpegCoreProperties& p, std::FILE* out, int* stage)
         jpeg_destroy_compress(&cinfo);
         return JERR_EMPTY_IMAGE;
     }
-    jpeg_stdio_dest(&cinfo, out);
+    cinfo.dest = dest;
+    cinfo.client_data = destData;
     cinfo.image_width = static_cast<JDIMENSION>(p.JPGWidth);
     cinfo.image_height = static_cast<JDIMENSION>(p.JPGHeight);
     cinfo.input_components = 3;
@@ -89,7 +88,6 @@ int encode(const JpegCoreProperties& p, std::FILE* out, int* stage)
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
-    if (std::fflush(out) != 0 || std::ferror(out)) return errno != 0 ? errno : EIO;
     return 0;
 }
 
@@ -115,38 +113,48 @@ int initialise()
     throw RuntimeError(kJpegError, description, kErrorSource);
 }
 
-[[noreturn]] void raiseFileAccess() { throw RuntimeError(75, "Path/File access error"); }
+// The encoder's output goes to the save helper in pieces. A failed write cannot
+// leave through libjpeg as an exception: it is kept here and libjpeg is stopped
+// with a write error, after which the kept failure is raised.
+struct SaveDestination {
+    jpeg_destination_mgr pub{};
+    SaveFile* file = nullptr;
+    std::exception_ptr failure;
+    std::unique_ptr<JOCTET[]> buffer{new JOCTET[kOutputChunk]};
+};
 
-// Read-only is decided from the mode bits alone: the superuser may write anything,
-// so for it a file counts as read-only when no write bit is set at all.
-bool isReadOnly(const struct stat& st)
+SaveDestination* destinationOf(j_compress_ptr cinfo) { return static_cast<SaveDestination*>(cinfo->client_data); }
+
+void startOutput(j_compress_ptr cinfo)
 {
-    const uid_t uid = geteuid();
-    if (uid == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-    if (st.st_uid == uid) return (st.st_mode & S_IWUSR) == 0;
-    if (st.st_gid == getegid()) return (st.st_mode & S_IWGRP) == 0;
-    gid_t groups[256];
-    const int n = getgroups(256, groups);
-    for (int i = 0; i < n; ++i)
-        if (groups[i] == st.st_gid) return (st.st_mode & S_IWGRP) == 0;
-    return (st.st_mode & S_IWOTH) == 0;
+    SaveDestination* d = destinationOf(cinfo);
+    d->pub.next_output_byte = d->buffer.get();
+    d->pub.free_in_buffer = kOutputChunk;
 }
 
-// A new file beside target, created with the default mode (0666 less the umask).
-int openBeside(const QByteArray& target, QByteArray& tempName)
+bool passOn(SaveDestination* d, std::size_t size)
 {
-    static unsigned counter = 0;
-    const QFileInfo info(QFile::decodeName(target));
-    const QByteArray dir = QFile::encodeName(info.absolutePath());
-    const QByteArray base = QFile::encodeName(info.fileName());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = dir + "/." + base + "." + QByteArray::number(getpid()) + "." + QByteArray::number(++counter) +
-                   ".tmp";
-        const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+    try {
+        d->file->write(reinterpret_cast<const char*>(d->buffer.get()), size);
+        return true;
+    } catch (...) {
+        d->failure = std::current_exception();
+        return false;
     }
-    errno = EEXIST;
-    return -1;
+}
+
+boolean outputFull(j_compress_ptr cinfo)
+{
+    SaveDestination* d = destinationOf(cinfo);
+    if (!passOn(d, kOutputChunk)) ERREXIT(cinfo, JERR_FILE_WRITE);
+    startOutput(cinfo);
+    return TRUE;
+}
+
+void endOutput(j_compress_ptr cinfo)
+{
+    SaveDestination* d = destinationOf(cinfo);
+    if (!passOn(d, kOutputChunk - d->pub.free_in_buffer)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
 }  // namespace
@@ -171,53 +179,24 @@ bool SaveDibToJpegFile(cDIBSection& dib, const QString& fileName, std::int32_t q
     if (const int r = initialise(); r != 0) raiseJpeg("Failed to initialise the IJL library: " + std::to_string(r));
 
     const JpegCoreProperties props = propertiesFor(dib, fileName, quality);
-    QByteArray target = QByteArray::fromStdString(props.JPGFile);
-    if (target.isEmpty()) raiseJpeg("Failed to save to JPG " + std::to_string(ENOENT));
+    if (props.JPGFile.empty()) raiseJpeg("Failed to save to JPG " + std::to_string(ENOENT));
 
-    // The old file: replaced through its link, if the name is one.
-    struct stat old {};
-    bool existed = false;
-    struct stat link {};
-    if (::lstat(target.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        const QString real = QFileInfo(fileName).canonicalFilePath();
-        if (!real.isEmpty()) target = QFile::encodeName(real);
-    }
-    if (::stat(target.constData(), &old) == 0) {
-        if (!S_ISREG(old.st_mode) || isReadOnly(old)) raiseFileAccess();
-        existed = true;
-    }
-
-    QByteArray tempName;
-    const int fd = openBeside(target, tempName);
-    if (fd < 0) raiseJpeg("Failed to save to JPG " + std::to_string(errno));
-    std::FILE* out = ::fdopen(fd, "wb");
-    // libjpeg hands over 4 KB at a time; gathering them saves a system call for each.
-    const std::unique_ptr<char[]> buffer(out ? new (std::nothrow) char[kFileBuffer] : nullptr);
-    if (buffer) std::setvbuf(out, buffer.get(), _IOFBF, kFileBuffer);
-    if (!out) {
-        const int e = errno;
-        ::close(fd);
-        ::unlink(tempName.constData());
-        raiseJpeg("Failed to save to JPG " + std::to_string(e));
-    }
+    // The target is checked and the file beside it made before any encoding.
+    SaveFile file(fileName);
+    SaveDestination dest;
+    dest.file = &file;
+    dest.pub.init_destination = startOutput;
+    dest.pub.empty_output_buffer = outputFull;
+    dest.pub.term_destination = endOutput;
 
     int stage = 0;
-    int r = encode(props, out, &stage);
-    if (r == 0 && existed) {
-        // The replaced file's mode, owner and times go to the new one before it takes the name.
-        if (::fchmod(fd, old.st_mode & 07777) != 0) r = errno;
-        if (r == 0 && geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) r = errno;
-        if (r == 0 && ::fsync(fd) != 0) r = errno;
-        const struct timespec times[2] = {old.st_atim, old.st_mtim};
-        if (r == 0 && ::futimens(fd, times) != 0) r = errno;
-    }
-    if (std::fclose(out) != 0 && r == 0) r = errno != 0 ? errno : EIO;
-    if (r == 0 && ::rename(tempName.constData(), target.constData()) != 0) r = errno;
+    const int r = encode(props, &dest.pub, &dest, &stage);
+    if (dest.failure) std::rethrow_exception(dest.failure);
     if (r != 0) {
-        ::unlink(tempName.constData());
         if (stage == 1) raiseJpeg("Failed to initialise the IJL library: " + std::to_string(r));
         raiseJpeg("Failed to save to JPG " + std::to_string(r));
     }
+    file.commit();
     return true;
 }
 

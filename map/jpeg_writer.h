@@ -29,12 +29,13 @@ struct JpegCoreProperties {
 // The record SaveDibToJpegFile fills for dib.
 JpegCoreProperties propertiesFor(const cDIBSection& dib, const QString& fileName, std::int32_t quality);
 
-// Writes dib to fileName at quality (libjpeg's 1..100 scale). An existing file is
-// replaced only when the new one is complete, and keeps its access and modification
-// times and its mode bits; a read-only file (no write permission by its mode bits)
-// is refused with error 75 and left as it was. Encoder failures raise error 26001
-// ("Failed to initialise the IJL library: r" / "Failed to save to JPG r", where r is
-// libjpeg's message code or the system's error number). Returns true.
+// Writes dib to fileName at quality (libjpeg's 1..100 scale) through the program's one
+// save path (common/save_file.h): an existing file is replaced only when the new one
+// is complete and keeps its times, mode and owner; a read-only file, a missing folder
+// and a failed write or flush raise a SaveError naming the file and the reason, and
+// leave any earlier file as it was. Encoder failures raise error 26001 ("Failed to
+// initialise the IJL library: r" / "Failed to save to JPG r", r being libjpeg's
+// message code). Returns true.
 bool SaveDibToJpegFile(cDIBSection& dib, const QString& fileName, std::int32_t quality);
 
 }  // namespace mIntelJPEGLibrary

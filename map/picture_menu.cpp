@@ -5,13 +5,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QBuffer>
 
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/module1.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "common/save_file.h"
 #include "common/shell.h"
 #include "map/capture.h"
 #include "map/dib_section.h"
@@ -48,14 +49,14 @@ void clearMapFigures(MapModel& m, MapWindowOps& ops)
 
 void saveBitmapFile(const QImage& picture, const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) err::raise(err::kPathNotFound);
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture.convertToFormat(QImage::Format_RGB32))) {
-        file.cancelWriting();
-        err::raise(err::kPermissionDenied);
-    }
-    if (!file.commit()) err::raise(err::kPermissionDenied);
+    // The target is checked before the picture is encoded.
+    SaveFile file(fileName);
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QImageWriter writer(&bytes, "bmp");
+    if (!writer.write(picture.convertToFormat(QImage::Format_RGB32))) err::raise(err::kOutOfMemory);
+    file.write(bytes.data());
+    file.commit();
 }
 
 void PictureMenu::pick(const QString& item)
@@ -171,7 +172,8 @@ void PictureMenu::saveMapImage()
     MapModel& m = form_.model();
     const QString proposed = defaultSaveName(m.s.areaCount);
     CommonDialog& dlg = form_.CommonDialog1();
-    // From here on Cancel or any failure ends the action without a word.
+    // Cancel ends the action without a word; a failed save says why and brings the
+    // pad back, leaving any earlier file of that name as it was.
     try {
         dlg.CancelError = true;
         dlg.InitDir = form_.shell().folder();
@@ -196,7 +198,8 @@ void PictureMenu::saveMapImage()
         }
         m.padVisible = true;
     } catch (...) {
-        // Silent; a pad hidden for the capture stays hidden.
+        if (!handlingCancel()) guarded(form_.shell().dialogs(), [] { throw; });
+        m.padVisible = true;
     }
 }
 

@@ -23,7 +23,8 @@ std::optional<float> scrollSpeedFromReply(const QString& reply);
 // Map reset steps 1 and 2: the labels beyond element 0 go, element 0 is hidden, and
 // clearing the current trace with clearAll set removes every figure and marker.
 void clearMapFigures(MapModel& m, MapWindowOps& ops);
-// Writes picture as a Windows bitmap file (24-bit), replacing the file only when complete.
+// Writes picture as a Windows bitmap file (24-bit) through the one save path
+// (common/save_file.h): a failure raises a SaveError and keeps any earlier file.
 void saveBitmapFile(const QImage& picture, const QString& fileName);
 
 inline constexpr const char* kLoadFilter =

@@ -9,6 +9,7 @@
 #include "common/module1.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "runoff/finite_check.h"
 #include "runoff/hydrograph_file.h"
 #include "runoff/hydrograph_report.h"
 #include "runoff/losses.h"
@@ -273,10 +274,12 @@ private:
         rain.databaseRainfall = hooks_.databaseRainfall;
         if (buildRainfall(s_, rain, commonDialog_, dialogs_, out_.rainfallBoxes) != StageEnd::Continue)
             return stop();
+        requireFiniteResults(s_);
 
         pointer_.set(true);
         pump();
         accountLosses(s_, state_.hourlyRecovery, state_.monthlyRecovery);
+        requireFiniteResults(s_);
 
         TransformInputs transform;
         transform.ComboDimgraph = boxes_.ComboDimgraph;
@@ -297,6 +300,8 @@ private:
     void reportAndChart()
     {
         pointer_.set(false);
+        // Whatever path led here, nothing infinite goes into the report or the chart.
+        requireFiniteResults(s_);
         pump();
         ReportBoxes report;
         report.txtTitle = boxes_.txtTitle;

@@ -160,9 +160,11 @@ enum class StageEnd { Continue, EndCompute };
 // numbers, so the step is divided in double too.
 inline double stepDays(float udur) { return static_cast<double>(udur) / 24.0; }
 
-// A window box read as a number: the leading-number rule, 0 for no number.
-inline double boxValue(const QString& text) { return Val(text.toStdString()); }
-// The same stored as a single: "Overflow" when it is beyond single range.
-inline float boxSingle(const QString& text) { return toSingle(boxValue(text)); }
+// A window box read as a number: the leading-number rule, 0 for no number. A number
+// beyond the range of singles (1e39, 1e400) is "Overflow" with the box's text in
+// the message, so the user sees which value to mend.
+double boxValue(const QString& text);
+// The same stored as a single.
+float boxSingle(const QString& text);
 
 }  // namespace corv

@@ -5,9 +5,9 @@
 
 namespace corv {
 
-// Copies source to target, replacing an existing target only once the whole copy is
-// written. Raises "File not found" (no source), "Path not found" (no target folder),
-// "Permission denied" (a read-only target) or "Path/File access error".
+// Copies source (a regular file) to target through the one save path, replacing an
+// existing target only once the whole copy is written. Raises "File not found" (no
+// source) or a SaveError naming the target and the reason (common/save_file.h).
 void FileCopy(const QString& source, const QString& target);
 
 // Whether two names mean the same file.

@@ -1,9 +1,6 @@
 // The hydrograph report file and the caption summary (see hydrograph_report.h).
 #include "runoff/hydrograph_report.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -11,6 +8,7 @@
 #include "common/dates.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "common/save_file.h"
 #include "runoff/form3_state.h"
 #include "runoff/number_format.h"
 #include "runoff/report_cells.h"
@@ -19,7 +17,6 @@ namespace corv {
 
 namespace {
 
-constexpr int kPathFileAccess = 75;
 constexpr char kEol[] = "\r\n";
 constexpr int kTimeMinutesDecimals = 5;  // "##0.00000"
 constexpr int kTimeHoursDecimals = 1;    // "######0.0"
@@ -216,49 +213,6 @@ HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, 
     return report;
 }
 
-void replaceFileWith(const QString& path, const QByteArray& bytes)
-{
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists()) err::raise(err::kPathNotFound);
-    if (info.isDir()) throw RuntimeError(kPathFileAccess, "Path/File access error");
-    // A report the user made read-only stays as it is.
-    if (info.exists() && (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)))
-        err::raise(err::kPermissionDenied);
-
-    // The new text goes beside the old file first; only a complete one takes its name.
-    const QString part = path + QStringLiteral(".part");
-    const QString old = path + QStringLiteral(".old");
-    const auto name = [](const QString& p) { return QFile::encodeName(p); };
-    const auto accessError = [] { throw RuntimeError(kPathFileAccess, "Path/File access error"); };
-    {
-        QFile file(part);
-        bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        written = written && file.write(bytes) == bytes.size() && file.flush();
-        file.close();
-        if (!written || file.error() != QFileDevice::NoError) {
-            QFile::remove(part);
-            accessError();
-        }
-    }
-    // The old file steps aside rather than being replaced in one rename: replacing a
-    // file makes the file system write the new one out at once, which costs more than
-    // the whole report. Should the new name fail, the old file comes back.
-    const bool hadOld = info.exists();
-    if (hadOld) {
-        std::remove(name(old).constData());
-        if (std::rename(name(path).constData(), name(old).constData()) != 0) {
-            QFile::remove(part);
-            accessError();
-        }
-    }
-    if (std::rename(name(part).constData(), name(path).constData()) != 0) {
-        if (hadOld) std::rename(name(old).constData(), name(path).constData());
-        QFile::remove(part);
-        accessError();
-    }
-    if (hadOld) std::remove(name(old).constData());
-}
-
 QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
                               const ReportBoxes& boxes, const QString& folder)
 {
@@ -266,7 +220,9 @@ QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QSt
     // One buffer for the run: a long report is not laid out in fresh memory each time.
     static QByteArray text;
     const QString caption = buildReport(s, routeType, ratingFileName, boxes, text);
-    replaceFileWith(s.reportPath, text);
+    // Rewritten on every run: not forced to the disk each time (a failure still keeps
+    // the earlier report).
+    saveFile(s.reportPath, text, SaveOptions{.ownerOnly = false, .durable = false});
     return caption;
 }
 

@@ -42,12 +42,8 @@ struct HydrographReport {
 HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
                                        const ReportBoxes& boxes);
 
-// Puts bytes in the file path: written beside it and renamed over it once complete,
-// so that a failure leaves the earlier file as it was. Failures are run-time errors
-// ("Path not found", "Permission denied" for a read-only file, "Path/File access error").
-void replaceFileWith(const QString& path, const QByteArray& bytes);
-
-// Builds the report and writes it to folder/Temp.GRF (s.reportPath); returns the caption.
+// Builds the report and writes it to folder/Temp.GRF (s.reportPath) through the one
+// save path (a failure raises a SaveError and keeps the earlier report); returns the caption.
 QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
                               const ReportBoxes& boxes, const QString& folder);
 

@@ -1,7 +1,6 @@
 // Rainfall series: modes, table, design and uniform storms, storm files (see rainfall.h).
 #include "runoff/rainfall.h"
 
-#include <QFile>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -11,6 +10,7 @@
 
 #include "common/dialogs.h"
 #include "common/numbers.h"
+#include "common/read_file.h"
 #include "common/runtime_error.h"
 #include "runoff/design_storm.h"
 #include "runoff/text_fields.h"
@@ -23,6 +23,9 @@ namespace {
 constexpr double kMaxStormSteps = 32757;
 // Far above any storm file of that many steps; a bigger file is not read into memory.
 constexpr qint64 kMaxStormFileBytes = 64LL * 1024 * 1024;
+// The time steps a storm file may have, in hours: from a few seconds to a day.
+constexpr double kMinStormStepHours = 0.001;
+constexpr double kMaxStormStepHours = 24;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -33,15 +36,31 @@ bool usableField(std::string_view t)
     return blank || startsWithNumber(t);
 }
 
+// A carriage return ends a field: one left inside a line must not join two numbers
+// ("24" CR "1e39" read as 241e39).
+std::string_view upToReturn(std::string_view field) { return field.substr(0, field.find('\r')); }
+
 // The first two fields of a line split at sep; false when there is no second field.
 bool twoFields(std::string_view line, char sep, std::string_view& f0, std::string_view& f1)
 {
     const std::size_t a = line.find(sep);
     if (a == std::string_view::npos) return false;
-    f0 = line.substr(0, a);
+    f0 = upToReturn(line.substr(0, a));
     const std::size_t b = line.find(sep, a + 1);
-    f1 = line.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1);
+    f1 = upToReturn(line.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1));
     return true;
+}
+
+// A value read from the file as a single; one beyond singles is refused by name.
+float fileSingle(double value, std::string_view field, const QString& path, long lineNumber)
+{
+    try {
+        return toSingle(value);
+    } catch (const RuntimeError&) {
+        throw RuntimeError(err::kOverflow, "The storm file " + path.toStdString() + " has the number \"" +
+                                               shownLine(field) + "\" on line " + std::to_string(lineNumber) +
+                                               ", beyond the range of numbers the program computes with.");
+    }
 }
 
 [[noreturn]] void stormError(int number, const QString& path, const std::string& what)
@@ -53,12 +72,16 @@ bool twoFields(std::string_view line, char sep, std::string_view& f0, std::strin
 
 void readStormFile(ComputeState& s, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const FileRead read = readRegularFile(path, kMaxStormFileBytes);
+    switch (read.status) {
+    case FileRead::Status::Ok: break;
+    case FileRead::Status::Missing:
+    case FileRead::Status::Unreadable:
         throw RuntimeError(err::kFileNotFound, "File not found: " + path.toStdString());
-    if (file.size() > kMaxStormFileBytes) stormError(err::kOutOfMemory, path, "is too large for a storm file.");
-    const QByteArray bytes = file.readAll();
-    file.close();
+    case FileRead::Status::NotRegular: stormError(err::kPathFileAccess, path, "is not a regular file.");
+    case FileRead::Status::TooLarge: stormError(err::kOutOfMemory, path, "is too large for a storm file.");
+    }
+    const QByteArray& bytes = read.bytes;
     const std::vector<std::string_view> lines = splitLines(std::string_view(bytes.constData(), bytes.size()));
 
     if (lines.size() < 2) stormError(err::kInputPastEnd, path, "has no second line (step count and time step).");
@@ -81,6 +104,11 @@ void readStormFile(ComputeState& s, const QString& path)
     if (!startsWithNumber(f1) || !(step > 0))
         stormError(err::kTypeMismatch, path,
                    "gives no time step above 0 hours on line 2 (\"" + shownLine(line2) + "\").");
+    // Steps outside this range are typing slips, and the step dates could not hold them.
+    if (step < kMinStormStepHours || step > kMaxStormStepHours)
+        stormError(err::kOverflow, path,
+                   "gives a time step of " + shownLine(f1) + " hours on line 2; a storm file's time step must lie between "
+                   "0.001 hours (3.6 seconds) and 24 hours.");
     const std::int16_t n = toInt16(count);
     // Counted before anything is sized, so a huge count in a short file costs nothing.
     const long dataLines = static_cast<long>(lines.size()) - 2;
@@ -111,10 +139,13 @@ void readStormFile(ComputeState& s, const QString& path)
         if (!usableField(f0) || !usableField(f1))
             stormError(err::kTypeMismatch, path,
                        "has no number on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) + "\").");
-        s.stepTimes(i) = static_cast<float>(fieldValue(f0));
-        s.rdepth(i) = static_cast<float>(fieldValue(f1));
+        s.stepTimes(i) = fileSingle(fieldValue(f0), f0, path, lineNumber);
+        s.rdepth(i) = fileSingle(fieldValue(f1), f1, path, lineNumber);
         total += s.rdepth(i);
     }
+    if (!std::isfinite(total))
+        stormError(err::kOverflow, path, "has rainfall depths whose total is beyond the range of numbers the program "
+                                         "computes with.");
     s.tdepth = total;
     const std::string_view last = lines[static_cast<std::size_t>(n + 1)];
     s.stormLine = QString::fromUtf8(last.data(), static_cast<qsizetype>(last.size()));

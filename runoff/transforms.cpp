@@ -1,7 +1,6 @@
 // Unit-graph transforms and the closing sequence (see transforms.h).
 #include "runoff/transforms.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
@@ -12,6 +11,7 @@
 
 #include "common/dialogs.h"
 #include "common/numbers.h"
+#include "common/read_file.h"
 #include "common/runtime_error.h"
 #include "runoff/design_storm.h"
 #include "runoff/number_format.h"
@@ -362,16 +362,16 @@ void readGraphFile(ComputeState& s, const QString& path)
     auto fail = [&](int number, const std::string& what) -> void {
         throw RuntimeError(number, "The dimensionless graph file " + name + " " + what);
     };
-    if (!info.isFile())
+    const FileRead read = readRegularFile(path, kMaxGraphFileBytes);
+    if (read.status == FileRead::Status::Missing)
         throw RuntimeError(err::kFileNotFound,
                            "File not found: the dimensionless graph file " + name + " is not in the folder " +
                                info.absolutePath().toStdString() +
                                ". Graph files other than SCS.DGF are to be supplied in the *.DGF format.");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) fail(err::kPermissionDenied, "cannot be read.");
-    if (file.size() > kMaxGraphFileBytes) fail(err::kOutOfMemory, "is too large for a graph file.");
-    const QByteArray bytes = file.readAll();
-    file.close();
+    if (read.status == FileRead::Status::NotRegular) fail(err::kPathFileAccess, "is not a regular file.");
+    if (read.status == FileRead::Status::Unreadable) fail(err::kPermissionDenied, "cannot be read.");
+    if (read.status == FileRead::Status::TooLarge) fail(err::kOutOfMemory, "is too large for a graph file.");
+    const QByteArray& bytes = read.bytes;
 
     // Two free text lines, then the values.
     std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -383,13 +383,21 @@ void readGraphFile(ComputeState& s, const QString& path)
     const std::vector<std::string_view> tokens = graphTokens(all);
     auto number = [&](std::size_t k, const char* what) {
         const std::string_view t = tokens[k];
+        double v = 0;
         try {
-            return toNumberStrict(t);
+            v = toNumberStrict(t);
         } catch (const RuntimeError&) {
             fail(err::kTypeMismatch, std::string("has \"") + std::string(t.substr(0, 20)) + "\" where " + what +
                                          " is expected.");
         }
-        return 0.0;
+        // Every value is kept as a single; one beyond singles names itself.
+        try {
+            toSingle(v);
+        } catch (const RuntimeError&) {
+            fail(err::kOverflow, std::string("has \"") + std::string(t.substr(0, 20)) + "\" as " + what +
+                                     ", beyond the range of numbers the program computes with.");
+        }
+        return v;
     };
     if (tokens.size() < 2) fail(err::kInputPastEnd, "has no point count and time step after its title lines.");
     const double n = std::nearbyint(number(0, "the point count"));

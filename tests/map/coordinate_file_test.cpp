@@ -7,6 +7,7 @@
 
 #include "map/coordinate_file.h"
 #include "map_fixture.h"
+#include "support/failing_save.h"
 
 using namespace corv;
 using corv::test::readAll;
@@ -18,7 +19,7 @@ struct CoordinateFile : ::testing::Test {
     bool save(std::optional<QString> answer)
     {
         f.ops.dlg.answerFile(answer);
-        return saveCoordinateFile(f.m, cd, dir.path());
+        return saveCoordinateFile(f.m, cd, f.ops.dlg, dir.path());
     }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 };
@@ -51,14 +52,30 @@ TEST_F(CoordinateFile, SavingOverALongerFileAndFailures)
     // Line ends are always carriage return and line feed.
     EXPECT_EQ(coordinateFileBytes("a\r\nb\nc\n") + coordinateFileBytes("no end"), "a\r\nb\r\nc\r\nno end");
 
-    // Cancel and failures are silent and leave the earlier file.
+    // Cancel is silent; a failure says why (the file and the reason) and leaves the
+    // earlier file: a missing folder, a folder, a read-only file (also for root), a full
+    // disk or a failed flush or rename.
     f.m.Text1.Text = "new text\r\n";
     EXPECT_FALSE(save(std::nullopt));
-    EXPECT_FALSE(save(dir.filePath("no such folder/CorvanData1.txt")));
-    EXPECT_FALSE(save(dir.path()));  // a folder, not a file
     EXPECT_TRUE(f.messages().empty());
+    const QString lost = dir.filePath("no such folder/CorvanData1.txt");
+    EXPECT_FALSE(save(lost));
+    EXPECT_FALSE(save(dir.path()));  // a folder, not a file
+    ASSERT_EQ(f.messages().size(), 2u);
+    EXPECT_EQ(f.messages()[0], "Path not found: " + lost + " could not be saved (the folder " +
+                                   dir.filePath("no such folder") + " does not exist).");
+    EXPECT_EQ(f.messages()[1], "Path/File access error: " + dir.path() + " could not be saved (it is not a regular file).");
+    test::expectFailuresKeepOlder(path, test::durableFailures(4), [&] {
+        const std::size_t shown = f.messages().size();
+        EXPECT_FALSE(save(path));
+        return f.messages().size() == shown + 1 ? f.messages().back() : QString();
+    });
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    EXPECT_FALSE(save(path));
+    EXPECT_EQ(f.messages().back(), "Permission denied: " + path + " could not be saved (the file is read-only).");
     EXPECT_EQ(readAll(path).left(30), "Area1 X,Y Coordinates   (mi)\r\n");
     EXPECT_EQ(files(), QStringList{"basin one.txt"});
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     f.m.Text1.Text.clear();  // an empty box gives an empty file
     EXPECT_TRUE(save(path));
     EXPECT_EQ(readAll(path), QByteArray());

@@ -108,6 +108,36 @@ private slots:
         QVERIFY(w.dialogs->asked()[1].title.endsWith("/Temp.GRF"));
         setTextEditorOpener(QStringLiteral("xdg-open"));
     }
+
+    // "Save Area/Line" into a missing folder or over a read-only file says why and
+    // keeps the file; Cancel stays silent.
+    void coordinateFileFailuresSayWhy()
+    {
+        MapWindow w;
+        w.menu("Start Stream Line");
+        w.leftClicks({{750.0, 900.0}, {1500.0, 950.0}});
+        const QString lost = w.dir.filePath("gone/CorvanData0.txt");
+        w.dialogs->answerFile(lost);
+        w.menu("Save Area/Line");
+        QCOMPARE(w.dialogs->messages().back(), "Path not found: " + lost + " could not be saved (the folder " +
+                                                   w.dir.filePath("gone") + " does not exist).");
+        const QString locked = w.dir.filePath("locked.txt");
+        QFile f(locked);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("older coordinates\r\n");
+        f.close();
+        QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        w.dialogs->answerFile(locked);
+        w.menu("Save Area/Line");
+        QCOMPARE(w.dialogs->messages().back(),
+                 "Permission denied: " + locked + " could not be saved (the file is read-only).");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("older coordinates\r\n"));
+        const std::size_t shown = w.dialogs->messages().size();
+        w.dialogs->answerFile(std::nullopt);
+        w.menu("Save Area/Line");
+        QCOMPARE(w.dialogs->messages().size(), shown);
+    }
 };
 
 QTEST_MAIN(Form1Window)

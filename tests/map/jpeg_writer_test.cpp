@@ -11,6 +11,7 @@
 #include "map/dib_section.h"
 #include "map/jpeg_writer.h"
 #include "map_fixture.h"
+#include "support/failing_save.h"
 
 using corv::test::readAll;
 using corv::test::writeFile;
@@ -112,7 +113,8 @@ TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
 {
     const QString locked = writeFile(dir.filePath("locked.jpg"), "precious old bytes");
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0444), 0);
-    EXPECT_EQ(failure(dib, locked), std::pair(75, std::string("Path/File access error")));
+    EXPECT_EQ(failure(dib, locked),
+              std::pair(70, "Permission denied: " + locked.toStdString() + " could not be saved (the file is read-only)."));
     EXPECT_EQ(readAll(locked), "precious old bytes");
     EXPECT_EQ(statOf(locked).st_mode & 07777, 0444u);
 
@@ -122,6 +124,16 @@ TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
     EXPECT_TRUE(number == 26001 && text.starts_with("Failed to save to JPG ")) << text;
     EXPECT_EQ(readAll(keep), "old bytes");
     EXPECT_EQ(files(), 2);
-    EXPECT_EQ(failure(dib, dir.filePath("no/such/folder/x.jpg")),
-              std::pair(26001, "Failed to save to JPG " + std::to_string(ENOENT)));
+    EXPECT_EQ(failure(dib, dir.filePath("no/such/folder/x.jpg")).first, 76);
+
+    // A full disk or a failed flush or rename, partway through the encoder's output
+    // (a noisy picture, so that the output is large and the encoder is stopped early).
+    QImage noise(800, 600, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    dib.CreateFromPicture(noise);
+    corv::test::expectFailuresKeepOlder(keep, corv::test::durableFailures(300 * 1024), [&] {
+        return corv::test::saveErrorOf([&] { jpeg::SaveDibToJpegFile(dib, keep, 90); });
+    });
 }

@@ -7,6 +7,7 @@
 #include "common/runtime_error.h"
 #include "map/picture_menu.h"
 #include "map_fixture.h"
+#include "support/failing_save.h"
 
 using namespace corv;
 
@@ -40,4 +41,14 @@ TEST(PictureMenu, BitmapFilesWhateverTheName)
         EXPECT_TRUE(back.size() == picture.size() && back.pixel(12, 6) == qRgb(10, 200, 30)) << name;
     }
     EXPECT_THROW(saveBitmapFile(picture, dir.filePath("missing/folder/x.bmp")), RuntimeError);
+
+    // A full disk, a failed flush or rename, or a read-only file (as root too) keep the
+    // older bitmap as it was.
+    const QString older = test::writeFile(dir.filePath("older.bmp"), "an older bitmap");
+    test::expectFailuresKeepOlder(older, test::durableFailures(50),
+                                  [&] { return test::saveErrorOf([&] { saveBitmapFile(picture, older); }); });
+    QFile::setPermissions(older, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    EXPECT_EQ(test::saveErrorOf([&] { saveBitmapFile(picture, older); }),
+              "Permission denied: " + older + " could not be saved (the file is read-only).");
+    EXPECT_EQ(test::readAll(older), "an older bitmap");
 }

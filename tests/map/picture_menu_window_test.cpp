@@ -4,6 +4,7 @@
 #include <QImageReader>
 
 #include "map_window.h"
+#include "support/failing_save_device.h"
 
 using namespace corv;
 using namespace corv::test;
@@ -91,6 +92,51 @@ private slots:
         QCOMPARE(w.form->picture().image().size(), w.form->size());
         QVERIFY(w.m().s.areaCount == 0 && !w.m().Line1.exists(1) && image().Left == centredLeft());
         QVERIFY(w.dialogs->messages().empty());
+    }
+
+    // A failed "Save Map Image" says why (the file and the reason), brings the pad
+    // back and leaves any earlier file as it was, for JPEG and bitmap alike.
+    void failedSavesSayWhyAndKeepThePad()
+    {
+        MapWindow& w = *w_;
+        const auto padShown = [&] { return w.c("img4Way")->isVisible() && w.m().padVisible; };
+        for (const char* name : {"gone/map.jpg", "gone/map.bmp"}) {
+            w.dialogs->answerFile(w.dir.filePath(name));
+            w.pictureMenu("Save Map Image");
+            QCOMPARE(w.dialogs->messages().back(), "Path not found: " + w.dir.filePath(name) +
+                                                       " could not be saved (the folder " + w.dir.filePath("gone") +
+                                                       " does not exist).");
+            QVERIFY(padShown());
+        }
+        for (const char* name : {"locked.jpg", "locked.bmp", "full.jpg", "full.bmp"}) {
+            const QString path = w.dir.filePath(name);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("an older map picture");
+            f.close();
+            const bool locked = QString(name).startsWith("locked");
+            if (locked) QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+            w.dialogs->answerFile(path);
+            {
+                FailingSaveDevice full(FailingSaveDevice::Point::Byte, 1000);
+                std::optional<ScopedSaveDevice> scoped;
+                if (!locked) scoped.emplace(full);
+                w.pictureMenu("Save Map Image");
+            }
+            QCOMPARE(w.dialogs->messages().back(),
+                     (locked ? "Permission denied: " : "Path/File access error: ") + path + " could not be saved (" +
+                         (locked ? "the file is read-only" : "No space left on device") + ").");
+            QVERIFY(padShown());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray("an older map picture"));
+            f.close();
+        }
+        // Cancel says nothing.
+        const std::size_t shown = w.dialogs->messages().size();
+        w.dialogs->answerFile(std::nullopt);
+        w.pictureMenu("Save Map Image");
+        QCOMPARE(w.dialogs->messages().size(), shown);
+        QVERIFY(padShown());
     }
 
     void speedFailuresAndMapPages()

@@ -134,8 +134,12 @@ TEST(ComputeDriver, NoExcessAndErrorsKeepTheLastReport)
         QString ComputeBoxes::*box;
         const char *text, *error;
     } failures[] = {{&ComputeBoxes::txtGraphtimestep, "0", "Division by zero"},
-                    {&ComputeBoxes::txtBasinArea, "1e39", "Overflow"},
-                    {&ComputeBoxes::txtConstLoss, "-1e39", "Overflow"}};
+                    {&ComputeBoxes::txtBasinArea, "1e39",
+                     "Overflow: the number \"1e39\" is beyond the range of numbers the program computes with."},
+                    {&ComputeBoxes::txtConstLoss, "-1e39",
+                     "Overflow: the number \"-1e39\" is beyond the range of numbers the program computes with."},
+                    {&ComputeBoxes::txtPercentImp, "1e400",
+                     "Overflow: the number \"1e400\" is beyond the range of numbers the program computes with."}};
     for (const auto& f : failures) {
         Window bad;
         bad.boxes.*f.box = f.text;
@@ -345,4 +349,48 @@ TEST(ComputeDriverRouting, CombineWithASavedHydrograph)
     w.boxes.txtTatum = "0";
     ASSERT_EQ(go(w, 3).end, End::Plotted);
     EXPECT_EQ(series(s.qi, static_cast<long>(combined.size()) - 1), combined);
+}
+
+// Values that fit a single but make a stage's results infinite end the compute in the
+// error handler, naming what stopped being a number; the report and chart stay.
+TEST(ComputeDriver, NonFiniteStageResultsEndTheCompute)
+{
+    Window w;
+    ASSERT_EQ(w.compute().end, End::Plotted);
+    const QString before = w.report();
+    const struct {
+        QString ComputeBoxes::*box;
+        const char* text;
+        const char* names;
+    } cases[] = {{&ComputeBoxes::txtCNloss, "-1e38", "came out as infinite"},
+                 {&ComputeBoxes::txtBasinArea, "3e38", "runoff at step"},
+                 {&ComputeBoxes::txtPercentImp, "1e39",
+                  "Overflow: the number \"1e39\" is beyond the range of numbers the program computes with."}};
+    for (const auto& c : cases) {
+        const QString kept = w.boxes.*c.box;
+        w.boxes.*c.box = c.text;
+        const ComputeOutcome out = w.compute();
+        EXPECT_EQ(out.end, End::Failed) << c.text;
+        EXPECT_NE(w.said().find(c.names), std::string::npos) << w.said();
+        EXPECT_EQ(w.said().rfind("Overflow: the ", 0), 0u) << w.said();
+        EXPECT_FALSE(out.caption.has_value());
+        EXPECT_EQ(w.chart.ColumnCount(), 3);
+        EXPECT_EQ(w.report(), before);
+        w.boxes.*c.box = kept;
+    }
+    // A unit graph whose ordinates are near the smallest singles: scaled to unit volume
+    // they overflow.
+    writeFile(w.dir.filePath("tiny.DGF"), "tiny\r\nsource\r\n5,50\r\n0,1e-40,2e-40,1e-40,0\r\n");
+    w.boxes.ComboDimgraph = "tiny.DGF";
+    EXPECT_EQ(w.compute().end, End::Failed);
+    EXPECT_EQ(w.said().rfind("Overflow: the runoff at step ", 0), 0u) << w.said();
+    EXPECT_EQ(w.report(), before);
+    w.boxes.ComboDimgraph = "SCS.DGF";
+    // A storm file whose depths add up past the largest single.
+    const QString storm = writeFile(w.dir.filePath("wet.STM"), "t\r\n2,0.25\r\n0.25,3e38\r\n0.5,3e38\r\n");
+    w.boxes.ComboRain = "Storm File";
+    w.answerFile(storm);
+    EXPECT_EQ(w.compute().end, End::Failed);
+    EXPECT_NE(w.said().find("whose total is beyond the range"), std::string::npos) << w.said();
+    EXPECT_EQ(w.report(), before);
 }

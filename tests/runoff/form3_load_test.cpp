@@ -8,6 +8,7 @@
 #include "runoff/file_copy.h"
 #include "runoff/hydrograph_chart.h"
 #include "stage_support.h"
+#include "support/failing_save.h"
 
 using namespace corv;
 using namespace stagetest;
@@ -51,16 +52,22 @@ TEST(FileCopy, ReplacesOnlyWhenTheWholeCopySucceeds)
 {
     QTemporaryDir dir;
     const QString src = dir.filePath("Temp.GRF"), dst = dir.filePath("Saved.GRF");
-    EXPECT_EQ(caught([&] { FileCopy(src, dst); }).text, "File not found");
+    EXPECT_EQ(caught([&] { FileCopy(src, dst); }).text, "File not found: " + src.toStdString());
     writeFile(src, "new hydrograph\r\n");
     writeFile(dst, "old");
     FileCopy(src, dst);
     EXPECT_EQ(readFile(dst), "new hydrograph\r\n");
-    EXPECT_EQ(caught([&] { FileCopy(src, dir.filePath("no/such/folder/x.GRF")); }).text, "Path not found");
+    const QString lost = dir.filePath("no/such/folder/x.GRF");
+    EXPECT_EQ(caught([&] { FileCopy(src, lost); }).text,
+              "Path not found: " + lost.toStdString() + " could not be saved (the folder " +
+                  dir.filePath("no/such/folder").toStdString() + " does not exist).");
 
     writeFile(dst, "kept");
+    test::expectFailuresKeepOlder(dst, test::durableFailures(3),
+                                  [&] { return test::saveErrorOf([&] { FileCopy(src, dst); }); });
     QFile::setPermissions(dst, QFile::ReadOwner);
-    EXPECT_EQ(caught([&] { FileCopy(src, dst); }).text, "Permission denied");
+    EXPECT_EQ(caught([&] { FileCopy(src, dst); }).text,
+              "Permission denied: " + dst.toStdString() + " could not be saved (the file is read-only).");
     EXPECT_EQ(readFile(dst), "kept");
     EXPECT_TRUE(sameFile(src, dir.filePath("./Temp.GRF")));
 }

@@ -16,6 +16,7 @@
 #include "map/form1.h"
 #include "runoff/form3.h"
 #include "stage_support.h"
+#include "support/failing_save_device.h"
 #include "support/widget_lookup.h"
 
 using namespace corv;
@@ -185,6 +186,21 @@ private slots:
         press(f->Command3);
         QVERIFY(dialogs_->messages().empty());
         QCOMPARE(readFile(dir_.filePath("Temp.GRF")), written);
+        // Over a read-only file, or onto a full disk: the user is told why; the file stays.
+        stagetest::writeFile(saved, "an older hydrograph");
+        QFile::setPermissions(saved, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        dialogs_->answerFile(saved);
+        press(f->Command3);
+        QCOMPARE(dialogs_->messages().back(), "Permission denied: " + saved + " could not be saved (the file is read-only).");
+        QFile::setPermissions(saved, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        {
+            test::FailingSaveDevice full(test::FailingSaveDevice::Point::Byte, 100);
+            const ScopedSaveDevice scoped(full);
+            dialogs_->answerFile(saved);
+            press(f->Command3);
+        }
+        QCOMPARE(dialogs_->messages().back(), "Path/File access error: " + saved + " could not be saved (No space left on device).");
+        QCOMPARE(readFile(saved), QByteArray("an older hydrograph"));
         // View: the opener gets the program folder's Temp.GRF as its one argument.
         const QString opener = stagetest::writeFile(dir_.filePath("opener.sh"),
                                                     "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/viewed.txt\"\n");

@@ -7,6 +7,7 @@
 
 #include "common/dates.h"
 #include "runoff/hydrograph_report.h"
+#include "support/failing_save.h"
 #include "stage_support.h"
 
 using namespace corv;
@@ -214,16 +215,18 @@ TEST(HydrographReport, FileReplacedWholeOrNotAtAll)
     EXPECT_TRUE(readFile(path).startsWith("Enter Title 1\r\nEnter Title 2\r\nBasin Area"));
 
     // A run whose arrays are too short fails before the file is touched.
-    replaceFileWith(path, "earlier report\r\n");
+    writeFile(path, "earlier report\r\n");
     ComputeState broken = handMade(50);
     broken.obs = 5;
     EXPECT_EQ(caught([&] { writeHydrographReport(broken, 0, {}, {}, dir.path()); }).text, "Subscript out of range");
-    // Nor is it when the new report cannot be put beside it, is read-only, or its folder is gone.
-    QDir(dir.path()).mkdir("Temp.GRF.part");
-    EXPECT_EQ(caught([&] { replaceFileWith(path, "new"); }).text, "Path/File access error");
-    QDir(dir.path()).rmdir("Temp.GRF.part");
+    // Nor when the disk fills, a flush or a rename fails, or the report is read-only.
+    using P = test::FailingSaveDevice::Point;
+    test::expectFailuresKeepOlder(path, {{P::Byte, 0, "byte 0"}, {P::Byte, 100, "partway"}, {P::Close, 0, "close"},
+                                         {P::Rename, 0, "step aside"}, {P::SecondRename, 0, "take the name"}},
+                                  [&] { return test::saveErrorOf([&] { writeHydrographReport(s, 0, {}, kBoxes, dir.path()); }); });
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    EXPECT_EQ(caught([&] { replaceFileWith(path, "new"); }).text, "Permission denied");
+    EXPECT_EQ(caught([&] { writeHydrographReport(s, 0, {}, kBoxes, dir.path()); }).text,
+              "Permission denied: " + path.toStdString() + " could not be saved (the file is read-only).");
     EXPECT_EQ(readFile(path), "earlier report\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Temp.GRF"});
 }

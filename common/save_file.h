@@ -1,0 +1,110 @@
+// The one way the program writes a file: the new content goes to a file beside the
+// target, every write and the flush are checked, and only a complete file takes the
+// target's name. Any failure leaves the older file exactly as it was, removes the file
+// beside it, and raises a run-time error that names the file and the system's reason.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include "common/runtime_error.h"
+
+namespace corv {
+
+struct SaveOptions {
+    // A new file is created readable and writable by its owner alone (0600) instead of
+    // 0666 less the umask. A replaced file always keeps its own mode.
+    bool ownerOnly = false;
+    // The new content is forced to the disk before it takes the name, so that a crash
+    // or power cut leaves the old file or the new one, never an empty one. Off for
+    // scratch files rewritten on every run: the old file then steps aside (renamed next
+    // to it) while the new one takes its name, and comes back if that fails.
+    bool durable = true;
+};
+
+// A failed save: number 70 "Permission denied" (a read-only file), 76 "Path not found"
+// (no such folder) or 75 "Path/File access error" (anything else). The text reads
+// "<error text>: <file> could not be saved (<reason>)."
+class SaveError : public RuntimeError {
+public:
+    SaveError(int number, const QString& path, const QString& reason);
+    const QString& path() const { return path_; }
+    const QString& reason() const { return reason_; }
+
+private:
+    QString path_;
+    QString reason_;
+};
+
+// Writes a new content for target, in pieces, and puts it in place with commit().
+// The target is checked and the file beside it created by the constructor: an existing
+// target must be a regular file (a link is followed to it) that is writable by its mode
+// bits for the user running the program, counting the superuser as the file's owner.
+// Replacing keeps the old file's mode, owner (where the program may set it) and its
+// access and modification times. A SaveFile destroyed without commit() removes the file
+// beside the target and leaves the target untouched.
+class SaveFile {
+public:
+    explicit SaveFile(const QString& target, SaveOptions options = {});
+    ~SaveFile();
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+
+    void write(const char* data, std::size_t size);
+    void write(const QByteArray& bytes) { write(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
+    // Flushes, forces to disk (when durable), copies mode, owner and times, closes and renames.
+    void commit();
+
+private:
+    [[noreturn]] void fail(int error);
+    void flushBuffer();
+    void writeAll(const char* data, std::size_t size);
+    void discard();
+
+    QString shownName_;   // as the user chose it
+    QByteArray target_;   // the file actually replaced (a link's target)
+    QByteArray tempName_;
+    SaveOptions options_;
+    struct stat old_ {};
+    bool existed_ = false;
+    int fd_ = -1;
+    QByteArray buffer_;
+    bool committed_ = false;
+};
+
+// The whole content in one call.
+void saveFile(const QString& target, const QByteArray& bytes, SaveOptions options = {});
+
+// Whether a file of this mode and owner counts as read-only for user uid in groups
+// (gid first): the write bit of the class that applies to the user, the superuser
+// counting as the owner, so that a 0444 file is read-only for everyone.
+bool readOnlyByMode(const struct stat& st, uid_t uid, gid_t gid, const gid_t* groups, int groupCount);
+
+// The system calls a save makes on its file, replaceable so that tests can fail a
+// save at a chosen point (a full disk at byte N, a failing flush, a failing rename).
+// Each returns as the system call does and sets errno on failure.
+class SaveDevice {
+public:
+    virtual ~SaveDevice() = default;
+    virtual ssize_t write(int fd, const void* data, std::size_t size);
+    virtual int sync(int fd);   // forcing the written data to the disk
+    virtual int close(int fd);  // the last flush: a network file system reports here
+    virtual int rename(const char* from, const char* to);
+};
+
+// Puts device in place of the system for every save until it is destroyed.
+class ScopedSaveDevice {
+public:
+    explicit ScopedSaveDevice(SaveDevice& device);
+    ~ScopedSaveDevice();
+    ScopedSaveDevice(const ScopedSaveDevice&) = delete;
+    ScopedSaveDevice& operator=(const ScopedSaveDevice&) = delete;
+
+private:
+    SaveDevice* previous_;
+};
+
+}  // namespace corv

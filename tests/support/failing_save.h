@@ -1,0 +1,107 @@
+// One check that every save path runs under each failure of a FailingSaveDevice: the
+// user is told (file name and reason), the older file is byte for byte as it was with
+// its mode and times, and nothing is left beside it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "common/save_file.h"
+#include "support/failing_save_device.h"
+
+namespace corv::test {
+
+struct FailCase {
+    FailingSaveDevice::Point point;
+    std::size_t byte = 0;
+    const char* name;
+};
+
+// The failure points of a durable save: at the first byte, partway, at the flush to
+// disk, at the close and at the rename.
+inline std::vector<FailCase> durableFailures(std::size_t partway)
+{
+    using P = FailingSaveDevice::Point;
+    return {{P::Byte, 0, "byte 0"},  {P::Byte, partway, "partway"}, {P::Sync, 0, "flush to disk"},
+            {P::Close, 0, "close"}, {P::Rename, 0, "rename"}};
+}
+
+struct FileSnapshot {
+    QByteArray bytes;
+    mode_t mode = 0;
+    struct timespec mtime {};
+};
+
+inline FileSnapshot snapshot(const QString& path)
+{
+    FileSnapshot s;
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) s.bytes = f.readAll();
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        s.mode = st.st_mode;
+        s.mtime = st.st_mtim;
+    }
+    return s;
+}
+
+inline QStringList folderEntries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+inline void expectSame(const FileSnapshot& before, const FileSnapshot& after, const std::string& where)
+{
+    EXPECT_EQ(after.bytes, before.bytes) << where << ": the older file changed";
+    EXPECT_EQ(after.mode, before.mode) << where;
+    EXPECT_EQ(after.mtime.tv_sec, before.mtime.tv_sec) << where;
+    EXPECT_EQ(after.mtime.tv_nsec, before.mtime.tv_nsec) << where;
+}
+
+// Runs save (which returns the text the user was shown, empty for none) once for each
+// failure case with path already holding an older file.
+inline void expectFailuresKeepOlder(const QString& path, const std::vector<FailCase>& cases,
+                                    const std::function<QString()>& save)
+{
+    const FileSnapshot before = snapshot(path);
+    const QStringList entries = folderEntries(QFileInfo(path).absolutePath());
+    ASSERT_FALSE(before.bytes.isEmpty()) << "an older file is needed";
+    for (const FailCase& c : cases) {
+        FailingSaveDevice device(c.point, c.byte);
+        QString shown;
+        {
+            const ScopedSaveDevice scoped(device);
+            shown = save();
+        }
+        EXPECT_TRUE(shown.contains(QFileInfo(path).fileName())) << c.name << ": " << shown.toStdString();
+        EXPECT_TRUE(shown.contains(device.reason())) << c.name << ": " << shown.toStdString();
+        if (c.point == FailingSaveDevice::Point::Byte && c.byte > 0) EXPECT_EQ(device.written(), c.byte) << c.name;
+        expectSame(before, snapshot(path), c.name);
+        EXPECT_EQ(folderEntries(QFileInfo(path).absolutePath()), entries) << c.name << ": a file was left beside it";
+    }
+}
+
+// The text of the SaveError a call raises (empty when it raises none).
+inline QString saveErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const SaveError& e) {
+        return QString::fromStdString(e.what());
+    }
+    return {};
+}
+
+}  // namespace corv::test

@@ -1,0 +1,63 @@
+// A save device that fails on purpose: at a chosen byte (a full disk), at the flush
+// to disk, at the close or at a rename.
+#pragma once
+
+#include <QString>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "common/save_file.h"
+
+namespace corv::test {
+
+class FailingSaveDevice : public SaveDevice {
+public:
+    enum class Point { Byte, Sync, Close, Rename, SecondRename };
+    FailingSaveDevice(Point point, std::size_t byte = 0, int error = ENOSPC) : point_(point), byte_(byte), error_(error) {}
+
+    ssize_t write(int fd, const void* data, std::size_t size) override
+    {
+        if (point_ == Point::Byte) {
+            if (written_ >= byte_) return failWith(error_);
+            size = std::min(size, byte_ - written_);
+        }
+        const ssize_t r = SaveDevice::write(fd, data, size);
+        if (r > 0) written_ += static_cast<std::size_t>(r);
+        return r;
+    }
+    int sync(int fd) override { return point_ == Point::Sync ? failWith(EIO) : SaveDevice::sync(fd); }
+    int close(int fd) override
+    {
+        const int r = SaveDevice::close(fd);
+        return point_ == Point::Close ? failWith(EIO) : r;
+    }
+    int rename(const char* from, const char* to) override
+    {
+        ++renames_;
+        if ((point_ == Point::Rename && renames_ == 1) || (point_ == Point::SecondRename && renames_ == 2))
+            return failWith(EXDEV);
+        return SaveDevice::rename(from, to);
+    }
+    std::size_t written() const { return written_; }
+    // The reason the user should read.
+    QString reason() const
+    {
+        const int e = point_ == Point::Byte ? error_ : point_ == Point::Sync || point_ == Point::Close ? EIO : EXDEV;
+        return QString::fromLocal8Bit(std::strerror(e));
+    }
+
+private:
+    static int failWith(int e)
+    {
+        errno = e;
+        return -1;
+    }
+    Point point_;
+    std::size_t byte_;
+    int error_;
+    std::size_t written_ = 0;
+    int renames_ = 0;
+};
+
+}  // namespace corv::test
