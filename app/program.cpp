@@ -6,6 +6,7 @@
 
 #include "hdb/date_form.h"
 #include "map/form1.h"
+#include "map/picture_check.h"
 #include "runoff/form3.h"
 
 namespace corv {
@@ -13,6 +14,8 @@ namespace corv {
 Program::Program(QString folder, std::unique_ptr<Dialogs> dialogs)
     : folder_(QDir::cleanPath(std::move(folder))), dialogs_(std::move(dialogs))
 {
+    // One limit for every picture reader (files, the clipboard), before the first is used.
+    setPictureAllocationLimit();
 }
 
 Program::~Program()
