@@ -13,6 +13,8 @@
 #include <future>
 #include <thread>
 
+#include <unistd.h>
+
 #include "support/error_number.h"
 #include "map/picture.h"
 #include "map/picture_check.h"
@@ -44,13 +46,16 @@ Outcome loadOutcome(const QString& path)
     return o;
 }
 
-// The /proc/<pid>/limits text of every running metafile helper.
+// The /proc/<pid>/limits text of every metafile helper this test runs.
 std::vector<QString> helperLimits()
 {
     std::vector<QString> found;
+    const QByteArray parent = "\nPPid:\t" + QByteArray::number(getpid()) + "\n";
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (!cmd.open(QIODevice::ReadOnly) || !cmd.readAll().contains("corvantine-metafile")) continue;
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly)) continue;
+        const QByteArray s = status.readAll();
+        if (!s.startsWith("Name:\tcorvantine-meta") || !s.contains(parent)) continue;
         QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
         if (limits.open(QIODevice::ReadOnly)) found.push_back(QString::fromLatin1(limits.readAll()));
     }
