@@ -13,6 +13,7 @@ packages=(
   libjs-leaflet
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdg-utils
+  clang libclang-rt-dev
   cups cups-client cups-bsd printer-driver-cups-pdf
 )
 

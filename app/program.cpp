@@ -7,6 +7,7 @@
 #include "hdb/date_form.h"
 #include "map/form1.h"
 #include "map/form4.h"
+#include "map/picture_check.h"
 #include "runoff/form3.h"
 
 namespace corv {
@@ -14,6 +15,8 @@ namespace corv {
 Program::Program(QString folder, std::unique_ptr<Dialogs> dialogs)
     : folder_(QDir::cleanPath(std::move(folder))), dialogs_(std::move(dialogs))
 {
+    // One limit for every picture reader (files, the clipboard), before the first is used.
+    setPictureAllocationLimit();
 }
 
 Program::~Program()

@@ -9,6 +9,7 @@
 
 #include "common/twips.h"
 #include "map/picture.h"
+#include "map/picture_check.h"
 #include "map/view.h"
 #include "ratio_reporter.h"
 
@@ -68,6 +69,7 @@ BENCHMARK(BM_PaintViewportFrame)->Arg(3)->Arg(10)->Arg(35)->Apply(corv::bench::m
 int main(int argc, char** argv)
 {
     corv::bench::initialize(argc, argv);
+    corv::setPictureAllocationLimit();  // as the program does at start-up
     QTemporaryDir dir;
     writeScan(dir.filePath("scan.jpg"));
     malloc_trim(0);

@@ -7,6 +7,9 @@
 #include <QString>
 #include <vector>
 
+#include "map/metafile.h"
+#include "map/metafile_process.h"
+
 namespace corv {
 
 class MapPicture {
@@ -16,8 +19,9 @@ public:
     explicit MapPicture(QImage image);
 
     // LoadPicture: bitmap, JPEG, GIF (and what else Qt's readers know) through Qt,
-    // Windows metafiles through libwmf. An empty name gives an empty picture.
-    // "File not found" (53), "Invalid picture" (481), "Out of memory" (7).
+    // Windows metafiles through libwmf in the helper process. An empty name gives an
+    // empty picture. "File not found" (53), "Invalid picture" (481, with the file's name
+    // when its data ends early), "Out of memory" (7, before decoding).
     static MapPicture load(const QString& fileName);
 
     bool isNull() const { return image_.isNull(); }
@@ -40,14 +44,5 @@ private:
 // The picture reduced to a quarter of its width and height by averaging 4 x 4 blocks
 // (32-bit formats; the blocks at the right and bottom edges may be smaller).
 QImage reduceByFour(const QImage& image);
-
-// True when data is a Windows metafile (placeable or plain header).
-bool isMetafile(const QByteArray& data);
-
-// Renders a metafile at dpi dots per inch on white. A metafile without a placeable
-// header carries no physical size: it gets one from its window extent, between 64 and
-// 4096 pixels on its longer side (1024 when its extent falls outside that range).
-// Returns a null image when libwmf cannot read it.
-QImage renderMetafile(const QByteArray& data, double dpi = 96.0);
 
 }  // namespace corv

@@ -1,8 +1,11 @@
 // The map picture menu and the pad, clicked through as a user would: load, zoom,
 // scroll, save as JPEG and bitmap, copy and paste, speed and failures.
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QImageReader>
 
+#include "common/module1.h"
+#include "map/picture_check.h"
 #include "map_window.h"
 #include "support/failing_save_device.h"
 
@@ -180,6 +183,32 @@ private slots:
         // The map pages open the browser window: form4_window_test.cpp.
         w.pictureMenu("Cancel");
         QCOMPARE(w.dialogs->unanswered(), 0);
+    }
+
+    // Metafiles that crash or stall the metafile library: the window tells the user and
+    // goes on with its picture and scale; one reader limit was set when the program started.
+    void damagedMetafiles()
+    {
+        MapWindow& w = *w_;
+        QCOMPARE(qint64(QImageReader::allocationLimit()), pictureMemoryLimit() / (1024 * 1024));
+        w.dialogs->clear();
+        w.dialogs->answerFile(w.dir.filePath("scan.bmp"));
+        w.pictureMenu("Load Map File");
+        w.m().s.scaleX = w.m().s.scaleY = 0.125f;
+        for (const char* name : {"damaged_brush.wmf", "damaged_bitmap.wmf"}) {
+            QElapsedTimer t;
+            t.start();
+            w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/") + name);
+            w.pictureMenu("Load Map File");
+            QVERIFY2(t.elapsed() < 11500, name);
+            QCOMPARE(w.dialogs->messages().back(), QStringLiteral("Invalid picture"));
+            QCOMPARE(w.form->picture().image().size(), QSize(1200, 900));
+            QVERIFY(w.c("img4Way")->isVisible() && w.m().s.scaleX == 0.125f && w.m().s.scaleY == 0.125f);
+        }
+        w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/sample.wmf"));
+        w.pictureMenu("Load Map File");
+        QCOMPARE(w.form->picture().image().size(), QSize(96, 72));
+        QCOMPARE(w.dialogs->messages().size(), std::size_t(2));
     }
 
     void cleanupTestCase() { w_.reset(); }

@@ -1,0 +1,31 @@
+// Metafiles: the program's own header work in this process, and the helper process
+// drawing them. Whatever the helper does (crash, stall, a reply of any shape), the
+// program gets a picture within the helper's limits or "Invalid picture" / "Out of
+// memory". The helper's time limit is 2 s here so stalls cost little fuzzing time.
+// The picture checks made before decoding other pictures run on the same bytes.
+#include <cstdlib>
+
+#include "common/runtime_error.h"
+#include "map/metafile.h"
+#include "map/metafile_process.h"
+#include "map/picture_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    corv::pictureDataEndsEarly(bytes);
+    std::uint32_t w = 0, h = 0;
+    if (size >= std::size_t(corv::kMetafileReplyHeader)) corv::metafileReplySize(bytes.constData(), w, h);
+    if (!corv::isMetafile(bytes)) return 0;  // the program sends only metafiles to the helper
+    double dpi = 96;
+    const QByteArray placeable = corv::placeableMetafile(bytes, dpi);
+    if (!corv::isMetafile(placeable) || !(dpi > 0)) std::abort();
+    try {
+        const QImage image = corv::renderMetafile(bytes, 96, {QString(), 2000});
+        if (image.isNull() || image.width() > int(corv::kMaxMetafileSide) || image.height() > int(corv::kMaxMetafileSide))
+            std::abort();
+    } catch (const corv::RuntimeError& e) {
+        if (e.number() != 481 && e.number() != 7) std::abort();
+    }
+    return 0;
+}
