@@ -201,7 +201,8 @@ private slots:
             w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/") + name);
             w.pictureMenu("Load Map File");
             QVERIFY2(t.elapsed() < 11500, name);
-            QCOMPARE(w.dialogs->messages().back(), QStringLiteral("Invalid picture"));
+            QCOMPARE(w.dialogs->messages().back(), QStringLiteral(TEST_DATA_DIR "/") + name +
+                                                       ": Invalid picture\r\nThe map picture and its traced figures are unchanged.");
             QCOMPARE(w.form->picture().image().size(), QSize(1200, 900));
             QVERIFY(w.c("img4Way")->isVisible() && w.m().s.scaleX == 0.125f && w.m().s.scaleY == 0.125f);
         }
