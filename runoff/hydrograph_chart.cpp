@@ -347,10 +347,10 @@ HydrographChart::HydrographChart(QWidget* parent) : QWidget(parent)
     view_ = new QChartView(this);
     view_->setRenderHint(QPainter::Antialiasing);
     view_->viewport()->installEventFilter(this);
-    // A click takes the focus as on any other control, so a box left for the chart
-    // runs its lost-focus rule.
+    // A click anywhere on the control takes the focus, as on any other control, so a
+    // box left for the chart runs its lost-focus rule.
     setFocusPolicy(Qt::ClickFocus);
-    view_->setFocusPolicy(Qt::ClickFocus);
+    setFocusProxy(view_);
     setToolTip(QStringLiteral("Double-click to enlarge the chart; double-click again to restore it"));
     layout->addWidget(view_);
     refresh();
