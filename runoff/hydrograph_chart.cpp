@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPolygonF>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -467,10 +468,7 @@ void HydrographChart::refresh()
             series->setName(grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c));
             QColor colour = kRunColours[static_cast<std::size_t>(c - 2) % std::size(kRunColours)];
             if (c != newest) colour.setAlpha(190);
-            QPen pen(colour, c == newest ? 2.8 : 1.3);
-            pen.setCapStyle(Qt::RoundCap);
-            pen.setJoinStyle(Qt::RoundJoin);
-            series->setPen(pen);
+            series->setPen(QPen(colour, c == newest ? 2.8 : 1.3));
             chart->addSeries(series);
             series->attachAxis(timeAxis_);
             series->attachAxis(flowAxis_);
@@ -498,13 +496,15 @@ void HydrographChart::refresh()
         connect(chart, &QChart::plotAreaChanged, this, [this] { placeLegend(); });
     }
 
+    // The scales first: a scale changed on a chart in view recomputes every curve.
+    fitScales(false);
     QChart* old = view_->chart();
     view_->setChart(chart);
     delete old;
-    fitScales();
+    placeLegend();
 }
 
-void HydrographChart::fitScales()
+void HydrographChart::fitScales(bool legendToo)
 {
     // As many ticks as their labels have room for; never fewer than three intervals.
     const int across = std::clamp((width() - 90) / kTickWidth, 3, 12);
@@ -513,41 +513,61 @@ void HydrographChart::fitScales()
     if (flowAxis_) applyScale(flowAxis_, roundScale(flowLow_, flowHigh_ > 0 ? flowHigh_ : 1.0, up));
     // The excess takes about the top third of the plot.
     if (excessAxis_) applyScale(excessAxis_, roundScale(0, excessHigh_ * 3, up));
-    placeLegend();
+    if (legendToo) placeLegend();
 }
 
 namespace {
 
-// How much of the drawing a legend at rect would hide: the length of the curves
-// inside it and the part of the excess bars under it, in pixels.
-double hidden(QChart* chart, const QRectF& rect)
+// The drawing in the chart's own coordinates: the curves as polylines and the excess
+// as the boxes of its bars.
+struct Drawn {
+    std::vector<QPolygonF> curves;
+    std::vector<QRectF> bars;
+};
+
+Drawn drawnShapes(QChart* chart)
 {
-    double cover = 0;
+    Drawn d;
     for (QAbstractSeries* series : chart->series()) {
         if (auto* area = qobject_cast<QAreaSeries*>(series)) {
             const QList<QPointF> steps = area->upperSeries()->points();
-            for (qsizetype i = 1; i + 1 < steps.size(); i += 2) {
-                const QPointF a = chart->mapToPosition(QPointF(steps[i].x(), 0), area);
-                const QPointF b = chart->mapToPosition(steps[i + 1], area);
-                const QRectF under = QRectF(a, b).normalized().intersected(rect);
-                if (!under.isEmpty()) cover += under.width() * under.height() / 4;
-            }
+            for (qsizetype i = 1; i + 1 < steps.size(); i += 2)
+                d.bars.push_back(QRectF(chart->mapToPosition(QPointF(steps[i].x(), 0), area),
+                                        chart->mapToPosition(steps[i + 1], area))
+                                     .normalized());
         } else if (auto* line = qobject_cast<QLineSeries*>(series)) {
-            const QList<QPointF> points = line->points();
-            QPointF from;
-            for (qsizetype i = 0; i < points.size(); ++i) {
-                const QPointF to = chart->mapToPosition(points[i], line);
-                if (i > 0) {
-                    // Samples every two pixels along the segment.
-                    const QLineF segment(from, to);
-                    const int pieces = std::max(1, static_cast<int>(segment.length() / 2));
-                    for (int k = 0; k < pieces; ++k)
-                        if (rect.contains(segment.pointAt((k + 0.5) / pieces))) cover += segment.length() / pieces;
-                }
-                from = to;
-            }
+            QPolygonF curve;
+            curve.reserve(line->count());
+            for (const QPointF& p : line->points()) curve.append(chart->mapToPosition(p, line));
+            d.curves.push_back(std::move(curve));
         }
     }
+    return d;
+}
+
+// How much of the drawing a legend at rect would hide: the length of the curves
+// inside it and a quarter of the excess bars' area under it, in pixels.
+double hidden(const Drawn& d, const QRectF& rect)
+{
+    double cover = 0;
+    for (const QRectF& bar : d.bars) {
+        const QRectF under = bar.intersected(rect);
+        if (!under.isEmpty()) cover += under.width() * under.height() / 4;
+    }
+    const double left = rect.left(), right = rect.right(), top = rect.top(), bottom = rect.bottom();
+    for (const QPolygonF& curve : d.curves)
+        for (qsizetype i = 1; i < curve.size(); ++i) {
+            const QPointF& a = curve[i - 1];
+            const QPointF& b = curve[i];
+            if (std::max(a.x(), b.x()) < left || std::min(a.x(), b.x()) > right || std::max(a.y(), b.y()) < top ||
+                std::min(a.y(), b.y()) > bottom)
+                continue;
+            // Samples every two pixels along a segment that comes near.
+            const QLineF segment(a, b);
+            const int pieces = std::max(1, static_cast<int>(segment.length() / 2));
+            for (int k = 0; k < pieces; ++k)
+                if (rect.contains(segment.pointAt((k + 0.5) / pieces))) cover += segment.length() / pieces;
+        }
     return cover;
 }
 
@@ -574,12 +594,13 @@ void HydrographChart::placeLegend()
     // right, where a hydrograph has receded, when several hide equally little.
     const double x[] = {plot.right() - size.width() - 4, plot.left() + 4};
     const double y[] = {plot.top() + 4, plot.center().y() - size.height() / 2, plot.bottom() - size.height() - 4};
+    const Drawn drawn = drawnShapes(chart);
     QRectF best;
     double least = 0;
     for (double atX : x)
         for (double atY : y) {
             const QRectF rect(QPointF(atX, atY), size);
-            const double cover = hidden(chart, rect);
+            const double cover = hidden(drawn, rect);
             if (best.isNull() || cover < least - 0.5) {
                 best = rect;
                 least = cover;

@@ -148,8 +148,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Sets the axes at round numbers for the current size and places the legend.
-    void fitScales();
+    // Sets the axes at round numbers for the current size (and places the legend).
+    void fitScales(bool legendToo = true);
     void placeLegend();
 
     ChartGrid grid_;
