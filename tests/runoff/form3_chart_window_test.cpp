@@ -3,6 +3,7 @@
 // ends typing in the lag box, and what the chart shows a reader (axis titles, round
 // ticks, the legend, the table view, the enlarge tool tip).
 #include <QApplication>
+#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -243,6 +244,45 @@ private slots:
         QTest::mouseClick(f->Command2, Qt::LeftButton);
         QVERIFY(chart->legendEntries().isEmpty());
         QCOMPARE(chart->axisLook(Qt::AlignBottom).title, QString("Storm duration (hours)"));
+    }
+
+    // Eight runs of 47 ten-minute ordinates peaking at 2194.2 cfs, the excess at most
+    // 0.37 in, on a chart of the design size: time to 46 / 6 = 7.67 h by 2 h (six
+    // intervals fit), flows by 500 cfs to 2,500, the excess (tripled, 1.11 in) by 0.5 in
+    // to 1.5, drawn downwards. The legend names the six newest runs.
+    void manyRunsAtTheDesignSize()
+    {
+        HydrographChart chart;
+        chart.resize(361, 227);
+        chart.grid().series1Secondary = true;
+        resetChartGrid(chart.grid(), {"1"}, {"1"}, {});
+        for (int run = 1; run <= 8; ++run) {
+            ComputeState s;
+            s.it = 46, s.obs = 3, s.udur = 1.0f / 6;
+            s.qi.redim(46);
+            s.excess.redim(46);
+            for (long i = 0; i <= 46; ++i) s.qi(i) = i == 12 ? 2194.2f : 100.0f * static_cast<float>(i % 12);
+            s.excess(2) = 0.37f;
+            s.excess(3) = 0.2f;
+            plotHydrograph(chart.grid(), s, 0, QStringLiteral("Run %1").arg(run));
+        }
+        chart.refresh();
+        QCOMPARE(chart.axisLook(Qt::AlignBottom).labels, list({"0", "2", "4", "6", "8"}));
+        QCOMPARE(chart.axisLook(Qt::AlignLeft).labels, list({"0", "500", "1,000", "1,500", "2,000", "2,500"}));
+        QCOMPARE(chart.axisLook(Qt::AlignRight).labels, list({"0.0", "0.5", "1.0", "1.5"}));
+        QCOMPARE(chart.legendEntries(), list({"Excess of run 8", "3: Run 3", "4: Run 4", "5: Run 5", "6: Run 6",
+                                              "7: Run 7", "8: Run 8"}));
+        // The excess of the step ending at 20 minutes covers 10 to 20 minutes.
+        auto* excess = qobject_cast<QAreaSeries*>(chart.chart()->series().first());
+        QVERIFY(excess);
+        const QList<QPointF> steps = excess->upperSeries()->points();
+        auto has = [&steps](double x, double y) {
+            return std::any_of(steps.begin(), steps.end(), [x, y](const QPointF& p) {
+                return std::fabs(p.x() - x) < 1e-6 && std::fabs(p.y() - y) < 1e-6;
+            });
+        };
+        QVERIFY(has(1.0 / 6, 0.37) && has(2.0 / 6, 0.37) && has(2.0 / 6, 0.2) && has(3.0 / 6, 0.2));
+        QVERIFY(!has(0, 0.37));
     }
 };
 
