@@ -507,12 +507,12 @@ void HydrographChart::refresh()
 void HydrographChart::fitScales(bool legendToo)
 {
     // As many ticks as their labels have room for; never fewer than three intervals.
-    const int across = std::clamp((width() - 90) / kTickWidth, 3, 12);
-    const int up = std::clamp((height() - 60) / kTickHeight, 3, 10);
+    const int across = std::clamp((width() - 90) / kTickWidth, 3, 10);
+    const int up = std::clamp((height() - 60) / kTickHeight, 3, 8);
     if (timeAxis_) applyScale(timeAxis_, roundScale(0, timeEnd_, across, true));
     if (flowAxis_) applyScale(flowAxis_, roundScale(flowLow_, flowHigh_ > 0 ? flowHigh_ : 1.0, up));
-    // The excess takes about the top third of the plot.
-    if (excessAxis_) applyScale(excessAxis_, roundScale(0, excessHigh_ * 3, up));
+    // The excess takes about the top third of the plot; a few labels say its depths.
+    if (excessAxis_) applyScale(excessAxis_, roundScale(0, excessHigh_ * 3, std::max(3, up / 2)));
     if (legendToo) placeLegend();
 }
 
@@ -576,7 +576,8 @@ double hidden(const Drawn& d, const QRectF& rect)
 void HydrographChart::placeLegend()
 {
     QChart* chart = view_->chart();
-    if (!chart || !timeAxis_ || chart->legend()->isAttachedToChart()) return;
+    // A chart out of sight has no place to find yet: showing it places the legend.
+    if (!chart || !timeAxis_ || chart->legend()->isAttachedToChart() || !isVisible()) return;
     QLegend* legend = chart->legend();
     const QRectF plot = chart->plotArea();
     // A loose legend's size hint is that of its largest entry with the legend's
@@ -646,6 +647,12 @@ QStringList HydrographChart::legendEntries() const
 QString HydrographChart::gridSummary() const
 {
     return QStringLiteral("%1 columns, %2 rows").arg(grid_.ColumnCount()).arg(grid_.RowCount());
+}
+
+void HydrographChart::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    placeLegend();
 }
 
 void HydrographChart::resizeEvent(QResizeEvent* event)
