@@ -44,9 +44,20 @@ void ChartGrid::setColumnCount(int columns)
     columns_ = columns;
 }
 
+void ChartGrid::checkRow(int row) const
+{
+    if (row < 1 || row > rows_) err::raise(err::kSubscript);
+}
+
+void ChartGrid::checkColumn(int column) const
+{
+    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+}
+
 void ChartGrid::checkCell(int row, int column) const
 {
-    if (row < 1 || row > rows_ || column < 1 || column > columns_) err::raise(err::kSubscript);
+    checkRow(row);
+    checkColumn(column);
 }
 
 float ChartGrid::data(int row, int column) const
@@ -63,43 +74,43 @@ void ChartGrid::setData(int row, int column, float value)
 
 const std::vector<float>& ChartGrid::column(int column) const
 {
-    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+    checkColumn(column);
     return cells_[static_cast<std::size_t>(column - 1)];
 }
 
 QString ChartGrid::rowLabel(int row) const
 {
-    if (row < 1 || row > rows_) err::raise(err::kSubscript);
+    checkRow(row);
     return labels_[static_cast<std::size_t>(row - 1)];
 }
 
 void ChartGrid::setRowLabel(int row, const QString& label)
 {
-    if (row < 1 || row > rows_) err::raise(err::kSubscript);
+    checkRow(row);
     labels_[static_cast<std::size_t>(row - 1)] = label;
 }
 
 QString ChartGrid::columnLabel(int column) const
 {
-    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+    checkColumn(column);
     return columnLabels_[static_cast<std::size_t>(column - 1)];
 }
 
 void ChartGrid::setColumnLabel(int column, const QString& label)
 {
-    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+    checkColumn(column);
     columnLabels_[static_cast<std::size_t>(column - 1)] = label;
 }
 
 int ChartGrid::columnStyle(int column) const
 {
-    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+    checkColumn(column);
     return styles_[static_cast<std::size_t>(column - 1)];
 }
 
 void ChartGrid::setColumnStyle(int column, int style)
 {
-    if (column < 1 || column > columns_) err::raise(err::kSubscript);
+    checkColumn(column);
     styles_[static_cast<std::size_t>(column - 1)] = style;
 }
 

@@ -54,6 +54,8 @@ public:
     void setColumnStyle(int column, int style);
 
 private:
+    void checkRow(int row) const;
+    void checkColumn(int column) const;
     void checkCell(int row, int column) const;
     int rows_ = 0;
     int columns_ = 0;
