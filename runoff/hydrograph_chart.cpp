@@ -285,12 +285,12 @@ void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, co
 
 namespace {
 
-// Run colours, told apart also by readers with the commoner colour-vision deficiencies;
-// a run keeps its colour while later runs are added.
-const QColor kRunColours[] = {QColor(0xd6, 0x27, 0x28), QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c),
-                              QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
-                              QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf), QColor(0x7f, 0x7f, 0x7f),
-                              QColor(0xbc, 0xbd, 0x22)};
+// Run colours (the first seven those of Okabe and Ito), told apart also by readers with
+// the commoner colour-vision deficiencies; a run keeps its colour as later runs come.
+const QColor kRunColours[] = {QColor(0xd5, 0x5e, 0x00), QColor(0x00, 0x72, 0xb2), QColor(0x00, 0x9e, 0x73),
+                              QColor(0xe6, 0x9f, 0x00), QColor(0xcc, 0x79, 0xa7), QColor(0x56, 0xb4, 0xe9),
+                              QColor(0x00, 0x00, 0x00), QColor(0x8c, 0x56, 0x4b), QColor(0x7f, 0x7f, 0x7f),
+                              QColor(0xa0, 0x8c, 0x00)};
 const QColor kExcessLine(0x3a, 0x6e, 0x9e);
 const QColor kExcessFill(0x9e, 0xc5, 0xe6, 170);
 // The legend names the newest runs only: more would cover the curves.
@@ -488,8 +488,7 @@ void HydrographChart::refresh()
             if (c <= newest - kLegendRuns) legend->markers(series).first()->setVisible(false);
         }
 
-        // A small legend inside the plot's top right corner, where a hydrograph's
-        // recession has come down.
+        // A small legend inside the plot, where it hides least (see placeLegend).
         legend->setAlignment(Qt::AlignRight);  // entries one under another
         legend->detachFromChart();
         legend->setBackgroundVisible(true);
@@ -517,7 +516,7 @@ void HydrographChart::refresh()
 
 void HydrographChart::fitScales(bool legendToo)
 {
-    // As many ticks as their labels have room for; never fewer than three intervals.
+    // As many ticks as their labels have room for (room for three intervals at least).
     const int across = std::clamp((width() - 90) / kTickWidth, 3, 10);
     const int up = std::clamp((height() - 60) / kTickHeight, 3, 8);
     if (timeAxis_) applyScale(timeAxis_, roundScale(0, timeEnd_, across, true));
