@@ -94,6 +94,7 @@ void Program::handOffToRunoff(const BasinMeasurements& m)
     if (m.basinArea) {
         f->txtBasinArea->setText(*m.basinArea);
         f->Label10->setText(QStringLiteral("Basin Area") + m.areaUnits);
+        f->txtBasinArea_Change();  // the unit may have changed with the same number
     }
     // Modeless: the map window stays usable.
     f->show();

@@ -255,6 +255,7 @@ void Form3::wireEvents()
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
     connect(ViewHydroData, &QPushButton::clicked, this, &Form3::ViewHydroData_Click);
     connect(chkAreaAdj, &QCheckBox::clicked, this, &Form3::chkAreaAdj_Click);
+    connect(txtBasinArea, &QLineEdit::textChanged, this, &Form3::txtBasinArea_Change);
     connect(txtC, &QLineEdit::textChanged, this, &Form3::txtC_Change);
     connect(txtLag, &QLineEdit::textChanged, this, &Form3::txtLag_Change);
     connect(MSChart1, &HydrographChart::DblClick, this, &Form3::ToggleChartSize);
@@ -501,6 +502,13 @@ void Form3::chkAreaAdj_Click()
         for (std::size_t i = 0; i < factors.size(); ++i)
             if (factors[i]) txtArealAdj[i]->setText(*factors[i]);
     });
+}
+
+void Form3::txtBasinArea_Change()
+{
+    // Factors computed for another basin would reduce this one's storm by the wrong
+    // amount (a 400 mi^2 factor on a 5 mi^2 basin), so they follow the area.
+    if (chkAreaAdj->isChecked()) chkAreaAdj_Click();
 }
 
 void Form3::Getbasinstats() { corv::Getbasinstats(boxes_); }

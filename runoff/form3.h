@@ -47,6 +47,8 @@ public:
     void Command3_Click();
     void ViewHydroData_Click();
     void chkAreaAdj_Click();
+    // The basin area or its unit changed: ticked factors follow it.
+    void txtBasinArea_Change();
     void txtC_Change();
     void txtLag_Change();
     void txtelv1_LostFocus();

@@ -2,6 +2,8 @@
 // labels by the time step, routing runs and shorter runs.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "runoff/hydrograph_chart.h"
 
 using namespace corv;
@@ -82,4 +84,62 @@ TEST(HydrographChart, RoutingRunPlotsTheOutflowWithoutExcess)
     ComputeState shortExcess = run(5, 2, 1);
     shortExcess.excess.redim(2);  // obs + 1 = 3 lies outside
     EXPECT_THROW(plotHydrograph(g, shortExcess, 0), RuntimeError);
+}
+
+TEST(HydrographChart, RunsAreNamedByNumberAndMethodOrRouting)
+{
+    ChartGrid g = tableView();
+    EXPECT_EQ(g.columnLabel(1), "Storm depth");
+    ComputeState s = run(8, 3, 1);
+    plotHydrograph(g, s, 0, "SCS, Peak at 2/3");
+    EXPECT_EQ(g.columnLabel(2), "1: SCS, Peak at 2/3");
+    EXPECT_EQ(g.columnLabel(1), "Excess of run 1");
+    EXPECT_EQ(g.columnLabel(3), "");  // the empty column waiting for the next run
+    EXPECT_FLOAT_EQ(g.hoursPerRow, 1);
+    s.obs = -2;
+    plotHydrograph(g, s, 2);  // a routing run names itself by its routing
+    plotHydrograph(g, s, 4);
+    plotHydrograph(g, s, 3, "Combined with Basin1.GRF");
+    EXPECT_EQ(g.columnLabel(3), "2: Muskingum routing");
+    EXPECT_EQ(g.columnLabel(4), "3: Travel time routing");
+    EXPECT_EQ(g.columnLabel(5), "4: Combined with Basin1.GRF");
+    EXPECT_EQ(routingRunName(1), "Modified Puls routing");
+    // Back to the table view the numbering starts again.
+    resetChartGrid(g, {"1"}, {"1"}, {});
+    EXPECT_EQ(g.columnLabel(2), "");
+    EXPECT_FLOAT_EQ(g.hoursPerRow, 0);
+    plotHydrograph(g, s, 0, "Rational Method, Average");
+    EXPECT_EQ(g.columnLabel(2), "1: Rational Method, Average");
+}
+
+// Round axis scales: flows by 1, 2 or 5 times a power of ten, time by hours a reader
+// counts in (quarter and half hours, 1, 2, 3, 4, 6, 12 hours, days).
+TEST(HydrographChart, AxesStopAtRoundNumbers)
+{
+    auto expectScale = [](AxisScale a, double min, double max, double step, int decimals) {
+        EXPECT_DOUBLE_EQ(a.min, min);
+        EXPECT_DOUBLE_EQ(a.max, max);
+        EXPECT_DOUBLE_EQ(a.step, step);
+        EXPECT_EQ(a.decimals, decimals);
+        EXPECT_EQ(a.intervals(), static_cast<int>(std::lround((max - min) / step)));
+    };
+    // The peak of 2194.2 cfs in five intervals: by 500 to 2500 (by 200 would take 11).
+    expectScale(roundScale(0, 2194.2, 5), 0, 2500, 500, 0);
+    expectScale(roundScale(0, 2194.2, 12), 0, 2200, 200, 0);
+    // 46 ten-minute steps end at 7.667 h: by 2 h to 8 in six intervals (by 1 h: 8).
+    expectScale(roundScale(0, 46 * (1.0f / 6), 6, true), 0, 8, 2, 0);
+    // 19.25 h by 4 h; 30 h by 6 h; 100 h by whole days; 0.4 h by 0.1 h.
+    expectScale(roundScale(0, 19.25, 6, true), 0, 20, 4, 0);
+    expectScale(roundScale(0, 30, 6, true), 0, 30, 6, 0);
+    expectScale(roundScale(0, 100, 6, true), 0, 120, 24, 0);
+    expectScale(roundScale(0, 0.4, 4, true), 0, 0.4, 0.1, 1);
+    expectScale(roundScale(0, 3.8333, 12, true), 0, 4, 0.5, 1);
+    expectScale(roundScale(0, 1.2, 6, true), 0, 1.2, 0.2, 1);
+    expectScale(roundScale(0, 1.4, 6, true), 0, 1.5, 0.25, 2);
+    // Excess of 0.37 in, tripled: by 0.5 in three intervals where five fit.
+    expectScale(roundScale(0, 0.37 * 3, 5), 0, 1.5, 0.5, 1);
+    // A negative flow widens the scale downwards; nothing at all still gives a scale.
+    expectScale(roundScale(-3, 47, 5), -20, 60, 20, 0);
+    expectScale(roundScale(0, 0, 5), 0, 1, 0.2, 1);
+    expectScale(roundScale(0, 24, 0), 0, 50, 50, 0);  // at least one interval
 }

@@ -1,0 +1,290 @@
+// The hydrograph window's chart and the two boxes that depend on what happens around
+// them: areal-reduction factors that follow the basin area, a click on the chart that
+// ends typing in the lag box, and what the chart shows a reader (axis titles, round
+// ticks, the legend, the table view, the enlarge tool tip).
+#include <QApplication>
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineSeries>
+#include <QTemporaryDir>
+#include <QValueAxis>
+#include <QtTest>
+
+#include "app/program.h"
+#include "map/form1.h"
+#include "runoff/form3.h"
+#include "support/widget_lookup.h"
+
+using namespace corv;
+using corv::test::control;
+
+namespace {
+
+BasinMeasurements basinOf(const char* area, const char* units = " (mi^2)")
+{
+    return {3, QString(area), QString("1.00"), QString("0.500"), units, " (mi)"};
+}
+
+QStringList list(std::initializer_list<const char*> items)
+{
+    QStringList out;
+    for (const char* i : items) out << QString::fromUtf8(i);
+    return out;
+}
+
+}  // namespace
+
+class Form3ChartWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    ScriptedDialogs* dialogs_ = nullptr;
+    std::unique_ptr<Program> program_;
+
+    Form3* form3() { return static_cast<Form3*>(program_->window("Form3")); }
+    QLineEdit* edit(const QString& name) { return control<QLineEdit>(form3(), name); }
+    // Clicks into the box, selects what it holds and types over it, as a user does.
+    void typeInto(const QString& name, const QString& text)
+    {
+        QLineEdit* e = edit(name);
+        QTest::mouseClick(e, Qt::LeftButton);
+        e->selectAll();
+        if (text.isEmpty()) QTest::keyClick(e, Qt::Key_Delete);
+        else QTest::keyClicks(e, text);
+    }
+    void choose(QComboBox* c, const QString& item)
+    {
+        QVERIFY(c->findText(item) >= 0);
+        c->setCurrentIndex(c->findText(item));
+    }
+    QStringList factors()
+    {
+        return {edit("txtArealAdj(0)")->text(), edit("txtArealAdj(1)")->text()};
+    }
+    // The hand-off of Area3: a mile of stream, half a mile below the centroid.
+    void showWindow(const char* area)
+    {
+        program_->handOffToRunoff(basinOf(area));
+        form3()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form3()));
+    }
+
+private slots:
+    void init()
+    {
+        QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), dir_.filePath("SCS.DGF"));
+        auto d = std::make_unique<ScriptedDialogs>();
+        dialogs_ = d.get();
+        program_ = std::make_unique<Program>(dir_.path(), std::move(d));
+        program_->form1()->show();
+        QCoreApplication::processEvents();
+    }
+    void cleanup()
+    {
+        QCOMPARE(dialogs_->unanswered(), 0);
+        program_.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QFile::remove(dir_.filePath("Temp.GRF"));
+    }
+
+    // Ticked at 400 mi^2, the factors are the table's 400 mi^2 column. Every later
+    // area, handed from the map or typed, brings its own factors, interpolated in the
+    // logarithms of area and factor between the 1 and 10 mi^2 columns for 5 mi^2:
+    // u = ln 5 / ln 10 = 0.69897; 1 h: exp(u ln 0.945) = 0.9612; 6 h: exp(u ln 0.980) = 0.9860.
+    void arealFactorsFollowTheBasinArea()
+    {
+        showWindow("400");
+        Form3* f = form3();
+        typeInto("txtDuration(1)", "6");
+        typeInto("txtRain(1)", "2.00");
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
+        QVERIFY(f->chkAreaAdj->isChecked());
+        QCOMPARE(factors(), list({"0.655", "0.835"}));
+
+        program_->handOffToRunoff(basinOf("5"));
+        QCOMPARE(factors(), list({"0.961", "0.986"}));
+        // Typed: 25 mi^2 is a column of the table (0.880 and 0.957).
+        typeInto("txtBasinArea", "25");
+        QCOMPARE(factors(), list({"0.880", "0.957"}));
+        // An emptied box is no area yet: the factors wait for one.
+        typeInto("txtBasinArea", "");
+        QCOMPARE(factors(), list({"0.880", "0.957"}));
+        // The same number in acres: 400 acres = 0.625 mi^2, below a square mile.
+        program_->handOffToRunoff(basinOf("400"));
+        QCOMPARE(factors(), list({"0.655", "0.835"}));
+        program_->handOffToRunoff(basinOf("400", " (acres)"));
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+        // 3200 acres = 5 mi^2 (read with the caption handed with it, not 3200 mi^2).
+        program_->handOffToRunoff(basinOf("3200", " (acres)"));
+        QCOMPARE(factors(), list({"0.961", "0.986"}));
+
+        // The compute reduces the storm of the basin handed: 2.00 in * 0.986 = 1.97 in
+        // (the 400 mi^2 factor would have left 1.67).
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        typeInto("txtCNloss", "75");
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith("from 1.97 total"), qPrintable(f->windowTitle()));
+
+        // Unticked, the factors are 1 and stay so whatever the area.
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+        program_->handOffToRunoff(basinOf("400"));
+        typeInto("txtBasinArea", "250");
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+    }
+
+    // A lag typed and the chart clicked: the lag box loses the focus to the chart and
+    // its rule snaps the step. 4 h / 5.5 = 0.727 h, below 0.99: 30 minutes; 6 h / 5.5
+    // = 1.09 h: Int(1.09 - 0.1) + 1 = 1 hour.
+    void clickOnTheChartEndsTheLag()
+    {
+        showWindow("12.3");
+        Form3* f = form3();
+        QCOMPARE(f->txtGraphtimestep->text(), QString("15"));
+        typeInto("txtLag", "4");
+        QCOMPARE(f->txtGraphtimestep->text(), QString("15"));  // still typing
+        QTest::mouseClick(f->MSChart1, Qt::LeftButton, {}, QPoint(60, 60));
+        QVERIFY(f->MSChart1->view()->hasFocus());
+        QCOMPARE(f->txtGraphtimestep->text(), QString("30"));
+        QCOMPARE(f->Label14->text(), QString("Hydrograph Time Step (minutes)"));
+
+        // The drawing inside the control takes it as well.
+        typeInto("txtLag", "6");
+        QTest::mouseClick(f->MSChart1->view()->viewport(), Qt::LeftButton, {}, QPoint(120, 40));
+        QCOMPARE(f->txtGraphtimestep->text(), QString("1"));
+        QCOMPARE(f->Label14->text(), QString("Hydrograph Time Step (hours)"));
+        // The click that took the focus enlarges nothing; a double-click does.
+        QCOMPARE(f->MSChart1->geometryTwips(), program_->form3State().chartHome);
+    }
+
+    // Before a compute the chart shows the depth-duration table as bars; after runs,
+    // flow against time at round ticks, the excess on its own reversed axis, and a
+    // legend naming each run by number and method/arrangement. The basin of
+    // compute_e2e.scn (1 mi^2, lag 0.54 h, 5-minute step, CN 75) peaks at 24 cfs and
+    // its 47 rows end at 46 * 5 min = 3.83 h.
+    void chartReadsAsAHydrograph()
+    {
+        showWindow("1.000");
+        Form3* f = form3();
+        HydrographChart* chart = f->MSChart1;
+        // The design size: 5415 x 3405 twips at 15 twips a pixel; the ticks below are
+        // worked for it (about 44 pixels a time label, 28 a flow label).
+        QCOMPARE(chart->size(), QSize(361, 227));
+        QVERIFY(chart->toolTip().contains("Double-click to enlarge"));
+        QCOMPARE(chart->chart()->toolTip(), chart->toolTip());
+
+        typeInto("txtDuration(1)", "6");
+        typeInto("txtRain(1)", "2.4");
+        QTest::mouseClick(f->Command2, Qt::LeftButton);
+        HydrographChart::AxisLook x = chart->axisLook(Qt::AlignBottom);
+        HydrographChart::AxisLook y = chart->axisLook(Qt::AlignLeft);
+        QCOMPARE(x.title, QString("Storm duration (hours)"));
+        QCOMPARE(x.labels, list({"1", "6"}));
+        QCOMPARE(y.title, QString("Storm depth (inches)"));
+        // 2.4 in and room for its label: 0 to 3 by 1 (0.5 would need six intervals).
+        QCOMPARE(y.labels, list({"0", "1", "2", "3"}));
+        QVERIFY(chart->legendEntries().isEmpty());
+        typeInto("txtDuration(1)", "");
+        typeInto("txtRain(1)", "");
+
+        typeInto("txtelv1", "5000");
+        typeInto("txtElv2", "4000");
+        QTest::mouseClick(f->txtCNloss, Qt::LeftButton);  // leaves the elevation box
+        QCOMPARE(f->txtLag->text(), QString("0.54"));
+        QCOMPARE(f->txtGraphtimestep->text(), QString("5"));
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        typeInto("txtCNloss", "75");
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QVERIFY(f->windowTitle().startsWith("Runoff Qmax=24 cfs"));
+
+        x = chart->axisLook(Qt::AlignBottom);
+        y = chart->axisLook(Qt::AlignLeft);
+        const HydrographChart::AxisLook excess = chart->axisLook(Qt::AlignRight);
+        QCOMPARE(x.title, QString("Time (hours)"));
+        QCOMPARE(y.title, QString("Flow (cfs)"));
+        QCOMPARE(excess.title, QString("Excess (inches)"));
+        // 3.83 h in at most six intervals: whole hours. 24 cfs in at most five: by 5.
+        QCOMPARE(x.labels, list({"0", "1", "2", "3", "4"}));
+        QCOMPARE(y.labels, list({"0", "5", "10", "15", "20", "25"}));
+        auto* excessAxis = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Vertical).last());
+        QVERIFY(excessAxis && excessAxis->isReverse() && excessAxis->min() == 0);
+        QCOMPARE(chart->legendEntries(), list({"Excess of run 1", "1: SCS, Peak at 2/3"}));
+
+        choose(f->ComboRain, "Peak Centered");
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        choose(f->ComboRain, "Peak at 1/3");
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QCOMPARE(chart->legendEntries(), list({"Excess of run 3", "1: SCS, Peak at 2/3", "2: SCS, Peak Centered",
+                                               "3: SCS, Peak at 1/3"}));
+        // The newest is drawn boldest, each run in a colour of its own.
+        const auto series = chart->chart()->series();
+        QCOMPARE(series.size(), 4);  // the excess and three runs
+        QPen pens[3];
+        for (int i = 0; i < 3; ++i) pens[i] = qobject_cast<QLineSeries*>(series[i + 1])->pen();
+        QVERIFY(pens[2].widthF() > pens[1].widthF() && pens[1].widthF() == pens[0].widthF());
+        QVERIFY(pens[0].color().rgb() != pens[1].color().rgb() && pens[1].color().rgb() != pens[2].color().rgb() &&
+                pens[0].color().rgb() != pens[2].color().rgb());
+
+        // Enlarged to the 776 x 476 pixel window, the chart has room for twelve time
+        // intervals: half hours. Flows by 2 would need twelve intervals where ten fit.
+        QTest::mouseDClick(chart->view()->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(chart->size(), QSize(776, 476));
+        QCOMPARE(chart->axisLook(Qt::AlignBottom).labels,
+                 list({"0.0", "0.5", "1.0", "1.5", "2.0", "2.5", "3.0", "3.5", "4.0"}));
+        QCOMPARE(chart->axisLook(Qt::AlignLeft).labels, list({"0", "5", "10", "15", "20", "25"}));
+
+        // Clearing the plots forgets the runs and their names.
+        QTest::mouseClick(f->Command2, Qt::LeftButton);
+        QVERIFY(chart->legendEntries().isEmpty());
+        QCOMPARE(chart->axisLook(Qt::AlignBottom).title, QString("Storm duration (hours)"));
+    }
+
+    // Eight runs of 47 ten-minute ordinates peaking at 2194.2 cfs, the excess at most
+    // 0.37 in, on a chart of the design size: time to 46 / 6 = 7.67 h by 2 h (six
+    // intervals fit), flows by 500 cfs to 2,500, the excess (tripled, 1.11 in) by 0.5 in
+    // to 1.5, drawn downwards. The legend names the six newest runs.
+    void manyRunsAtTheDesignSize()
+    {
+        HydrographChart chart;
+        chart.resize(361, 227);
+        chart.grid().series1Secondary = true;
+        resetChartGrid(chart.grid(), {"1"}, {"1"}, {});
+        for (int run = 1; run <= 8; ++run) {
+            ComputeState s;
+            s.it = 46, s.obs = 3, s.udur = 1.0f / 6;
+            s.qi.redim(46);
+            s.excess.redim(46);
+            for (long i = 0; i <= 46; ++i) s.qi(i) = i == 12 ? 2194.2f : 100.0f * static_cast<float>(i % 12);
+            s.excess(2) = 0.37f;
+            s.excess(3) = 0.2f;
+            plotHydrograph(chart.grid(), s, 0, QStringLiteral("Run %1").arg(run));
+        }
+        chart.refresh();
+        QCOMPARE(chart.axisLook(Qt::AlignBottom).labels, list({"0", "2", "4", "6", "8"}));
+        QCOMPARE(chart.axisLook(Qt::AlignLeft).labels, list({"0", "500", "1,000", "1,500", "2,000", "2,500"}));
+        QCOMPARE(chart.axisLook(Qt::AlignRight).labels, list({"0.0", "0.5", "1.0", "1.5"}));
+        QCOMPARE(chart.legendEntries(), list({"Excess of run 8", "3: Run 3", "4: Run 4", "5: Run 5", "6: Run 6",
+                                              "7: Run 7", "8: Run 8"}));
+        // The excess of the step ending at 20 minutes covers 10 to 20 minutes.
+        auto* excess = qobject_cast<QAreaSeries*>(chart.chart()->series().first());
+        QVERIFY(excess);
+        const QList<QPointF> steps = excess->upperSeries()->points();
+        auto has = [&steps](double x, double y) {
+            return std::any_of(steps.begin(), steps.end(), [x, y](const QPointF& p) {
+                return std::fabs(p.x() - x) < 1e-6 && std::fabs(p.y() - y) < 1e-6;
+            });
+        };
+        QVERIFY(has(1.0 / 6, 0.37) && has(2.0 / 6, 0.37) && has(2.0 / 6, 0.2) && has(3.0 / 6, 0.2));
+        QVERIFY(!has(0, 0.37));
+    }
+};
+
+QTEST_MAIN(Form3ChartWindowTest)
+#include "form3_chart_window_test.moc"
