@@ -1,6 +1,7 @@
 // The compute driver (see compute_driver.h).
 #include "runoff/compute_driver.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <new>
 
@@ -144,11 +145,34 @@ private:
             break;
         default: break;
         }
-        if (hooks_.routeOrCombine) hooks_.routeOrCombine(state_, boxes_, dialogs_, commonDialog_);
+        if (option == kCombineOption && boxes_.chkCombineHDB) combineDatabaseFlow();
+        else if (hooks_.routeOrCombine) hooks_.routeOrCombine(state_, boxes_, dialogs_, commonDialog_);
         // The routine refused, was cancelled or found too few rows: no report.
         if (state_.routeType == route::kNone) return stop();
         s_.obs = -2;
         reportAndChart();
+    }
+
+    // The combine option's database source: the flow goes to TmpHDB.GRF, which is then
+    // read like a chosen hydrograph file.
+    void combineDatabaseFlow()
+    {
+        if (!hooks_.databaseFlow) {
+            dialogs_.msgBox(QStringLiteral("Flow from the hydrologic database is not available."));
+            return;
+        }
+        if (hooks_.databaseFlow(s_, out_.rainfallBoxes) != StageEnd::Continue) return;
+        if (s_.combineFileName.isEmpty()) return;
+        if (!QFileInfo::exists(s_.combineFileName)) {
+            dialogs_.msgBox(QStringLiteral("File not found."));
+            return;
+        }
+        // TODO(merge): LoadHydrographFile of the hydrograph-file reader goes in this hook.
+        if (!hooks_.loadHydrographFile) {
+            dialogs_.msgBox(QStringLiteral("Combining hydrograph files is not available yet."));
+            return;
+        }
+        hooks_.loadHydrographFile(state_, dialogs_);
     }
 
     void computePath()

@@ -68,6 +68,11 @@ struct ComputeHooks {
     std::function<void()> processEvents;     // lets pending window events run once
     DatabaseRainfall databaseRainfall;       // empty: no database rainfall
     RouteOrCombine routeOrCombine;           // empty: no routing yet
+    // The combine option's database flow: writes TmpHDB.GRF and names it in
+    // combineFileName (empty: no database flow).
+    DatabaseRainfall databaseFlow;
+    // Reads combineFileName into the current hydrograph (LoadHydrographFile).
+    std::function<void(Form3State& state, Dialogs& dialogs)> loadHydrographFile;
 };
 
 // What the window shows after a run, whatever its end.
