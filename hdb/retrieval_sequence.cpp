@@ -41,7 +41,12 @@ SequenceEnd runRetrievalSequence(bool rainchk, SequenceFields& f, const QString&
     form.setConnectionText(f.myDB);
     fillStations(rainchk, f.myDB, form, dialogs);
     form.showModal();
-    if (rainchk && Module1::dateFormCancelled) return SequenceEnd::Cancelled;
+    if (rainchk && Module1::dateFormCancelled) {
+        // The count starts again with the next sequence, so that its own setting of
+        // the string does not read as an edit.
+        Module1::connectionEdits = 0;
+        return SequenceEnd::Cancelled;
+    }
 
     // The program's own assignment counted once: more means the user edited the string.
     if (Module1::connectionEdits > 1) {
