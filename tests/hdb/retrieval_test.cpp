@@ -57,6 +57,30 @@ protected:
     }
     std::vector<QString> messages() const { return dialogs.messages(); }
 
+    // A retrieval that must be refused with one message and no steps.
+    struct Refusal {
+        const char* station;
+        const char* units;
+        bool automatic;
+        const char* step;  // minutes
+        const char* message;
+        double bdate = kDay, edate = kDay + 1;
+    };
+    template <class Retrieve>
+    void expectRefused(const Refusal& c, Retrieve retrieve)
+    {
+        SCOPED_TRACE(c.message);
+        dialogs.clear();
+        in.ComboDSID = QString::fromLatin1(c.station);
+        in.ComboUnits = QString::fromLatin1(c.units);
+        in.chkAutoTimeStep = c.automatic;
+        in.txtGraphtimestep = QString::fromLatin1(c.step);
+        in.Label14 = QStringLiteral("Hydrograph Time Step (minutes)");
+        EXPECT_EQ(retrieve(c), 0);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_TRUE(messages()[0].contains(QString::fromLatin1(c.message))) << messages()[0].toStdString();
+    }
+
     QTemporaryDir dir;
     QString connection;
     std::unique_ptr<hdbtest::Database> database;
@@ -163,40 +187,21 @@ TEST_F(HdbTest, ValueFactorAndTheUnitText)
 
 TEST_F(HdbTest, RainfallThatCannotBeRetrievedIsToldAndGivesNoSteps)
 {
-    struct Case {
-        const char* station;
-        const char* units;
-        double bdate, edate;
-        bool automatic;
-        const char* step;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"DSID Parameter Units Station Name", "Hourly Values", kDay, kDay + 1, true, "", "Select station to retrieve"},
-        {"", "Hourly Values", kDay, kDay + 1, true, "", "does not start with a station number"},
-        {"abc precip in Beta", "Hourly Values", kDay, kDay + 1, true, "", "does not start with a station number"},
-        {"12; drop table rsite", "Hourly Values", kDay, kDay + 1, true, "", "does not start with a station number"},
-        {"12 precip in Beta", "Hourly Values", kDay, kDay + 1, false, "0", "time step must be greater than zero"},
-        {"12 precip in Beta", "Hourly Values", kDay, kDay + 1, false, "-15", "time step must be greater than zero"},
-        {"13 precip mm Gamma", "Hourly Values", kDay, kDay + 1, true, "", "has no date_time or no value"},
-        {"11 precip  Alpha", "Hourly Values", kDay, kDay + 1, true, "", "No data in rhour for time period."},
+    const Refusal cases[] = {
+        {"DSID Parameter Units Station Name", "Hourly Values", true, "", "Select station to retrieve"},
+        {"", "Hourly Values", true, "", "does not start with a station number"},
+        {"abc precip in Beta", "Hourly Values", true, "", "does not start with a station number"},
+        {"12; drop table rsite", "Hourly Values", true, "", "does not start with a station number"},
+        {"12 precip in Beta", "Hourly Values", false, "0", "time step must be greater than zero"},
+        {"12 precip in Beta", "Hourly Values", false, "-15", "time step must be greater than zero"},
+        {"13 precip mm Gamma", "Hourly Values", true, "", "has no date_time or no value"},
+        {"11 precip  Alpha", "Hourly Values", true, "", "No data in rhour for time period."},
         // An end before the start finds nothing.
-        {"12 precip in Beta", "Hourly Values", kDay + 1, kDay, true, "", "No data in rhour for time period."},
+        {"12 precip in Beta", "Hourly Values", true, "", "No data in rhour for time period.", kDay + 1, kDay},
         // A year in 15-minute steps is more than 32767 steps.
-        {"12 precip in Beta", "Hourly Values", kDay - 364, kDay + 1, false, "15", "Overflow"},
+        {"12 precip in Beta", "Hourly Values", false, "15", "Overflow", kDay - 364, kDay + 1},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        dialogs.clear();
-        in.ComboDSID = QString::fromLatin1(c.station);
-        in.ComboUnits = QString::fromLatin1(c.units);
-        in.chkAutoTimeStep = c.automatic;
-        in.txtGraphtimestep = QString::fromLatin1(c.step);
-        in.Label14 = QStringLiteral("Hydrograph Time Step (minutes)");
-        EXPECT_EQ(rain(c.bdate, c.edate).obs, 0);
-        ASSERT_EQ(messages().size(), 1u);
-        EXPECT_TRUE(messages()[0].contains(QString::fromLatin1(c.message))) << messages()[0].toStdString();
-    }
+    for (const Refusal& c : cases) expectRefused(c, [&](const Refusal& r) { return rain(r.bdate, r.edate).obs; });
     // The id check kept the table.
     EXPECT_TRUE(GetHDBlist(true, connection, dialogs));
 
@@ -242,33 +247,19 @@ TEST_F(HdbTest, FlowThatCannotBeRetrievedLeavesTheFlowFileAsItWas)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(earlier);
     f.close();
-    struct Case {
-        const char* station;
-        const char* units;
-        bool automatic;
-        const char* step;
-        const char* message;
-    };
-    const Case cases[] = {
+    const Refusal cases[] = {
         {"21 flow cfs Zulu Creek", "Hourly Values", true, "", "Only one flow value in rhour"},
-        {"21 flow cfs Zulu Creek", "Hourly Values", false, "1", "Only one flow value in rhour"},
+        {"21 flow cfs Zulu Creek", "Hourly Values", false, "60", "Only one flow value in rhour"},
         {"22 flow cfs Mill Creek", "Unit Values", false, "0", "time step must be greater than zero"},
-        {"22 flow cfs Mill Creek", "Unit Values", false, "-0.25", "time step must be greater than zero"},
+        {"22 flow cfs Mill Creek", "Unit Values", false, "-15", "time step must be greater than zero"},
         {"13 precip mm Gamma", "Hourly Values", true, "", "has no date_time or no value"},
         {"22 flow cfs Mill Creek", "Hourly Values", true, "", "No data in rhour for time period."},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        dialogs.clear();
-        in.ComboDSID = QString::fromLatin1(c.station);
-        in.ComboUnits = QString::fromLatin1(c.units);
-        in.chkAutoTimeStep = c.automatic;
-        in.txtGraphtimestep = QString::fromLatin1(c.step);
-        in.Label14 = QStringLiteral("Hydrograph Time Step (hours)");
-        float udur = 0;
-        EXPECT_EQ(flow(udur), 0);
-        ASSERT_EQ(messages().size(), 1u);
-        EXPECT_TRUE(messages()[0].contains(QString::fromLatin1(c.message))) << messages()[0].toStdString();
+    for (const Refusal& c : cases) {
+        expectRefused(c, [&](const Refusal&) {
+            float udur = 0;
+            return flow(udur);
+        });
         EXPECT_EQ(tmpFile(), earlier);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("TmpHDB.GRF.part"))));
