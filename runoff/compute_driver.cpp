@@ -9,8 +9,10 @@
 #include "common/module1.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "runoff/hydrograph_file.h"
 #include "runoff/hydrograph_report.h"
 #include "runoff/losses.h"
+#include "runoff/routing.h"
 #include "runoff/transforms.h"
 
 namespace corv {
@@ -145,34 +147,87 @@ private:
             break;
         default: break;
         }
-        if (option == kCombineOption && boxes_.chkCombineHDB) combineDatabaseFlow();
-        else if (hooks_.routeOrCombine) hooks_.routeOrCombine(state_, boxes_, dialogs_, commonDialog_);
+        // A routing or file that fails halfway leaves the hydrograph as it was, so
+        // that the next "Go" still starts from it.
+        ComputeState saved = s_;
+        const bool routeAgain = state_.routeAgain;
+        try {
+            if (hooks_.routeOrCombine) hooks_.routeOrCombine(state_, boxes_, dialogs_, commonDialog_);
+            else routeOrCombine(option);
+        } catch (...) {
+            s_ = std::move(saved);
+            state_.routeAgain = routeAgain;
+            throw;
+        }
         // The routine refused, was cancelled or found too few rows: no report.
         if (state_.routeType == route::kNone) return stop();
         s_.obs = -2;
         reportAndChart();
     }
 
-    // The combine option's database source: the flow goes to TmpHDB.GRF, which is then
-    // read like a chosen hydrograph file.
-    void combineDatabaseFlow()
+    // The routine of the selected option; it leaves routeType 0 when it refused,
+    // was cancelled or stored too few rows.
+    void routeOrCombine(int option)
     {
-        if (!hooks_.databaseFlow) {
-            dialogs_.msgBox(QStringLiteral("Flow from the hydrologic database is not available."));
-            return;
+        switch (option) {
+        case 0: {
+            state_.ratingFileName = chooseFile({}, QStringLiteral("Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|"));
+            if (state_.ratingFileName.isEmpty()) return;
+            const RatingTable table = readRatingTable(state_.ratingFileName, s_.udur);
+            state_.routeType = route::kModifiedPuls;
+            modpul(s_, table, boxes_.txtModbelv, state_.routeAgain);
+            break;
         }
-        if (hooks_.databaseFlow(s_, out_.rainfallBoxes) != StageEnd::Continue) return;
+        case 1:
+            muskingum(s_, s_.K, s_.muskX, state_.routeAgain);
+            state_.routeType = route::kMuskingum;
+            break;
+        case kCombineOption: combine(); break;
+        case 3:
+            TatumRoute(s_, state_.routeAgain);
+            state_.routeType = route::kTravelTime;
+            break;
+        default: break;
+        }
+    }
+
+    // The shared file dialog, opening in the program's folder; Cancel gives "".
+    QString chooseFile(const QString& title, const QString& filter)
+    {
+        commonDialog_.DialogTitle = title;
+        commonDialog_.FileName.clear();
+        commonDialog_.InitDir = folder_;
+        commonDialog_.Filter = filter;
+        commonDialog_.ShowOpen();
+        return commonDialog_.FileName;
+    }
+
+    void combine()
+    {
+        if (boxes_.chkCombineHDB) {
+            // The period window's station and period, read into TmpHDB.GRF.
+            s_.combineFileName.clear();
+            if (!hooks_.databaseFlow) {
+                dialogs_.msgBox(QStringLiteral("Flow from the hydrologic database is not available."));
+                return;
+            }
+            if (hooks_.databaseFlow(s_, out_.rainfallBoxes) != StageEnd::Continue) return;
+        } else {
+            s_.combineFileName = chooseFile(QStringLiteral("Load hydrograph or combine with current"),
+                                            QStringLiteral("Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|"));
+        }
         if (s_.combineFileName.isEmpty()) return;
-        if (!QFileInfo::exists(s_.combineFileName)) {
+        if (!QFileInfo(s_.combineFileName).isFile()) {
             dialogs_.msgBox(QStringLiteral("File not found."));
             return;
         }
-        // TODO(merge): LoadHydrographFile of the hydrograph-file reader goes in this hook.
-        if (!hooks_.loadHydrographFile) {
-            dialogs_.msgBox(QStringLiteral("Combining hydrograph files is not available yet."));
-            return;
-        }
-        hooks_.loadHydrographFile(state_, dialogs_);
+        const HydrographLoad mode = state_.hydrographPlotted ? HydrographLoad::Add : HydrographLoad::Fresh;
+        pump();
+        state_.routeType = LoadHydrographFile(s_.combineFileName, s_, mode, state_.routeAgain, dialogs_);
+        pump();
+        // The database flow has set the caption to hours.
+        out_.rainfallBoxes.txtGraphtimestep =
+            timeStepBoxText(s_.udur, out_.rainfallBoxes.Label14.value_or(boxes_.Label14));
     }
 
     void computePath()

@@ -67,12 +67,10 @@ struct ComputeHooks {
     std::function<void(bool busy)> setBusy;  // the hourglass pointer on or off
     std::function<void()> processEvents;     // lets pending window events run once
     DatabaseRainfall databaseRainfall;       // empty: no database rainfall
-    RouteOrCombine routeOrCombine;           // empty: no routing yet
+    RouteOrCombine routeOrCombine;           // empty: the routines of the routing frame
     // The combine option's database flow: writes TmpHDB.GRF and names it in
     // combineFileName (empty: no database flow).
     DatabaseRainfall databaseFlow;
-    // Reads combineFileName into the current hydrograph (LoadHydrographFile).
-    std::function<void(Form3State& state, Dialogs& dialogs)> loadHydrographFile;
 };
 
 // What the window shows after a run, whatever its end.
@@ -88,7 +86,7 @@ struct ComputeOutcome {
     // ground-water loss box shows (nothing when the run did not get that far).
     std::optional<bool> baseFlowLayout;
     bool chartChanged = false;    // the chart's grid was reset or plotted: redraw it
-    RainfallBoxes rainfallBoxes;  // boxes the rainfall stage rewrote
+    RainfallBoxes rainfallBoxes;  // boxes the rainfall stage (or a loaded hydrograph file's step) rewrote
     std::optional<QString> caption;
 };
 

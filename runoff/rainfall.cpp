@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <algorithm>
-#include <charconv>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "common/numbers.h"
 #include "common/runtime_error.h"
 #include "runoff/design_storm.h"
+#include "runoff/text_fields.h"
 
 namespace corv {
 
@@ -24,61 +24,11 @@ constexpr qint64 kMaxStormFileBytes = 64LL * 1024 * 1024;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// True when the text begins with a number under the leading-number rule (so that
-// a letter or an empty field is not silently read as 0 rain).
-bool startsWithNumber(std::string_view t)
-{
-    std::size_t i = 0;
-    auto skip = [&] {
-        while (i < t.size() && isBlank(t[i])) ++i;
-    };
-    skip();
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        ++i;
-        skip();
-    }
-    if (i >= t.size()) return false;
-    if (t[i] >= '0' && t[i] <= '9') return true;
-    if (t[i] != '.') return false;
-    ++i;
-    skip();
-    return i < t.size() && t[i] >= '0' && t[i] <= '9';
-}
-
-// A field under the leading-number rule; plain decimal fields, nearly all of a storm
-// file, are read directly (the same correctly rounded value as the general rule).
-double fieldValue(std::string_view t)
-{
-    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
-    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
-    if (!t.empty() && t.front() != '+') {
-        double v = 0;
-        const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
-        if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return v;
-    }
-    return Val(t);
-}
-
 // A data field is a number, or blank (no rain, as spreadsheets leave empty cells).
 bool usableField(std::string_view t)
 {
     const bool blank = std::all_of(t.begin(), t.end(), isBlank);
     return blank || startsWithNumber(t);
-}
-
-std::vector<std::string_view> splitLines(std::string_view all)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find('\n', start);
-        if (end == std::string_view::npos) end = all.size();
-        std::string_view line = all.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
 }
 
 // The first two fields of a line split at sep; false when there is no second field.
@@ -90,13 +40,6 @@ bool twoFields(std::string_view line, char sep, std::string_view& f0, std::strin
     const std::size_t b = line.find(sep, a + 1);
     f1 = line.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1);
     return true;
-}
-
-std::string shown(std::string_view line)
-{
-    std::string t(line.substr(0, 40));
-    if (line.size() > 40) t += "...";
-    return t;
 }
 
 [[noreturn]] void stormError(int number, const QString& path, const std::string& what)
@@ -128,14 +71,14 @@ void readStormFile(ComputeState& s, const QString& path)
                    "needs the step count and the time step on line 2, separated by a comma or a TAB.");
     const double count = Val(f0);
     if (!startsWithNumber(f0) || count < 0.5)
-        stormError(err::kTypeMismatch, path, "gives no step count of 1 or more on line 2 (\"" + shown(line2) + "\").");
+        stormError(err::kTypeMismatch, path, "gives no step count of 1 or more on line 2 (\"" + shownLine(line2) + "\").");
     if (count > kMaxStormSteps)
         stormError(err::kOverflow, path,
                    "announces " + strDouble(count) + " steps; at most 32757 steps can be computed.");
     const double step = Val(f1);
     if (!startsWithNumber(f1) || !(step > 0))
         stormError(err::kTypeMismatch, path,
-                   "gives no time step above 0 hours on line 2 (\"" + shown(line2) + "\").");
+                   "gives no time step above 0 hours on line 2 (\"" + shownLine(line2) + "\").");
     const std::int16_t n = toInt16(count);
     // Counted before anything is sized, so a huge count in a short file costs nothing.
     const long dataLines = static_cast<long>(lines.size()) - 2;
@@ -161,11 +104,11 @@ void readStormFile(ComputeState& s, const QString& path)
         const long lineNumber = i + 2;
         if (!twoFields(line, sep, f0, f1))
             stormError(err::kSubscript, path,
-                       "has no second value on line " + std::to_string(lineNumber) + " (\"" + shown(line) +
+                       "has no second value on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) +
                            "\"); its separator is " + sepName + ", as on line 2.");
         if (!usableField(f0) || !usableField(f1))
             stormError(err::kTypeMismatch, path,
-                       "has no number on line " + std::to_string(lineNumber) + " (\"" + shown(line) + "\").");
+                       "has no number on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) + "\").");
         s.stepTimes(i) = static_cast<float>(fieldValue(f0));
         s.rdepth(i) = static_cast<float>(fieldValue(f1));
         total += s.rdepth(i);

@@ -287,6 +287,28 @@ private slots:
         QVERIFY(readFile(dir_.filePath("TmpHDB.GRF")).startsWith("Time\tRunoff\r\n05 00:00\t 10 \r\n"));
         QCOMPARE(readFile(dir_.filePath("Temp.GRF")), report);
         QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 3);
+
+        // Hourly flows at the hydrograph's step are added to it, ordinate by ordinate.
+        {
+            hdbtest::Database db(connection());
+            db.addRows("rhour", 22, {{"2026-12-05 00:00:00", "10"}, {"2026-12-05 01:00:00", "20"},
+                                     {"2026-12-05 03:00:00", "30"}});
+        }
+        dialogs_->clear();
+        const float q1 = program_->form3State().computeState.qi(1);
+        press(form3()->butRoute);
+        whenShown(retrieve("22 flow cfs Mill Creek", "Hourly Values"));
+        press(form3()->Command4);
+        QCOMPARE(dialogs_->messages(), std::vector<QString>{"1 missing flows added to match time-step"});
+        QCOMPARE(readFile(dir_.filePath("TmpHDB.GRF")),
+                 QByteArray("Time\tRunoff\r\n05 00:00\t 10 \r\n05 01:00\t 20 \r\n05 02:00\t 20 \r\n"
+                            "05 03:00\t 30 \r\n"));
+        const ComputeState& s = program_->form3State().computeState;
+        QCOMPARE(s.qout(1), q1 + 20.0f);
+        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 4);
+        QVERIFY(readFile(dir_.filePath("Temp.GRF")) != report);
+        QCOMPARE(form3()->txtGraphtimestep->text(), QString("1"));
+        QCOMPARE(form3()->txtTile2->text(), QString("22 flow cfs Mill Creek"));
     }
 };
 

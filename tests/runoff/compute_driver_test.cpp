@@ -180,8 +180,9 @@ TEST(ComputeDriver, RouteRequestEntry)
     EXPECT_TRUE(w.report().contains("\r\nTatum time of travel: 30 minutes\r\n\r\n  PEAK-IN     TIME"));
     EXPECT_EQ(w.chart.ColumnCount(), 4);
 
-    // No routine: the request ends quietly with room for five times the ordinates, at most 32000.
-    w.hooks.routeOrCombine = nullptr;
+    // A routine that refuses: the request ends quietly with room for five times the
+    // ordinates, at most 32000.
+    w.hooks.routeOrCombine = [](Form3State&, const ComputeBoxes&, Dialogs&, CommonDialog&) {};
     for (auto [it, newit] : {std::pair<std::int16_t, std::int16_t>{100, 500}, {6500, 32000}}) {
         s.it = it;
         w.state.routeType = 99;
@@ -191,4 +192,164 @@ TEST(ComputeDriver, RouteRequestEntry)
         EXPECT_TRUE(w.messages().empty());
         EXPECT_EQ(s.newit, newit);
     }
+}
+
+namespace {
+const std::vector<std::string> kRoutingHeader = {"  PEAK-IN     TIME  ACRE-FT PEAK-OUT     TIME   MAXELV"};
+
+std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().begin(), q.vec().begin() + to + 1}; }
+
+// "Go" with an option after a compute.
+ComputeOutcome go(Window& w, int option)
+{
+    w.boxes.optRouteType = option;
+    w.state.routeType = 99;
+    return w.compute();
+}
+}  // namespace
+
+TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
+{
+    Window w;
+    ASSERT_EQ(w.compute().end, End::Plotted);
+    ComputeState& s = w.state.computeState;
+    const std::vector<float> runoff = series(s.qi, s.it);
+    const std::int16_t computedIt = s.it;
+
+    // Muskingum twice: both route the computed runoff, not the first outflow.
+    w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.25";
+    ASSERT_EQ(go(w, 1).end, End::Plotted) << w.said();
+    const std::vector<float> first = series(s.qout, s.it);
+    EXPECT_GE(s.it, computedIt);
+    EXPECT_TRUE(w.report().contains("\r\nMuskingum K lag: 1  Muskingum X storage: 0.25\r\n\r\n  PEAK-IN"));
+    EXPECT_TRUE(w.report().contains("\r\n     Time  Outflow   Inflow\r\n"));
+    EXPECT_FALSE(w.report().contains("Basin Area"));
+    // The chart's newest column is the outflow; the excess column is all 0.
+    EXPECT_EQ(w.chart.ColumnCount(), 4);
+    EXPECT_EQ(w.chart.RowCount(), s.it + 1);
+    for (int row = 1; row <= s.it + 1; ++row) {
+        EXPECT_EQ(w.chart.data(row, 3), s.qout(row - 1)) << row;
+        EXPECT_EQ(w.chart.data(row, 1), 0.0f) << row;
+    }
+    ASSERT_EQ(go(w, 1).end, End::Plotted);
+    EXPECT_EQ(series(s.qout, s.it), first);
+    EXPECT_EQ(series(s.qi, computedIt), runoff);
+    EXPECT_EQ(w.chart.ColumnCount(), 5);
+
+    // Travel time of 30 minutes (the caption says minutes): Int(2 x 0.5 / 0.25 + 0.5)
+    // = 4 half-step passes at 15 minutes.
+    w.boxes.txtTatum = "30";
+    ASSERT_EQ(go(w, 3).end, End::Plotted);
+    EXPECT_EQ(s.newit, computedIt + 5);
+    EXPECT_TRUE(w.report().contains("\r\nTatum time of travel: 30 minutes\r\n"));
+    EXPECT_EQ(series(s.qi, computedIt), runoff);
+
+    // Modified Puls through a linear table: the file's name, elevation and storage.
+    const QString rat = writeFile(w.dir.filePath("pond.RAT"), "Pond\r\n3\r\n100,0,0\r\n101,121,10\r\n"
+                                                              "110,1210,100\r\n");
+    w.answerFile(rat);
+    ASSERT_EQ(go(w, 0).end, End::Plotted) << w.said();
+    EXPECT_EQ(w.asked().front().file.filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
+    EXPECT_EQ(w.asked().front().file.initDir, w.dir.path());
+    const QString report = w.report();
+    EXPECT_TRUE(report.contains("\r\nStorage routing file: " + rat + "\r\n\r\n  PEAK-IN")) << report.left(300).toStdString();
+    EXPECT_TRUE(report.contains("\r\n     Time     Elev  Storage  Outflow   Inflow\r\n"));
+    EXPECT_EQ(w.state.ratingFileName, rat);
+    EXPECT_GT(s.maxelv, 100.0f);
+    // Row 2 holds the elevation, storage, outflow and inflow of ordinate 2.
+    const QStringList rows = report.split("\r\n");
+    const int header = static_cast<int>(rows.indexOf("     Time     Elev  Storage  Outflow   Inflow"));
+    ASSERT_GT(header, 0);
+    const QString row2 = rows[header + 3];
+    EXPECT_EQ(row2.left(9), "  0.50000");
+    EXPECT_EQ(row2.mid(9, 9).trimmed().toFloat(), std::round(s.elvout(2) * 100) / 100);
+    // The summary's peak cells: inflow peak, its time, volume, outflow peak, its time, elevation.
+    const QString summary = rows[rows.indexOf(QString::fromStdString(kRoutingHeader[0])) + 1];
+    EXPECT_EQ(summary.mid(45, 9).trimmed().toFloat(), std::round(s.maxelv * 100) / 100);
+    EXPECT_EQ(w.chart.ColumnCount(), 7);
+}
+
+TEST(ComputeDriverRouting, CancelMissingAndBadFilesKeepEverything)
+{
+    Window w;
+    ASSERT_EQ(w.compute().end, End::Plotted);
+    ComputeState& s = w.state.computeState;
+    const std::vector<float> runoff = series(s.qi, s.it);
+    const QString before = w.report();
+
+    // Cancel in either file dialog ends quietly; a combine file that is gone says so.
+    for (int option : {0, 2}) {
+        const ComputeOutcome out = go(w, option);
+        EXPECT_EQ(out.end, End::Stopped);
+        EXPECT_TRUE(w.messages().empty());
+    }
+    EXPECT_EQ(w.asked().back().title, "Load hydrograph or combine with current");
+    EXPECT_EQ(w.asked().back().file.filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
+    w.answerFile(w.dir.filePath("gone.GRF"));
+    EXPECT_EQ(go(w, 2).end, End::Stopped);
+    EXPECT_EQ(w.said(), "File not found.");
+    // A database flow that brought nothing back (the retrieval said why) ends quietly.
+    w.boxes.chkCombineHDB = true;
+    int retrievals = 0;
+    w.hooks.databaseFlow = [&](ComputeState&, RainfallBoxes&) {
+        ++retrievals;
+        return StageEnd::EndCompute;
+    };
+    EXPECT_EQ(go(w, 2).end, End::Stopped);
+    EXPECT_EQ(retrievals, 1);
+    EXPECT_TRUE(w.messages().empty());
+    w.boxes.chkCombineHDB = false;
+    w.hooks.databaseFlow = nullptr;
+
+    // A table that ends before the flood: the error path names the file, and the
+    // hydrograph, the report and the chart stay as they were.
+    const QString rat = writeFile(w.dir.filePath("small.RAT"), "Small\r\n2\r\n100,0,0\r\n101,1,0.01\r\n");
+    w.answerFile(rat);
+    EXPECT_EQ(go(w, 0).end, End::Failed);
+    EXPECT_TRUE(QString::fromStdString(w.said()).startsWith("The storage routing file " + rat + " ends before"));
+    EXPECT_TRUE(QString::fromStdString(w.said()).endsWith("\nCheck your time step for hours or minutes!"));
+    const QString bad = writeFile(w.dir.filePath("bad.GRF"), "Time,Runoff\r\n0,1\r\n0.25,x\r\n");
+    w.answerFile(bad);
+    EXPECT_EQ(go(w, 2).end, End::Failed);
+    EXPECT_TRUE(QString::fromStdString(w.said()).startsWith("The hydrograph file " + bad));
+    EXPECT_EQ(w.report(), before);
+    EXPECT_EQ(w.chart.ColumnCount(), 3);
+    EXPECT_EQ(series(s.qi, s.it), runoff);
+    EXPECT_EQ(w.state.routeType, 0);
+    EXPECT_FALSE(w.state.routeAgain);
+
+    // The table failed partway through the routing: no half-routed outflow is left
+    // behind, and the next "Go" routes the computed hydrograph.
+    w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.2";
+    ASSERT_EQ(go(w, 1).end, End::Plotted);
+    const std::vector<float> routed = series(s.qout, s.it);
+    EXPECT_EQ(series(s.qi, static_cast<long>(runoff.size()) - 1), runoff);
+    EXPECT_EQ(routed.size(), static_cast<std::size_t>(s.it) + 1);
+}
+
+TEST(ComputeDriverRouting, CombineWithASavedHydrograph)
+{
+    Window w;
+    ASSERT_EQ(w.compute().end, End::Plotted);
+    ComputeState& s = w.state.computeState;
+    const std::vector<float> runoff = series(s.qi, s.it);
+    const QString saved = w.dir.filePath("Basin1.GRF");
+    QFile::copy(w.dir.filePath("Temp.GRF"), saved);
+
+    // Adding the saved report to the computed runoff doubles it, to the report's
+    // rounding (whole cfs from 9.95 on, tenths below).
+    w.answerFile(saved);
+    const ComputeOutcome out = go(w, 2);
+    ASSERT_EQ(out.end, End::Plotted) << w.said();
+    EXPECT_EQ(out.rainfallBoxes.txtGraphtimestep, std::optional<QString>("15"));
+    EXPECT_TRUE(w.report().contains("\r\nCombined hydrograph filename: " + saved + "\r\n\r\n"));
+    for (long j = 0; j <= s.it; ++j) EXPECT_NEAR(s.qout(j), 2 * runoff[static_cast<std::size_t>(j)], runoff[static_cast<std::size_t>(j)] < 9.95f ? 0.051 : 0.51);
+    EXPECT_TRUE(w.state.routeAgain);
+    EXPECT_EQ(w.state.routeType, 0);
+
+    // The next routing takes the combined series as its inflow.
+    const std::vector<float> combined = series(s.qout, s.it);
+    w.boxes.txtTatum = "0";
+    ASSERT_EQ(go(w, 3).end, End::Plotted);
+    EXPECT_EQ(series(s.qi, static_cast<long>(combined.size()) - 1), combined);
 }

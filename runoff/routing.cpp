@@ -1,0 +1,328 @@
+// Hydrograph routing (see routing.h).
+#include "runoff/routing.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "common/numbers.h"
+#include "common/runtime_error.h"
+#include "runoff/text_fields.h"
+
+namespace corv {
+
+namespace {
+
+constexpr long kMaxTableRows = 100;
+// cfs-hours per acre-foot, twice: the storage-indication value 2S/dt + O.
+constexpr float kIndicationFactor = 24.2f;
+constexpr qint64 kMaxTableFileBytes = 1024 * 1024;
+// Room added whenever a routed series outgrows its array.
+constexpr long kGrowth = 100;
+
+std::string name(const QString& path) { return path.toStdString(); }
+
+[[noreturn]] void tableError(int number, const QString& path, const std::string& what)
+{
+    throw RuntimeError(number, "The storage routing file " + name(path) + " " + what);
+}
+
+std::string lineNo(long line) { return "line " + std::to_string(line); }
+
+// Grows a series, keeping its values, so that index i exists: to i + extra.
+void reach(VArray<float>& a, long i, long extra)
+{
+    if (i > a.ubound()) a.redimPreserve(i + extra);
+}
+
+// The outflow peak and the stop threshold shared by Muskingum and Modified Puls:
+// the first ordinate above all earlier ones is the peak; the routed tail is cut once
+// it falls below 1 cfs (peaks above 10 cfs) or 0.01 cfs (smaller ones).
+struct PeakAndStop {
+    ComputeState& s;
+    float threshold = 0;
+
+    // True when the peak rose at ordinate j.
+    bool peak(long j)
+    {
+        const float q = s.qout(j);
+        if (!(q > s.maxout)) return false;
+        s.maxout = q;
+        s.tmaxout = static_cast<float>(j);
+        threshold = s.maxout > 10.0f ? 1.0f : 0.01f;
+        return true;
+    }
+    bool stop(long j, long lastInflow) const
+    {
+        return (j >= lastInflow && s.qout(j) < threshold) || j >= static_cast<long>(s.newit) - 1;
+    }
+};
+
+// The start of every routing: a rerouted outflow lends its peak to the inflow.
+void commonStart(ComputeState& s, bool routeAgain)
+{
+    if (routeAgain) {
+        s.maxq = s.maxout;
+        s.tmax = toInt16(s.tmaxout);
+    }
+    s.maxout = 0;
+    s.tmaxout = 0;
+}
+
+// Where x lies in an ascending table column: the lower row of the pair that holds it
+// and the fraction between the two. Values at or below the first row give row 0;
+// values beyond the last row are an error naming the table.
+struct Place {
+    long row = 0;  // 0: at or below the first row
+    float fraction = 0;
+};
+
+Place locate(const RatingTable& t, const VArray<float>& column, float x, const char* what)
+{
+    const float* c = column.data();
+    const long n = t.n;
+    if (!(x > c[1])) return {};
+    // First row whose entry is at or above x (the column does not fall, see the reader).
+    const long k = std::lower_bound(c + 1, c + n + 1, x) - c;
+    if (k > n)
+        tableError(err::kSubscript, t.path,
+                   "ends before the " + std::string(what) + " " + strSingle(x) + " is reached (its last row, " +
+                       lineNo(n + 2) + ", holds " + strSingle(c[n]) + "): extend the table.");
+    const long j = k - 1;
+    return {j, (x - c[j]) / (c[k] - c[j])};
+}
+
+float at(const VArray<float>& column, const Place& p)
+{
+    const float* c = column.data();
+    return c[p.row] + (c[p.row + 1] - c[p.row]) * p.fraction;
+}
+
+}  // namespace
+
+RatingTable readRatingTable(const QString& path, float udur)
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) throw RuntimeError(err::kFileNotFound, "File not found: " + name(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) tableError(err::kPermissionDenied, path, "cannot be read.");
+    if (file.size() > kMaxTableFileBytes) tableError(err::kOutOfMemory, path, "is too large for a table of 100 rows.");
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const std::vector<std::string_view> lines =
+        splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+
+    if (lines.size() < 2) tableError(err::kInputPastEnd, path, "has no row count on line 2.");
+    if (!startsWithNumber(lines[1]))
+        tableError(err::kTypeMismatch, path, "gives no row count on line 2 (\"" + shownLine(lines[1]) + "\").");
+    const double count = std::nearbyint(fieldValue(lines[1]));
+    if (count < 1 || count > kMaxTableRows)
+        tableError(err::kSubscript, path,
+                   "announces " + strDouble(count) + " rows on line 2; a table holds 1 to 100 rows.");
+    const long n = static_cast<long>(count);
+    const long dataLines = static_cast<long>(lines.size()) - 2;
+    if (dataLines < n)
+        tableError(err::kInputPastEnd, path,
+                   "announces " + std::to_string(n) + " rows but has only " + std::to_string(std::max(dataLines, 0L)) +
+                       " after line 2.");
+
+    RatingTable t;
+    t.path = path;
+    t.n = static_cast<std::int16_t>(n);
+    for (VArray<float>* c : {&t.elevation, &t.outflow, &t.storage, &t.indication}) c->redim(kMaxTableRows);
+    const char sep = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
+    for (long i = 1; i <= n; ++i) {
+        const long line = i + 2;
+        const std::string_view text = lines[static_cast<std::size_t>(line - 1)];
+        const std::vector<std::string_view> f = splitFields(text, sep);
+        if (f.size() < 3)
+            tableError(err::kSubscript, path,
+                       "has fewer than three values (elevation, outflow, storage) on " + lineNo(line) + " (\"" +
+                           shownLine(text) + "\"); its separator is " + (sep == ',' ? "a comma" : "a TAB") +
+                           ", as on line 3.");
+        for (std::size_t k = 0; k < 3; ++k)
+            if (!startsWithNumber(f[k]))
+                tableError(err::kTypeMismatch, path, "has no number in field " + std::to_string(k + 1) + " of " +
+                                                         lineNo(line) + " (\"" + shownLine(text) + "\").");
+        t.elevation(i) = toSingle(fieldValue(f[0]));
+        t.outflow(i) = toSingle(fieldValue(f[1]));
+        t.storage(i) = toSingle(fieldValue(f[2]));
+        t.indication(i) = toSingle(divide(kIndicationFactor * t.storage(i), udur)) + t.outflow(i);
+        if (i > 1) {
+            // The columns are searched as ascending tables: a falling or repeated
+            // elevation or storage-indication value has no place in them. A flat
+            // outflow (no release below a spillway crest) is fine.
+            const auto falls = [&](const VArray<float>& c) { return c(i) < c(i - 1); };
+            std::string fault;
+            if (!(t.elevation(i) > t.elevation(i - 1))) fault = "an elevation that does not rise above";
+            else if (falls(t.outflow)) fault = "an outflow below";
+            else if (falls(t.storage)) fault = "a storage below";
+            else if (!(t.indication(i) > t.indication(i - 1))) fault = "the same outflow and storage as";
+            if (!fault.empty())
+                tableError(err::kDivisionByZero, path,
+                           "has " + fault + " the row before on " + lineNo(line) +
+                               "; down the table elevations rise, outflows and storages do not fall, and one "
+                               "of them rises.");
+        }
+    }
+    return t;
+}
+
+void muskingum(ComputeState& s, float K, float X, bool routeAgain)
+{
+    commonStart(s, routeAgain);
+    const float half = s.udur / 2.0f;
+    const float D = K * (1.0f - X) + half;
+    const float C0 = toSingle(divide(half - K * X, D));
+    const float C1 = toSingle(divide(K * X + half, D));
+    const float C2 = toSingle(divide(K * (1.0f - X) - half, D));
+
+    reach(s.qout, 0, 1);
+    s.qout(0) = 0;
+    if (s.newit < 1) {
+        s.it = 1;
+        reach(s.qout, 1, 1);
+        reach(s.qi, 1, 1);
+        return;
+    }
+    PeakAndStop rule{s};
+    const long lastInflow = s.it;
+    long j = 0;
+    for (;;) {
+        ++j;
+        reach(s.qi, j, kGrowth);
+        reach(s.qout, j, kGrowth);
+        float* qi = s.qi.data();
+        float* qo = s.qout.data();
+        if (routeAgain) qi[j] = qo[j];
+        float q = C0 * qi[j] + C1 * qi[j - 1] + C2 * qo[j - 1];
+        if (q < 0) q = 0;
+        qo[j] = q;
+        rule.peak(j);
+        if (rule.stop(j, lastInflow)) break;
+    }
+    s.it = static_cast<std::int16_t>(j);
+}
+
+void modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation, bool routeAgain)
+{
+    commonStart(s, routeAgain);
+    s.storout.redim(s.qout.ubound());
+    reach(s.elvout, s.newit, 0);
+
+    // The initial state: the first row, or the pool at the begin elevation. A pool at
+    // or below the first row starts with the first row's outflow and storage.
+    float E = t.elevation(1), O = t.outflow(1), S = t.storage(1);
+    if (!beginElevation.trimmed().isEmpty()) {
+        E = boxSingle(beginElevation);
+        const Place p = locate(t, t.elevation, E, "begin elevation");
+        if (p.row > 0) {
+            O = at(t.outflow, p);
+            S = at(t.storage, p);
+        }
+    }
+    float P = toSingle(divide(kIndicationFactor * S, s.udur));
+
+    reach(s.qout, 1, 1);
+    reach(s.qi, 1, 1);
+    reach(s.storout, 1, 1);
+    s.qout(0) = O;
+    s.elvout(0) = E;
+    s.storout(0) = S;
+    s.maxelv = 0;
+    if (routeAgain) s.qi(1) = s.qout(1);
+
+    PeakAndStop rule{s};
+    const long lastInflow = s.it;
+    const float indication1 = t.indication(1);
+    long j = 1;
+    for (; j <= s.newit; ++j) {
+        reach(s.qi, j + 1, kGrowth);
+        reach(s.qout, j + 1, kGrowth);
+        reach(s.storout, j + 1, kGrowth);
+        if (routeAgain && j < lastInflow) s.qi(j + 1) = s.qout(j + 1);
+        const float V = s.qi(j) + s.qi(j + 1) + P - O;
+
+        float O2, E2, S2;
+        const Place pv = locate(t, t.indication, V, "storage-indication value");
+        if (pv.row == 0) {
+            // Below the first row the outflow falls along the straight line to zero.
+            O2 = indication1 > 0 ? t.outflow(1) * std::max(V, 0.0f) / indication1 : t.outflow(1);
+        } else {
+            O2 = at(t.outflow, pv);
+        }
+        const Place po = locate(t, t.outflow, O2, "outflow");
+        if (po.row > 0) {
+            E2 = at(t.elevation, po);
+            S2 = at(t.storage, po);
+        } else if (pv.row > 0) {
+            // The outflow stays at the first row's (rows below a spillway crest): the
+            // pool is placed by its storage-indication value instead.
+            E2 = at(t.elevation, pv);
+            S2 = at(t.storage, pv);
+        } else {
+            // Below the table: the lowest elevation it knows, storage along the line to zero.
+            E2 = t.elevation(1);
+            S2 = indication1 > 0 ? t.storage(1) * std::max(V, 0.0f) / indication1 : t.storage(1);
+        }
+
+        s.qout(j) = O;
+        s.elvout(j) = E;
+        s.storout(j) = S;
+        if (rule.peak(j)) s.maxelv = E;
+        const bool done = rule.stop(j, lastInflow);
+        P = V - O2;
+        E = E2, O = O2, S = S2;
+        if (done) break;
+    }
+    s.it = static_cast<std::int16_t>(std::min<long>(j, s.newit));
+}
+
+void TatumRoute(ComputeState& s, bool routeAgain)
+{
+    commonStart(s, routeAgain);
+    reach(s.qout, 0, 1);
+    s.qout(0) = 0;
+    const float passes = toSingle(divide(2.0f * s.tatumTime, s.udur)) + 0.5f;
+    const long N = static_cast<long>(intFloor(passes));
+    if (N < 0) throw RuntimeError(err::kInvalidProcedureCall, "The travel time must not be negative.");
+    const long lastInflow = s.it;
+    s.newit = add16(add16(s.it, 1), N);
+    const long newit = s.newit;
+
+    // Room for the lengthened series and the ordinates after it that the report
+    // reads; outflow left from an earlier run beyond the inflow is cleared.
+    reach(s.qi, newit + 2, kGrowth);
+    reach(s.qout, newit + 2, kGrowth);
+    for (long j = 1; j <= lastInflow; ++j) {
+        if (routeAgain) s.qi(j) = s.qout(j);
+        else s.qout(j) = s.qi(j);
+    }
+    float* q = s.qout.data();
+    std::fill(q + lastInflow + 1, q + s.qout.ubound() + 1, 0.0f);
+
+    // Each pass moves the series half a step later: q(k + 1) takes the mean of q(k)
+    // and q(k + 1), worked from the end so that each mean uses the values before
+    // the pass; q(1) has no earlier neighbour and becomes 0.
+    for (long p = 1; p <= N; ++p) {
+        const long L = lastInflow + p;
+        q[L] = 0;
+        q[L + 1] = 0;
+        for (long k = L; k >= 1; --k) q[k + 1] = (q[k] + q[k + 1]) / 2.0f;
+        q[1] = 0;
+    }
+
+    long k = 1;
+    for (; k <= newit; ++k) {
+        if (q[k] > s.maxout) {
+            s.maxout = q[k];
+            s.tmaxout = static_cast<float>(k);
+        }
+        if (k > lastInflow && q[k] == 0) break;
+    }
+    s.it = static_cast<std::int16_t>(k <= newit ? k + 1 : newit + 2);
+}
+
+}  // namespace corv

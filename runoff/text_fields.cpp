@@ -1,0 +1,102 @@
+// Lines, fields and numbers of the program's text files (see text_fields.h).
+#include "runoff/text_fields.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "common/numbers.h"
+#include "common/runtime_error.h"
+
+namespace corv {
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+std::vector<std::string_view> splitLines(std::string_view all)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\n', start);
+        if (end == std::string_view::npos) end = all.size();
+        std::string_view line = all.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string_view> splitFields(std::string_view line, char sep)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = line.find(sep, start);
+        if (end == std::string_view::npos) {
+            fields.push_back(line.substr(start));
+            return fields;
+        }
+        fields.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+bool startsWithNumber(std::string_view t)
+{
+    std::size_t i = 0;
+    auto skip = [&] {
+        while (i < t.size() && isBlank(t[i])) ++i;
+    };
+    skip();
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        ++i;
+        skip();
+    }
+    if (i >= t.size()) return false;
+    if (t[i] >= '0' && t[i] <= '9') return true;
+    if (t[i] != '.') return false;
+    ++i;
+    skip();
+    return i < t.size() && t[i] >= '0' && t[i] <= '9';
+}
+
+double fieldValue(std::string_view t)
+{
+    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+    if (!t.empty() && t.front() != '+') {
+        double v = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+        if (r.ec == std::errc() && r.ptr == t.data() + t.size()) return v;
+    }
+    return Val(t);
+}
+
+bool strictNumber(std::string_view t, double& value)
+{
+    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+    // Plain decimals, nearly every field, directly; the rest by the general rule.
+    if (!t.empty() && (t.front() == '-' || t.front() == '.' || (t.front() >= '0' && t.front() <= '9'))) {
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
+        if (r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(value)) return true;
+    }
+    try {
+        value = toNumberStrict(t);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+std::string shownLine(std::string_view line)
+{
+    std::string t(line.substr(0, 40));
+    if (line.size() > 40) t += "...";
+    return t;
+}
+
+}  // namespace corv

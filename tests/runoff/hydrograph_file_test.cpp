@@ -1,0 +1,229 @@
+// The hydrograph file reader on reports written by the program (compute and routing
+// layouts), comma and TAB tables, learned and mismatched steps, whole-hour database
+// times, combining, and files it refuses without touching the current hydrograph.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "runoff/hydrograph_file.h"
+#include "runoff/hydrograph_report.h"
+#include "runoff/number_format.h"
+#include "runoff/routing.h"
+#include "stage_support.h"
+
+using namespace corv;
+using namespace stagetest;
+
+namespace {
+
+// An SCS hydrograph at 10-minute steps (not exact in binary) from 2.5 in over 6 h.
+ComputeState computed()
+{
+    ComputeState s;
+    s.area = 3, s.lag = 1, s.udur = 10.0f / 60.0f, s.C = 1;
+    ScriptedDialogs d;
+    EXPECT_EQ(runStages(s, loss("75"), rainTable("Peak at 2/3", {"1", "6"}, {"1.00", "2.50"}), d),
+              StageEnd::Continue);
+    return s;
+}
+
+struct Files : ScriptedDialogs {
+    QTemporaryDir dir;
+    bool routeAgain = false;
+    QString write(const char* name, const QByteArray& text) { return writeFile(dir.filePath(name), text); }
+    // The report of s as the program writes it, under name.
+    QString report(ComputeState s, std::int16_t routeType, const char* name)
+    {
+        writeHydrographReport(s, routeType, "pond.RAT", {}, dir.path());
+        QFile::rename(dir.filePath("Temp.GRF"), dir.filePath(name));
+        return dir.filePath(name);
+    }
+    std::int16_t load(const QString& path, ComputeState& s, HydrographLoad mode = HydrographLoad::Fresh)
+    {
+        return LoadHydrographFile(path, s, mode, routeAgain, *this);
+    }
+};
+
+// A flow as the report prints it: usgsround of the value.
+float printed(float q) { return usgsround(q); }
+
+}  // namespace
+
+TEST(HydrographFile, FreshLoadOfTheProgramsReports)
+{
+    Files f;
+    const ComputeState c = computed();
+    ASSERT_GT(c.it, 40);
+
+    // A compute report: the Runoff column, the step from the second row's time.
+    ComputeState s;
+    f.routeAgain = false;
+    EXPECT_EQ(f.load(f.report(c, 0, "compute.GRF"), s), 3);
+    EXPECT_TRUE(f.routeAgain);
+    EXPECT_EQ(s.it, c.it);
+    EXPECT_EQ(s.udur, 1.0f / 6.0f);  // 0.16667 snapped to whole minutes
+    for (long j = 0; j <= c.it; ++j) {
+        EXPECT_EQ(s.qi(j), printed(c.qi(j))) << j;
+        EXPECT_EQ(s.qout(j), s.qi(j)) << j;
+    }
+    EXPECT_EQ(s.maxq, printed(c.maxq));
+    EXPECT_EQ(s.tmax, c.tmax);
+    EXPECT_EQ(s.maxout, s.maxq);
+    EXPECT_EQ(s.tmaxout, static_cast<float>(c.tmax));
+    // Acre-feet of the ordinates: sum x 1.9835 / 144 steps a day, to two figures.
+    float sum = 0;
+    for (long j = 0; j <= c.it; ++j) sum += printed(c.qi(j));
+    EXPECT_NEAR(s.volume, sum * 1.9835f / 144, 0.05f * s.volume);
+    EXPECT_EQ(s.rrtime.ubound(), c.it);
+    EXPECT_TRUE(f.messages().empty());
+
+    // A routing report: the Outflow column, not the Inflow after it.
+    ComputeState r = computed();
+    r.newit = static_cast<std::int16_t>(5 * r.it);
+    r.qout.redim(1);
+    muskingum(r, 1, 0.2f, false);
+    ComputeState t;
+    f.load(f.report(r, 2, "routed.GRF"), t);
+    EXPECT_EQ(t.it, r.it);
+    for (long j = 0; j <= r.it; ++j) EXPECT_EQ(t.qi(j), printed(r.qout(j))) << j;
+    EXPECT_EQ(t.udur, 1.0f / 6.0f);
+}
+
+TEST(HydrographFile, SeparatedTablesStepsAndBlankLines)
+{
+    Files f;
+    ComputeState s;
+    // Comma table: the first field after the time naming Runoff or Outflow; the data
+    // end at a blank line. A 1-minute step written 0.016667 is exactly 1/60 h.
+    f.load(f.write("comma.GRF", "Title\r\nTime,Inflow,Runoff,Outflow\r\n0,9,1.5,7\r\n0.016667,9,2.5,7\r\n"
+                                "0.033333,9,4.5,7\r\n0.05,9, 3 ,7\r\n\r\n0.066667,9,100,7\r\n"),
+           s);
+    EXPECT_EQ(s.udur, 1.0f / 60.0f);
+    EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (minutes)"), "1");
+    EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (hours)"), "0.01666667");
+    EXPECT_EQ(s.it, 3);
+    EXPECT_EQ(s.qi(3), 3.0f);
+    EXPECT_EQ(s.maxq, 4.5f);
+    EXPECT_EQ(s.tmax, 2);
+
+    // TAB table with an Outflow column; 15-minute times.
+    ComputeState t;
+    f.routeAgain = false;
+    EXPECT_EQ(f.load(f.write("tab.GRF", "Time\tOutflow\r\n0\t0\r\n0.25\t10\r\n0.5\t20\r\n0.75\t10\r\n1\t0\r\n"), t), 3);
+    EXPECT_EQ(t.udur, 0.25f);
+    EXPECT_EQ(t.it, 4);
+    // 40 cfs for 15 minutes each: 40 x 1.9835 / 96 = 0.826 acre-ft.
+    EXPECT_FLOAT_EQ(t.volume, 0.83f);
+
+    // Two rows are too few for a report.
+    ComputeState u;
+    EXPECT_EQ(f.load(f.write("two.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n"), u), 0);
+    EXPECT_TRUE(f.routeAgain);
+}
+
+TEST(HydrographFile, DatabaseTimesTeachTheirStep)
+{
+    Files f;
+    // Whole hours in "dd hh:mm": every minute is 0, the step comes from the day and hour.
+    ComputeState s;
+    f.load(f.write("TmpHDB.GRF", "Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n"
+                                 "31 01:00\t 10 \r\n"),
+           s);
+    EXPECT_EQ(s.udur, 1.0f);
+    EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (minutes)"), "60");
+    EXPECT_FLOAT_EQ(s.volume, 3.7f);  // 45 cfs-hours: 45 x 1.9835 / 24 = 3.72 acre-ft
+    // The report of database rainfall writes " dd hh:mm" in its time cells.
+    ComputeState r;
+    f.load(f.write("dates.GRF", "t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n"
+                                " 05 12:00       13\r\n"),
+           r);
+    EXPECT_EQ(r.udur, 1.0f);
+    EXPECT_EQ(r.maxq, 14.0f);
+    // Across the end of a month, and 15-minute rows starting off the hour.
+    for (auto [text, step] : {std::pair{"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n", 1.0f},
+                              {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n", 0.25f}}) {
+        ComputeState t;
+        f.load(f.write("t.GRF", text), t);
+        EXPECT_EQ(t.udur, step) << text;
+    }
+}
+
+TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
+{
+    Files f;
+    // After a compute (qout 0..1): the file is added to the computed runoff; beyond a
+    // shorter file the runoff stays as it was.
+    ComputeState s;
+    s.udur = 0.25f, s.it = 4, s.maxq = 40, s.tmax = 2, s.maxout = 999, s.tmaxout = 9;
+    s.qi.redim(4);
+    for (long j = 0; j <= 4; ++j) s.qi(j) = std::vector<float>{0, 20, 40, 30, 10}[static_cast<std::size_t>(j)];
+    s.qout.redim(1);
+    f.routeAgain = false;
+    EXPECT_EQ(f.load(f.write("add.GRF", "Time,Runoff\r\n0,1\r\n0.25,2\r\n0.5,3\r\n"), s, HydrographLoad::Add), 0);
+    EXPECT_EQ(s.it, 4);
+    EXPECT_EQ(std::vector<float>(s.qout.vec().begin(), s.qout.vec().begin() + 5), (std::vector<float>{1, 22, 43, 30, 10}));
+    EXPECT_EQ(s.qout.ubound(), 5);
+    EXPECT_EQ(s.maxq, 40.0f);     // the computed peak is the inflow's
+    EXPECT_EQ(s.maxout, 43.0f);   // the combined peak, not an older routing's
+    EXPECT_EQ(s.tmaxout, 2.0f);
+    EXPECT_FLOAT_EQ(s.volume, 2.2f);  // 106 cfs x 1.9835 / 96
+    EXPECT_TRUE(f.routeAgain);
+
+    // A second, longer file adds to the combined outflow: it grows, the inflow is the
+    // combined series and its peak the inflow peak.
+    EXPECT_EQ(f.load(f.write("more.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,1\r\n0.75,1\r\n1,1\r\n1.25,5\r\n"), s,
+                     HydrographLoad::Add),
+              3);
+    EXPECT_EQ(s.it, 5);
+    EXPECT_EQ(std::vector<float>(s.qout.vec().begin(), s.qout.vec().begin() + 6),
+              (std::vector<float>{2, 23, 44, 31, 11, 5}));
+    EXPECT_EQ(s.qi(2), 43.0f);
+    EXPECT_EQ(s.maxq, 43.0f);
+    EXPECT_EQ(s.maxout, 44.0f);
+
+    // A 30-minute file onto this 15-minute hydrograph: the message, and only the rows
+    // before the first step (ordinate 0) are added.
+    f.clear();
+    f.load(f.write("half.GRF", "Time,Runoff\r\n0,100\r\n0.5,100\r\n1,100\r\n"), s, HydrographLoad::Add);
+    EXPECT_EQ(f.messages(), std::vector<QString>{"Unit durations must match current hydrograph"});
+    EXPECT_EQ(s.qout(0), 102.0f);
+    EXPECT_EQ(s.qout(1), 23.0f);
+    EXPECT_EQ(s.udur, 0.25f);
+}
+
+TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
+{
+    Files f;
+    ComputeState s;
+    s.udur = 0.25f, s.it = 2, s.maxq = 7;
+    s.qi.redim(2);
+    s.qi(1) = 7;
+    s.qout.redim(1);
+    QByteArray many = "Time,Runoff\r\n";
+    for (int i = 0; i <= 32001; ++i) many += QByteArray::number(i * 0.25) + ",1\r\n";
+    const struct {
+        const char* name;
+        QByteArray text;
+        const char* says;
+    } cases[] = {
+        {"none.GRF", "no header\r\n0 1\r\n", "has no header line naming its columns"},
+        {"nocol.GRF", "Time,Inflow\r\n0,1\r\n", "has no \"Outflow\" or \"Runoff\" column in its header (line 1"},
+        {"fixed.GRF", "t\r\n     Time   Runoff\r\n  0.00000        1\r\n  0.25000      abc\r\n",
+         "has no number in the flow column on line 4"},
+        {"short.GRF", "t\r\n     Time   Runoff\r\n  0.00000\r\n", "has no number in the flow column on line 3"},
+        {"comma.GRF", "Time,Runoff\r\n0,1\r\n0.25,\r\n", "has no number in the flow column on line 3"},
+        {"time.GRF", "Time,Runoff\r\nnoon,1\r\n", "has no number for the time on line 2"},
+        {"many.GRF", many, "has more than 32001 rows of flows"},
+    };
+    for (const auto& c : cases) {
+        const Caught e = caught([&] { f.load(f.write(c.name, c.text), s, HydrographLoad::Add); });
+        EXPECT_TRUE(e.says(("The hydrograph file " + f.dir.filePath(c.name).toStdString() + " ").c_str()) &&
+                    e.says(c.says))
+            << c.name << " -> " << e.text;
+        EXPECT_EQ(s.it, 2);
+        EXPECT_EQ(s.qi(1), 7.0f);
+        EXPECT_EQ(s.qout.ubound(), 1);
+        EXPECT_EQ(s.maxq, 7.0f);
+    }
+    EXPECT_TRUE(caught([&] { f.load(f.dir.path(), s); }).says("cannot be read"));
+}
