@@ -165,7 +165,8 @@ void DateForm::closeEvent(QCloseEvent* event)
 void DateForm::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    emit hidden();
+    // Minimising the window is no answer: only a hide by the program ends the showing.
+    if (!event->spontaneous()) emit hidden();
 }
 
 void DateForm::showModal()

@@ -109,10 +109,14 @@ TEST_F(HdbTest, StationListFailuresAreToldOnce)
     EXPECT_FALSE(GetHDBlist(true, QStringLiteral("Driver=NoSuchDriver;"), dialogs));
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].contains("NoSuchDriver")) << messages()[0].toStdString();
+    // An empty string (a setup file whose first line is blank) names no database.
+    EXPECT_FALSE(GetHDBlist(true, QString(), dialogs));
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_TRUE(messages()[1].contains("Data source name not found")) << messages()[1].toStdString();
     database->exec("DROP TABLE rsite");
     EXPECT_FALSE(GetHDBlist(false, connection, dialogs));
-    ASSERT_EQ(messages().size(), 2u);
-    EXPECT_TRUE(messages()[1].contains("rsite")) << messages()[1].toStdString();
+    ASSERT_EQ(messages().size(), 3u);
+    EXPECT_TRUE(messages()[2].contains("rsite")) << messages()[2].toStdString();
 }
 
 TEST_F(HdbTest, HourlyRainWithAGapFilledByTheLastValue)
