@@ -121,6 +121,29 @@ private slots:
             QFile::remove(dir_.filePath(f));
     }
 
+    // Every control by its name, with its design text and tip, before the hydrograph
+    // window fills the lists.
+    void controlsWithTheirDesignTexts()
+    {
+        DateForm* d = dates();
+        QCOMPARE(d->windowTitle(), QString("Start/End Dates"));
+        const std::pair<const char*, const char*> texts[] = {
+            {"Label1", "START DATE"}, {"Combo1", "01"}, {"Combo2", "Jan"}, {"Combo3", "2001"}, {"Label4", "HOUR"},
+            {"Combo7", "00"}, {"Label2", "END DATE"}, {"Combo4", "01"}, {"Combo5", "Dec"}, {"Combo6", "2001"},
+            {"Label5", "HOUR"}, {"Combo8", "24"}, {"ComboDSID", "DSID Parameter Units Station Name"},
+            {"ComboUnits", "Unit Values"}, {"Label6", "Value adjustment"}, {"txtRainAdjust", "1.0"},
+            {"Label3", "HDB Connection String:"}, {"Text1", "Text1"}, {"Command1", "Retrieve Data"},
+            {"Option1(0)", "Current day"}, {"Option1(1)", "Yesterday and today"}, {"Option1(2)", "Last 7 days"},
+            {"Option1(3)", "Last 30 days"}, {"Option1(4)", "Month to date"}, {"Option1(5)", "Year to date"},
+            {"Option1(6)", "Previous year"}};
+        for (const auto& [name, text] : texts) QCOMPARE(corv::test::textOf(control(d, name)), QString(text));
+        QVERIFY(control(d, "Frame1"));
+        QCOMPARE(d->ComboDSID->toolTip(), QString("Select rainfall station."));
+        QCOMPARE(d->ComboUnits->toolTip(), QString("Select HDB time step."));
+        QCOMPARE(d->txtRainAdjust->toolTip(), QString("Multiply rainfall in HDB by this value."));
+        QCOMPARE(d->Text1->toolTip(), QString("Access database connection string."));
+    }
+
     void presetsCounterAndCloseBox()
     {
         DateForm& d = *dates();

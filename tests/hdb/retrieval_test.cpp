@@ -168,6 +168,11 @@ TEST_F(HdbTest, UnitRainKeepsTheStepOfItsFirstTenRows)
     r = rain();
     EXPECT_EQ(r.obs, 1);
     EXPECT_FLOAT_EQ(r.udur, 2376.0f);
+    // A period that starts and ends at 02:00 holds the 02:00 row: both bounds count.
+    in.ComboDSID = QStringLiteral("12 precip in Beta");
+    r = rain(kDay + 2.0 / 24, kDay + 2.0 / 24);
+    EXPECT_EQ(r.obs, 1);
+    EXPECT_FLOAT_EQ(r.rdepth(1), 0.2f);
 }
 
 TEST_F(HdbTest, ValueFactorAndTheUnitText)
