@@ -13,25 +13,6 @@ namespace corv {
 
 namespace {
 
-// The sequence works on the compute state's database fields.
-SequenceEnd runSequence(bool rainchk, ComputeState& s, const DatabaseLink& link)
-{
-    SequenceFields f;
-    f.myDB = s.myDB;
-    f.bdate = s.bdate;
-    f.edate = s.edate;
-    const SequenceEnd end = runRetrievalSequence(rainchk, f, link.folder, *link.form, *link.dialogs);
-    s.setupPath = f.setupPath;
-    s.myDB = f.myDB;
-    if (!f.defaultConnection.isEmpty()) s.defaultConnection = f.defaultConnection;
-    s.typedConnection = f.typedConnection;
-    s.startDateText = f.startDateText;
-    s.endDateText = f.endDateText;
-    s.bdate = f.bdate;
-    s.edate = f.edate;
-    return end;
-}
-
 RetrievalInputs retrievalInputs(const DatabaseLink& link)
 {
     RetrievalInputs in;
@@ -58,9 +39,11 @@ void showSeries(const ComputeState& s, RainfallBoxes& boxes, const DatabaseLink&
 
 StageEnd databaseRainfall(ComputeState& s, RainfallBoxes& boxes, const DatabaseLink& link)
 {
-    if (runSequence(true, s, link) == SequenceEnd::Cancelled) return StageEnd::EndCompute;
     Dialogs& dialogs = *link.dialogs;
-    GetHDB(s.bdate, s.edate, s.obs, s.missing, s.udur, s.rrtime, s.rdepth, s.tdepth, s.myDB, retrievalInputs(link),
+    SequenceFields& db = s.database;
+    if (runRetrievalSequence(true, db, link.folder, *link.form, dialogs) == SequenceEnd::Cancelled)
+        return StageEnd::EndCompute;
+    GetHDB(db.bdate, db.edate, s.obs, s.missing, s.udur, s.rrtime, s.rdepth, s.tdepth, db.myDB, retrievalInputs(link),
            dialogs);
     if (s.obs == 0) {
         dialogs.msgBox(QStringLiteral("No data in HDB for time period."));
@@ -80,12 +63,15 @@ StageEnd databaseRainfall(ComputeState& s, RainfallBoxes& boxes, const DatabaseL
 
 StageEnd databaseFlow(ComputeState& s, RainfallBoxes& boxes, const DatabaseLink& link)
 {
-    runSequence(false, s, link);
+    SequenceFields& db = s.database;
+    runRetrievalSequence(false, db, link.folder, *link.form, *link.dialogs);
     float udur = s.udur;
-    GetHDBQ(s.bdate, s.edate, s.obs, udur, s.myDB, retrievalInputs(link), *link.dialogs);
+    GetHDBQ(db.bdate, db.edate, s.obs, udur, db.myDB, retrievalInputs(link), *link.dialogs);
     if (s.obs == 0) return StageEnd::EndCompute;
-    // Flows at another step would be added ordinate by ordinate to the wrong times;
-    // whole-hour rows teach the file reader no step, so the check is made here.
+    // Flows at another step would be added ordinate by ordinate to the wrong times.
+    // The flow's step replaces udur before the file is read, so the file reader's own
+    // comparison would only meet the flow itself: the steps are compared here, before
+    // anything is added.
     if (link.hydrographPlotted && s.it != 0 && std::fabs(udur - s.udur) > 0.001f) {
         link.dialogs->msgBox(QStringLiteral("Unit durations must match current hydrograph"));
         return StageEnd::EndCompute;
