@@ -82,9 +82,15 @@ HdbConnection::HdbConnection(const QString& myDB)
     static std::atomic<int> serial{0};
     name_ = QStringLiteral("corvantine-hdb-%1").arg(++serial);
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
-    if (!db_.isValid()) throw RuntimeError(kDatabaseError, "The ODBC database driver is not installed.");
     db_.setDatabaseName(myDB);
-    if (!db_.open()) databaseError(db_.lastError());
+    if (db_.isValid() && db_.open()) return;
+    // No destructor runs for a connection that never opened: it goes here.
+    const QSqlError error = db_.lastError();
+    const bool driver = db_.isValid();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+    if (!driver) throw RuntimeError(kDatabaseError, "The ODBC database driver of Qt is not installed.");
+    databaseError(error);
 }
 
 HdbConnection::~HdbConnection()

@@ -117,6 +117,8 @@ TEST_F(HdbTest, StationListFailuresAreToldOnce)
     EXPECT_FALSE(GetHDBlist(false, connection, dialogs));
     ASSERT_EQ(messages().size(), 3u);
     EXPECT_TRUE(messages()[2].contains("rsite")) << messages()[2].toStdString();
+    // Every connection made was released, also those that never opened.
+    EXPECT_EQ(QSqlDatabase::connectionNames(), QStringList{"test-filler"});
 }
 
 TEST_F(HdbTest, HourlyRainWithAGapFilledByTheLastValue)
