@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6sql6-odbc qt6-webengine-dev
   libgl-dev libxkbcommon-dev
-  unixodbc unixodbc-dev libsqliteodbc
+  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libjpeg62-turbo-dev libwmf-dev libwmf-bin fonts-urw-base35
   libjs-leaflet
   libgtest-dev libgmock-dev libbenchmark-dev

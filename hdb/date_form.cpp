@@ -1,10 +1,15 @@
 // The period window's controls with their design texts.
 #include "hdb/date_form.h"
 
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include "common/module1.h"
+#include "hdb/period.h"
 
 namespace corv {
 
@@ -108,6 +113,74 @@ DateForm::DateForm(QWidget* parent) : QWidget(parent)
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(Frame1);
+
+    connect(Command1, &QPushButton::clicked, this, &DateForm::Command1_Click);
+    connect(Text1, &QLineEdit::textChanged, this, &DateForm::Text1_Change);
+    for (int i = 0; i < static_cast<int>(Option1.size()); ++i)
+        connect(Option1[static_cast<std::size_t>(i)], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+}
+
+void DateForm::Command1_Click() { hide(); }
+
+void DateForm::Option1_Click(int index)
+{
+    const PresetPeriod p = presetPeriod(index, today());
+    const DateTexts start = dateTexts(p.start);
+    const DateTexts end = dateTexts(p.end);
+    setListText(Combo1, start.day);
+    setListText(Combo2, start.month);
+    setListText(Combo3, start.year);
+    setListText(Combo4, end.day);
+    setListText(Combo5, end.month);
+    setListText(Combo6, end.year);
+}
+
+void DateForm::Text1_Change() { ++Module1::connectionEdits; }
+
+void DateForm::setConnectionText(const QString& text)
+{
+    {
+        const QSignalBlocker block(Text1);
+        Text1->setText(text);
+    }
+    Text1_Change();
+}
+
+void DateForm::Form_QueryUnload(bool& cancel, int unloadMode)
+{
+    if (unloadMode != 0) return;
+    cancel = true;
+    Module1::dateFormCancelled = true;
+    hide();
+}
+
+void DateForm::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel, 0);
+    if (cancel) event->ignore();
+    else event->accept();
+}
+
+void DateForm::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Minimising the window is no answer: only a hide by the program ends the showing.
+    if (!event->spontaneous()) emit hidden();
+}
+
+void DateForm::showModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    const auto done = connect(this, &DateForm::hidden, &loop, &QEventLoop::quit);
+    show();
+    raise();
+    activateWindow();
+    emit shownModal();
+    // Something done on showing may have hidden it already.
+    if (isVisible()) loop.exec();
+    disconnect(done);
 }
 
 void DateForm::refill(QComboBox* list, const QStringList& items)

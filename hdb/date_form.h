@@ -1,8 +1,10 @@
 // DateForm: the period window ("Start/End Dates"), created once and kept hidden. The
-// hydrograph window fills its day, month, year, hour and value-table lists.
+// hydrograph window fills its day, month, year, hour and value-table lists; a
+// retrieval shows it modally and reads the period, station and factor from it.
 #pragma once
 
 #include <QComboBox>
+#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 #include <QRadioButton>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 namespace corv {
@@ -23,6 +26,21 @@ public:
     static void refill(QComboBox* list, const QStringList& items);
     // The text of a list's box (an item or any other text).
     static void setListText(QComboBox* list, const QString& text);
+
+    // Event procedures.
+    void Command1_Click();  // "Retrieve Data": hides the window
+    void Option1_Click(int index);  // a period preset into the date lists
+    void Text1_Change();            // counts the connection string's changes
+    // unloadMode 0: closed from the window's close box, which only hides it.
+    void Form_QueryUnload(bool& cancel, int unloadMode);
+
+    // Puts the connection string in its box: one counted change, whatever it held.
+    void setConnectionText(const QString& text);
+    // Shows the window modally: returns once it is hidden again.
+    void showModal();
+
+    // Today's date for the presets (the system date unless a test sets another).
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
 
     QGroupBox* Frame1 = nullptr;
     QLabel* Label1 = nullptr;  // "START DATE"
@@ -45,6 +63,15 @@ public:
     QLineEdit* Text1 = nullptr;  // connection string
     std::vector<QRadioButton*> Option1;  // period presets 0..6
     QPushButton* Command1 = nullptr;     // "Retrieve Data"
+
+signals:
+    // The window has just been shown modally (tests and scripts act on it then).
+    void shownModal();
+    void hidden();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 };
 
 }  // namespace corv

@@ -206,9 +206,13 @@ private:
     void combine()
     {
         if (boxes_.chkCombineHDB) {
-            // Database flows arrive in TmpHDB.GRF once they are read; until then the
-            // source gives no file.
+            // The period window's station and period, read into TmpHDB.GRF.
             s_.combineFileName.clear();
+            if (!hooks_.databaseFlow) {
+                dialogs_.msgBox(QStringLiteral("Flow from the hydrologic database is not available."));
+                return;
+            }
+            if (hooks_.databaseFlow(s_, out_.rainfallBoxes) != StageEnd::Continue) return;
         } else {
             s_.combineFileName = chooseFile(QStringLiteral("Load hydrograph or combine with current"),
                                             QStringLiteral("Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|"));
@@ -222,7 +226,9 @@ private:
         pump();
         state_.routeType = LoadHydrographFile(s_.combineFileName, s_, mode, state_.routeAgain, dialogs_);
         pump();
-        out_.rainfallBoxes.txtGraphtimestep = timeStepBoxText(s_.udur, boxes_.Label14);
+        // The database flow has set the caption to hours.
+        out_.rainfallBoxes.txtGraphtimestep =
+            timeStepBoxText(s_.udur, out_.rainfallBoxes.Label14.value_or(boxes_.Label14));
     }
 
     void computePath()

@@ -68,6 +68,9 @@ struct ComputeHooks {
     std::function<void()> processEvents;     // lets pending window events run once
     DatabaseRainfall databaseRainfall;       // empty: no database rainfall
     RouteOrCombine routeOrCombine;           // empty: the routines of the routing frame
+    // The combine option's database flow: writes TmpHDB.GRF and names it in
+    // combineFileName (empty: no database flow).
+    DatabaseRainfall databaseFlow;
 };
 
 // What the window shows after a run, whatever its end.

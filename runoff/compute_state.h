@@ -9,6 +9,7 @@
 
 #include "common/numbers.h"
 #include "common/varray.h"
+#include "hdb/retrieval_sequence.h"
 
 namespace corv {
 
@@ -87,16 +88,9 @@ struct ComputeState {
     QStringList stormFields;   // its fields
     bool commaSeparated = false;
 
-    // Database.
-    QString setupPath;
-    QString myDB;
-    QString defaultConnection;
-    QString typedConnection;
-    QString startDateText;
-    QString endDateText;
+    // Database: the connection string and setup file, the period of the last retrieval.
+    SequenceFields database;
     QString messageText;
-    double bdate = 0;
-    double edate = 0;
     std::int16_t missing = 0;
 
     // Hydrograph and routing.

@@ -15,6 +15,7 @@
 #include "common/twips.h"
 #include "hdb/date_form.h"
 #include "runoff/areal_reduction.h"
+#include "runoff/database_series.h"
 #include "runoff/file_copy.h"
 #include "runoff/form3_load.h"
 
@@ -427,6 +428,17 @@ void Form3::Command1_Click()
     };
     // Repaints and timers only: a click or key must not slip in halfway through.
     hooks.processEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    DatabaseLink link;
+    link.form = &dateForm_;
+    link.folder = shell_.folder();
+    link.dialogs = &shell_.dialogs();
+    link.chkAutoTimeStep = chkAutoTimeStep->isChecked();
+    link.txtGraphtimestep = txtGraphtimestep->text();
+    link.Label14 = Label14->text();
+    link.processEvents = hooks.processEvents;
+    link.hydrographPlotted = state_.hydrographPlotted;
+    hooks.databaseRainfall = [link](ComputeState& s, RainfallBoxes& b) { return databaseRainfall(s, b, link); };
+    hooks.databaseFlow = [link](ComputeState& s, RainfallBoxes& b) { return databaseFlow(s, b, link); };
     const ComputeBoxes boxes = computeBoxes();
     const ComputeOutcome outcome = driver_.Command1_Click(state_, MSChart1->grid(), boxes, shell_.folder(),
                                                           shell_.dialogs(), shell_.commonDialog(), hooks);

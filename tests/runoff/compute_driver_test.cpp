@@ -292,11 +292,18 @@ TEST(ComputeDriverRouting, CancelMissingAndBadFilesKeepEverything)
     w.answerFile(w.dir.filePath("gone.GRF"));
     EXPECT_EQ(go(w, 2).end, End::Stopped);
     EXPECT_EQ(w.said(), "File not found.");
-    // Database flows are not read yet: the source gives no file, the run ends quietly.
+    // A database flow that brought nothing back (the retrieval said why) ends quietly.
     w.boxes.chkCombineHDB = true;
+    int retrievals = 0;
+    w.hooks.databaseFlow = [&](ComputeState&, RainfallBoxes&) {
+        ++retrievals;
+        return StageEnd::EndCompute;
+    };
     EXPECT_EQ(go(w, 2).end, End::Stopped);
+    EXPECT_EQ(retrievals, 1);
     EXPECT_TRUE(w.messages().empty());
     w.boxes.chkCombineHDB = false;
+    w.hooks.databaseFlow = nullptr;
 
     // A table that ends before the flood: the error path names the file, and the
     // hydrograph, the report and the chart stay as they were.
