@@ -183,7 +183,9 @@ void SaveFile::commit()
     if (existed_) {
         // The owner first: changing it clears set-user bits that the mode then restores.
         if (geteuid() == 0 && ::fchown(fd_, old_.st_uid, old_.st_gid) != 0) fail(errno);
-        if (::fchmod(fd_, old_.st_mode & 07777) != 0) fail(errno);
+        // A file of the owner alone (it may hold a password) never stays readable by others.
+        const mode_t keep = options_.ownerOnly ? 0700 : 07777;
+        if (::fchmod(fd_, old_.st_mode & keep) != 0) fail(errno);
     }
     if (options_.durable && device().sync(fd_) != 0) fail(errno);
     if (existed_) {

@@ -16,7 +16,8 @@ namespace corv {
 
 struct SaveOptions {
     // A new file is created readable and writable by its owner alone (0600) instead of
-    // 0666 less the umask. A replaced file always keeps its own mode.
+    // 0666 less the umask; a replaced file keeps its owner's bits and loses the group's
+    // and others'. Otherwise a replaced file keeps its own mode.
     bool ownerOnly = false;
     // The new content is forced to the disk before it takes the name, so that a crash
     // or power cut leaves the old file or the new one, never an empty one. Off for

@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "common/runtime_error.h"
+#include "common/save_file.h"
 
 namespace corv {
 
@@ -50,31 +51,7 @@ std::optional<QString> readSetupFile(const QString& path)
 
 void writeSetupFile(const QString& path, const QString& myDB)
 {
-    saveBesideThenRename(path, myDB.toUtf8() + "\r\n", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-void saveBesideThenRename(const QString& path, const QByteArray& bytes,
-                          std::optional<QFileDevice::Permissions> permissions)
-{
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists()) err::raise(err::kPathNotFound);
-    if (info.isDir()) accessError();
-    const QString part = path + QStringLiteral(".part");
-    QFile::remove(part);
-    QFile file(part);
-    // The mode is given when the file is made, so it is never readable by others.
-    const auto mode = QIODevice::WriteOnly | QIODevice::NewOnly;
-    bool written = permissions ? file.open(mode, *permissions) : file.open(mode);
-    written = written && file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(part);
-        accessError();
-    }
-    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(part);
-        accessError();
-    }
+    saveFile(path, myDB.toUtf8() + "\r\n", {.ownerOnly = true});
 }
 
 HdbConnection::HdbConnection(const QString& myDB)

@@ -26,12 +26,6 @@ std::optional<QString> readSetupFile(const QString& path);
 // only its owner may read it.
 void writeSetupFile(const QString& path, const QString& myDB);
 
-// Puts bytes in path: written beside it and renamed over it once complete, so a
-// failure leaves the earlier file as it was. permissions: the new file's mode (the
-// default mode when not given). Failures are run-time errors.
-void saveBesideThenRename(const QString& path, const QByteArray& bytes,
-                          std::optional<QFileDevice::Permissions> permissions = std::nullopt);
-
 // An open ODBC connection made from a connection string, closed and removed when it
 // goes. Failures to open or to query are run-time errors with the driver's words.
 class HdbConnection {

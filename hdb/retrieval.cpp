@@ -11,6 +11,7 @@
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/numbers.h"
+#include "common/save_file.h"
 #include "hdb/connection.h"
 
 namespace corv {
@@ -251,7 +252,8 @@ void GetHDBQ(double bdate, double edate, std::int16_t& obs, float& udur, const Q
             prev = v;
             tPrev = row.date;
         }
-        saveBesideThenRename(QDir(in.folder).filePath(QStringLiteral("TmpHDB.GRF")), out);
+        // A scratch file rewritten on every retrieval: not forced to disk.
+        saveFile(QDir(in.folder).filePath(QStringLiteral("TmpHDB.GRF")), out, {.durable = false});
         obs = lines;
         if (missing != 0)
             dialogs.msgBox(QString::number(missing) + QStringLiteral(" missing flows added to match time-step"));

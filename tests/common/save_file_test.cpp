@@ -137,10 +137,10 @@ TEST(SaveFile, NewFilesAndOwnerOnly)
     ::umask(mask);
     EXPECT_EQ(statOf(dir.filePath("plain.txt")).st_mode & 0777, 0644u);
     EXPECT_EQ(statOf(dir.filePath("Corvantine_setup.txt")).st_mode & 0777, 0600u);
-    // Owner-only asks nothing of a replaced file: it keeps its own mode.
-    putFile(dir.filePath("shared.txt"), "old", 0664);
+    // A replaced owner-only file keeps its owner's bits and loses the others'.
+    putFile(dir.filePath("shared.txt"), "old", 0764);
     saveFile(dir.filePath("shared.txt"), "new", {.ownerOnly = true});
-    EXPECT_EQ(statOf(dir.filePath("shared.txt")).st_mode & 0777, 0664u);
+    EXPECT_EQ(statOf(dir.filePath("shared.txt")).st_mode & 0777, 0700u);
 }
 
 TEST(SaveFile, ReadOnlyByModeBitsIsRefusedForEveryone)
