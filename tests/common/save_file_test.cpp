@@ -108,7 +108,9 @@ TEST(SaveFile, ReplacingKeepsModeOwnerAndTimes)
     const QString path = dir.filePath("map.bmp");
     putFile(path, "old", 0640);
     const bool root = geteuid() == 0;
-    if (root) ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 4321, 4322), 0);
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 4321, 4322), 0);
+    }
     const struct stat before = statOf(path);
     saveFile(path, "new content");
     const struct stat after = statOf(path);
@@ -118,7 +120,9 @@ TEST(SaveFile, ReplacingKeepsModeOwnerAndTimes)
     EXPECT_EQ(after.st_mtim.tv_nsec, 987654321);
     EXPECT_EQ(after.st_atim.tv_sec, 1000000000);
     EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
-    if (root) EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(4321u, 4322u));
+    if (root) {
+        EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(4321u, 4322u));
+    }
 
     // A link is replaced through: the file it names gets the content, the link stays.
     const QString link = dir.filePath("link.bmp");

@@ -87,7 +87,9 @@ inline void expectFailuresKeepOlder(const QString& path, const std::vector<FailC
         }
         EXPECT_TRUE(shown.contains(QFileInfo(path).fileName())) << c.name << ": " << shown.toStdString();
         EXPECT_TRUE(shown.contains(device.reason())) << c.name << ": " << shown.toStdString();
-        if (c.point == FailingSaveDevice::Point::Byte && c.byte > 0) EXPECT_EQ(device.written(), c.byte) << c.name;
+        if (c.point == FailingSaveDevice::Point::Byte && c.byte > 0) {
+            EXPECT_EQ(device.written(), c.byte) << c.name;
+        }
         expectSame(before, snapshot(path), c.name);
         EXPECT_EQ(folderEntries(QFileInfo(path).absolutePath()), entries) << c.name << ": a file was left beside it";
     }
