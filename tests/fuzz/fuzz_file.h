@@ -7,7 +7,10 @@
 #include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <exception>
 
 namespace corv::fuzz {
 
@@ -20,6 +23,16 @@ inline QString asFile(const std::uint8_t* data, std::size_t size, const char* na
         file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
         std::abort();  // the fuzzer's own failure, not the reader's
     return path;
+}
+
+// A reader's message must tell the user which file is at fault: one that does not
+// name it is a finding like a crash.
+inline void requireNamed(const std::exception& e, const char* name)
+{
+    if (std::strstr(e.what(), name) == nullptr) {
+        std::fprintf(stderr, "message without the file name %s: %s\n", name, e.what());
+        std::abort();
+    }
 }
 
 }  // namespace corv::fuzz
