@@ -8,6 +8,7 @@
 
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "runoff/recession_stop.h"
 #include "runoff/text_fields.h"
 
 namespace corv {
@@ -38,27 +39,30 @@ void reach(VArray<float>& a, long i, long extra)
     if (i > a.ubound()) a.redimPreserve(i + extra);
 }
 
-// The outflow peak and the stop threshold shared by Muskingum and Modified Puls:
-// the first ordinate above all earlier ones is the peak; the routed tail is cut once
-// it falls below 1 cfs (peaks above 10 cfs) or 0.01 cfs (smaller ones).
-struct PeakAndStop {
-    ComputeState& s;
-    float threshold = 0;
+// The outflow peak and the end of the routed tail, for Muskingum and Modified Puls:
+// the recession rule of the unit-graph transforms, and at the latest the ordinate
+// before s.newit.
+class RoutedStop {
+public:
+    explicit RoutedStop(ComputeState& s) : s_(s) {}
 
-    // True when the peak rose at ordinate j.
+    // Records ordinate j of the outflow; when it is the new peak, the peak and its
+    // ordinate go to s.maxout and s.tmaxout and the result is true.
     bool peak(long j)
     {
-        const float q = s.qout(j);
-        if (!(q > s.maxout)) return false;
-        s.maxout = q;
-        s.tmaxout = static_cast<float>(j);
-        threshold = s.maxout > 10.0f ? 1.0f : 0.01f;
+        if (!rule_.record(j, s_.qout(j))) return false;
+        s_.maxout = rule_.peak();
+        s_.tmaxout = static_cast<float>(rule_.peakAt());
         return true;
     }
     bool stop(long j, long lastInflow) const
     {
-        return (j >= lastInflow && s.qout(j) < threshold) || j >= static_cast<long>(s.newit) - 1;
+        return rule_.endsAt(j, lastInflow, s_.qout(j)) || j >= static_cast<long>(s_.newit) - 1;
     }
+
+private:
+    ComputeState& s_;
+    RecessionStop rule_;
 };
 
 // The start of every routing: a rerouted outflow lends its peak to the inflow.
@@ -193,7 +197,7 @@ void muskingum(ComputeState& s, float K, float X, bool routeAgain)
         reach(s.qi, 1, 1);
         return;
     }
-    PeakAndStop rule{s};
+    RoutedStop rule(s);
     const long lastInflow = s.it;
     long j = 0;
     for (;;) {
@@ -240,7 +244,7 @@ void modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation
     s.maxelv = 0;
     if (routeAgain) s.qi(1) = s.qout(1);
 
-    PeakAndStop rule{s};
+    RoutedStop rule(s);
     const long lastInflow = s.it;
     const float indication1 = t.indication(1);
     long j = 1;
