@@ -12,6 +12,8 @@
 #include <cstring>
 #include <exception>
 
+#include "runoff/compute_state.h"
+
 namespace corv::fuzz {
 
 inline QString asFile(const std::uint8_t* data, std::size_t size, const char* name)
@@ -33,6 +35,20 @@ inline void requireNamed(const std::exception& e, const char* name)
         std::fprintf(stderr, "message without the file name %s: %s\n", name, e.what());
         std::abort();
     }
+}
+
+// A small storm hydrograph as a compute leaves it: qi(1..8) at 15-minute steps,
+// rising to 400 cfs, and qout(0..1).
+inline ComputeState computedHydrograph()
+{
+    constexpr float q[] = {0, 40, 160, 400, 250, 120, 50, 10};
+    ComputeState s;
+    s.udur = 0.25f;
+    s.it = 8;
+    s.qi.redim(s.it);
+    for (long j = 0; j < 8; ++j) s.qi(j + 1) = q[j];
+    s.qout.redim(1);
+    return s;
 }
 
 }  // namespace corv::fuzz

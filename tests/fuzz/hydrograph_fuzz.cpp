@@ -14,18 +14,13 @@ struct Silent : corv::Dialogs {
     std::optional<QString> fileDialog(const corv::FileRequest&) override { return std::nullopt; }
 };
 
-// A computed hydrograph of 8 ordinates at 15-minute steps; routed, its outflow is
-// the current one and runs longer.
+// The computed hydrograph, or routed: its outflow is then the current one and runs
+// longer.
 corv::ComputeState current(bool routed)
 {
-    constexpr float q[] = {0, 40, 160, 400, 250, 120, 50, 10};
-    corv::ComputeState s;
-    s.udur = 0.25f;
-    s.it = 8;
-    s.qi.redim(s.it);
-    for (long j = 0; j < 8; ++j) s.qi(j + 1) = q[j];
-    s.qout.redim(routed ? 12 : 1);
+    corv::ComputeState s = corv::fuzz::computedHydrograph();
     if (routed) {
+        s.qout.redim(12);
         for (long j = 1; j <= 12; ++j) s.qout(j) = 300.0f / static_cast<float>(j);
         s.it = 12;
         s.maxout = 300;

@@ -5,31 +5,15 @@
 #include "fuzz_file.h"
 #include "runoff/routing.h"
 
-namespace {
-
-// A small storm hydrograph at 15-minute steps, rising to 400 cfs.
-corv::ComputeState inflow()
-{
-    constexpr float q[] = {0, 40, 160, 400, 250, 120, 50, 10};
-    corv::ComputeState s;
-    s.udur = 0.25f;
-    s.it = 8;
-    s.newit = 40;
-    s.qi.redim(s.it);
-    for (long j = 0; j < 8; ++j) s.qi(j + 1) = q[j];
-    s.qout.redim(1);
-    s.elvout.redim(s.newit);
-    return s;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString path = corv::fuzz::asFile(data, size, "pond.RAT");
     try {
         const corv::RatingTable table = corv::readRatingTable(path, 0.25f);
-        corv::ComputeState s = inflow();
+        // Routed on for up to 40 ordinates.
+        corv::ComputeState s = corv::fuzz::computedHydrograph();
+        s.newit = 40;
+        s.elvout.redim(s.newit);
         corv::modpul(s, table, QString(), false);
     } catch (const corv::RuntimeError& e) {
         corv::fuzz::requireNamed(e, "pond.RAT");
