@@ -1,7 +1,6 @@
 // The hydrograph file reader (see hydrograph_file.h).
 #include "runoff/hydrograph_file.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -28,9 +27,11 @@ constexpr long kMaxOrdinate = 32000;
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr long kGrowth = 100;
 
+std::string hydrographFile(const QString& path) { return "The hydrograph file " + path.toStdString(); }
+
 [[noreturn]] void fileError(int number, const QString& path, const std::string& what)
 {
-    throw RuntimeError(number, "The hydrograph file " + path.toStdString() + " " + what);
+    throw RuntimeError(number, hydrographFile(path) + " " + what);
 }
 
 std::string lineNo(std::size_t index) { return "line " + std::to_string(index + 1); }
@@ -76,12 +77,7 @@ struct FileRows {
 
 FileRows readRows(const QString& path, float udur)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) fileError(err::kPermissionDenied, path, "cannot be read.");
-    if (file.size() > kMaxFileBytes) fileError(err::kOutOfMemory, path, "is too large for a hydrograph file.");
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) fileError(err::kPermissionDenied, path, "cannot be read.");
-    file.close();
+    const QByteArray bytes = readDataFile(path, kMaxFileBytes, hydrographFile(path), "a hydrograph file");
     const std::vector<std::string_view> lines =
         splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 
@@ -115,6 +111,7 @@ FileRows readRows(const QString& path, float udur)
                   "has no \"Outflow\" or \"Runoff\" column in its header (" + lineNo(h) + ": \"" + shownLine(header) +
                       "\").");
 
+    const std::string file = hydrographFile(path);
     std::optional<DayTime> firstDayTime;
     bool learning = true;
     for (std::size_t i = h + 1; i < lines.size(); ++i) {
@@ -147,11 +144,17 @@ FileRows readRows(const QString& path, float udur)
             } else {
                 double t = 0;
                 if (!strictNumber(timeText, t)) bad("for the time");
-                step = static_cast<float>(t);
+                step = fileSingle(t, timeText, file, static_cast<long>(i) + 1);
             }
             if (step != 0) {
                 learning = false;
                 if (step < 1) step = static_cast<float>(intFloor(step * 60.0f + 0.1f)) / 60.0f;
+                // Times that go back, stand still to the minute or run beyond all
+                // numbers give no step to compute with.
+                if (!(step > 0) || !std::isfinite(step))
+                    fileError(err::kInvalidProcedureCall, path,
+                              "gives no time step of a minute or more with its times up to " + lineNo(i) + " (\"" +
+                                  shownLine(line) + "\").");
                 rows.step = step;
                 rows.stepRow = static_cast<long>(rows.values.size());
                 if (udur > 0 && std::fabs(udur - step) > 0.001f) {
@@ -172,7 +175,7 @@ FileRows readRows(const QString& path, float udur)
             fileError(err::kSubscript, path,
                       "has more than " + std::to_string(kMaxOrdinate + 1) +
                           " rows of flows; a hydrograph holds at most that many ordinates.");
-        rows.values.push_back(toSingle(v));
+        rows.values.push_back(fileSingle(v, valueText, file, static_cast<long>(i) + 1));
     }
     return rows;
 }

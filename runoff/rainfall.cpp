@@ -51,21 +51,11 @@ bool twoFields(std::string_view line, char sep, std::string_view& f0, std::strin
     return true;
 }
 
-// A value read from the file as a single; one beyond singles is refused by name.
-float fileSingle(double value, std::string_view field, const QString& path, long lineNumber)
-{
-    try {
-        return toSingle(value);
-    } catch (const RuntimeError&) {
-        throw RuntimeError(err::kOverflow, "The storm file " + path.toStdString() + " has the number \"" +
-                                               shownLine(field) + "\" on line " + std::to_string(lineNumber) +
-                                               ", beyond the range of numbers the program computes with.");
-    }
-}
+std::string stormFile(const QString& path) { return "The storm file " + path.toStdString(); }
 
 [[noreturn]] void stormError(int number, const QString& path, const std::string& what)
 {
-    throw RuntimeError(number, "The storm file " + path.toStdString() + " " + what);
+    throw RuntimeError(number, stormFile(path) + " " + what);
 }
 
 }  // namespace
@@ -129,6 +119,7 @@ void readStormFile(ComputeState& s, const QString& path)
     s.gwFlow.redim(s.stormRows);
 
     float total = 0;
+    const std::string file = stormFile(path);
     for (long i = 1; i <= n; ++i) {
         const std::string_view line = lines[static_cast<std::size_t>(i + 1)];
         const long lineNumber = i + 2;
@@ -139,8 +130,8 @@ void readStormFile(ComputeState& s, const QString& path)
         if (!usableField(f0) || !usableField(f1))
             stormError(err::kTypeMismatch, path,
                        "has no number on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) + "\").");
-        s.stepTimes(i) = fileSingle(fieldValue(f0), f0, path, lineNumber);
-        s.rdepth(i) = fileSingle(fieldValue(f1), f1, path, lineNumber);
+        s.stepTimes(i) = fileSingle(fieldValue(f0), f0, file, lineNumber);
+        s.rdepth(i) = fileSingle(fieldValue(f1), f1, file, lineNumber);
         total += s.rdepth(i);
     }
     if (!std::isfinite(total))

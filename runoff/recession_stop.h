@@ -8,14 +8,14 @@ class RecessionStop {
 public:
     // Records ordinate j of flow q; a flow strictly above every earlier one is the new
     // peak and sets the threshold: 1 cfs under a peak above 10 cfs, 0.01 cfs under a
-    // smaller one (none before any peak).
-    void record(long j, float q)
+    // smaller one (none before any peak). True when q is the new peak.
+    bool record(long j, float q)
     {
-        if (q > peak_) {
-            peak_ = q;
-            peakAt_ = j;
-            threshold_ = q > 10.0f ? 1.0f : 0.01f;
-        }
+        if (!(q > peak_)) return false;
+        peak_ = q;
+        peakAt_ = j;
+        threshold_ = q > 10.0f ? 1.0f : 0.01f;
+        return true;
     }
     // True at an ordinate at or after the last inflow ordinate whose flow is below the threshold.
     bool endsAt(long j, long lastInflow, float q) const { return j >= lastInflow && q < threshold_; }

@@ -1,14 +1,14 @@
 // Hydrograph routing (see routing.h).
 #include "runoff/routing.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "runoff/recession_stop.h"
 #include "runoff/text_fields.h"
 
 namespace corv {
@@ -24,9 +24,11 @@ constexpr long kGrowth = 100;
 
 std::string name(const QString& path) { return path.toStdString(); }
 
+std::string tableFile(const QString& path) { return "The storage routing file " + name(path); }
+
 [[noreturn]] void tableError(int number, const QString& path, const std::string& what)
 {
-    throw RuntimeError(number, "The storage routing file " + name(path) + " " + what);
+    throw RuntimeError(number, tableFile(path) + " " + what);
 }
 
 std::string lineNo(long line) { return "line " + std::to_string(line); }
@@ -37,27 +39,30 @@ void reach(VArray<float>& a, long i, long extra)
     if (i > a.ubound()) a.redimPreserve(i + extra);
 }
 
-// The outflow peak and the stop threshold shared by Muskingum and Modified Puls:
-// the first ordinate above all earlier ones is the peak; the routed tail is cut once
-// it falls below 1 cfs (peaks above 10 cfs) or 0.01 cfs (smaller ones).
-struct PeakAndStop {
-    ComputeState& s;
-    float threshold = 0;
+// The outflow peak and the end of the routed tail, for Muskingum and Modified Puls:
+// the recession rule of the unit-graph transforms, and at the latest the ordinate
+// before s.newit.
+class RoutedStop {
+public:
+    explicit RoutedStop(ComputeState& s) : s_(s) {}
 
-    // True when the peak rose at ordinate j.
+    // Records ordinate j of the outflow; when it is the new peak, the peak and its
+    // ordinate go to s.maxout and s.tmaxout and the result is true.
     bool peak(long j)
     {
-        const float q = s.qout(j);
-        if (!(q > s.maxout)) return false;
-        s.maxout = q;
-        s.tmaxout = static_cast<float>(j);
-        threshold = s.maxout > 10.0f ? 1.0f : 0.01f;
+        if (!rule_.record(j, s_.qout(j))) return false;
+        s_.maxout = rule_.peak();
+        s_.tmaxout = static_cast<float>(rule_.peakAt());
         return true;
     }
     bool stop(long j, long lastInflow) const
     {
-        return (j >= lastInflow && s.qout(j) < threshold) || j >= static_cast<long>(s.newit) - 1;
+        return rule_.endsAt(j, lastInflow, s_.qout(j)) || j >= static_cast<long>(s_.newit) - 1;
     }
+
+private:
+    ComputeState& s_;
+    RecessionStop rule_;
 };
 
 // The start of every routing: a rerouted outflow lends its peak to the inflow.
@@ -104,13 +109,7 @@ float at(const VArray<float>& column, const Place& p)
 
 RatingTable readRatingTable(const QString& path, float udur)
 {
-    const QFileInfo info(path);
-    if (!info.isFile()) throw RuntimeError(err::kFileNotFound, "File not found: " + name(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) tableError(err::kPermissionDenied, path, "cannot be read.");
-    if (file.size() > kMaxTableFileBytes) tableError(err::kOutOfMemory, path, "is too large for a table of 100 rows.");
-    const QByteArray bytes = file.readAll();
-    file.close();
+    const QByteArray bytes = readDataFile(path, kMaxTableFileBytes, tableFile(path), "a table of 100 rows");
     const std::vector<std::string_view> lines =
         splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 
@@ -133,6 +132,7 @@ RatingTable readRatingTable(const QString& path, float udur)
     t.n = static_cast<std::int16_t>(n);
     for (VArray<float>* c : {&t.elevation, &t.outflow, &t.storage, &t.indication}) c->redim(kMaxTableRows);
     const char sep = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
+    const std::string file = tableFile(path);
     for (long i = 1; i <= n; ++i) {
         const long line = i + 2;
         const std::string_view text = lines[static_cast<std::size_t>(line - 1)];
@@ -146,10 +146,20 @@ RatingTable readRatingTable(const QString& path, float udur)
             if (!startsWithNumber(f[k]))
                 tableError(err::kTypeMismatch, path, "has no number in field " + std::to_string(k + 1) + " of " +
                                                          lineNo(line) + " (\"" + shownLine(text) + "\").");
-        t.elevation(i) = toSingle(fieldValue(f[0]));
-        t.outflow(i) = toSingle(fieldValue(f[1]));
-        t.storage(i) = toSingle(fieldValue(f[2]));
-        t.indication(i) = toSingle(divide(kIndicationFactor * t.storage(i), udur)) + t.outflow(i);
+        t.elevation(i) = fileSingle(fieldValue(f[0]), f[0], file, line);
+        t.outflow(i) = fileSingle(fieldValue(f[1]), f[1], file, line);
+        t.storage(i) = fileSingle(fieldValue(f[2]), f[2], file, line);
+        try {
+            t.indication(i) = toSingle(divide(kIndicationFactor * t.storage(i), udur)) + t.outflow(i);
+        } catch (const RuntimeError&) {
+            if (udur == 0) throw;  // the time step's fault, not the table's
+            t.indication(i) = std::numeric_limits<float>::infinity();
+        }
+        if (!std::isfinite(t.indication(i)))
+            tableError(err::kOverflow, path,
+                       "has a storage and outflow on " + lineNo(line) + " (\"" + shownLine(text) +
+                           "\") whose storage-indication value 2S/dt + O is beyond the range of numbers the "
+                           "program computes with.");
         if (i > 1) {
             // The columns are searched as ascending tables: a falling or repeated
             // elevation or storage-indication value has no place in them. A flat
@@ -187,7 +197,7 @@ void muskingum(ComputeState& s, float K, float X, bool routeAgain)
         reach(s.qi, 1, 1);
         return;
     }
-    PeakAndStop rule{s};
+    RoutedStop rule(s);
     const long lastInflow = s.it;
     long j = 0;
     for (;;) {
@@ -234,7 +244,7 @@ void modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation
     s.maxelv = 0;
     if (routeAgain) s.qi(1) = s.qout(1);
 
-    PeakAndStop rule{s};
+    RoutedStop rule(s);
     const long lastInflow = s.it;
     const float indication1 = t.indication(1);
     long j = 1;

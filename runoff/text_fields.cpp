@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/numbers.h"
+#include "common/read_file.h"
 #include "common/runtime_error.h"
 
 namespace corv {
@@ -13,6 +14,20 @@ namespace corv {
 namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
+
+QByteArray readDataFile(const QString& path, qint64 maxBytes, const std::string& file, const char* tooLargeFor)
+{
+    FileRead read = readRegularFile(path, maxBytes);
+    switch (read.status) {
+    case FileRead::Status::Ok: break;
+    case FileRead::Status::Missing: throw RuntimeError(err::kFileNotFound, "File not found: " + path.toStdString());
+    case FileRead::Status::NotRegular: throw RuntimeError(err::kPathFileAccess, file + " is not a regular file.");
+    case FileRead::Status::Unreadable: throw RuntimeError(err::kPermissionDenied, file + " cannot be read.");
+    case FileRead::Status::TooLarge:
+        throw RuntimeError(err::kOutOfMemory, file + " is too large for " + tooLargeFor + ".");
+    }
+    return std::move(read.bytes);
+}
 
 std::vector<std::string_view> splitLines(std::string_view all)
 {
@@ -89,6 +104,17 @@ bool strictNumber(std::string_view t, double& value)
         return true;
     } catch (const RuntimeError&) {
         return false;
+    }
+}
+
+float fileSingle(double value, std::string_view field, const std::string& file, long lineNumber)
+{
+    try {
+        return toSingle(value);
+    } catch (const RuntimeError&) {
+        throw RuntimeError(err::kOverflow, file + " has the number \"" + shownLine(field) + "\" on line " +
+                                               std::to_string(lineNumber) +
+                                               ", beyond the range of numbers the program computes with.");
     }
 }
 

@@ -1,5 +1,6 @@
 // Storm and graph files with numbers beyond singles, stray carriage returns, odd time
-// steps, and names that are no regular file (a FIFO, a device, a folder).
+// steps, and names that are no regular file (a FIFO, a device, a folder) given to the
+// readers of storm, graph, storage-routing and hydrograph files.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -7,7 +8,9 @@
 
 #include "common/read_file.h"
 #include "runoff/file_copy.h"
+#include "runoff/hydrograph_file.h"
 #include "runoff/rainfall.h"
+#include "runoff/routing.h"
 #include "runoff/transforms.h"
 #include "stage_support.h"
 
@@ -89,6 +92,16 @@ TEST(UserFileReaders, OnlyRegularFilesAreOpened)
         EXPECT_TRUE(storm.says("is not a regular file.")) << storm.text;
         const Caught graph = caught([&] { readGraphFile(s, name); });
         EXPECT_TRUE(graph.number == err::kPathFileAccess && graph.says("is not a regular file.")) << graph.text;
+        const Caught table = caught([&] { readRatingTable(name, 0.25f); });
+        EXPECT_TRUE(table.number == err::kPathFileAccess &&
+                    table.says(("The storage routing file " + name.toStdString() + " is not a regular file.").c_str()))
+            << table.text;
+        ScriptedDialogs d;
+        bool routeAgain = false;
+        const Caught flows = caught([&] { LoadHydrographFile(name, s, HydrographLoad::Fresh, routeAgain, d); });
+        EXPECT_TRUE(flows.number == err::kPathFileAccess &&
+                    flows.says(("The hydrograph file " + name.toStdString() + " is not a regular file.").c_str()))
+            << flows.text;
         const Caught copy = caught([&] { FileCopy(name, dir.filePath("copy.GRF")); });
         EXPECT_EQ(copy.text, "Path/File access error: " + name.toStdString() + " is not a regular file");
     }

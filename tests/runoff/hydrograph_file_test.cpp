@@ -214,6 +214,15 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"comma.GRF", "Time,Runoff\r\n0,1\r\n0.25,\r\n", "has no number in the flow column on line 3"},
         {"time.GRF", "Time,Runoff\r\nnoon,1\r\n", "has no number for the time on line 2"},
         {"many.GRF", many, "has more than 32001 rows of flows"},
+        // Flows and times beyond singles, by name; blanks inside a number are read
+        // through, as in a typed box.
+        {"huge.GRF", "Time,Runoff\r\n0,1\r\n0.25,5E82\r\n", "has the number \"5E82\" on line 3, beyond the range"},
+        {"blank.GRF", "Time\tRunoff\r\n0\t1\r\n0.25\t50E8 2D0\r\n", "has the number \"50E8 2D0\" on line 3"},
+        {"far.GRF", "Time,Runoff\r\n0,1\r\n1e39,2\r\n", "has the number \"1e39\" on line 3"},
+        // Times that go back, stay within a minute or run out of numbers give no step.
+        {"back.GRF", "Time,Runoff\r\n0,1\r\n-0.25,2\r\n", "gives no time step of a minute or more with its times up to line 3"},
+        {"second.GRF", "Time,Runoff\r\n0,1\r\n0.001,2\r\n", "gives no time step of a minute or more"},
+        {"days.GRF", "Time\tRunoff\r\n01 00:00\t1\r\n1e300 00:00\t2\r\n", "with its times up to line 3"},
     };
     for (const auto& c : cases) {
         const Caught e = caught([&] { f.load(f.write(c.name, c.text), s, HydrographLoad::Add); });
@@ -225,5 +234,5 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         EXPECT_EQ(s.qout.ubound(), 1);
         EXPECT_EQ(s.maxq, 7.0f);
     }
-    EXPECT_TRUE(caught([&] { f.load(f.dir.path(), s); }).says("cannot be read"));
+    EXPECT_TRUE(caught([&] { f.load(f.dir.path(), s); }).says("is not a regular file."));
 }

@@ -210,6 +210,11 @@ TEST(ModifiedPuls, StorageRoutingFileFaults)
         {"t\r\n2\r\n100,0,0\r\n100,5,1\r\n", "an elevation that does not rise above the row before on line 4"},
         {"t\r\n2\r\n100,5,1\r\n101,5,1\r\n", "the same outflow and storage as the row before on line 4"},
         {"t\r\n2\r\n100,5,1\r\n101,4,2\r\n", "an outflow below the row before on line 4"},
+        // Numbers beyond singles, by name, and a storage whose 2S/dt + O is.
+        {"t\r\n2\r\n100,0,0\r\n101,5,1e39\r\n", "has the number \"1e39\" on line 4, beyond the range"},
+        {"t\r\n1\r\n-1e400,0,0\r\n", "has the number \"-1e400\" on line 3"},
+        {"t\r\n2\r\n100,0,0\r\n101,5,2e37\r\n",
+         "a storage and outflow on line 4 (\"101,5,2e37\") whose storage-indication value 2S/dt + O is beyond"},
     };
     for (const auto& c : cases) {
         const QString path = t.write("bad.RAT", c.text);
