@@ -105,6 +105,14 @@ TEST(HydrographFile, SeparatedTablesStepsAndBlankLines)
     EXPECT_EQ(s.qi(3), 3.0f);
     EXPECT_EQ(s.maxq, 4.5f);
     EXPECT_EQ(s.tmax, 2);
+    // Times written short of the minute snap up to it: 0.33333 h is 19.9998 minutes,
+    // a 20-minute step (not 19), and 0.0833 h a 5-minute one.
+    for (auto [text, minutes] : {std::pair{"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20.0f},
+                                 {"Time,Runoff\r\n0,1\r\n0.0833,2\r\n0.1667,3\r\n0.25,4\r\n", 5.0f}}) {
+        ComputeState m;
+        f.load(f.write("short.GRF", text), m);
+        EXPECT_EQ(m.udur, minutes / 60.0f) << text;
+    }
 
     // TAB table with an Outflow column; 15-minute times.
     ComputeState t;

@@ -61,16 +61,18 @@ struct TableFiles {
 
 TEST(Muskingum, PulseResponsesGiveTheCoefficients)
 {
-    // K = 1 h, X = 0.25, dt = 0.25 h: D = 0.875, C0 = -0.125/0.875 = -0.142857,
-    // C1 = 0.375/0.875 = 0.428571, C2 = 0.625/0.875 = 0.714286. A unit pulse at
-    // ordinate 1: the negative C0 share is clamped to 0, then C1, then C1 * C2.
+    // K = 1 h, X = 0.25, dt = 0.25 h: D = 0.875, C0 = -0.125/0.875 = -1/7, C1 = 0.375/0.875
+    // = 3/7, C2 = 0.625/0.875 = 5/7. A unit pulse at ordinate 1 routes to -1/7, then
+    // 3/7 - 5/49 = 16/49, then 5/7 of that each step; the -1/7 is shown as 0 and paid
+    // out of the next flow, 16/49 - 7/49 = 9/49, so the volume stays 1.
     ComputeState s = inflow(pulse(1, 4), 0.25f);
     muskingum(s, 1.0f, 0.25f, false);
     EXPECT_EQ(s.qout(1), 0.0f);
-    EXPECT_NEAR(s.qout(2), 0.428571f, 1e-6);
-    EXPECT_NEAR(s.qout(3), 0.428571f * 0.714286f, 1e-6);
-    EXPECT_NEAR(s.qout(4), 0.428571f * 0.714286f * 0.714286f, 1e-6);
+    EXPECT_NEAR(s.qout(2), 9.0 / 49, 1e-6);
+    EXPECT_NEAR(s.qout(3), 80.0 / 343, 1e-6);
+    EXPECT_NEAR(s.qout(4), 400.0 / 2401, 1e-6);
     for (long i = 1; i <= s.it; ++i) EXPECT_GE(s.qout(i), 0.0f);
+    EXPECT_NEAR(sum(s.qout, 1, s.it) + s.qout(s.it) * 2.5f, 1.0f, 1e-5);  // with the tail's 5/7 / (2/7)
 
     // Chow, Maidment and Mays, Applied Hydrology, example 8.4.1: K = 2.3 h, X = 0.15,
     // dt = 1 h gives the published C1 = 0.0631, C2 = 0.3442, C3 = 0.5927 (C0, C1, C2
