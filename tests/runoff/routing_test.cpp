@@ -91,9 +91,9 @@ TEST(Muskingum, PulseResponsesGiveTheCoefficients)
 
 TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
 {
-    // Peaks of 8 cfs stop below 0.01 cfs, peaks of 500 cfs below 1 cfs, at the first
-    // ordinate after the last inflow ordinate that falls below.
-    for (auto [peak, threshold] : {std::pair{8.0f, 0.01f}, {500.0f, 1.0f}}) {
+    // Peaks of 8 cfs stop below 0.01 cfs, peaks of 50 and 500 cfs below 1 cfs (the line
+    // is at 10 cfs), at the first ordinate after the last inflow ordinate that falls below.
+    for (auto [peak, threshold] : {std::pair{8.0f, 0.01f}, {50.0f, 1.0f}, {500.0f, 1.0f}}) {
         ComputeState s = inflow(triangle(peak, 4, 8), 0.25f);
         const long last = s.it;
         muskingum(s, 1.0f, 0.2f, false);
