@@ -16,21 +16,6 @@ using namespace stagetest;
 
 namespace {
 
-// A state holding the inflow qi(1..n) (qi(0) = 0), with the room the driver gives a
-// routing: five times the ordinates.
-ComputeState inflow(const std::vector<float>& q, float udur)
-{
-    ComputeState s;
-    s.udur = udur;
-    s.it = static_cast<std::int16_t>(q.size());
-    s.newit = static_cast<std::int16_t>(std::min<long>(5L * s.it, 32000));
-    s.qi.redim(s.it);
-    for (std::size_t i = 0; i < q.size(); ++i) s.qi(static_cast<long>(i) + 1) = q[i];
-    s.qout.redim(1);
-    s.elvout.redim(s.newit);
-    return s;
-}
-
 double sum(const VArray<float>& q, long from, long to)
 {
     double t = 0;

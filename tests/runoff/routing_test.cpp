@@ -15,20 +15,6 @@ using namespace stagetest;
 
 namespace {
 
-// A state holding the inflow qi(1..n) (qi(0) = 0) after a compute: qout 0..1.
-ComputeState inflow(const std::vector<float>& q, float udur)
-{
-    ComputeState s;
-    s.udur = udur;
-    s.it = static_cast<std::int16_t>(q.size());
-    s.newit = static_cast<std::int16_t>(std::min<long>(5L * s.it, 32000));
-    s.qi.redim(s.it);
-    for (std::size_t i = 0; i < q.size(); ++i) s.qi(static_cast<long>(i) + 1) = q[i];
-    s.qout.redim(1);
-    s.elvout.redim(s.newit);
-    return s;
-}
-
 std::vector<float> pulse(long at, long length)
 {
     std::vector<float> q(static_cast<std::size_t>(length), 0.0f);
