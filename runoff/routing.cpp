@@ -314,13 +314,15 @@ void TatumRoute(ComputeState& s, bool routeAgain)
 
     // Each pass moves the series half a step later: q(k + 1) takes the mean of q(k)
     // and q(k + 1), worked from the end so that each mean uses the values before
-    // the pass; q(1) has no earlier neighbour and becomes 0.
+    // the pass; q(1) takes its mean with the zero outflow of ordinate 0. (Setting it
+    // to 0 instead lost half of the first ordinate, half the volume of a Rational
+    // hydrograph whose storm fits in its first step.)
     for (long p = 1; p <= N; ++p) {
         const long L = lastInflow + p;
         q[L] = 0;
         q[L + 1] = 0;
         for (long k = L; k >= 1; --k) q[k + 1] = (q[k] + q[k + 1]) / 2.0f;
-        q[1] = 0;
+        q[1] /= 2.0f;
     }
 
     long k = 1;

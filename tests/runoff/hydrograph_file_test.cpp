@@ -197,6 +197,19 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     EXPECT_EQ(s.qout(0), 102.0f);
     EXPECT_EQ(s.qout(1), 23.0f);
     EXPECT_EQ(s.udur, 0.25f);
+
+    // Onto a 10-minute hydrograph: a report's 0.16667 is 10 minutes and adds; a 9-minute
+    // file (0.15 h, a minute off) is refused like any other step.
+    ComputeState t;
+    t.udur = 10.0f / 60.0f, t.it = 2;
+    t.qi.redim(2);
+    t.qout.redim(1);
+    f.clear();
+    f.load(f.write("ten.GRF", "Time,Runoff\r\n0,1\r\n0.16667,2\r\n0.33333,3\r\n"), t, HydrographLoad::Add);
+    EXPECT_TRUE(f.messages().empty());
+    EXPECT_EQ(t.qout(2), 3.0f);
+    f.load(f.write("nine.GRF", "Time,Runoff\r\n0,1\r\n0.15,2\r\n0.3,3\r\n"), t, HydrographLoad::Add);
+    EXPECT_EQ(f.messages(), std::vector<QString>{"Unit durations must match current hydrograph"});
 }
 
 TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)

@@ -89,6 +89,17 @@ TEST(TatumCheck, TwentyMinutesAtSixMinuteSteps)
     EXPECT_EQ(s.tmaxout, 6.0f);
     EXPECT_EQ(s.maxout, 35.0f);
     EXPECT_DOUBLE_EQ(sum(s.qout, 0, s.it), 128.0);
+
+    // A flow at the first ordinate (a Rational hydrograph whose storm fits in one step)
+    // spreads like any other: T = 6 minutes, Int(2 + 0.5) = 2 passes, 64 becomes 16, 32,
+    // 16 at ordinates 1 to 3, and none of it is lost.
+    s = inflow({64, 0, 0}, 6.0f / 60.0f);
+    s.tatumTime = 0.1f;
+    TatumRoute(s, false);
+    EXPECT_EQ(s.qout(1), 16.0f);
+    EXPECT_EQ(s.qout(2), 32.0f);
+    EXPECT_EQ(s.qout(3), 16.0f);
+    EXPECT_DOUBLE_EQ(sum(s.qout, 0, s.it), 64.0);
 }
 
 // The water balance end to end: a computed hydrograph (10 mi^2, lag 1 h, 6-minute
