@@ -105,6 +105,14 @@ TEST(HydrographFile, SeparatedTablesStepsAndBlankLines)
     EXPECT_EQ(s.qi(3), 3.0f);
     EXPECT_EQ(s.maxq, 4.5f);
     EXPECT_EQ(s.tmax, 2);
+    // Times written short of the minute snap up to it: 0.33333 h is 19.9998 minutes,
+    // a 20-minute step (not 19), and 0.0833 h a 5-minute one.
+    for (auto [text, minutes] : {std::pair{"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20.0f},
+                                 {"Time,Runoff\r\n0,1\r\n0.0833,2\r\n0.1667,3\r\n0.25,4\r\n", 5.0f}}) {
+        ComputeState m;
+        f.load(f.write("short.GRF", text), m);
+        EXPECT_EQ(m.udur, minutes / 60.0f) << text;
+    }
 
     // TAB table with an Outflow column; 15-minute times.
     ComputeState t;
@@ -189,6 +197,19 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     EXPECT_EQ(s.qout(0), 102.0f);
     EXPECT_EQ(s.qout(1), 23.0f);
     EXPECT_EQ(s.udur, 0.25f);
+
+    // Onto a 10-minute hydrograph: a report's 0.16667 is 10 minutes and adds; a 9-minute
+    // file (0.15 h, a minute off) is refused like any other step.
+    ComputeState t;
+    t.udur = 10.0f / 60.0f, t.it = 2;
+    t.qi.redim(2);
+    t.qout.redim(1);
+    f.clear();
+    f.load(f.write("ten.GRF", "Time,Runoff\r\n0,1\r\n0.16667,2\r\n0.33333,3\r\n"), t, HydrographLoad::Add);
+    EXPECT_TRUE(f.messages().empty());
+    EXPECT_EQ(t.qout(2), 3.0f);
+    f.load(f.write("nine.GRF", "Time,Runoff\r\n0,1\r\n0.15,2\r\n0.3,3\r\n"), t, HydrographLoad::Add);
+    EXPECT_EQ(f.messages(), std::vector<QString>{"Unit durations must match current hydrograph"});
 }
 
 TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)

@@ -15,20 +15,6 @@ using namespace stagetest;
 
 namespace {
 
-// A state holding the inflow qi(1..n) (qi(0) = 0) after a compute: qout 0..1.
-ComputeState inflow(const std::vector<float>& q, float udur)
-{
-    ComputeState s;
-    s.udur = udur;
-    s.it = static_cast<std::int16_t>(q.size());
-    s.newit = static_cast<std::int16_t>(std::min<long>(5L * s.it, 32000));
-    s.qi.redim(s.it);
-    for (std::size_t i = 0; i < q.size(); ++i) s.qi(static_cast<long>(i) + 1) = q[i];
-    s.qout.redim(1);
-    s.elvout.redim(s.newit);
-    return s;
-}
-
 std::vector<float> pulse(long at, long length)
 {
     std::vector<float> q(static_cast<std::size_t>(length), 0.0f);
@@ -61,16 +47,18 @@ struct TableFiles {
 
 TEST(Muskingum, PulseResponsesGiveTheCoefficients)
 {
-    // K = 1 h, X = 0.25, dt = 0.25 h: D = 0.875, C0 = -0.125/0.875 = -0.142857,
-    // C1 = 0.375/0.875 = 0.428571, C2 = 0.625/0.875 = 0.714286. A unit pulse at
-    // ordinate 1: the negative C0 share is clamped to 0, then C1, then C1 * C2.
+    // K = 1 h, X = 0.25, dt = 0.25 h: D = 0.875, C0 = -0.125/0.875 = -1/7, C1 = 0.375/0.875
+    // = 3/7, C2 = 0.625/0.875 = 5/7. A unit pulse at ordinate 1 routes to -1/7, then
+    // 3/7 - 5/49 = 16/49, then 5/7 of that each step; the -1/7 is shown as 0 and paid
+    // out of the next flow, 16/49 - 7/49 = 9/49, so the volume stays 1.
     ComputeState s = inflow(pulse(1, 4), 0.25f);
     muskingum(s, 1.0f, 0.25f, false);
     EXPECT_EQ(s.qout(1), 0.0f);
-    EXPECT_NEAR(s.qout(2), 0.428571f, 1e-6);
-    EXPECT_NEAR(s.qout(3), 0.428571f * 0.714286f, 1e-6);
-    EXPECT_NEAR(s.qout(4), 0.428571f * 0.714286f * 0.714286f, 1e-6);
+    EXPECT_NEAR(s.qout(2), 9.0 / 49, 1e-6);
+    EXPECT_NEAR(s.qout(3), 80.0 / 343, 1e-6);
+    EXPECT_NEAR(s.qout(4), 400.0 / 2401, 1e-6);
     for (long i = 1; i <= s.it; ++i) EXPECT_GE(s.qout(i), 0.0f);
+    EXPECT_NEAR(sum(s.qout, 1, s.it) + s.qout(s.it) * 2.5f, 1.0f, 1e-5);  // with the tail's 5/7 / (2/7)
 
     // Chow, Maidment and Mays, Applied Hydrology, example 8.4.1: K = 2.3 h, X = 0.15,
     // dt = 1 h gives the published C1 = 0.0631, C2 = 0.3442, C3 = 0.5927 (C0, C1, C2
@@ -89,9 +77,9 @@ TEST(Muskingum, PulseResponsesGiveTheCoefficients)
 
 TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
 {
-    // Peaks of 8 cfs stop below 0.01 cfs, peaks of 500 cfs below 1 cfs, at the first
-    // ordinate after the last inflow ordinate that falls below.
-    for (auto [peak, threshold] : {std::pair{8.0f, 0.01f}, {500.0f, 1.0f}}) {
+    // Peaks of 8 cfs stop below 0.01 cfs, peaks of 50 and 500 cfs below 1 cfs (the line
+    // is at 10 cfs), at the first ordinate after the last inflow ordinate that falls below.
+    for (auto [peak, threshold] : {std::pair{8.0f, 0.01f}, {50.0f, 1.0f}, {500.0f, 1.0f}}) {
         ComputeState s = inflow(triangle(peak, 4, 8), 0.25f);
         const long last = s.it;
         muskingum(s, 1.0f, 0.2f, false);

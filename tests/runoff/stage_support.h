@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -73,6 +74,21 @@ inline double inchesOf(const ComputeState& s)
     double cfsDays = 0;
     for (long i = 1; i <= s.it; ++i) cfsDays += s.qi(i) * static_cast<double>(s.udur) / 24.0;
     return cfsDays / (26.8888 * s.area);
+}
+
+// A state holding the inflow qi(1..n) (qi(0) = 0) as a compute leaves it for a
+// routing: qout 0..1, and room for five times the ordinates, as the driver gives.
+inline ComputeState inflow(const std::vector<float>& q, float udur)
+{
+    ComputeState s;
+    s.udur = udur;
+    s.it = static_cast<std::int16_t>(q.size());
+    s.newit = static_cast<std::int16_t>(std::min<long>(5L * s.it, 32000));
+    s.qi.redim(s.it);
+    for (std::size_t i = 0; i < q.size(); ++i) s.qi(static_cast<long>(i) + 1) = q[i];
+    s.qout.redim(1);
+    s.elvout.redim(s.newit);
+    return s;
 }
 
 // The depth-duration table and an arrangement, with C 1; storm files are looked for in the test data.
