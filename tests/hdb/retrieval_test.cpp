@@ -177,6 +177,35 @@ TEST_F(HdbTest, UnitRainKeepsTheStepOfItsFirstTenRows)
     EXPECT_FLOAT_EQ(r.rdepth(1), 0.2f);
 }
 
+TEST_F(HdbTest, ManualTenMinuteStepFillsEveryTenMinutes)
+{
+    // Rows at 00:00 (.5), 00:30 (.25) and 01:30 (.125); 10 minutes is not exact in
+    // binary. Filled: 00:10, 00:20 with .5, then 00:40 .. 01:20 (five) with .25.
+    in.ComboDSID = QStringLiteral("11 precip  Alpha");
+    in.ComboUnits = QStringLiteral("Unit Values");
+    in.chkAutoTimeStep = false;
+    in.txtGraphtimestep = QStringLiteral("10");
+    in.Label14 = QStringLiteral("Hydrograph Time Step (minutes)");
+    const Rain r = rain();
+    ASSERT_EQ(r.obs, 10);
+    EXPECT_EQ(r.missing, 7);
+    EXPECT_FLOAT_EQ(r.udur, 1.0f / 6);
+    // .5 x 3 + .25 x 6 + .125
+    EXPECT_FLOAT_EQ(r.tdepth, 3.125f);
+    EXPECT_EQ(std::vector<float>(r.rdepth.vec().begin() + 1, r.rdepth.vec().begin() + 11),
+              (std::vector<float>{0.5f, 0.5f, 0.5f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.125f}));
+    // Each filled step is 1E-07 days later than the one before would be on its own.
+    EXPECT_NEAR(r.rrtime(3), kDay + 20 * kMinute + 2E-07, 1E-8);
+    EXPECT_DOUBLE_EQ(r.rrtime(4), kDay + 30 * kMinute);
+    EXPECT_NEAR(r.rrtime(9), kDay + 80 * kMinute + 5E-07, 1E-8);
+    EXPECT_DOUBLE_EQ(r.rrtime(10), kDay + 90 * kMinute);
+    // The same step in hours: the label decides the unit.
+    in.txtGraphtimestep = QStringLiteral("0.5");
+    in.Label14 = QStringLiteral("Hydrograph Time Step (hours)");
+    EXPECT_EQ(rain().obs, 4);
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(HdbTest, ValueFactorAndTheUnitText)
 {
     in.txtRainAdjust = QStringLiteral("25.4");
@@ -242,6 +271,20 @@ TEST_F(HdbTest, FlowFileWithFilledStepsInPrintForm)
                                     "05 01:00\t-2 \r\n"));
     EXPECT_EQ(messages(), std::vector<QString>{"2 missing flows added to match time-step"});
 
+    // A manual step of 10 minutes: 15 minutes to the second row is more than a step and
+    // its minute of tolerance, 5 minutes after the filled 00:10 is not.
+    dialogs.clear();
+    in.chkAutoTimeStep = false;
+    in.txtGraphtimestep = QStringLiteral("10");
+    in.Label14 = QStringLiteral("Hydrograph Time Step (minutes)");
+    EXPECT_EQ(flow(udur), 8);
+    EXPECT_FLOAT_EQ(udur, 1.0f / 6);
+    EXPECT_EQ(tmpFile(), QByteArray("Time\tRunoff\r\n05 00:00\t 10 \r\n05 00:10\t 10 \r\n05 00:15\t .5 \r\n"
+                                    "05 00:25\t .5 \r\n05 00:35\t .5 \r\n05 00:45\t .5 \r\n05 00:55\t .5 \r\n"
+                                    "05 01:00\t-2 \r\n"));
+    EXPECT_EQ(messages(), std::vector<QString>{"5 missing flows added to match time-step"});
+    in.chkAutoTimeStep = true;
+
     // 45 seconds late is within the tolerance: no gap, no message.
     dialogs.clear();
     in.ComboDSID = QStringLiteral("21 flow cfs Zulu Creek");
@@ -265,11 +308,13 @@ TEST_F(HdbTest, FlowThatCannotBeRetrievedLeavesTheFlowFileAsItWas)
         {"22 flow cfs Mill Creek", "Unit Values", false, "-15", "time step must be greater than zero"},
         {"13 precip mm Gamma", "Hourly Values", true, "", "has no date_time or no value"},
         {"22 flow cfs Mill Creek", "Hourly Values", true, "", "No data in rhour for time period."},
+        // 366 days in 15-minute steps are 35136 steps: more than a count holds.
+        {"22 flow cfs Mill Creek", "Unit Values", false, "15", "Overflow", kDay - 364, kDay + 1},
     };
     for (const Refusal& c : cases) {
-        expectRefused(c, [&](const Refusal&) {
+        expectRefused(c, [&](const Refusal& r) {
             float udur = 0;
-            return flow(udur);
+            return flow(udur, r.bdate, r.edate);
         });
         EXPECT_EQ(tmpFile(), earlier);
     }
