@@ -164,6 +164,19 @@ TEST_F(HdbTest, UnitRainKeepsTheStepOfItsFirstTenRows)
     EXPECT_FLOAT_EQ(r.udur, 0.5f);
     EXPECT_FLOAT_EQ(r.rdepth(3), 0.25f);
     EXPECT_FLOAT_EQ(r.tdepth, 1.125f);
+    // Distances count from the first row, so only rows at its own date show that the
+    // step is looked for in the first ten rows alone: ten rows at 00:00, then 01:00.
+    database->addRows("runit", 14, {{"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 01:00:00", "2"}});
+    in.ComboDSID = QStringLiteral("14 precip in Delta");
+    r = rain();
+    EXPECT_EQ(r.obs, 11);
+    EXPECT_EQ(r.missing, 0);
+    EXPECT_FLOAT_EQ(r.udur, 2376.0f);
     // One row alone: the step stays 99 days.
     in.ComboDSID = QStringLiteral("21 flow cfs Zulu Creek");
     in.ComboUnits = QStringLiteral("Hourly Values");
