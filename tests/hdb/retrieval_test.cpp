@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdlib>
+#include <ctime>
 
 #include "common/dates.h"
 #include "common/dialogs.h"
@@ -332,6 +334,47 @@ TEST_F(HdbTest, FlowThatCannotBeRetrievedLeavesTheFlowFileAsItWas)
         EXPECT_EQ(tmpFile(), earlier);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("TmpHDB.GRF.part"))));
+}
+
+// The local time zone of the program, for one test.
+class LocalZone {
+public:
+    explicit LocalZone(const char* zone) : had_(std::getenv("TZ") != nullptr), old_(had_ ? std::getenv("TZ") : "")
+    {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~LocalZone()
+    {
+        if (had_) ::setenv("TZ", old_.c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool had_;
+    std::string old_;
+};
+
+TEST_F(HdbTest, RowsInTheHourSkippedByDaylightSavingTime)
+{
+    // Recorded series are kept in standard time (or UTC): on the night that Denver's
+    // clocks skip from 02:00 to 03:00 the 02:00 and 02:30 rows are ordinary rows.
+    const LocalZone denver("America/Denver");
+    database->addRows("runit", 16, {{"2026-03-08 01:30:00", "0.1"}, {"2026-03-08 02:00:00", "0.2"},
+                                    {"2026-03-08 02:30:00", "0.3"}, {"2026-03-08 03:30:00", "0.4"}});
+    in.ComboDSID = QStringLiteral("16 precip in Denver");
+    in.ComboUnits = QStringLiteral("Unit Values");
+    const double day = makeDate(2026, 3, 8);
+    const Rain r = rain(day, day + 1);
+    EXPECT_TRUE(messages().empty()) << messages()[0].toStdString();
+    ASSERT_EQ(r.obs, 5);
+    EXPECT_EQ(r.missing, 1);
+    EXPECT_FLOAT_EQ(r.udur, 0.5f);
+    EXPECT_DOUBLE_EQ(r.rrtime(2), day + 2.0 / 24);
+    EXPECT_DOUBLE_EQ(r.rrtime(3), day + 2.5 / 24);
+    EXPECT_NEAR(r.rrtime(4), day + 3.0 / 24 + 1E-07, 1E-10);
+    EXPECT_FLOAT_EQ(r.tdepth, 1.3f);
 }
 
 TEST(HdbQuery, DatesInTheOdbcTimestampFormWithWholeHours)
