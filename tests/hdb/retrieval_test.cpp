@@ -336,6 +336,31 @@ TEST_F(HdbTest, FlowThatCannotBeRetrievedLeavesTheFlowFileAsItWas)
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("TmpHDB.GRF.part"))));
 }
 
+TEST_F(HdbTest, MoreRowsThanACountHoldsOverflow)
+{
+    // One row doubled fifteen times: 32768 rows, one more than a count holds.
+    database->addRows("rhour", 17, {{"2026-12-05 01:00:00", "1"}});
+    for (int i = 0; i < 15; ++i) database->exec("INSERT INTO rhour SELECT * FROM rhour WHERE datatype_site_id=17");
+    in.ComboDSID = QStringLiteral("17 precip in Many");
+    EXPECT_EQ(rain().obs, 0);
+    float udur = 0;
+    EXPECT_EQ(flow(udur), 0);
+    EXPECT_EQ(messages(), (std::vector<QString>{"Overflow", "Overflow"}));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("TmpHDB.GRF"))));
+    // One row fewer is read whole: a row of 2 doubled as rows of 1, the 2 taken out.
+    dialogs.clear();
+    database->exec("DELETE FROM rhour WHERE datatype_site_id=17");
+    database->addRows("rhour", 17, {{"2026-12-05 01:00:00", "2"}});
+    for (int i = 0; i < 15; ++i)
+        database->exec("INSERT INTO rhour SELECT datatype_site_id, date_time, 1 FROM rhour WHERE datatype_site_id=17");
+    database->exec("DELETE FROM rhour WHERE datatype_site_id=17 AND value=2");
+    const Rain r = rain();
+    EXPECT_EQ(r.obs, 32767);
+    EXPECT_EQ(r.missing, 0);
+    EXPECT_FLOAT_EQ(r.tdepth, 32767.0f);
+    EXPECT_TRUE(messages().empty());
+}
+
 // The local time zone of the program, for one test.
 class LocalZone {
 public:
