@@ -37,12 +37,16 @@ float manualStep(const RetrievalInputs& in)
 // One step of udur hours in days, divided in double as dates are.
 double stepDays(float udur) { return static_cast<double>(udur) / 24.0; }
 
+// The driver hands a timestamp over as a local date-time. Recorded series are kept in
+// standard time or UTC, so a row in the hour that a daylight-saving change skips (no
+// valid local time) is an ordinary row: its date and clock fields are what count.
 double dayNumber(const QVariant& v)
 {
     const QDateTime dt = v.toDateTime();
-    if (!dt.isValid()) err::raise(err::kTypeMismatch);
     const QDate d = dt.date();
-    return makeDate(d.year(), d.month(), d.day()) + dt.time().msecsSinceStartOfDay() / 86400000.0;
+    const QTime t = dt.time();
+    if (!d.isValid() || !t.isValid()) err::raise(err::kTypeMismatch);
+    return makeDate(d.year(), d.month(), d.day()) + t.msecsSinceStartOfDay() / 86400000.0;
 }
 
 // The start both retrievals share: table and station, the checks made before any

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdlib>
+#include <ctime>
 
 #include "common/dates.h"
 #include "common/dialogs.h"
@@ -164,6 +166,19 @@ TEST_F(HdbTest, UnitRainKeepsTheStepOfItsFirstTenRows)
     EXPECT_FLOAT_EQ(r.udur, 0.5f);
     EXPECT_FLOAT_EQ(r.rdepth(3), 0.25f);
     EXPECT_FLOAT_EQ(r.tdepth, 1.125f);
+    // Distances count from the first row, so only rows at its own date show that the
+    // step is looked for in the first ten rows alone: ten rows at 00:00, then 01:00.
+    database->addRows("runit", 14, {{"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:00:00", "1"},
+                                    {"2026-12-05 01:00:00", "2"}});
+    in.ComboDSID = QStringLiteral("14 precip in Delta");
+    r = rain();
+    EXPECT_EQ(r.obs, 11);
+    EXPECT_EQ(r.missing, 0);
+    EXPECT_FLOAT_EQ(r.udur, 2376.0f);
     // One row alone: the step stays 99 days.
     in.ComboDSID = QStringLiteral("21 flow cfs Zulu Creek");
     in.ComboUnits = QStringLiteral("Hourly Values");
@@ -175,6 +190,35 @@ TEST_F(HdbTest, UnitRainKeepsTheStepOfItsFirstTenRows)
     r = rain(kDay + 2.0 / 24, kDay + 2.0 / 24);
     EXPECT_EQ(r.obs, 1);
     EXPECT_FLOAT_EQ(r.rdepth(1), 0.2f);
+}
+
+TEST_F(HdbTest, ManualTenMinuteStepFillsEveryTenMinutes)
+{
+    // Rows at 00:00 (.5), 00:30 (.25) and 01:30 (.125); 10 minutes is not exact in
+    // binary. Filled: 00:10, 00:20 with .5, then 00:40 .. 01:20 (five) with .25.
+    in.ComboDSID = QStringLiteral("11 precip  Alpha");
+    in.ComboUnits = QStringLiteral("Unit Values");
+    in.chkAutoTimeStep = false;
+    in.txtGraphtimestep = QStringLiteral("10");
+    in.Label14 = QStringLiteral("Hydrograph Time Step (minutes)");
+    const Rain r = rain();
+    ASSERT_EQ(r.obs, 10);
+    EXPECT_EQ(r.missing, 7);
+    EXPECT_FLOAT_EQ(r.udur, 1.0f / 6);
+    // .5 x 3 + .25 x 6 + .125
+    EXPECT_FLOAT_EQ(r.tdepth, 3.125f);
+    EXPECT_EQ(std::vector<float>(r.rdepth.vec().begin() + 1, r.rdepth.vec().begin() + 11),
+              (std::vector<float>{0.5f, 0.5f, 0.5f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.125f}));
+    // Each filled step is 1E-07 days later than the one before would be on its own.
+    EXPECT_NEAR(r.rrtime(3), kDay + 20 * kMinute + 2E-07, 1E-8);
+    EXPECT_DOUBLE_EQ(r.rrtime(4), kDay + 30 * kMinute);
+    EXPECT_NEAR(r.rrtime(9), kDay + 80 * kMinute + 5E-07, 1E-8);
+    EXPECT_DOUBLE_EQ(r.rrtime(10), kDay + 90 * kMinute);
+    // The same step in hours: the label decides the unit.
+    in.txtGraphtimestep = QStringLiteral("0.5");
+    in.Label14 = QStringLiteral("Hydrograph Time Step (hours)");
+    EXPECT_EQ(rain().obs, 4);
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(HdbTest, ValueFactorAndTheUnitText)
@@ -242,6 +286,20 @@ TEST_F(HdbTest, FlowFileWithFilledStepsInPrintForm)
                                     "05 01:00\t-2 \r\n"));
     EXPECT_EQ(messages(), std::vector<QString>{"2 missing flows added to match time-step"});
 
+    // A manual step of 10 minutes: 15 minutes to the second row is more than a step and
+    // its minute of tolerance, 5 minutes after the filled 00:10 is not.
+    dialogs.clear();
+    in.chkAutoTimeStep = false;
+    in.txtGraphtimestep = QStringLiteral("10");
+    in.Label14 = QStringLiteral("Hydrograph Time Step (minutes)");
+    EXPECT_EQ(flow(udur), 8);
+    EXPECT_FLOAT_EQ(udur, 1.0f / 6);
+    EXPECT_EQ(tmpFile(), QByteArray("Time\tRunoff\r\n05 00:00\t 10 \r\n05 00:10\t 10 \r\n05 00:15\t .5 \r\n"
+                                    "05 00:25\t .5 \r\n05 00:35\t .5 \r\n05 00:45\t .5 \r\n05 00:55\t .5 \r\n"
+                                    "05 01:00\t-2 \r\n"));
+    EXPECT_EQ(messages(), std::vector<QString>{"5 missing flows added to match time-step"});
+    in.chkAutoTimeStep = true;
+
     // 45 seconds late is within the tolerance: no gap, no message.
     dialogs.clear();
     in.ComboDSID = QStringLiteral("21 flow cfs Zulu Creek");
@@ -265,15 +323,83 @@ TEST_F(HdbTest, FlowThatCannotBeRetrievedLeavesTheFlowFileAsItWas)
         {"22 flow cfs Mill Creek", "Unit Values", false, "-15", "time step must be greater than zero"},
         {"13 precip mm Gamma", "Hourly Values", true, "", "has no date_time or no value"},
         {"22 flow cfs Mill Creek", "Hourly Values", true, "", "No data in rhour for time period."},
+        // 366 days in 15-minute steps are 35136 steps: more than a count holds.
+        {"22 flow cfs Mill Creek", "Unit Values", false, "15", "Overflow", kDay - 364, kDay + 1},
     };
     for (const Refusal& c : cases) {
-        expectRefused(c, [&](const Refusal&) {
+        expectRefused(c, [&](const Refusal& r) {
             float udur = 0;
-            return flow(udur);
+            return flow(udur, r.bdate, r.edate);
         });
         EXPECT_EQ(tmpFile(), earlier);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("TmpHDB.GRF.part"))));
+}
+
+TEST_F(HdbTest, MoreRowsThanACountHoldsOverflow)
+{
+    // One row doubled fifteen times: 32768 rows, one more than a count holds.
+    database->addRows("rhour", 17, {{"2026-12-05 01:00:00", "1"}});
+    for (int i = 0; i < 15; ++i) database->exec("INSERT INTO rhour SELECT * FROM rhour WHERE datatype_site_id=17");
+    in.ComboDSID = QStringLiteral("17 precip in Many");
+    EXPECT_EQ(rain().obs, 0);
+    float udur = 0;
+    EXPECT_EQ(flow(udur), 0);
+    EXPECT_EQ(messages(), (std::vector<QString>{"Overflow", "Overflow"}));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("TmpHDB.GRF"))));
+    // One row fewer is read whole: a row of 2 doubled as rows of 1, the 2 taken out.
+    dialogs.clear();
+    database->exec("DELETE FROM rhour WHERE datatype_site_id=17");
+    database->addRows("rhour", 17, {{"2026-12-05 01:00:00", "2"}});
+    for (int i = 0; i < 15; ++i)
+        database->exec("INSERT INTO rhour SELECT datatype_site_id, date_time, 1 FROM rhour WHERE datatype_site_id=17");
+    database->exec("DELETE FROM rhour WHERE datatype_site_id=17 AND value=2");
+    const Rain r = rain();
+    EXPECT_EQ(r.obs, 32767);
+    EXPECT_EQ(r.missing, 0);
+    EXPECT_FLOAT_EQ(r.tdepth, 32767.0f);
+    EXPECT_TRUE(messages().empty());
+}
+
+// The local time zone of the program, for one test.
+class LocalZone {
+public:
+    explicit LocalZone(const char* zone) : had_(std::getenv("TZ") != nullptr), old_(had_ ? std::getenv("TZ") : "")
+    {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~LocalZone()
+    {
+        if (had_) ::setenv("TZ", old_.c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool had_;
+    std::string old_;
+};
+
+TEST_F(HdbTest, RowsInTheHourSkippedByDaylightSavingTime)
+{
+    // Recorded series are kept in standard time (or UTC): on the night that Denver's
+    // clocks skip from 02:00 to 03:00 the 02:00 and 02:30 rows are ordinary rows.
+    const LocalZone denver("America/Denver");
+    database->addRows("runit", 16, {{"2026-03-08 01:30:00", "0.1"}, {"2026-03-08 02:00:00", "0.2"},
+                                    {"2026-03-08 02:30:00", "0.3"}, {"2026-03-08 03:30:00", "0.4"}});
+    in.ComboDSID = QStringLiteral("16 precip in Denver");
+    in.ComboUnits = QStringLiteral("Unit Values");
+    const double day = makeDate(2026, 3, 8);
+    const Rain r = rain(day, day + 1);
+    EXPECT_TRUE(messages().empty()) << messages()[0].toStdString();
+    ASSERT_EQ(r.obs, 5);
+    EXPECT_EQ(r.missing, 1);
+    EXPECT_FLOAT_EQ(r.udur, 0.5f);
+    EXPECT_DOUBLE_EQ(r.rrtime(2), day + 2.0 / 24);
+    EXPECT_DOUBLE_EQ(r.rrtime(3), day + 2.5 / 24);
+    EXPECT_NEAR(r.rrtime(4), day + 3.0 / 24 + 1E-07, 1E-10);
+    EXPECT_FLOAT_EQ(r.tdepth, 1.3f);
 }
 
 TEST(HdbQuery, DatesInTheOdbcTimestampFormWithWholeHours)

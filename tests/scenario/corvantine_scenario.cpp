@@ -8,10 +8,18 @@
 #include <QFocusEvent>
 #include <QListWidget>
 #include <QSpinBox>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
+#include <deque>
 #include <iostream>
+#include <map>
+#include <optional>
+#include <string>
 
 #include "app/program.h"
 #include "common/twips.h"
@@ -41,20 +49,52 @@ const char* kUsage =
     "  expect caption W contains|equals|lacks TEXT\n"
     "  expect file NAME contains|equals|lacks TEXT\n"
     "  expect message contains TEXT     (the last message box)\n"
-    "  expect visible|hidden W.C | expect nomessage\n";
+    "  expect visible|hidden W.C | expect nomessage\n"
+    "  onshow W                 the lines up to 'end' run when window W is next shown\n"
+    "  ...                      modally, inside its wait (a window such as the period\n"
+    "  end                      window that the program shows and waits on)\n"
+    "  sqlite FILE STATEMENT    one SQL statement on the SQLite database FILE of the\n"
+    "                           program's folder, through the SQLite ODBC driver\n";
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-class Runner {
+// Lines of a script with their line numbers.
+struct Step {
+    QString line;
+    int lineNo;
+};
+
+class Runner : public QObject {
 public:
     Runner(corv::Program& program, corv::ScriptedDialogs& dialogs, QString folder)
         : program_(program), dialogs_(dialogs), folder_(std::move(folder))
     {
+        qApp->installEventFilter(this);
+    }
+    ~Runner() override
+    {
+        qApp->removeEventFilter(this);
+        QSqlDatabase::removeDatabase(QStringLiteral("scenario-sqlite"));
     }
 
     int failures = 0;
+    // A step that could not be carried out inside a modal showing: the script stops.
+    std::optional<std::string> fatal;
+
+    // Steps queued for the next modal showing of a window.
+    void queueOnShow(const QString& windowName, std::vector<Step> steps)
+    {
+        onShow_[windowName].push_back(std::move(steps));
+    }
+    // Steps queued that no showing took.
+    int unusedBlocks() const
+    {
+        int n = 0;
+        for (const auto& [name, blocks] : onShow_) n += static_cast<int>(blocks.size());
+        return n;
+    }
 
     void run(const QString& line, int lineNo)
     {
@@ -119,10 +159,47 @@ public:
             std::cout << value(rest).toStdString() << std::endl;
         } else if (verb == "expect") {
             expect(rest, lineNo);
+        } else if (verb == "sqlite") {
+            sqlite(rest);
         } else {
             throw Failure("unknown action '" + verb.toStdString() + "'");
         }
         QCoreApplication::processEvents();
+    }
+
+protected:
+    // A window shown modally runs the steps queued for it once its wait has begun; one
+    // with nothing queued would wait for ever, so it is a failure and is hidden again.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show) return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !w->isWindow() || w->windowModality() == Qt::NonModal) return false;
+        const QString name = w->objectName();
+        auto found = onShow_.find(name);
+        if (found == onShow_.end() || found->second.empty()) {
+            fatal = "window " + name.toStdString() + " was shown modally with no onshow steps queued";
+            QTimer::singleShot(0, w, &QWidget::hide);
+            return false;
+        }
+        std::vector<Step> steps = std::move(found->second.front());
+        found->second.pop_front();
+        QTimer::singleShot(0, w, [this, w, steps = std::move(steps)] {
+            for (const Step& s : steps) {
+                if (fatal) break;
+                try {
+                    run(s.line, s.lineNo);
+                } catch (const std::exception& e) {
+                    fatal = "line " + std::to_string(s.lineNo) + ": " + e.what();
+                }
+            }
+            // The script goes on only once the showing has ended.
+            if (w->isVisible()) {
+                if (!fatal) fatal = "window " + w->objectName().toStdString() + " still shown after its onshow steps";
+                w->hide();
+            }
+        });
+        return false;
     }
 
 private:
@@ -193,6 +270,23 @@ private:
             throw Failure("unknown answer kind '" + kind.toStdString() + "'");
         }
     }
+    // The test's own database, made through the driver the program reads it with.
+    void sqlite(QString rest)
+    {
+        const QString file = take(rest);
+        const QString name = QStringLiteral("scenario-sqlite");
+        QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
+                                                       : QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        const QString connection =
+            QStringLiteral("Driver=SQLite3;Database=") + QDir(folder_).filePath(file) + QLatin1Char(';');
+        if (db.databaseName() != connection) {
+            db.close();
+            db.setDatabaseName(connection);
+        }
+        if (!db.isOpen() && !db.open()) throw Failure("cannot open " + file.toStdString() + ": " + db.lastError().text().toStdString());
+        QSqlQuery q(db);
+        if (!q.exec(rest)) throw Failure(rest.toStdString() + ": " + q.lastError().text().toStdString());
+    }
     QString fileText(const QString& name)
     {
         QFile f(QDir(folder_).filePath(name));
@@ -254,6 +348,7 @@ private:
     corv::Program& program_;
     corv::ScriptedDialogs& dialogs_;
     QString folder_;
+    std::map<QString, std::deque<std::vector<Step>>> onShow_;
 };
 
 }  // namespace
@@ -294,16 +389,48 @@ int main(int argc, char** argv)
     Runner runner(program, dialogs, QDir(folder).absolutePath());
     QTextStream in(&script);
     int lineNo = 0;
-    while (!in.atEnd()) {
+    auto nextLine = [&] {
         QString line = in.readLine();
         ++lineNo;
-        line.replace("${FOLDER}", QDir(folder).absolutePath()).replace("${TESTDATA}", testdata);
+        return line.replace("${FOLDER}", QDir(folder).absolutePath()).replace("${TESTDATA}", testdata);
+    };
+    while (!in.atEnd()) {
+        const QString line = nextLine();
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("onshow "))) {
+            // Collected now, run at the window's next modal showing.
+            const int start = lineNo;
+            std::vector<Step> steps;
+            bool closed = false;
+            while (!in.atEnd()) {
+                const QString inner = nextLine();
+                if (inner.trimmed() == QLatin1String("end")) {
+                    closed = true;
+                    break;
+                }
+                steps.push_back({inner, lineNo});
+            }
+            if (!closed) {
+                std::cerr << "line " << start << ": onshow without end" << std::endl;
+                return 2;
+            }
+            runner.queueOnShow(trimmed.mid(7).trimmed(), std::move(steps));
+            continue;
+        }
         try {
             runner.run(line, lineNo);
         } catch (const std::exception& e) {
             std::cerr << "line " << lineNo << ": " << e.what() << std::endl;
             return 2;
         }
+        if (runner.fatal) {
+            std::cerr << *runner.fatal << std::endl;
+            return 2;
+        }
+    }
+    if (runner.unusedBlocks() > 0) {
+        std::cerr << runner.unusedBlocks() << " onshow blocks were never run" << std::endl;
+        ++runner.failures;
     }
     for (const auto& a : dialogs.asked())
         if (a.unanswered) {
