@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <chrono>
 #include <unistd.h>
@@ -42,6 +43,8 @@ Form4::Form4(Shell& shell, QWidget* parent) : QWidget(parent), shell_(shell)
     resize(800, 600);
     allowWebEngineAsRoot();
     WebBrowser1 = new QWebEngineView(this);
+    QWebEngineProfile* profile = WebBrowser1->page()->profile();
+    profile->setHttpUserAgent(mapUserAgent(profile->httpUserAgent()));
     WebBrowser1->setObjectName("WebBrowser1");
     WebBrowser1->hide();
     connect(WebBrowser1, &QWebEngineView::loadFinished, this, &Form4::WebBrowser1_DocumentComplete);

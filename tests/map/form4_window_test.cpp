@@ -7,6 +7,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <memory>
 
@@ -34,7 +35,8 @@ public:
         });
     }
     QString site() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    QStringList requests;  // pages asked for (the browser's icon requests left out)
+    QStringList requests;    // pages asked for (the browser's icon requests left out)
+    QStringList userAgents;  // the User-Agent each of those requests sent
 
 private:
     void answer(QTcpSocket* socket)
@@ -45,7 +47,11 @@ private:
         const QString path = QString::fromLatin1(got.split(' ').value(1));
         pending_.remove(socket);
         const bool known = path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/";
-        if (known) requests << path;
+        if (known) {
+            requests << path;
+            static const QRegularExpression agentLine("\\r\\nUser-Agent: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
+            userAgents << agentLine.match(QString::fromLatin1(got)).captured(1);
+        }
         if (silent_) return;
         QByteArray status = "404 Not Found", body = "not here";
         if (known) {
@@ -124,6 +130,12 @@ private slots:
             QCOMPARE(view->url(), QUrl("http://" + server.site() + p.path));
             // The page was complete when the pick returned.
             QCOMPARE(server.requests.back(), p.path);
+            // Tile servers are told which program asks: the engine's agent with the program's name.
+            const QString agent = view->page()->profile()->httpUserAgent();
+            QVERIFY2(QRegularExpression("^Mozilla/5\\.0 .+ Corvantine/\\d+\\.\\d+\\.\\d+$").match(agent).hasMatch(),
+                     qPrintable(agent));
+            QCOMPARE(agent.count("Corvantine/"), 1);
+            QCOMPARE(server.userAgents.back(), agent);
             QCOMPARE(js(view, "document.readyState + ' ' + document.title").toString(), "complete " + p.path);
 
             // Taller and wider than the window, yet without scroll bars.
