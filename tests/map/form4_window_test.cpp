@@ -46,7 +46,8 @@ private:
         if (!got.contains("\r\n\r\n")) return;
         const QString path = QString::fromLatin1(got.split(' ').value(1));
         pending_.remove(socket);
-        const bool known = path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/";
+        const bool known =
+            path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/" || path == "/tile.png";
         if (known) {
             requests << path;
             static const QRegularExpression agentLine("\\r\\nUser-Agent: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
@@ -203,6 +204,23 @@ private slots:
         QVERIFY(f && f->isVisible());
         QVERIFY(!f->WebBrowser1->isVisible());
         closeForm4(w);
+    }
+
+    void localPagesFetchTheirMapFromTheWeb()
+    {
+        // A page in a folder of the computer (as the program's own pages are) draws its
+        // map from a web server; the web engine must let it ask.
+        PageServer server(false);
+        MapWindow w;
+        QDir(w.dir.path()).mkpath("pages");
+        writeFile(w.dir.filePath("pages/bigmap.htm"),
+                  "<!DOCTYPE html><html><body><img src='http://" + server.site().toLatin1() + "/tile.png'></body></html>");
+        writeSites(w, QUrl::fromLocalFile(w.dir.filePath("pages")).toString());
+        w.pictureMenu("Big Google Maps");
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.contains("/tile.png"), 10000);
+        QCOMPARE(server.userAgents.back(), w.program->form4()->WebBrowser1->page()->profile()->httpUserAgent());
+        closeForm4(w);
+        QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
     }
 
     void programsOwnPagesDrawTheMap()
