@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <chrono>
 #include <unistd.h>
@@ -42,6 +44,11 @@ Form4::Form4(Shell& shell, QWidget* parent) : QWidget(parent), shell_(shell)
     resize(800, 600);
     allowWebEngineAsRoot();
     WebBrowser1 = new QWebEngineView(this);
+    QWebEngineProfile* profile = WebBrowser1->page()->profile();
+    profile->setHttpUserAgent(mapUserAgent(profile->httpUserAgent()));
+    // The program's own pages are files of its folder; without this the web engine keeps
+    // them from fetching their map tiles, and the map stays an empty grey.
+    WebBrowser1->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     WebBrowser1->setObjectName("WebBrowser1");
     WebBrowser1->hide();
     connect(WebBrowser1, &QWebEngineView::loadFinished, this, &Form4::WebBrowser1_DocumentComplete);

@@ -2,6 +2,7 @@
 // digits of the report: 32-bit points and lengths, a 64-bit shoelace and moments.
 #include "map/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/guard.h"
@@ -119,13 +120,20 @@ void measureTrace(MapModel& m)
         sizeAx += std::fabs(b);
         Mx += (y2 - y1) * (x1 * x1 + x1 * x2 + x2 * x2) / 6;
 
-        L = toSingle(L + std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1)));
+        const float before = L;
+        const double ex = x2 - x1, ey = y2 - y1, length2 = ex * ex + ey * ey;
+        L = toSingle(L + std::sqrt(length2));
 
-        const double dx = s.centroidX - x2, dy = s.centroidY - y2;
+        // The point of the line nearest to the reference centroid, anywhere along a
+        // segment: its vertices alone put it up to half a segment off, and a straight
+        // stream traced with two clicks would have nothing below its centroid.
+        const double t =
+            length2 > 0 ? std::clamp(((s.centroidX - x1) * ex + (s.centroidY - y1) * ey) / length2, 0.0, 1.0) : 1.0;
+        const double dx = s.centroidX - (x1 + t * ex), dy = s.centroidY - (y1 + t * ey);
         const float dist = toSingle(dx * dx + dy * dy);
         if (dist < dmin) {
             dmin = dist;
-            Ln = L;
+            Ln = t == 1.0 ? L : toSingle(before + t * std::sqrt(length2));
         }
     }
 

@@ -36,6 +36,15 @@ bool usable(const QString& site)
 
 }  // namespace
 
+QString mapUserAgent(const QString& engineAgent)
+{
+    const QString product = QStringLiteral(" Corvantine/%1.%2.%3")
+                                .arg(CORVANTINE_VERSION_MAJOR)
+                                .arg(CORVANTINE_VERSION_MINOR)
+                                .arg(CORVANTINE_VERSION_PATCH);
+    return engineAgent.endsWith(product) ? engineAgent : engineAgent + product;
+}
+
 MapSites defaultMapSites(const QString& folder)
 {
     QString pages = QUrl::fromLocalFile(QDir::cleanPath(folder)).toString(QUrl::FullyEncoded);

@@ -40,6 +40,11 @@ struct MapPage {
 // The page and the window's caption for the two flags; the big map wins over the viewer.
 MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& sites);
 
+// The browser's own user agent with " Corvantine/<version>" appended, so that the tile
+// servers behind the map pages (OpenStreetMap's usage policy asks for it) can tell which
+// program is asking. An agent that already names the program is kept as it is.
+QString mapUserAgent(const QString& engineAgent);
+
 // Lets events run until the page is complete or more than limit has passed since the
 // start; a complete page gets one more round of events. now() must be a steady clock, so
 // that midnight or a change of the system clock can neither stretch nor cut the wait.

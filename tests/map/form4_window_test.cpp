@@ -7,6 +7,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <memory>
 
@@ -34,7 +35,8 @@ public:
         });
     }
     QString site() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    QStringList requests;  // pages asked for (the browser's icon requests left out)
+    QStringList requests;    // pages asked for (the browser's icon requests left out)
+    QStringList userAgents;  // the User-Agent each of those requests sent
 
 private:
     void answer(QTcpSocket* socket)
@@ -44,8 +46,13 @@ private:
         if (!got.contains("\r\n\r\n")) return;
         const QString path = QString::fromLatin1(got.split(' ').value(1));
         pending_.remove(socket);
-        const bool known = path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/";
-        if (known) requests << path;
+        const bool known =
+            path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/" || path == "/tile.png";
+        if (known) {
+            requests << path;
+            static const QRegularExpression agentLine("\\r\\nUser-Agent: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
+            userAgents << agentLine.match(QString::fromLatin1(got)).captured(1);
+        }
         if (silent_) return;
         QByteArray status = "404 Not Found", body = "not here";
         if (known) {
@@ -124,6 +131,12 @@ private slots:
             QCOMPARE(view->url(), QUrl("http://" + server.site() + p.path));
             // The page was complete when the pick returned.
             QCOMPARE(server.requests.back(), p.path);
+            // Tile servers are told which program asks: the engine's agent with the program's name.
+            const QString agent = view->page()->profile()->httpUserAgent();
+            QVERIFY2(QRegularExpression("^Mozilla/5\\.0 .+ Corvantine/\\d+\\.\\d+\\.\\d+$").match(agent).hasMatch(),
+                     qPrintable(agent));
+            QCOMPARE(agent.count("Corvantine/"), 1);
+            QCOMPARE(server.userAgents.back(), agent);
             QCOMPARE(js(view, "document.readyState + ' ' + document.title").toString(), "complete " + p.path);
 
             // Taller and wider than the window, yet without scroll bars.
@@ -191,6 +204,23 @@ private slots:
         QVERIFY(f && f->isVisible());
         QVERIFY(!f->WebBrowser1->isVisible());
         closeForm4(w);
+    }
+
+    void localPagesFetchTheirMapFromTheWeb()
+    {
+        // A page in a folder of the computer (as the program's own pages are) draws its
+        // map from a web server; the web engine must let it ask.
+        PageServer server(false);
+        MapWindow w;
+        QDir(w.dir.path()).mkpath("pages");
+        writeFile(w.dir.filePath("pages/bigmap.htm"),
+                  "<!DOCTYPE html><html><body><img src='http://" + server.site().toLatin1() + "/tile.png'></body></html>");
+        writeSites(w, QUrl::fromLocalFile(w.dir.filePath("pages")).toString());
+        w.pictureMenu("Big Google Maps");
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.contains("/tile.png"), 10000);
+        QCOMPARE(server.userAgents.back(), w.program->form4()->WebBrowser1->page()->profile()->httpUserAgent());
+        closeForm4(w);
+        QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
     }
 
     void programsOwnPagesDrawTheMap()

@@ -111,10 +111,10 @@ TEST(Geometry, ExactCentroidOfASlantedTriangle)
     // gave 250, 250). Perimeter 200 + 200 + 282.84.
     f.trace("Start Area", {{100, 200}, {300, 200}, {300, 400}});
     EXPECT_EQ(s.areaCentroidReport, "Area1= 20000 (pix^2), Perimeter= 683 (pix), Centroid= 233.3333, 266.6667");
-    // The stream vertex nearest the centroid is the one at x 230 (the old 250, 250 chose
-    // x 255): 400 - 230 lies below it.
+    // The point of the stream nearest the centroid is straight above it, at x 233.33,
+    // between the vertices at 230 and 255: 400 - 233.33 = 166.67 lies below it.
     f.trace("Start Stream Line", {{0, 260}, {230, 260}, {255, 260}, {400, 260}});
-    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 400 (pix), Length Below Centroid= 170 (pix)");
+    EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 400 (pix), Length Below Centroid= 167 (pix)");
     // Any corner order and direction gives the same centroid.
     MapFixture g;
     g.m.s = s;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 
@@ -119,4 +120,15 @@ TEST(MapPages, WaitEndsWhenCompleteOrAfterTheLimit)
     rounds = 0;
     EXPECT_TRUE(waitForPage(now, events, [&] { return rounds == 2; }, seconds(10)));
     EXPECT_EQ(rounds, 3);
+}
+
+TEST(MapPages, UserAgentNamesTheProgramOnce)
+{
+    const QString engine = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/102.0 Safari/537.36";
+    const QString agent = mapUserAgent(engine);
+    EXPECT_TRUE(agent.startsWith(engine + " Corvantine/")) << agent.toStdString();
+    EXPECT_TRUE(QRegularExpression("^Corvantine/\\d+\\.\\d+\\.\\d+$").match(agent.mid(engine.size() + 1)).hasMatch())
+        << agent.toStdString();
+    // A second window on the same profile does not append it again.
+    EXPECT_EQ(mapUserAgent(agent), agent);
 }

@@ -50,7 +50,8 @@ TEST(Trace, StreamOnAScrolledPicture)
     const Segment& first = f.m.Line1(0);  // the stream style: width 2, blue
     EXPECT_EQ(std::tuple(first.BorderWidth, first.BorderColor, first.X1, first.Y1), std::tuple(2, 0x0000FFu, 1000.f, 1000.f));
     f.pick("End Area/Line");
-    EXPECT_EQ(f.m.Label1[0].Caption, QString("\r\nLongest Stream Lenth= 1000 (mi)\r\nLength Below Centroid= 0.00 (mi)"));
+    // No area yet: the centroid is the origin, nearest to the stream's first vertex.
+    EXPECT_EQ(f.m.Label1[0].Caption, QString("\r\nLongest Stream Lenth= 1000 (mi)\r\nLength Below Centroid= 1000 (mi)"));
     // The very first figure with one segment gives its element back at completion.
     EXPECT_EQ(f.m.s.segmentIndex, 0);
     f.pick("Start Area");
