@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "common/numbers.h"
 #include "common/runtime_error.h"
@@ -40,11 +41,12 @@ void reach(VArray<float>& a, long i, long extra)
 }
 
 // The outflow peak and the end of the routed tail, for Muskingum and Modified Puls:
-// the recession rule of the unit-graph transforms, and at the latest the ordinate
-// before s.newit.
+// the recession rule of the unit-graph transforms, with its water balance, and at the
+// latest the ordinate before s.newit.
 class RoutedStop {
 public:
-    explicit RoutedStop(ComputeState& s) : s_(s) {}
+    // routing names the routing in the message of a routing that has not drained.
+    RoutedStop(ComputeState& s, std::string routing) : s_(s), routing_(std::move(routing)) {}
 
     // Records ordinate j of the outflow; when it is the new peak, the peak and its
     // ordinate go to s.maxout and s.tmaxout and the result is true.
@@ -55,14 +57,40 @@ public:
         s_.tmaxout = static_cast<float>(rule_.peakAt());
         return true;
     }
-    bool stop(long j, long lastInflow) const
+    // Adds an ordinate's inflow and outflow (cfs, one step each) to the water balance.
+    void balance(float in, float out)
     {
-        return rule_.endsAt(j, lastInflow, s_.qout(j)) || j >= static_cast<long>(s_.newit) - 1;
+        in_ += in;
+        out_ += out;
+    }
+    // True when the routing ends at ordinate j: below the threshold of its peak once the
+    // inflow has ended and under 1 % of the inflow is still stored (inflow not yet
+    // returned, or less where drainable, in cfs-steps, says that part of it stays for
+    // good, as in a pool below a spillway crest), or at the last ordinate s.newit - 1.
+    // Cutting off more water than that there would be a hydrograph that does not hold
+    // its inflow's volume, so it is an error instead.
+    bool stop(long j, long lastInflow, double drainable = std::numeric_limits<double>::infinity()) const
+    {
+        const double stored = std::min(in_ - out_, drainable);
+        if (rule_.drainedAt(j, lastInflow, s_.qout(j), stored, in_)) return true;
+        if (j < static_cast<long>(s_.newit) - 1) return false;
+        if (RecessionStop::holdsBack(stored, in_)) {
+            const double percent = in_ > 0 ? std::round(1000.0 * stored / in_) / 10.0 : 100.0;
+            throw RuntimeError(err::kSubscript,
+                               "The " + routing_ + " has not drained at its last ordinate, " +
+                                   std::to_string(j) + " (5 times the inflow's " + std::to_string(lastInflow) +
+                                   " ordinates, at most 32000): " + strDouble(percent) +
+                                   " % of the inflow volume is still stored, and the routed hydrograph would "
+                                   "lose it.");
+        }
+        return true;
     }
 
 private:
     ComputeState& s_;
+    std::string routing_;
     RecessionStop rule_;
+    double in_ = 0, out_ = 0;  // cfs-steps so far
 };
 
 // The start of every routing: a rerouted outflow lends its peak to the inflow.
@@ -103,6 +131,17 @@ float at(const VArray<float>& column, const Place& p)
 {
     const float* c = column.data();
     return c[p.row] + (c[p.row + 1] - c[p.row]) * p.fraction;
+}
+
+// The storage a draining pool settles at (acre-ft): none when the first row releases
+// water (below the table the outflow falls along the line to zero), else that of the
+// last row that releases none, the spillway crest.
+float restingStorage(const RatingTable& t)
+{
+    if (t.outflow(1) > 0) return 0;
+    long k = 1;
+    while (k < t.n && !(t.outflow(k + 1) > 0)) ++k;
+    return t.storage(k);
 }
 
 }  // namespace
@@ -197,7 +236,7 @@ void muskingum(ComputeState& s, float K, float X, bool routeAgain)
         reach(s.qi, 1, 1);
         return;
     }
-    RoutedStop rule(s);
+    RoutedStop rule(s, "Muskingum routing");
     const long lastInflow = s.it;
     // With a step shorter than 2KX, C0 is negative and the routing dips below zero as
     // the inflow rises. No negative flow is shown: the dip is held back as water owed
@@ -220,6 +259,7 @@ void muskingum(ComputeState& s, float K, float X, bool routeAgain)
         if (q < 0) q = 0;
         qo[j] = q;
         rule.peak(j);
+        rule.balance(qi[j], q);
         if (rule.stop(j, lastInflow)) break;
     }
     s.it = static_cast<std::int16_t>(j);
@@ -253,9 +293,11 @@ void modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation
     s.maxelv = 0;
     if (routeAgain) s.qi(1) = s.qout(1);
 
-    RoutedStop rule(s);
+    RoutedStop rule(s, "Modified Puls routing through " + name(t.path));
     const long lastInflow = s.it;
     const float indication1 = t.indication(1);
+    const float rest = restingStorage(t);
+    const double cfsStepsPerAcreFoot = kIndicationFactor / 2.0 / static_cast<double>(s.udur);
     long j = 1;
     for (; j <= s.newit; ++j) {
         reach(s.qi, j + 1, kGrowth);
@@ -291,7 +333,8 @@ void modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation
         s.elvout(j) = E;
         s.storout(j) = S;
         if (rule.peak(j)) s.maxelv = E;
-        const bool done = rule.stop(j, lastInflow);
+        rule.balance(s.qi(j), O);
+        const bool done = rule.stop(j, lastInflow, (S - rest) * cfsStepsPerAcreFoot);
         P = V - O2;
         E = E2, O = O2, S = S2;
         if (done) break;

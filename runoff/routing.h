@@ -29,6 +29,11 @@ struct RatingTable {
 // run-time error naming the file and the line.
 RatingTable readRatingTable(const QString& path, float udur);
 
+// Muskingum and Modified Puls stop below the flow threshold of their peak once the
+// inflow has ended and under 1 % of it is still stored, at the latest at ordinate
+// s.newit - 1; still holding more there is a run-time error, as no routed hydrograph
+// may silently lose its water.
+
 // Muskingum routing with K hours and the weight X over the step s.udur, from the
 // inflow qi (from qout when routeAgain).
 void muskingum(ComputeState& s, float K, float X, bool routeAgain);

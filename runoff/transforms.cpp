@@ -258,7 +258,7 @@ StageEnd linearReservoir(ComputeState& s)
         if (t < inflowEnd) continue;
         const double stored = std::max(pending, 0.0) + O * drainRatio;
         if (stored <= 0.001 * inflowVolume) break;
-        if (stop.endsAt(t, inflowEnd, qt) && stored <= 0.01 * inflowVolume) break;
+        if (stop.drainedAt(t, inflowEnd, qt, stored, inflowVolume)) break;
     }
     s.it = static_cast<std::int16_t>(t);
     s.qi.redim(s.it);

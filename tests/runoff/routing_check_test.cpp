@@ -66,7 +66,9 @@ TEST(MuskingumTextbook, RisingLimbShowsTheFirstCoefficient)
     EXPECT_NEAR(s.qout(3), 143.0 / 343, 1e-6);
     EXPECT_NEAR(s.qout(4), 2.0 / 7 + 5.0 / 7 * 143.0 / 343, 1e-6);
 
-    s = inflow({0, 10, 10, 0}, 6.0f / 60.0f);
+    // Zeros after the inflow give the routing room to drain: its flow falls by 0.8 a
+    // step, and 20 ordinates would cut it off with 2.5 % of the water still stored.
+    s = inflow({0, 10, 10, 0, 0, 0, 0, 0}, 6.0f / 60.0f);
     muskingum(s, 0.5f, 0.1f, false);
     EXPECT_NEAR(s.qout(2), 0.0, 1e-5);  // C0 x 10 + C1 x 0
     EXPECT_NEAR(s.qout(3), 2.0, 1e-5);  // C0 x 10 + C1 x 10
@@ -174,6 +176,86 @@ TEST(RoutingVolume, EachRoutingKeepsTheComputedVolume)
     ASSERT_EQ(LoadHydrographFile(saved, r, HydrographLoad::Add, routeAgain, d), 3);
     EXPECT_NEAR(sum(r.qout, 0, r.it) / (2 * once), 1.0, 0.01);
     EXPECT_NEAR(r.volume / (2 * volume), 1.0, 0.01);
+}
+
+// A small flood, 24 cfs rising over 1 h and falling over 3 h (24 x 4 / 2 = 48 cfs-hours:
+// 480 cfs-steps at 6 minutes, 288 at 10), routed with K = 1 h and 3 h by Muskingum (X =
+// 0.2) and by Modified Puls through linear storage, S = K O. Stopped at the first flow
+// below 1 cfs, Muskingum lost 1.4 % (K = 1 h) and 4.8 % (K = 3 h) of it, and Modified
+// Puls 1.8 % at K = 1 h; the routings now run on until under 1 % is still stored.
+// Muskingum at 6 minutes then stops at ordinate 61 (K = 1 h) and 135 (K = 3 h), not at
+// 58 and 97; at 10 minutes at 37 and 81, not 35 and 59 (worked with the routing
+// equations in double precision).
+TEST(RoutingVolume, SmallFloodsDrainBeforeTheyStop)
+{
+    struct Step {
+        int minutes, rise, fall;
+        double volume;
+        long muskingumEnd[2];
+    };
+    for (const Step& c : {Step{6, 10, 30, 480.0, {61, 135}}, Step{10, 6, 18, 288.0, {37, 81}}}) {
+        std::vector<float> q;
+        for (int i = 0; i <= c.rise; ++i) q.push_back(24.0f * static_cast<float>(i) / static_cast<float>(c.rise));
+        for (int i = c.fall - 1; i >= 0; --i) q.push_back(24.0f * static_cast<float>(i) / static_cast<float>(c.fall));
+        const float udur = static_cast<float>(c.minutes) / 60.0f;
+        const ComputeState in = inflow(q, udur);
+        ASSERT_NEAR(sum(in.qi, 1, in.it), c.volume, 1e-3);
+        for (int k = 0; k < 2; ++k) {
+            const float K = k == 0 ? 1.0f : 3.0f;
+            const std::string what = std::to_string(c.minutes) + " min, K = " + std::to_string(k == 0 ? 1 : 3) + " h";
+            ComputeState m = in;
+            muskingum(m, K, 0.2f, false);
+            EXPECT_EQ(m.it, c.muskingumEnd[k]) << what;
+            EXPECT_NEAR(sum(m.qout, 1, m.it) / c.volume, 1.0, 0.01) << what;
+            EXPECT_GT(m.maxout, 10.0f) << what;  // so its threshold is 1 cfs
+            EXPECT_LT(m.qout(m.it - 1), 1.0f) << what;  // it ran on below the threshold
+
+            // Linear storage tabled by 10 cfs: outflow O, storage O K / 12.1 acre-ft.
+            QTemporaryDir dir;
+            QByteArray rat = "Linear storage\r\n11\r\n";
+            for (int i = 0; i <= 10; ++i)
+                rat += QByteArray::number(100 + i) + "," + QByteArray::number(10 * i) + "," +
+                       QByteArray::number(10.0 * i * K / 12.1, 'f', 6) + "\r\n";
+            ComputeState p = in;
+            modpul(p, readRatingTable(writeFile(dir.filePath("linear.RAT"), rat), udur), "", false);
+            EXPECT_NEAR(sum(p.qout, 1, p.it) / c.volume, 1.0, 0.01) << what;
+        }
+    }
+}
+
+// A routing that reaches its last ordinate (5 times the inflow's) with more than 1 % of
+// the inflow still stored ends with a message, not with a hydrograph short of water.
+// Linear storage, K = 3 h, at 10-minute steps: O2 = (I1 + I2 + 35 O1) / 37. The inflow
+// 0, 60, 0 gives 60/37, then (60 + 35 x 60/37) / 37 and 35/37 of the flow before each
+// step on; by ordinate 14, 30.03 of the 60 cfs-steps have come out: 49.9 % is stored.
+TEST(RoutingVolume, LastOrdinateWithWaterStoredIsAnError)
+{
+    QTemporaryDir dir;
+    QByteArray rat = "Linear storage, K = 3 h\r\n3\r\n";
+    for (int i = 0; i <= 2; ++i)
+        rat += QByteArray::number(100 + i) + "\t" + QByteArray::number(100 * i) + "\t" +
+               QByteArray::number(100.0 * i * 3 / 12.1, 'f', 6) + "\r\n";
+    ComputeState s = inflow({0, 60, 0}, 10.0f / 60.0f);
+    const RatingTable table = readRatingTable(writeFile(dir.filePath("slow.RAT"), rat), s.udur);
+    Caught c = caught([&] { modpul(s, table, "", false); });
+    EXPECT_TRUE(c.thrown);
+    EXPECT_TRUE(c.says("Modified Puls routing through")) << c.text;
+    EXPECT_TRUE(c.says("slow.RAT has not drained at its last ordinate, 14")) << c.text;
+    EXPECT_TRUE(c.says("49.9 % of the inflow volume is still stored")) << c.text;
+
+    // A Muskingum reach of K = 1000 h barely lets the flood out before ordinate 49.
+    s = inflow(std::vector<float>(10, 50.0f), 0.25f);
+    c = caught([&] { muskingum(s, 1000.0f, 0.2f, false); });
+    EXPECT_TRUE(c.says("Muskingum routing has not drained at its last ordinate, 49")) << c.text;
+
+    // Water held for good below a spillway crest is not water still to come: a pool
+    // that only fills stops at the last ordinate without a word (rows 1 to 3 release
+    // nothing; 60 cfs-steps of 10 minutes, 10 cfs-hours, fill 0.83 of the 20 acre-ft
+    // below the crest).
+    rat = "Pond\r\n4\r\n100,0,0\r\n101,0,10\r\n102,0,20\r\n103,50,30\r\n";
+    s = inflow({0, 60, 0}, 10.0f / 60.0f);
+    modpul(s, readRatingTable(writeFile(dir.filePath("pond.RAT"), rat), s.udur), "", false);
+    EXPECT_EQ(s.it, 14);
 }
 
 // A linear reservoir, S = O x 1 h / 12.1 acre-ft, at 10-minute steps (not exact in
