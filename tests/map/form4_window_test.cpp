@@ -21,45 +21,39 @@ using namespace corv::test;
 namespace {
 
 // Serves /bigmap.htm, /latlongmap.htm and /viewer/ as pages far taller and wider than any
-// window (titled with their path); anything else is not found. A silent server reads the
+// window (titled with their path), anything else as not found; a silent server reads the
 // requests and never answers.
 class PageServer : public QObject {
 public:
-    explicit PageServer(bool silent) : silent_(silent)
+    explicit PageServer(bool silent)
     {
         server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
+        connect(&server_, &QTcpServer::newConnection, this, [this, silent] {
             while (QTcpSocket* socket = server_.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket, silent] {
+                    QByteArray& got = pending_[socket];
+                    got += socket->readAll();
+                    if (!got.contains("\r\n\r\n")) return;
+                    const QByteArray path = got.split(' ').value(1);
+                    pending_.remove(socket);
+                    const bool known = path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/";
+                    if (known) requests << QString::fromLatin1(path);  // the browser's icon requests left out
+                    if (silent) return;
+                    const QByteArray body = known ? "<!DOCTYPE html><html><head><title>" + path + "</title></head><body>"
+                                                    "<div style='width:3000px;height:4000px'>map</div></body></html>"
+                                                  : QByteArray("not here");
+                    socket->write("HTTP/1.1 " + QByteArray(known ? "200 OK" : "404 Not Found") +
+                                  "\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
         });
     }
     QString site() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    QStringList requests;  // pages asked for (the browser's icon requests left out)
+    QStringList requests;
 
 private:
-    void answer(QTcpSocket* socket)
-    {
-        QByteArray& got = pending_[socket];
-        got += socket->readAll();
-        if (!got.contains("\r\n\r\n")) return;
-        const QString path = QString::fromLatin1(got.split(' ').value(1));
-        pending_.remove(socket);
-        const bool known = path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/";
-        if (known) requests << path;
-        if (silent_) return;
-        QByteArray status = "404 Not Found", body = "not here";
-        if (known) {
-            status = "200 OK";
-            body = "<!DOCTYPE html><html><head><title>" + path.toLatin1() +
-                   "</title></head><body><div style='width:3000px;height:4000px'>map</div></body></html>";
-        }
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: " +
-                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-
     QTcpServer server_;
-    bool silent_;
     QHash<QTcpSocket*, QByteArray> pending_;
 };
 
@@ -99,26 +93,23 @@ private slots:
         PageServer server(false);
         MapWindow w;
         writeSites(w, server.site());
-        const QString big = "Press Alt*PrtScr to copy to clipboard, on map set Contents and turn off Map Labels";
-        const QString viewer = "Press Alt*PrtScr to copy to clipboard, set Content(Hydrography or Contours or "
-                               "Scanned Topo) turn off Map Labels";
-        const QString latLong = "Drag the map or pointer to desired location then click pointer; Press Alt*PrtScr "
-                                "to copy to clipboard";
         struct Pick {
             const char* item;
             std::pair<bool, bool> flags;
-            QString path, caption;
+            QString path;
             const char* secondItem;  // picked while the window is open
         };
-        for (const Pick& p : {Pick{"Big Google Maps", {true, false}, "/bigmap.htm", big, "USGS Map Viewer"},
-                              Pick{"USGS Map Viewer", {false, true}, "/viewer/", viewer, "Google Map Lat/Long"},
-                              Pick{"Google Map Lat/Long", {false, false}, "/latlongmap.htm", latLong, "Big Google Maps"}}) {
+        for (const Pick& p : {Pick{"Big Google Maps", {true, false}, "/bigmap.htm", "USGS Map Viewer"},
+                              Pick{"USGS Map Viewer", {false, true}, "/viewer/", "Google Map Lat/Long"},
+                              Pick{"Google Map Lat/Long", {false, false}, "/latlongmap.htm", "Big Google Maps"}}) {
             w.pictureMenu(p.item);
             QCOMPARE(std::pair(Module1::bigMapPage, Module1::usgsViewerPage), p.flags);
             Form4* f = w.program->form4();
             QVERIFY(f && f->isVisible() && (f->windowState() & Qt::WindowMaximized));
             QCOMPARE(w.program->window("Form4"), f);
-            QCOMPARE(f->windowTitle(), p.caption);
+            // The captions' words: map_pages_test.cpp.
+            const QString caption = chooseMapPage(p.flags.first, p.flags.second, MapSites{}).caption;
+            QCOMPARE(f->windowTitle(), caption);
             QWebEngineView* view = control<QWebEngineView>(f, "WebBrowser1");
             QVERIFY(view->isVisible());
             QCOMPARE(view->url(), QUrl("http://" + server.site() + p.path));
@@ -149,7 +140,7 @@ private slots:
             w.pictureMenu(p.secondItem);
             QVERIFY(Module1::bigMapPage != p.flags.first || Module1::usgsViewerPage != p.flags.second);
             QCOMPARE(w.program->form4(), f);
-            QCOMPARE(f->windowTitle(), p.caption);
+            QCOMPARE(f->windowTitle(), caption);
             QCOMPARE(view->url(), QUrl("http://" + server.site() + p.path));
             QCOMPARE(server.requests.size(), asked);
 
@@ -174,8 +165,7 @@ private slots:
         // The window is open with its page still loading, and closes as usual.
         Form4* f = w.program->form4();
         QVERIFY(f && f->isVisible());
-        QCOMPARE(f->windowTitle(), QStringLiteral("Press Alt*PrtScr to copy to clipboard, set Content(Hydrography or "
-                                                  "Contours or Scanned Topo) turn off Map Labels"));
+        QCOMPARE(f->windowTitle(), chooseMapPage(false, true, MapSites{}).caption);
         QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
         closeForm4(w);
     }
@@ -197,13 +187,12 @@ private slots:
     {
         // The program's folder as built: the shipped pages, Leaflet beside them, no sites set.
         MapWindow w({1000, 680}, QStringLiteral(PROGRAM_DATA_DIR));
+        const QString attribution = "document.querySelector('.leaflet-control-attribution').textContent";
         w.pictureMenu("Google Map Lat/Long");
-        Form4* f = w.program->form4();
-        QVERIFY(f);
-        QCOMPARE(f->WebBrowser1->url(), QUrl::fromLocalFile(QStringLiteral(PROGRAM_DATA_DIR "/latlongmap.htm")));
-        QWebEngineView* view = f->WebBrowser1;
+        QWebEngineView* view = w.program->form4()->WebBrowser1;
+        QCOMPARE(view->url(), QUrl::fromLocalFile(QStringLiteral(PROGRAM_DATA_DIR "/latlongmap.htm")));
         QTRY_COMPARE(js(view, "typeof L + ' ' + L.version").toString().left(8), QStringLiteral("object 1"));
-        QVERIFY(js(view, "document.querySelector('.leaflet-control-attribution').textContent").toString().contains("OpenStreetMap"));
+        QVERIFY(js(view, attribution).toString().contains("OpenStreetMap"));
 
         // The pointer's position in decimal degrees, longitude first, in the box and its popup.
         QVERIFY(QRegularExpression("^Longitude -?\\d+\\.\\d{5}, Latitude -?\\d+\\.\\d{5}$")
@@ -221,7 +210,7 @@ private slots:
         QCOMPARE(view->url(), QUrl::fromLocalFile(QStringLiteral(PROGRAM_DATA_DIR "/bigmap.htm")));
         QTRY_COMPARE(js(view, "typeof L + ' ' + document.querySelectorAll('.leaflet-control-scale-line').length").toString(),
                      QStringLiteral("object 2"));
-        QVERIFY(js(view, "document.querySelector('.leaflet-control-attribution').textContent").toString().contains("OpenStreetMap"));
+        QVERIFY(js(view, attribution).toString().contains("OpenStreetMap"));
         closeForm4(w);
         QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
     }
