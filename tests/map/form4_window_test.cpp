@@ -106,7 +106,6 @@ private slots:
             QCOMPARE(std::pair(Module1::bigMapPage, Module1::usgsViewerPage), p.flags);
             Form4* f = w.program->form4();
             QVERIFY(f && f->isVisible() && (f->windowState() & Qt::WindowMaximized));
-            QCOMPARE(w.program->window("Form4"), f);
             // The captions' words: map_pages_test.cpp.
             const QString caption = chooseMapPage(p.flags.first, p.flags.second, MapSites{}).caption;
             QCOMPARE(f->windowTitle(), caption);

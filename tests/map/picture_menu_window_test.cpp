@@ -19,10 +19,10 @@ class PictureMenuWindowTest : public QObject {
     const TwipRect& image() { return w_->m().Image1.rect; }
     double centredLeft() { return (w_->m().UserControlPic1.Width - image().Width) / 2; }
     // A click on the pad at a fraction of its width and height.
-    void padClick(double fx, double fy, Qt::MouseButton button = Qt::LeftButton)
+    void padClick(double fx, double fy)
     {
         QWidget* pad = w_->c("img4Way");
-        QTest::mouseClick(pad, button, {}, QPoint(int(pad->width() * fx), int(pad->height() * fy)));
+        QTest::mouseClick(pad, Qt::LeftButton, {}, QPoint(int(pad->width() * fx), int(pad->height() * fy)));
     }
 
 private slots:
