@@ -8,7 +8,7 @@
 using namespace corv;
 using corv::test::MapFixture;
 
-TEST(Geometry, UnitSquareEitherWayAndInAcres)
+TEST(Geometry, UnitSquareEitherWay)
 {
     // 1024 twips to the mile; the viewport is 8000 twips high, so y = (8000 - Y) / 1024.
     for (const test::Points& ring : {test::Points{{1024, 1024}, {2048, 1024}, {2048, 2048}, {1024, 2048}},
@@ -20,12 +20,6 @@ TEST(Geometry, UnitSquareEitherWayAndInAcres)
         EXPECT_FLOAT_EQ(f.m.s.areaCentroidY, 6.3125f);
         EXPECT_TRUE(f.lines().contains("Xmin 1, Ymin 5.8125, Xmax 2, Ymax 6.8125"));
     }
-    MapFixture acres;
-    acres.milesScale();
-    acres.m.s.areaFactor = 640;
-    acres.m.s.areaUnits = " (acres)";
-    acres.square();
-    EXPECT_EQ(acres.m.s.areaReport, "Area1= 640 (acres), Perimeter= 4.00 (mi)");
 }
 
 TEST(Geometry, StreamBelowTheAreaCentroid)
@@ -70,13 +64,13 @@ TEST(Geometry, DegenerateFigures)
 
 TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
 {
+    // A stream before any area (from its own first point), a new scale's origin, a
+    // triangle worked by hand: tests/scenarios/map_longlat_scale.scn.
     MapFixture f;
     MapState& s = f.m.s;
     s.pixelScale = s.pixelPairScale = s.longLatScale = true;
     std::tie(s.scaleX, s.scaleY, s.refMapX, s.refMapY, s.areaFactor) = std::tuple(0.001f, -0.001f, -105.f, 40.f, 1.f);
     s.areaUnits = " (mi^2)";
-    MapFixture g;
-    g.m.s = s;
     // A one-degree square from 104 W 39 N to 103 W 38 N.
     f.trace("Start Area", {{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 2000}});
     const QStringList l = f.lines();
@@ -88,25 +82,14 @@ TEST(Geometry, LongitudeLatitudeInMilesFromTheKeptOrigin)
     f.trace("Start Stream Line", {{1500, 500}, {1500, 1500}, {1500, 2500}});
     EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 138 (mi), Length Below Centroid= 69.1 (mi)");
     EXPECT_TRUE(f.lines().contains("Xmin -103.5, Ymin 37.5, Xmax -103.5, Ymax 39.5"));
-    // Before any area the stream's own first point is the origin: one degree of
-    // longitude at 39 N is 69.0933 x cos 39 = 53.70 miles (latitude 0 gave 69.1).
-    g.trace("Start Stream Line", {{1000, 1000}, {1500, 1000}, {2000, 1000}});
-    EXPECT_EQ(g.m.s.streamLengthReport, "Longest Stream Lenth= 53.7 (mi)");
-    EXPECT_EQ(std::tuple(g.m.s.originLat, g.m.s.originLon, g.m.s.originSet), std::tuple(39.0, -104.0, true));
-    // Two degrees of latitude, from the origin the first stream kept.
-    g.trace("Start Stream Line", {{1000, 1000}, {1000, 2000}, {1000, 3000}});
-    EXPECT_EQ(g.m.s.streamLengthReport, "Longest Stream Lenth= 138 (mi)");
 }
 
 TEST(Geometry, ExactCentroidOfASlantedTriangle)
 {
-    // Map units equal to image twips, y downward (a pixel-pair scale of 1 from 0, 0).
-    MapFixture f;
-    MapState& s = f.m.s;
-    s.pixelScale = s.pixelPairScale = true;
-    s.areaFactor = 1;
-    s.areaUnits = " (pix^2)";
-    s.lengthUnits = " (pix)";
+    MapFixture f, g;
+    f.pixelUnits();
+    g.pixelUnits();
+    const MapState& s = f.m.s;
     // The corners' mean: (100 + 300 + 300) / 3, (200 + 200 + 400) / 3 (edge midpoints
     // gave 250, 250). Perimeter 200 + 200 + 282.84.
     f.trace("Start Area", {{100, 200}, {300, 200}, {300, 400}});
@@ -116,8 +99,6 @@ TEST(Geometry, ExactCentroidOfASlantedTriangle)
     f.trace("Start Stream Line", {{0, 260}, {230, 260}, {255, 260}, {400, 260}});
     EXPECT_EQ(f.lastLine(), "Longest Stream Lenth= 400 (pix), Length Below Centroid= 167 (pix)");
     // Any corner order and direction gives the same centroid.
-    MapFixture g;
-    g.m.s = s;
     g.trace("Start Area", {{300, 400}, {300, 200}, {100, 200}});
     EXPECT_EQ(std::pair(g.m.s.areaCentroidX, g.m.s.areaCentroidY), std::pair(233.333328f, 266.666656f));
 }
@@ -125,10 +106,8 @@ TEST(Geometry, ExactCentroidOfASlantedTriangle)
 TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
 {
     MapFixture f;
-    f.m.s.pixelScale = true;
-    std::tie(f.m.s.scaleX, f.m.s.areaFactor, f.m.Image1.rect.Left, f.m.Image1.rect.Top) = std::tuple(1.0f / 15, 1.f, 150., 300.);
-    f.m.s.areaUnits = " (pix^2)";
-    f.m.s.lengthUnits = " (pix)";
+    f.pixelUnits(false);
+    std::tie(f.m.s.scaleX, f.m.Image1.rect.Left, f.m.Image1.rect.Top) = std::tuple(1.0f / 15, 150., 300.);
     f.trace("Start Area", {{1000, 1000}, {2500, 1000}, {2500, 2000}});
     // The triangle's centroid is the mean of its corners, (66.67 + 2 x 166.67) / 3 and
     // (2 x 66.67 + 133.33) / 3 (edge midpoints gave 142, 83.3 for the slanted edge).

@@ -1,11 +1,11 @@
-// SaveDibToJpegFile: the encoded picture, its orientation, and replacing files.
+// SaveDibToJpegFile: the encoded picture, its orientation, and refusals and failures.
+// Replacing a file (its mode, owner, times, links) is the one save path's:
+// tests/common/save_file_test.cpp.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QImageReader>
 #include <QTemporaryDir>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include "common/runtime_error.h"
 #include "map/dib_section.h"
@@ -32,12 +32,6 @@ struct JpegWriter : ::testing::Test {
     QTemporaryDir dir;
     corv::cDIBSection dib;
     JpegWriter() { dib.CreateFromPicture(testPicture(16, 16)); }
-    struct stat statOf(const QString& path)
-    {
-        struct stat st {};
-        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-        return st;
-    }
     int files() const { return int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size()); }
     // The error number and text a save raises (26001 from this module only), or 0.
     std::pair<int, std::string> failure(corv::cDIBSection& d, const QString& name)
@@ -80,35 +74,6 @@ TEST_F(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
     }
 }
 
-TEST_F(JpegWriter, NewAndReplacedFilesGetTheirModeAndTimes)
-{
-    const mode_t mask = ::umask(022);
-    const QString fresh = dir.filePath("new.jpg");
-    EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, fresh, 90));
-    ::umask(mask);
-    EXPECT_EQ(statOf(fresh).st_mode & 07777, 0644u);
-
-    const QString name = writeFile(dir.filePath("old.jpg"), "old bytes");
-    ASSERT_EQ(::chmod(QFile::encodeName(name).constData(), 0640), 0);
-    const struct timespec times[2] = {{1000000000, 123456789}, {1100000000, 987654321}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(name).constData(), times, 0), 0);
-    const struct stat before = statOf(name);
-    EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
-    const struct stat after = statOf(name);
-    EXPECT_TRUE(readAll(name).startsWith("\xFF\xD8"));
-    EXPECT_EQ(after.st_mode & 07777, 0640u);
-    auto ns = [](const timespec& t) { return std::pair(t.tv_sec, t.tv_nsec); };
-    EXPECT_EQ(std::pair(ns(after.st_atim), ns(after.st_mtim)), std::pair(ns(before.st_atim), ns(before.st_mtim)));
-    EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
-    EXPECT_EQ(files(), 2);                   // nothing left beside them
-
-    // Through a link, the file it points to is replaced and the link stays.
-    const QString real = writeFile(dir.filePath("real.jpg"), "old"), link = dir.filePath("link.jpg");
-    ASSERT_EQ(::symlink(QFile::encodeName(real).constData(), QFile::encodeName(link).constData()), 0);
-    EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, link, 90));
-    EXPECT_TRUE(QFileInfo(link).isSymLink() && readAll(real).startsWith("\xFF\xD8"));
-}
-
 TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
 {
     const QString locked = writeFile(dir.filePath("locked.jpg"), "precious old bytes");
@@ -116,7 +81,7 @@ TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
     EXPECT_EQ(failure(dib, locked),
               std::pair(70, "Permission denied: " + locked.toStdString() + " could not be saved (the file is read-only)."));
     EXPECT_EQ(readAll(locked), "precious old bytes");
-    EXPECT_EQ(statOf(locked).st_mode & 07777, 0444u);
+    EXPECT_EQ(corv::test::snapshot(locked).mode & 07777, 0444u);
 
     const QString keep = writeFile(dir.filePath("keep.jpg"), "old bytes");
     corv::cDIBSection empty;  // no DIB: the encoder refuses it

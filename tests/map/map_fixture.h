@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/dialogs.h"
+#include "common/runtime_error.h"
 #include "common/shell.h"
 #include "map/main_menu.h"
 #include "map/map_model.h"
@@ -64,10 +65,30 @@ struct MapFixture {
         m.s.areaUnits = QStringLiteral(" (mi^2)");
         m.s.lengthUnits = QStringLiteral(" (mi)");
     }
+    // Map units equal to image twips, y downward: a pixel-pair scale of 1 from 0, 0.
+    void pixelUnits(bool pair = true)
+    {
+        m.s.pixelScale = true;
+        m.s.pixelPairScale = pair;
+        m.s.areaFactor = 1;
+        m.s.areaUnits = QStringLiteral(" (pix^2)");
+        m.s.lengthUnits = QStringLiteral(" (pix)");
+    }
     QStringList lines() const { return m.Text1.Text.split(QStringLiteral("\r\n")); }
     QString lastLine() const { return lines().size() >= 2 ? lines()[lines().size() - 2] : QString(); }
     std::vector<QString> messages() const { return ops.dlg.messages(); }
 };
+
+// The text of the run-time error a call raises (empty when it raises none).
+inline std::string errorText(auto&& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.what();
+    }
+    return {};
+}
 
 inline bool near(QRgb c, QRgb want, int tolerance)
 {
@@ -87,5 +108,17 @@ inline QString writeFile(const QString& path, const QByteArray& bytes)
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
     return path;
 }
+
+// A shell script the user may run (a stand-in opener or picture helper).
+inline QString writeScript(const QString& path, const QByteArray& body)
+{
+    writeFile(path, "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+    return path;
+}
+
+#ifdef TEST_DATA_DIR
+inline QString sample(const char* name) { return QStringLiteral(TEST_DATA_DIR "/") + QString::fromLatin1(name); }
+#endif
 
 }  // namespace corv::test

@@ -10,6 +10,7 @@
 
 #include "common/runtime_error.h"
 #include "map/map_pages.h"
+#include "map_fixture.h"
 
 using namespace corv;
 
@@ -22,12 +23,7 @@ const QString kViewerCaption =
 const QString kLatLongCaption =
     "Drag the map or pointer to desired location then click pointer; Press Alt*PrtScr to copy to clipboard";
 
-void writeSites(const QTemporaryDir& dir, const QByteArray& text)
-{
-    QFile f(dir.filePath(kMapSitesFile));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
+void writeSites(const QTemporaryDir& dir, const QByteArray& text) { test::writeFile(dir.filePath(kMapSitesFile), text); }
 
 // The address and caption for each of the four flag pairs: big, viewer, lat/long, both set.
 std::vector<std::pair<QString, QString>> allChoices(const MapSites& sites)
@@ -88,12 +84,7 @@ TEST(MapPages, BadSitesFileLinesAreNamed)
           {"mappages = ftp://maps.example.org\n", "Corvantine_mapsites.txt, line 1: \"ftp://maps.example.org\" is no web address"},
           {"mappages = http://\n", "Corvantine_mapsites.txt, line 1: \"http://\" is no web address"}}) {
         writeSites(dir, text);
-        try {
-            readMapSites(dir.path());
-            ADD_FAILURE() << text;
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(std::string(e.what()), message);
-        }
+        EXPECT_EQ(test::errorText([&] { readMapSites(dir.path()); }), message);
     }
 }
 

@@ -22,9 +22,9 @@
 
 using namespace corv;
 
-namespace {
-QString sample(const char* name) { return QStringLiteral(TEST_DATA_DIR "/") + name; }
+using test::sample;
 
+namespace {
 struct Outcome {
     int number = 0;
     std::string text;
@@ -60,14 +60,6 @@ std::vector<QString> helperLimits()
         if (limits.open(QIODevice::ReadOnly)) found.push_back(QString::fromLatin1(limits.readAll()));
     }
     return found;
-}
-
-QString helperScript(const QTemporaryDir& dir, const char* name, const QByteArray& body)
-{
-    const QString path = dir.filePath(QString::fromLatin1(name));
-    test::writeFile(path, "#!/bin/sh\n" + body + "\n");
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
-    return path;
 }
 }  // namespace
 
@@ -110,19 +102,19 @@ TEST(DamagedPicture, OnlyAWholeReplyOfAHelperThatEndedWellIsAPicture)
     // 2 x 2 pixels, stored blue, green, red, alpha.
     const QByteArray header = R"(printf 'CVMF\002\000\000\000\002\000\000\000')";
     const QByteArray pixels = R"(printf '\001\002\003\377\377\377\377\377\000\000\000\377\100\200\300\377')";
-    const QString good = helperScript(dir, "good", header + "; " + pixels);
+    const QString good = test::writeScript(dir.filePath("good"), header + "; " + pixels);
     const QImage image = renderMetafile("metafile", 96, {good});
     ASSERT_EQ(image.size(), QSize(2, 2));
     EXPECT_EQ(std::vector<QRgb>({image.pixel(0, 0), image.pixel(1, 0), image.pixel(0, 1), image.pixel(1, 1)}),
               std::vector<QRgb>({qRgb(3, 2, 1), qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(0xC0, 0x80, 0x40)}));
 
     const std::pair<QString, int> cases[] = {
-        {helperScript(dir, "short", header + R"(; printf '\001\002\003\377')"), 481},
-        {helperScript(dir, "extra", header + "; " + pixels + "; printf x"), 481},
-        {helperScript(dir, "failed", header + "; " + pixels + "; exit 1"), 481},
-        {helperScript(dir, "killed", header + "; kill -SEGV $$"), 481},
-        {helperScript(dir, "huge", R"(printf 'CVMF\040\116\000\000\040\116\000\000')"), 481},  // 20000 x 20000
-        {helperScript(dir, "nomemory", "exit 3"), 7},
+        {test::writeScript(dir.filePath("short"), header + R"(; printf '\001\002\003\377')"), 481},
+        {test::writeScript(dir.filePath("extra"), header + "; " + pixels + "; printf x"), 481},
+        {test::writeScript(dir.filePath("failed"), header + "; " + pixels + "; exit 1"), 481},
+        {test::writeScript(dir.filePath("killed"), header + "; kill -SEGV $$"), 481},
+        {test::writeScript(dir.filePath("huge"), R"(printf 'CVMF\040\116\000\000\040\116\000\000')"), 481},  // 20000 x 20000
+        {test::writeScript(dir.filePath("nomemory"), "exit 3"), 7},
         {dir.filePath("no such helper"), 481},
     };
     for (const auto& [helper, number] : cases)
@@ -131,7 +123,7 @@ TEST(DamagedPicture, OnlyAWholeReplyOfAHelperThatEndedWellIsAPicture)
     // A helper that never answers is stopped at the time limit.
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(test::errorNumber([&] { renderMetafile("metafile", 96, {helperScript(dir, "stall", "exec sleep 60"), 700}); }), 481);
+    EXPECT_EQ(test::errorNumber([&] { renderMetafile("metafile", 96, {test::writeScript(dir.filePath("stall"), "exec sleep 60"), 700}); }), 481);
     EXPECT_LT(t.elapsed(), 3000);
 }
 
@@ -142,18 +134,11 @@ TEST(DamagedPicture, DataThatEndsEarlyIsRefusedNamingTheFile)
                      gif = test::readAll(sample("sample.gif"));
     // A run-length bitmap, 4 x 2 with two colours, bottom row first: four of colour 1,
     // end of row, four of colour 0, end of bitmap.
-    QByteArray rle = QByteArray("BM") + QByteArray(12, '\0');
-    QByteArray info(40, '\0');
-    qToLittleEndian<quint32>(40, info.data());
-    qToLittleEndian<qint32>(4, info.data() + 4);
-    qToLittleEndian<qint32>(2, info.data() + 8);
-    qToLittleEndian<quint16>(1, info.data() + 12);
-    qToLittleEndian<quint16>(8, info.data() + 14);
-    qToLittleEndian<quint32>(1, info.data() + 16);  // RLE8
-    qToLittleEndian<quint32>(2, info.data() + 32);  // colours used
-    rle += info + QByteArray("\x10\x20\x30\x00\xF0\xE0\xD0\x00", 8) + QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
-    qToLittleEndian<quint32>(quint32(rle.size()), rle.data() + 2);
-    qToLittleEndian<quint32>(14 + 40 + 8, rle.data() + 10);
+    QByteArray rle = QByteArray("BM") + QByteArray(52, '\0');
+    // File size, pixel data offset; header size, width, height, planes, bits, RLE8, colours used.
+    for (auto [at, value] : {std::pair{2, 70}, {10, 62}, {14, 40}, {18, 4}, {22, 2}, {26, 1 + (8 << 16)}, {30, 1}, {46, 2}})
+        qToLittleEndian<quint32>(quint32(value), rle.data() + at);
+    rle += QByteArray("\x10\x20\x30\x00\xF0\xE0\xD0\x00", 8) + QByteArray("\x04\x01\x00\x00\x04\x00\x00\x01", 8);
 
     const std::pair<const char*, QByteArray> damaged[] = {
         {"cut.jpg", jpg.left(jpg.size() * 7 / 10)},
