@@ -85,7 +85,7 @@ inline void fillSample(Database& d)
     // Ten rows at 00:00, then one at 01:00: the step is looked for in the first ten rows.
     for (int k = 0; k < 10; ++k) d.addRow("runit", 14, "00:00", "1");
     d.addRows("runit", 14, {{"01:00", "2"}});
-    // On the night that Denver's clocks skip from 02:00 to 03:00, half-hourly rows with a gap.
+    // Half-hourly rows with a gap on the night that Denver's clocks skip from 02:00 to 03:00.
     d.addRows("runit", 16, {{"2026-03-08 01:30:00", "0.1"}, {"2026-03-08 02:00:00", "0.2"},
                             {"2026-03-08 02:30:00", "0.3"}, {"2026-03-08 03:30:00", "0.4"}});
     // Flows: a gap after 00:15, and a row 45 seconds late.

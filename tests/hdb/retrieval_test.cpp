@@ -4,9 +4,7 @@
 
 #include <QFile>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
-#include <optional>
 
 #include "common/dates.h"
 #include "common/dialogs.h"
@@ -25,21 +23,11 @@ const char *const kAlpha = "11 precip  Alpha", *const kBeta = "12 precip in Beta
                   *const kZulu = "21 flow cfs Zulu Creek", *const kMill = "22 flow cfs Mill Creek";
 const char *const kHourly = "Hourly Values", *const kUnit = "Unit Values";
 
-// The program's local time zone, for one case.
+// The program's local time zone, as it was afterwards.
 struct LocalZone {
-    std::optional<std::string> kept;
-    explicit LocalZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ")) kept = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~LocalZone()
-    {
-        if (kept) ::setenv("TZ", kept->c_str(), 1);
-        else ::unsetenv("TZ");
-        ::tzset();
-    }
+    QByteArray kept = qgetenv("TZ");
+    explicit LocalZone(const char* zone) { qputenv("TZ", zone); ::tzset(); }
+    ~LocalZone() { kept.isNull() ? qunsetenv("TZ") : qputenv("TZ", kept); ::tzset(); }
 };
 
 class HdbTest : public ::testing::Test {
@@ -131,58 +119,51 @@ TEST_F(HdbTest, StationListsByNameWithTheNullUnitAndAnEmptyLastItem)
 // total; the depths from step 1; steps' dates as minutes after the period's first
 // midnight plus the 1E-07 days that every filled step adds to the one before.
 struct RainCase {
-    const char* what;
-    const char* station;
-    const char* units;
-    const char* step;
-    const char* factor;
-    double bdate, edate;
+    const char *what, *station, *units, *step;
     int obs, missing;
     float udur, tdepth;
     std::vector<float> depths;
     std::vector<std::tuple<int, double, int>> dates;  // step, minutes, filled steps before
-    const char* zone = nullptr;
+    double bdate = kDay, edate = kDay + 1;
+    const char* factor = "1.0";
 };
 
 TEST_F(HdbTest, RainfallStepsGapsAndValues)
 {
+    // Recorded series are kept in standard time (or UTC): in the hour that Denver's clocks
+    // skip on 08-Mar-2026 the 02:00 and 02:30 rows are ordinary rows.
+    const LocalZone denver("America/Denver");
     const double dst = makeDate(2026, 3, 8);
     const RainCase cases[] = {
         // Hourly rain, the 03:00 hour filled with the 02:00 value: automatic, and a manual 60 minutes.
-        {"hourly", kBeta, kHourly, "", "1.0", kDay, kDay + 1, 4, 1, 1, 0.8f, {0.1f, 0.2f, 0.2f, 0.3f},
-         {{1, 60, 0}, {2, 120, 0}, {3, 180, 1}, {4, 240, 0}}},
-        {"60 minutes", kBeta, kHourly, "60 min", "1.0", kDay, kDay + 1, 4, 1, 1, 0.8f, {0.1f, 0.2f, 0.2f, 0.3f},
-         {{3, 180, 1}, {4, 240, 0}}},
+        {"hourly", kBeta, kHourly, "", 4, 1, 1, 0.8f, {0.1f, 0.2f, 0.2f, 0.3f}, {{1, 60, 0}, {2, 120, 0}, {3, 180, 1}}},
+        {"60 minutes", kBeta, kHourly, "60 min", 4, 1, 1, 0.8f, {0.1f, 0.2f, 0.2f, 0.3f}, {{3, 180, 1}, {4, 240, 0}}},
         // 15 minutes from the first rows; the 5-minute rows after them are all kept.
-        {"15 then 5 minutes", kBeta, kUnit, "", "1.0", kDay, kDay + 1, 10, 0, 0.25f, 0.55f, {}, {{9, 80, 0}, {10, 85, 0}}},
+        {"15 then 5 minutes", kBeta, kUnit, "", 10, 0, 0.25f, 0.55f, {}, {{10, 85, 0}}},
         // Three rows half an hour apart but for one gap: the step comes from them.
-        {"half hours", kAlpha, kUnit, "", "1.0", kDay, kDay + 1, 4, 1, 0.5f, 1.125f, {0.5f, 0.25f, 0.25f, 0.125f}, {}},
+        {"half hours", kAlpha, kUnit, "", 4, 1, 0.5f, 1.125f, {0.5f, 0.25f, 0.25f, 0.125f}, {}},
         // Distances count from the first row: ten rows at its own date, then 01:00 beyond
         // the first ten, leave the step at 99 days, as does a single row.
-        {"first ten rows", "14 precip in Delta", kUnit, "", "1.0", kDay, kDay + 1, 11, 0, 2376, 12, {}, {}},
-        {"one row", kZulu, kHourly, "", "1.0", kDay, kDay + 1, 1, 0, 2376, 4, {4}, {}},
+        {"first ten rows", "14 precip in Delta", kUnit, "", 11, 0, 2376, 12, {}, {}},
+        {"one row", kZulu, kHourly, "", 1, 0, 2376, 4, {4}, {}},
         // A period that starts and ends at 02:00 holds the 02:00 row: both bounds count.
-        {"both bounds", kBeta, kHourly, "", "1.0", kDay + 2.0 / 24, kDay + 2.0 / 24, 1, 0, 2376, 0.2f, {0.2f}, {}},
+        {"both bounds", kBeta, kHourly, "", 1, 0, 2376, 0.2f, {0.2f}, {}, kDay + 2.0 / 24, kDay + 2.0 / 24},
         // 00:00 (.5), 00:30 (.25), 01:30 (.125); 10 minutes is not exact in binary. Filled:
         // 00:10, 00:20 with .5, then 00:40 .. 01:20 (five) with .25: .5 x 3 + .25 x 6 + .125.
-        {"10 minutes", kAlpha, kUnit, "10 min", "1.0", kDay, kDay + 1, 10, 7, 1.0f / 6, 3.125f,
+        {"10 minutes", kAlpha, kUnit, "10 min", 10, 7, 1.0f / 6, 3.125f,
          {0.5f, 0.5f, 0.5f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.125f},
          {{3, 20, 2}, {4, 30, 0}, {9, 80, 5}, {10, 90, 0}}},
         // The same step in hours: the label decides the unit.
-        {"half an hour", kAlpha, kUnit, "0.5 h", "1.0", kDay, kDay + 1, 4, 1, 0.5f, 1.125f, {}, {}},
-        {"factor 25.4", kBeta, kHourly, "", "25.4", kDay, kDay + 1, 4, 1, 1, 20.32f, {2.54f, 5.08f, 5.08f, 7.62f}, {}},
-        {"empty factor", kBeta, kHourly, "", "", kDay, kDay + 1, 4, 1, 1, 0, {0, 0, 0, 0}, {}},
+        {"half an hour", kAlpha, kUnit, "0.5 h", 4, 1, 0.5f, 1.125f, {}, {}},
+        {"factor 25.4", kBeta, kHourly, "", 4, 1, 1, 20.32f, {2.54f, 5.08f, 5.08f, 7.62f}, {}, kDay, kDay + 1, "25.4"},
+        {"empty factor", kBeta, kHourly, "", 4, 1, 1, 0, {0, 0, 0, 0}, {}, kDay, kDay + 1, ""},
         // "Hour" decides, in its case: lower-case "hourly" reads the unit values.
-        {"lower case", kBeta, "hourly values", "", "1.0", kDay, kDay + 1, 10, 0, 0.25f, 0.55f, {}, {}},
-        // Recorded series are kept in standard time (or UTC): in Denver's skipped hour the
-        // 02:00 and 02:30 rows are ordinary rows.
-        {"daylight saving", "16 precip in Denver", kUnit, "", "1.0", dst, dst + 1, 5, 1, 0.5f, 1.3f, {},
-         {{2, 120, 0}, {3, 150, 0}, {4, 180, 1}}, "America/Denver"},
+        {"lower case", kBeta, "hourly values", "", 10, 0, 0.25f, 0.55f, {}, {}},
+        {"daylight saving", "16 precip in Denver", kUnit, "", 5, 1, 0.5f, 1.3f, {}, {{2, 120, 0}, {3, 150, 0}, {4, 180, 1}},
+         dst, dst + 1},
     };
     for (const RainCase& c : cases) {
         SCOPED_TRACE(c.what);
-        std::optional<LocalZone> zone;
-        if (c.zone) zone.emplace(c.zone);
         dialogs.clear();
         choose(c.station, c.units, c.step);
         in.txtRainAdjust = QString::fromLatin1(c.factor);
