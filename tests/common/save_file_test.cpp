@@ -7,15 +7,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <grp.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "common/save_file.h"
+#include "support/error_number.h"
 #include "support/failing_save.h"
+#include "support/file_bytes.h"
 
 using namespace corv;
 using namespace corv::test;
@@ -29,16 +31,15 @@ QByteArray pattern(int size)
     return b;
 }
 
+// An older file, with a time well in the past and nanoseconds, so that keeping it is seen.
 void putFile(const QString& path, const QByteArray& bytes, mode_t mode = 0644)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    f.close();
-    ::chmod(QFile::encodeName(path).constData(), mode);
-    // A time well in the past, with nanoseconds, so that keeping it is seen.
+    QFile::remove(path);
+    ASSERT_TRUE(writeBytes(path, bytes));
+    const QByteArray name = QFile::encodeName(path);
+    ::chmod(name.constData(), mode);
     const struct timespec times[2] = {{1000000000, 123456789}, {1100000000, 987654321}};
-    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+    ::utimensat(AT_FDCWD, name.constData(), times, 0);
 }
 
 struct stat statOf(const QString& path)
@@ -46,16 +47,6 @@ struct stat statOf(const QString& path)
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
     return st;
-}
-
-int numberOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const SaveError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace
@@ -102,7 +93,7 @@ TEST(SaveFile, AnUnfinishedSaveLeavesNothing)
     EXPECT_EQ(snapshot(path).bytes, "kept");
 }
 
-TEST(SaveFile, ReplacingKeepsModeOwnerAndTimes)
+TEST(SaveFile, ReplacingKeepsModeOwnerAndTimesNewFilesTakeTheMask)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("map.bmp");
@@ -111,15 +102,14 @@ TEST(SaveFile, ReplacingKeepsModeOwnerAndTimes)
     if (root) {
         ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 4321, 4322), 0);
     }
-    const struct stat before = statOf(path);
+    const ino_t before = statOf(path).st_ino;
     saveFile(path, "new content");
     const struct stat after = statOf(path);
     EXPECT_EQ(snapshot(path).bytes, "new content");
     EXPECT_EQ(after.st_mode & 07777, 0640u);
-    EXPECT_EQ(after.st_mtim.tv_sec, 1100000000);
-    EXPECT_EQ(after.st_mtim.tv_nsec, 987654321);
+    EXPECT_EQ(std::make_pair(after.st_mtim.tv_sec, after.st_mtim.tv_nsec), std::make_pair(1100000000L, 987654321L));
     EXPECT_EQ(after.st_atim.tv_sec, 1000000000);
-    EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
+    EXPECT_NE(after.st_ino, before);  // a new file took the name
     if (root) {
         EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(4321u, 4322u));
     }
@@ -130,56 +120,40 @@ TEST(SaveFile, ReplacingKeepsModeOwnerAndTimes)
     saveFile(link, "through the link");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(snapshot(path).bytes, "through the link");
-}
 
-TEST(SaveFile, NewFilesAndOwnerOnly)
-{
-    QTemporaryDir dir;
+    // New files: the mask, or the owner alone; a replaced owner-only file keeps its
+    // owner's bits and loses the others'.
     const mode_t mask = ::umask(022);
     saveFile(dir.filePath("plain.txt"), "a");
     saveFile(dir.filePath("Corvantine_setup.txt"), "b", {.ownerOnly = true});
     ::umask(mask);
-    EXPECT_EQ(statOf(dir.filePath("plain.txt")).st_mode & 0777, 0644u);
-    EXPECT_EQ(statOf(dir.filePath("Corvantine_setup.txt")).st_mode & 0777, 0600u);
-    // A replaced owner-only file keeps its owner's bits and loses the others'.
     putFile(dir.filePath("shared.txt"), "old", 0764);
     saveFile(dir.filePath("shared.txt"), "new", {.ownerOnly = true});
-    EXPECT_EQ(statOf(dir.filePath("shared.txt")).st_mode & 0777, 0700u);
+    for (const auto& [name, mode] : {std::pair{"plain.txt", 0644u}, {"Corvantine_setup.txt", 0600u}, {"shared.txt", 0700u}})
+        EXPECT_EQ(statOf(dir.filePath(name)).st_mode & 0777, mode) << name;
 }
 
-TEST(SaveFile, ReadOnlyByModeBitsIsRefusedForEveryone)
+TEST(SaveFile, ReadOnlyByTheWriteBitOfTheClassThatApplies)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("locked.txt");
-    for (mode_t mode : {0444, 0464, 0466, 0400}) {
-        putFile(path, "locked", mode);
-        const FileSnapshot before = snapshot(path);
-        // Refused also when running as root, who could write it.
-        EXPECT_EQ(saveErrorOf([&] { saveFile(path, "new"); }),
-                  "Permission denied: " + path + " could not be saved (the file is read-only).")
-            << std::oct << mode;
-        expectSame(before, snapshot(path), "read-only");
-        EXPECT_EQ(folderEntries(dir.path()), QStringList{"locked.txt"});
-    }
-
-    // The rule for an ordinary user (uid 1000, groups 100 and 27): the write bit of
-    // the class that applies; the superuser counts as the owner.
-    struct stat st {};
+    // The rule for an ordinary user (groups 100 and 27): the write bit of the class
+    // that applies; the superuser (uid 0) counts as the owner.
     const gid_t groups[] = {100, 27};
-    const auto readOnly = [&](uid_t owner, gid_t group, mode_t mode, uid_t uid = 1000) {
-        st.st_uid = owner;
-        st.st_gid = group;
-        st.st_mode = S_IFREG | mode;
-        return readOnlyByMode(st, uid, 100, groups, 2);
-    };
-    EXPECT_FALSE(readOnly(1000, 5, 0644));
-    EXPECT_TRUE(readOnly(1000, 100, 0464));  // the owner's bit decides for the owner
-    EXPECT_FALSE(readOnly(2000, 27, 0464));  // a supplementary group
-    EXPECT_TRUE(readOnly(2000, 27, 0646));
-    EXPECT_FALSE(readOnly(2000, 5, 0442));   // others
-    EXPECT_TRUE(readOnly(2000, 5, 0664));
-    EXPECT_TRUE(readOnly(2000, 5, 0466, 0));  // root: the owner's bit
-    EXPECT_FALSE(readOnly(2000, 5, 0600, 0));
+    const struct {
+        uid_t uid, owner;
+        gid_t group;
+        mode_t mode;
+        bool readOnly;
+    } cases[] = {{1000, 1000, 5, 0644, false}, {1000, 1000, 100, 0464, true} /* the owner's bit for the owner */,
+                 {1000, 2000, 27, 0464, false} /* a supplementary group */, {1000, 2000, 27, 0646, true},
+                 {1000, 2000, 5, 0442, false} /* others */, {1000, 2000, 5, 0664, true},
+                 {0, 2000, 5, 0466, true},       {0, 2000, 5, 0600, false}};
+    for (const auto& c : cases) {
+        struct stat st {};
+        st.st_uid = c.owner;
+        st.st_gid = c.group;
+        st.st_mode = S_IFREG | c.mode;
+        EXPECT_EQ(readOnlyByMode(st, c.uid, 100, groups, 2), c.readOnly) << c.uid << " " << std::oct << c.mode;
+    }
 }
 
 TEST(SaveFile, FoldersSpecialFilesAndMissingFolders)
@@ -190,13 +164,12 @@ TEST(SaveFile, FoldersSpecialFilesAndMissingFolders)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
     EXPECT_EQ(saveErrorOf([&] { saveFile(dir.filePath("sub"), "x"); }),
               "Path/File access error: " + dir.filePath("sub") + " could not be saved (it is not a regular file).");
-    EXPECT_EQ(numberOf([&] { saveFile(fifo, "x"); }), err::kPathFileAccess);
-    EXPECT_EQ(numberOf([&] { saveFile("/dev/null", "x"); }), err::kPathFileAccess);
+    for (const QString& special : {fifo, QStringLiteral("/dev/null")})
+        EXPECT_EQ(errorNumber([&] { saveFile(special, "x"); }), err::kPathFileAccess) << special.toStdString();
     const QString lost = dir.filePath("no such folder/x.txt");
-    EXPECT_EQ(saveErrorOf([&] { saveFile(lost, "x"); }),
-              "Path not found: " + lost + " could not be saved (the folder " + dir.filePath("no such folder") +
-                  " does not exist).");
-    EXPECT_EQ(numberOf([&] { saveFile(QString(), "x"); }), err::kBadFileName);
+    EXPECT_EQ(saveErrorOf([&] { saveFile(lost, "x"); }), "Path not found: " + lost + " could not be saved (the folder " +
+                                                               dir.filePath("no such folder") + " does not exist).");
+    EXPECT_EQ(errorNumber([&] { saveFile(QString(), "x"); }), err::kBadFileName);
     EXPECT_EQ(folderEntries(dir.path()), (QStringList{"pipe", "sub"}));
 }
 
@@ -231,12 +204,11 @@ TEST(SaveFile, RealFullDiskKeepsTheOlderFile)
         QByteArray point;
         ~Unmount() { ::umount2(point.constData(), MNT_DETACH); }
     } unmount{mountPoint};
-
     const QString path = dir.filePath("Saved.GRF");
     putFile(path, pattern(20 * 1024), 0640);
     const FileSnapshot before = snapshot(path);
-    const QString shown = saveErrorOf([&] { saveFile(path, pattern(200 * 1024)); });
-    EXPECT_EQ(shown, "Path/File access error: " + path + " could not be saved (No space left on device).");
+    EXPECT_EQ(saveErrorOf([&] { saveFile(path, pattern(200 * 1024)); }),
+              "Path/File access error: " + path + " could not be saved (No space left on device).");
     expectSame(before, snapshot(path), "full disk");
     EXPECT_EQ(folderEntries(dir.path()), QStringList{"Saved.GRF"});
     // The disk still takes a save that fits.
@@ -244,49 +216,44 @@ TEST(SaveFile, RealFullDiskKeepsTheOlderFile)
     EXPECT_EQ(snapshot(path).bytes, "small");
 }
 
-namespace {
-
-// The read-only rule as an ordinary user sees it, in a folder the user may write:
-// returns a mask of the checks that went wrong (0 when all held).
-int ordinaryUserChecks(const QString& folder, bool rootOwnedFiles)
-{
-    int wrong = 0;
-    const QString locked = folder + "/locked.txt", open = folder + "/open.txt";
-    if (numberOf([&] { saveFile(locked, "new"); }) != err::kPermissionDenied) wrong |= 1;
-    if (snapshot(locked).bytes != "mine, read-only") wrong |= 2;
-    saveFile(open, "new");
-    if (snapshot(open).bytes != "new") wrong |= 4;
-    if (rootOwnedFiles) {
-        // Another owner's file without the write bit for others is refused, although
-        // the folder would let the user rename over it.
-        const QString theirs = folder + "/theirs.txt";
-        if (numberOf([&] { saveFile(theirs, "new"); }) != err::kPermissionDenied) wrong |= 8;
-        if (snapshot(theirs).bytes != "root's") wrong |= 16;
-    }
-    return wrong;
-}
-
-}  // namespace
-
-TEST(SaveFile, ReadOnlyForAnOrdinaryUser)
+// A read-only file is refused to whoever runs the test, root too, who could write it;
+// then the rule as an ordinary user sees it, in a folder the user may write (as root, in
+// a child that has become "nobody", with a root-owned file that the folder would let the
+// user rename over): the mask of the checks that went wrong.
+TEST(SaveFile, ReadOnlyFilesAreRefusedAsRootAndAsAnOrdinaryUser)
 {
     QTemporaryDir dir;
-    putFile(dir.filePath("locked.txt"), "mine, read-only", 0444);
-    putFile(dir.filePath("open.txt"), "mine", 0644);
-    if (geteuid() != 0) {
-        EXPECT_EQ(ordinaryUserChecks(dir.path(), false), 0);
+    const QString locked = dir.filePath("locked.txt"), open = dir.filePath("open.txt"), theirs = dir.filePath("theirs.txt");
+    putFile(locked, "mine, read-only", 0444);
+    putFile(open, "mine", 0644);
+    const FileSnapshot before = snapshot(locked);
+    EXPECT_EQ(saveErrorOf([&] { saveFile(locked, "new"); }),
+              "Permission denied: " + locked + " could not be saved (the file is read-only).");
+    expectSame(before, snapshot(locked), "read-only");
+    EXPECT_EQ(folderEntries(dir.path()), (QStringList{"locked.txt", "open.txt"}));
+    const bool root = geteuid() == 0;
+    const auto checks = [&] {
+        int wrong = 0;
+        if (errorNumber([&] { saveFile(locked, "new"); }) != err::kPermissionDenied) wrong |= 1;
+        if (snapshot(locked).bytes != "mine, read-only") wrong |= 2;
+        saveFile(open, "new");
+        if (snapshot(open).bytes != "new") wrong |= 4;
+        if (root && errorNumber([&] { saveFile(theirs, "new"); }) != err::kPermissionDenied) wrong |= 8;
+        if (root && snapshot(theirs).bytes != "root's") wrong |= 16;
+        return wrong;
+    };
+    if (!root) {
+        EXPECT_EQ(checks(), 0);
         return;
     }
-    // As root: the checks run in a child that has become the user "nobody".
     const uid_t nobody = 65534;
-    putFile(dir.filePath("theirs.txt"), "root's", 0664);
-    for (const char* name : {"", "/locked.txt", "/open.txt"})
-        ASSERT_EQ(::chown(QFile::encodeName(dir.path() + name).constData(), nobody, nobody), 0);
+    putFile(theirs, "root's", 0664);
+    for (const QString& p : {dir.path(), locked, open}) ASSERT_EQ(::chown(QFile::encodeName(p).constData(), nobody, nobody), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(100);
-        ::_exit(ordinaryUserChecks(dir.path(), true));
+        ::_exit(checks());
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

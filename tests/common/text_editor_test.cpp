@@ -1,25 +1,19 @@
 // The text editor opener: the path reaches the opener as one argument, and a missing
-// opener or one that fails in any way is answered with the input box.
+// opener or one that fails in any way is answered with the input box, unless the
+// window that asked is gone.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "common/dialogs.h"
 #include "common/text_editor.h"
+#include "support/core_application.h"
+#include "support/file_bytes.h"
 
 using namespace corv;
 
 namespace {
-
-void app()
-{
-    static int argc = 1;
-    static char name[] = "text_editor_test", *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
 
 // Runs the event loop until the opener process has ended and its answer was given.
 bool waitForEnd(const QPointer<QProcess>& process)
@@ -32,46 +26,39 @@ bool waitForEnd(const QPointer<QProcess>& process)
     return !process;
 }
 
-// A stand-in opener that writes its arguments, one a line, and exits with a status.
-QString standIn(const QTemporaryDir& dir, int status)
-{
-    const QString path = dir.filePath(QStringLiteral("opener%1").arg(status));
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\nexit " +
-            QByteArray::number(status) + "\n");
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return path;
-}
-
-struct OpenerReset {
-    ~OpenerReset() { setTextEditorOpener(QStringLiteral("xdg-open")); }
+class TextEditor : public ::testing::Test {
+protected:
+    void SetUp() override { test::ensureCoreApplication(); }
+    void TearDown() override { setTextEditorOpener(QStringLiteral("xdg-open")); }
+    // A stand-in opener that writes its arguments, one a line, and exits with a status.
+    QString standIn(int status)
+    {
+        const QString path = dir.filePath(QStringLiteral("opener%1").arg(status));
+        test::writeBytes(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\n"
+                               "exit " + QByteArray::number(status) + "\n");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return path;
+    }
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
 };
 
 }  // namespace
 
-TEST(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
+TEST_F(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
 {
-    app();
-    OpenerReset reset;
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
     QObject context;
     EXPECT_EQ(textEditorOpener(), "xdg-open");
-
     const QString help = dir.filePath("My Programs/it's \"here\" $HOME; ls/CorvantineHelp.txt");
-    setTextEditorOpener(standIn(dir, 0));
+    setTextEditorOpener(standIn(0));
     ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
-    QFile args(dir.filePath("args.txt"));
-    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(args.readAll()), help + "\n");
+    EXPECT_EQ(QString::fromUtf8(test::readBytes(dir.filePath("args.txt"))), help + "\n");
     EXPECT_TRUE(dialogs.asked().empty());
 
     // Every failure to open is answered with the input box: exit status 3 (no program
     // knows the file), 4 (the program failed, as a terminal editor without a terminal
     // does), 1 and 2, and an opener that cannot start.
-    for (const QString& opener :
-         {standIn(dir, 3), standIn(dir, 4), standIn(dir, 1), standIn(dir, 2), dir.filePath("no-such-opener")}) {
+    for (const QString& opener : {standIn(3), standIn(4), standIn(1), standIn(2), dir.filePath("no-such-opener")}) {
         dialogs.clear();
         setTextEditorOpener(opener);
         ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
@@ -82,13 +69,9 @@ TEST(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
     }
 }
 
-TEST(TextEditor, NoAnswerOnceTheWindowIsGone)
+TEST_F(TextEditor, NoAnswerOnceTheWindowIsGone)
 {
-    app();
-    OpenerReset reset;
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-    setTextEditorOpener(standIn(dir, 3));
+    setTextEditorOpener(standIn(3));
     QPointer<QProcess> process;
     {
         QObject context;

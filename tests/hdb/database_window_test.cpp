@@ -1,7 +1,8 @@
-// The database paths through the real windows: the period window's presets, counter and
-// close box; the first use with no setup file; a compute from recorded rainfall; a
-// typed connection string; the period window closed on the rainfall path; database flow
-// on the combine option.
+// The database paths through the real windows: the period window's controls, presets,
+// counter and close box; the first use with no setup file; a station without data; the
+// close box on the rainfall path; database flow at another step on the combine option.
+// The typed connection string and the combined flow's values are the scenario
+// hdb_rainfall's.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,26 +18,12 @@
 #include "hdb_database.h"
 #include "map/form1.h"
 #include "runoff/form3.h"
+#include "support/file_bytes.h"
 #include "support/widget_lookup.h"
 
 using namespace corv;
 using corv::test::control;
-
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
-
-}  // namespace
+using corv::test::readBytes;
 
 class DatabaseWindowTest : public QObject {
     Q_OBJECT
@@ -50,9 +37,8 @@ private:
 
     Form3* form3() { return static_cast<Form3*>(program_->window("Form3")); }
     DateForm* dates() { return program_->dateForm(); }
-    QString database() const { return dir_.filePath("Corvantine.db"); }
     QString connection() const { return defaultConnection(dir_.path()); }
-    QString setupPath() const { return dir_.filePath(setupFileName()); }
+    QString path(const char* name) const { return dir_.filePath(name); }
     void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
     void choose(QComboBox* c, const QString& item)
     {
@@ -65,29 +51,29 @@ private:
     std::function<void(DateForm&)> retrieve(const QString& station, const QString& units)
     {
         return [this, station, units](DateForm& d) {
-            for (QComboBox* c : {d.Combo1, d.Combo4}) DateForm::setListText(c, "05");
-            for (QComboBox* c : {d.Combo2, d.Combo5}) DateForm::setListText(c, "Dec");
-            for (QComboBox* c : {d.Combo3, d.Combo6}) DateForm::setListText(c, "2026");
-            DateForm::setListText(d.Combo7, "00");
-            DateForm::setListText(d.Combo8, "24");
+            const std::pair<QComboBox*, QString> texts[] = {
+                {d.Combo1, "05"}, {d.Combo2, "Dec"}, {d.Combo3, "2026"}, {d.Combo7, "00"}, {d.Combo4, "05"},
+                {d.Combo5, "Dec"}, {d.Combo6, "2026"}, {d.Combo8, "24"}, {d.ComboUnits, units}};
+            for (const auto& [combo, text] : texts) DateForm::setListText(combo, text);
             choose(d.ComboDSID, station);
-            DateForm::setListText(d.ComboUnits, units);
             press(d.Command1);
         };
     }
-    void openForm3()
+    // The hydrograph window on "HDB Database" rainfall, the setup file written when asked.
+    void openForm3(bool setupFile = true)
     {
+        if (setupFile) QVERIFY(test::writeBytes(path("Corvantine_setup.txt"), connection().toUtf8() + "\r\n"));
         program_->handOffToRunoff({1, QString("1"), QString("1"), QString("0.5"), " (mi^2)", " (mi)"});
         choose(form3()->ComboDimgraph, "SCS.DGF");
         choose(form3()->ComboRain, "HDB Database");
         form3()->txtCNloss->setText("98");
     }
+    int chartColumns() { return form3()->MSChart1->grid().ColumnCount(); }
 
 private slots:
-    void initTestCase() { hdbtest::ensureApplication(); }
     void init()
     {
-        QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), dir_.filePath("SCS.DGF"));
+        QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), path("SCS.DGF"));
         {
             hdbtest::Database db(connection());
             hdbtest::fillSample(db);
@@ -117,8 +103,7 @@ private slots:
         QVERIFY(onShow_.empty());
         program_.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (const char* f : {"Temp.GRF", "TmpHDB.GRF", "Corvantine_setup.txt", "Corvantine.db"})
-            QFile::remove(dir_.filePath(f));
+        for (const char* f : {"Temp.GRF", "TmpHDB.GRF", "Corvantine_setup.txt", "Corvantine.db"}) QFile::remove(path(f));
     }
 
     // Every control by its name, with its design text and tip, before the hydrograph
@@ -138,10 +123,11 @@ private slots:
             {"Option1(6)", "Previous year"}};
         for (const auto& [name, text] : texts) QCOMPARE(corv::test::textOf(control(d, name)), QString(text));
         QVERIFY(control(d, "Frame1"));
-        QCOMPARE(d->ComboDSID->toolTip(), QString("Select rainfall station."));
-        QCOMPARE(d->ComboUnits->toolTip(), QString("Select HDB time step."));
-        QCOMPARE(d->txtRainAdjust->toolTip(), QString("Multiply rainfall in HDB by this value."));
-        QCOMPARE(d->Text1->toolTip(), QString("Access database connection string."));
+        const std::pair<QWidget*, const char*> tips[] = {{d->ComboDSID, "Select rainfall station."},
+                                                         {d->ComboUnits, "Select HDB time step."},
+                                                         {d->txtRainAdjust, "Multiply rainfall in HDB by this value."},
+                                                         {d->Text1, "Access database connection string."}};
+        for (const auto& [w, tip] : tips) QCOMPARE(w->toolTip(), QString(tip));
     }
 
     void presetsCounterAndCloseBox()
@@ -150,13 +136,13 @@ private slots:
         d.today = [] { return QDate(2026, 3, 5); };
         DateForm::setListText(d.Combo7, "06");
         DateForm::setListText(d.Combo8, "18");
-        press(d.Option1[6]);
         const auto texts = [&] {
             QStringList t;
             for (QComboBox* c : {d.Combo1, d.Combo2, d.Combo3, d.Combo7, d.Combo4, d.Combo5, d.Combo6, d.Combo8})
                 t << c->currentText();
             return t.join(' ');
         };
+        press(d.Option1[6]);
         QCOMPARE(texts(), QString("01 Jan 2025 06 31 Dec 2025 18"));
         press(d.Option1[2]);
         QCOMPARE(texts(), QString("27 Feb 2026 06 05 Mar 2026 18"));
@@ -172,8 +158,7 @@ private slots:
         // The close box hides the window and marks the cancel; the window stays.
         whenShown([](DateForm& w) { w.close(); });
         d.showModal();
-        QVERIFY(!d.isVisible());
-        QVERIFY(Module1::dateFormCancelled);
+        QVERIFY(!d.isVisible() && Module1::dateFormCancelled);
         QCOMPARE(program_->window("DateForm"), static_cast<QWidget*>(&d));
         whenShown([this](DateForm& w) { press(w.Command1); });
         Module1::dateFormCancelled = false;
@@ -185,7 +170,7 @@ private slots:
     // in the program's folder, and keeps it owner-only; the rainfall becomes the storm.
     void firstUseComputesFromRecordedRainfall()
     {
-        openForm3();
+        openForm3(false);
         dialogs_->answerInput(connection());
         whenShown(retrieve("12 precip in Beta", "Hourly Values"));
         press(form3()->Command1);
@@ -193,51 +178,40 @@ private slots:
         const auto& asked = dialogs_->asked();
         QVERIFY(!asked.empty());
         QCOMPARE(asked[0].kind, ScriptedDialogs::Asked::Input);
-        QCOMPARE(asked[0].text, QString("Enter connection string:"));
-        QCOMPARE(asked[0].title, QString("My Access DB"));
-        QCOMPARE(asked[0].extra, connection());
-        QCOMPARE(readFile(setupPath()), connection().toUtf8() + "\r\n");
+        QCOMPARE(QStringList({asked[0].text, asked[0].title, asked[0].extra}),
+                 QStringList({"Enter connection string:", "My Access DB", connection()}));
+        QCOMPARE(readBytes(path("Corvantine_setup.txt")), connection().toUtf8() + "\r\n");
         struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(setupPath()).constData(), &st), 0);
+        QCOMPARE(::stat(QFile::encodeName(path("Corvantine_setup.txt")).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, 0600u);
 
-        QCOMPARE(dialogs_->messages(), std::vector<QString>{"4 values for period, missing 1 filled as last value."});
-        QCOMPARE(dates()->ComboDSID->count(), 4);
-        QCOMPARE(form3()->txtGraphtimestep->text(), QString("1"));
-        QCOMPARE(form3()->Label14->text(), QString("Hydrograph Time Step (hours)"));
-        QCOMPARE(form3()->txtTile2->text(), QString("12 precip in Beta"));
+        // The storm of the boxes is cleared; the compute's message, report and chart are the scenario's.
         QCOMPARE(form3()->txtRain[0]->text(), QString());
         QCOMPARE(form3()->txtDuration[0]->text(), QString());
-        QVERIFY(form3()->windowTitle().startsWith("Runoff Qmax="));
-        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 3);
-        const QByteArray report = readFile(dir_.filePath("Temp.GRF"));
-        QVERIFY(report.contains("12 precip in Beta"));
-        QVERIFY2(report.contains(" 05 01:00"), report.constData());
 
         // The next compute reads the setup file without asking.
         dialogs_->clear();
         whenShown(retrieve("12 precip in Beta", "Hourly Values"));
         press(form3()->Command1);
         QCOMPARE(dialogs_->asked().size(), 1u);
-        QCOMPARE(dialogs_->messages(), std::vector<QString>{"4 values for period, missing 1 filled as last value."});
         QCOMPARE(shown_, 2);
     }
 
     // A station that has nothing for the period: the retrieval's message, then the compute's.
     void noDataEndsTheCompute()
     {
-        writeFile(setupPath(), connection().toUtf8() + "\r\n");
         openForm3();
         whenShown(retrieve("11 precip  Alpha", "Hourly Values"));
         press(form3()->Command1);
         QCOMPARE(dialogs_->messages(),
                  (std::vector<QString>{"No data in rhour for time period.", "No data in HDB for time period."}));
-        QVERIFY(!QFile::exists(dir_.filePath("Temp.GRF")));
+        QVERIFY(!QFile::exists(path("Temp.GRF")));
     }
 
+    // Closed on the rainfall path the compute ends without a word; the next one starts
+    // with the cancel cleared and the edit of the string forgotten.
     void closeBoxEndsTheRainfallPathSilently()
     {
-        writeFile(setupPath(), "  " + connection().toUtf8() + "  \r\nignored\r\n");
         openForm3();
         whenShown([](DateForm& w) {
             QTest::keyClicks(w.Text1, "typed, then cancelled");
@@ -245,54 +219,25 @@ private slots:
         });
         press(form3()->Command1);
         QVERIFY(dialogs_->asked().empty());
-        QVERIFY(!QFile::exists(dir_.filePath("Temp.GRF")));
-        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 2);
-        // The next compute starts with the flag cleared and the edit forgotten.
+        QVERIFY(!QFile::exists(path("Temp.GRF")));
+        QCOMPARE(chartColumns(), 2);
         whenShown(retrieve("12 precip in Beta", "Hourly Values"));
         press(form3()->Command1);
-        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 3);
+        QCOMPARE(chartColumns(), 3);
         QCOMPARE(dialogs_->messages().size(), 1u);
         QCOMPARE(dates()->Text1->text(), connection());
         QCOMPARE(shown_, 2);
     }
 
-    // A setup file naming no usable database: the list reports it; the string typed in
-    // the period window is saved, the list refilled, and the window shown again.
-    void typedConnectionStringRefillsTheList()
+    // The combine option with "hydrograph from HDB": a flow at another step than the
+    // current hydrograph's goes to TmpHDB.GRF and is refused before anything is added.
+    void databaseFlowAtAnotherStepIsNotCombined()
     {
-        writeFile(setupPath(), "Driver=NoSuchDriver;\r\n");
-        openForm3();
-        whenShown([this](DateForm& d) {
-            QCOMPARE(d.ComboDSID->count(), 0);
-            d.Text1->setFocus();
-            d.Text1->selectAll();
-            QTest::keyClicks(d.Text1, " " + connection() + " ");
-            press(d.Command1);
-        });
-        whenShown(retrieve("12 precip in Beta", "Hourly Values"));
-        press(form3()->Command1);
-        const std::vector<QString> m = dialogs_->messages();
-        QCOMPARE(m.size(), 3u);
-        QVERIFY2(m[0].contains("NoSuchDriver"), qPrintable(m[0]));
-        QCOMPARE(m[1], QString("Select station"));
-        QCOMPARE(m[2], QString("4 values for period, missing 1 filled as last value."));
-        QCOMPARE(readFile(setupPath()), connection().toUtf8() + "\r\n");
-        QCOMPARE(Module1::connectionEdits, 0);
-        QCOMPARE(shown_, 2);
-    }
-
-    // The combine option with "hydrograph from HDB": the flow goes to TmpHDB.GRF, its step
-    // and station to the window; a flow at another step than the current hydrograph's is
-    // refused before anything is added.
-    void databaseFlowOnTheCombineOption()
-    {
-        writeFile(setupPath(), connection().toUtf8() + "\r\n");
         openForm3();
         whenShown(retrieve("12 precip in Beta", "Hourly Values"));
         press(form3()->Command1);
-        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 3);
         dialogs_->clear();
-        const QByteArray report = readFile(dir_.filePath("Temp.GRF"));
+        const QByteArray report = readBytes(path("Temp.GRF"));
 
         press(form3()->butRoute);
         press(form3()->optRouteType[2]);
@@ -305,31 +250,9 @@ private slots:
         press(form3()->Command4);
         QCOMPARE(dialogs_->messages(), (std::vector<QString>{"2 missing flows added to match time-step",
                                                              "Unit durations must match current hydrograph"}));
-        QVERIFY(readFile(dir_.filePath("TmpHDB.GRF")).startsWith("Time\tRunoff\r\n05 00:00\t 10 \r\n"));
-        QCOMPARE(readFile(dir_.filePath("Temp.GRF")), report);
-        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 3);
-
-        // Hourly flows at the hydrograph's step are added to it, ordinate by ordinate.
-        {
-            hdbtest::Database db(connection());
-            db.addRows("rhour", 22, {{"2026-12-05 00:00:00", "10"}, {"2026-12-05 01:00:00", "20"},
-                                     {"2026-12-05 03:00:00", "30"}});
-        }
-        dialogs_->clear();
-        const float q1 = program_->form3State().computeState.qi(1);
-        press(form3()->butRoute);
-        whenShown(retrieve("22 flow cfs Mill Creek", "Hourly Values"));
-        press(form3()->Command4);
-        QCOMPARE(dialogs_->messages(), std::vector<QString>{"1 missing flows added to match time-step"});
-        QCOMPARE(readFile(dir_.filePath("TmpHDB.GRF")),
-                 QByteArray("Time\tRunoff\r\n05 00:00\t 10 \r\n05 01:00\t 20 \r\n05 02:00\t 20 \r\n"
-                            "05 03:00\t 30 \r\n"));
-        const ComputeState& s = program_->form3State().computeState;
-        QCOMPARE(s.qout(1), q1 + 20.0f);
-        QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 4);
-        QVERIFY(readFile(dir_.filePath("Temp.GRF")) != report);
-        QCOMPARE(form3()->txtGraphtimestep->text(), QString("1"));
-        QCOMPARE(form3()->txtTile2->text(), QString("22 flow cfs Mill Creek"));
+        QVERIFY(readBytes(path("TmpHDB.GRF")).startsWith("Time\tRunoff\r\n05 00:00\t 10 \r\n"));
+        QCOMPARE(readBytes(path("Temp.GRF")), report);
+        QCOMPARE(chartColumns(), 3);
     }
 };
 

@@ -3,24 +3,17 @@
 // stations and series the tests read.
 #pragma once
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTime>
 #include <stdexcept>
 
-namespace hdbtest {
+#include "support/core_application.h"
 
-// Qt's database drivers are plugins found through the application object.
-inline void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "hdb_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
+namespace hdbtest {
 
 // The connection string of the database under test.
 inline QString testConnection(const QTemporaryDir& dir)
@@ -32,9 +25,9 @@ inline QString testConnection(const QTemporaryDir& dir)
 
 class Database {
 public:
-    explicit Database(const QString& connection) : name_(QStringLiteral("test-filler"))
+    explicit Database(const QString& connection)
     {
-        ensureApplication();
+        corv::test::ensureCoreApplication();
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
         db.setDatabaseName(connection);
         if (!db.open()) throw std::runtime_error(db.lastError().text().toStdString());
@@ -52,60 +45,53 @@ public:
         QSqlQuery q(QSqlDatabase::database(name_));
         if (!q.exec(sql)) throw std::runtime_error((sql + ": " + q.lastError().text()).toStdString());
     }
-    QSqlDatabase db() { return QSqlDatabase::database(name_); }
-
-    // Fresh tables: rsite, rhour, runit.
-    void createTables()
+    // One row of a station: "hh:mm" or "hh:mm:ss" on 05-Dec-2026, or a whole
+    // "yyyy-mm-dd hh:mm:ss"; the value as SQL text ("NULL" for none).
+    void addRow(const char* table, int id, const QString& when, const QString& value)
     {
-        for (const char* t : {"rsite", "rhour", "runit"}) exec(QStringLiteral("DROP TABLE IF EXISTS ") + t);
-        exec("CREATE TABLE rsite (datatype_site_id integer, datatype_name varchar(40), unit_name varchar(20), "
-             "site_name varchar(60), datatype_id integer)");
-        for (const char* t : {"rhour", "runit"})
-            exec(QStringLiteral("CREATE TABLE ") + t +
-                 " (datatype_site_id integer, date_time timestamp, value double precision)");
+        const QString at = when.size() > 8 ? when : "2026-12-05 " + when + (when.size() == 5 ? ":00" : "");
+        exec(QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', %4)").arg(table).arg(id).arg(at, value));
     }
-
-    // Rows of one station: "yyyy-mm-dd hh:mm:ss" and a value text ("NULL" for none).
     void addRows(const char* table, int id, std::initializer_list<std::pair<const char*, const char*>> rows)
     {
-        for (const auto& [when, value] : rows)
-            exec(QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', %4)").arg(table).arg(id).arg(when, value));
+        for (const auto& [when, value] : rows) addRow(table, id, when, value);
     }
 
 private:
-    QString name_;
+    QString name_ = QStringLiteral("test-filler");
 };
 
-// The stations and series of the tests.
+// The stations and series of the tests, in fresh tables rsite, rhour and runit.
 inline void fillSample(Database& d)
 {
-    d.createTables();
-    d.exec("INSERT INTO rsite VALUES (12, 'precip', 'in', 'Beta', 10)");
-    d.exec("INSERT INTO rsite VALUES (11, 'precip', NULL, 'Alpha', 10)");
-    d.exec("INSERT INTO rsite VALUES (13, 'precip', 'mm', 'Gamma', 10)");
-    d.exec("INSERT INTO rsite VALUES (21, 'flow', 'cfs', 'Zulu Creek', 1)");
-    d.exec("INSERT INTO rsite VALUES (22, 'flow', 'cfs', 'Mill Creek', 30)");
-    d.exec("INSERT INTO rsite VALUES (23, 'gage height', 'ft', 'Mill Creek', 65)");
+    for (const char* t : {"rsite", "rhour", "runit"}) d.exec(QStringLiteral("DROP TABLE IF EXISTS ") + t);
+    d.exec("CREATE TABLE rsite (datatype_site_id integer, datatype_name varchar(40), unit_name varchar(20), "
+           "site_name varchar(60), datatype_id integer)");
+    for (const char* t : {"rhour", "runit"})
+        d.exec(QStringLiteral("CREATE TABLE ") + t + " (datatype_site_id integer, date_time timestamp, value double precision)");
+    d.exec("INSERT INTO rsite VALUES (12, 'precip', 'in', 'Beta', 10), (11, 'precip', NULL, 'Alpha', 10), "
+           "(13, 'precip', 'mm', 'Gamma', 10), (21, 'flow', 'cfs', 'Zulu Creek', 1), "
+           "(22, 'flow', 'cfs', 'Mill Creek', 30), (23, 'gage height', 'ft', 'Mill Creek', 65)");
     // Hourly rain with the 03:00 hour missing, and a row outside the period.
-    d.addRows("rhour", 12, {{"2026-12-05 01:00:00", "0.1"}, {"2026-12-05 02:00:00", "0.2"},
-                            {"2026-12-05 04:00:00", "0.3"}, {"2026-12-07 01:00:00", "9"}});
+    d.addRows("rhour", 12, {{"01:00", "0.1"}, {"02:00", "0.2"}, {"04:00", "0.3"}, {"2026-12-07 01:00:00", "9"}});
     // A null value among the rows.
-    d.addRows("rhour", 13, {{"2026-12-05 01:00:00", "0.1"}, {"2026-12-05 02:00:00", "NULL"}});
-    // Unit rain every 15 minutes, then every 5 minutes.
-    d.addRows("runit", 12, {{"2026-12-05 00:00:00", "0.01"}, {"2026-12-05 00:15:00", "0.02"},
-                            {"2026-12-05 00:30:00", "0.03"}, {"2026-12-05 00:45:00", "0.04"},
-                            {"2026-12-05 01:00:00", "0.05"}, {"2026-12-05 01:05:00", "0.06"},
-                            {"2026-12-05 01:10:00", "0.07"}, {"2026-12-05 01:15:00", "0.08"},
-                            {"2026-12-05 01:20:00", "0.09"}, {"2026-12-05 01:25:00", "0.1"}});
+    d.addRows("rhour", 13, {{"01:00", "0.1"}, {"02:00", "NULL"}});
+    // Unit rain every 15 minutes, then every 5 minutes: 0.01 at 00:00 rising by 0.01 to 0.1 at 01:25.
+    for (int k = 0; k < 10; ++k)
+        d.addRow("runit", 12, QTime(0, 0).addSecs(60 * (k < 4 ? 15 * k : 40 + 5 * k)).toString("hh:mm"),
+                 QString::number(0.01 * (k + 1)));
     // Unit rain every half hour, three rows with a gap.
-    d.addRows("runit", 11, {{"2026-12-05 00:00:00", "0.5"}, {"2026-12-05 00:30:00", "0.25"},
-                            {"2026-12-05 01:30:00", "0.125"}});
+    d.addRows("runit", 11, {{"00:00", "0.5"}, {"00:30", "0.25"}, {"01:30", "0.125"}});
+    // Ten rows at 00:00, then one at 01:00: the step is looked for in the first ten rows.
+    for (int k = 0; k < 10; ++k) d.addRow("runit", 14, "00:00", "1");
+    d.addRows("runit", 14, {{"01:00", "2"}});
+    // Half-hourly rows with a gap on the night that Denver's clocks skip from 02:00 to 03:00.
+    d.addRows("runit", 16, {{"2026-03-08 01:30:00", "0.1"}, {"2026-03-08 02:00:00", "0.2"},
+                            {"2026-03-08 02:30:00", "0.3"}, {"2026-03-08 03:30:00", "0.4"}});
     // Flows: a gap after 00:15, and a row 45 seconds late.
-    d.addRows("runit", 22, {{"2026-12-05 00:00:00", "10"}, {"2026-12-05 00:15:00", "0.5"},
-                            {"2026-12-05 01:00:00", "-2"}});
-    d.addRows("runit", 21, {{"2026-12-05 00:00:00", "1"}, {"2026-12-05 00:15:00", "2"},
-                            {"2026-12-05 00:30:45", "3"}});
-    d.addRows("rhour", 21, {{"2026-12-05 06:00:00", "4"}});
+    d.addRows("runit", 22, {{"00:00", "10"}, {"00:15", "0.5"}, {"01:00", "-2"}});
+    d.addRows("runit", 21, {{"00:00", "1"}, {"00:15", "2"}, {"00:30:45", "3"}});
+    d.addRows("rhour", 21, {{"06:00", "4"}});
 }
 
 }  // namespace hdbtest
