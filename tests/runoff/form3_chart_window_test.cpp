@@ -139,6 +139,46 @@ private slots:
         QCOMPARE(factors(), list({"1.000", "1.000"}));
     }
 
+    // Durations typed or changed while ticked get their own factor at once: before,
+    // a new row had none (its rain taken whole) and a changed one kept the old one's.
+    // 400 mi^2, 2 h, between the 3 h and 1 h rows of the 400 mi^2 column:
+    // t = ln(2/3) / ln(1/3) = 0.36907; exp(ln 0.788 + t (ln 0.655 - ln 0.788)) = 0.736,
+    // so a 2.00 in storm of 2 h is 1.47 in (2.00 unreduced). At 6 h the table's 0.835
+    // gives 1.67 in.
+    void arealFactorsFollowTheDurations()
+    {
+        showWindow("400");
+        Form3* f = form3();
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
+        QCOMPARE(factors(), list({"0.655", ""}));
+        typeInto("txtDuration(1)", "2");
+        typeInto("txtRain(1)", "2.00");
+        QCOMPARE(factors(), list({"0.655", "0.736"}));
+
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        typeInto("txtCNloss", "75");
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith("from 1.47 total"), qPrintable(f->windowTitle()));
+
+        typeInto("txtDuration(1)", "6");
+        QCOMPARE(factors(), list({"0.655", "0.835"}));
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith("from 1.67 total"), qPrintable(f->windowTitle()));
+
+        // An emptied duration keeps its factor text; unticked, the factors are 1 again
+        // and typing no longer changes them.
+        typeInto("txtDuration(0)", "");
+        QCOMPARE(factors(), list({"0.655", "0.835"}));
+        typeInto("txtDuration(0)", "1");
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+        typeInto("txtDuration(1)", "3");
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+    }
+
     // A lag typed and the chart clicked: the lag box loses the focus to the chart and
     // its rule snaps the step. 4 h / 5.5 = 0.727 h, below 0.99: 30 minutes; 6 h / 5.5
     // = 1.09 h: Int(1.09 - 0.1) + 1 = 1 hour.
