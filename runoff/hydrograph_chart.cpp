@@ -558,36 +558,44 @@ void HydrographChart::drawHydrographs()
         }
     }
 
-    const std::size_t kept = runs_.size();
+    bool added = false;
     for (int c = 2; c <= newest; ++c) {
         const auto i = static_cast<std::size_t>(c - 2);
-        QLineSeries* series = nullptr;
-        if (i < runs_.size()) {
-            series = runs_[i];
-            if (series->points() != curves[i]) series->replace(curves[i]);
-        } else {
-            series = new QLineSeries;
-            series->replace(curves[i]);
-        }
-        const QString name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
-        if (series->name() != name) series->setName(name);
         QColor colour = kRunColours[i % std::size(kRunColours)];
         if (c != newest) colour.setAlpha(190);
         const QPen pen(colour, c == newest ? 2.8 : 1.3);
+        QLineSeries* series = i < runs_.size() ? runs_[i] : nullptr;
+        // A run that is no longer the newest is drawn thinner by a series of its own (the
+        // last one so far, so the legend keeps its order): a legend entry whose pen
+        // changes in place draws a shorter mark than the others.
+        if (series && series->pen() != pen && i + 1 == runs_.size()) {
+            series->setVisible(false);  // the chart deletes its drawing only later
+            chart->removeSeries(series);
+            series->deleteLater();
+            runs_.pop_back();
+            series = nullptr;
+        }
+        if (!series) series = new QLineSeries;
+        const QString name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
+        if (series->name() != name) series->setName(name);
         if (series->pen() != pen) series->setPen(pen);
         if (i >= runs_.size()) {
+            // Added and given its axes while empty: on a chart in view each of these
+            // steps lays the curve out again.
+            added = true;
             chart->addSeries(series);
             series->attachAxis(timeAxis_);
             series->attachAxis(flowAxis_);
             newMarker(series);
             runs_.push_back(series);
         }
+        if (series->points() != curves[i]) series->replace(curves[i]);
         // The legend names the newest runs only.
         const bool named = c > newest - kLegendRuns;
         for (QLegendMarker* m : legend->markers(series))
             m->setVisible(named);
     }
-    if (keep && runs_.size() > kept) {
+    if (keep && added) {
         // Qt Charts hides a legend's entries whenever a series comes and shows them again
         // only in a legend attached to the chart: this one stands loose in the plot.
         for (QGraphicsItem* item : legend->childItems())
