@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineSeries>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -323,6 +324,73 @@ private slots:
         };
         QVERIFY(has(1.0 / 6, 0.37) && has(2.0 / 6, 0.37) && has(2.0 / 6, 0.2) && has(3.0 / 6, 0.2));
         QVERIFY(!has(0, 0.37));
+    }
+
+    // The window redraws the chart after every run and keeps the curves already drawn;
+    // whatever came between, it must end as a chart drawn once from the same grid:
+    // the same curves, pens, legend, scales and pixels. The runs grow (the flow scale
+    // changes), the fourth is longer (every curve moves), the fifth a routing without
+    // excess (the excess axis goes), and the plots are cleared and drawn again.
+    void chartRedrawnAfterEachRunMatchesOneDrawnOnce()
+    {
+        const auto plot = [](ChartGrid& g, int run) {
+            ComputeState s;
+            const int it = run >= 4 ? 70 : 46;
+            s.it = static_cast<std::int16_t>(it), s.obs = 3, s.udur = 1.0f / 6;
+            s.qi.redim(it);
+            s.qout.redim(it);
+            s.excess.redim(it);
+            for (long i = 0; i <= it; ++i) {
+                s.qi(i) = 300.0f * static_cast<float>(run) * std::exp(-std::fabs(static_cast<float>(i) - 12.0f) / 6);
+                s.qout(i) = 0.8f * s.qi(i);
+            }
+            if (run != 5) s.excess(2) = 0.37f;
+            plotHydrograph(g, s, run == 5 ? 2 : 0, run == 5 ? QString() : QStringLiteral("Run %1").arg(run));
+        };
+        const auto look = [](HydrographChart& c) {
+            QStringList out;
+            for (QAbstractSeries* series : c.chart()->series()) {
+                auto* line = qobject_cast<QLineSeries*>(series);
+                if (!line) continue;
+                out << QStringLiteral("%1 %2 %3 %4 %5").arg(line->name()).arg(line->pen().widthF())
+                                                     .arg(line->pen().color().name(QColor::HexArgb))
+                                                     .arg(line->count()).arg(line->at(line->count() - 1).x());
+            }
+            out << c.legendEntries() << c.axisLook(Qt::AlignBottom).labels << c.axisLook(Qt::AlignLeft).labels
+                << c.axisLook(Qt::AlignRight).labels;
+            return out;
+        };
+        for (int runs : {3, 4, 5}) {
+            HydrographChart stepwise, once;
+            for (HydrographChart* c : {&stepwise, &once}) {
+                c->resize(361, 227);
+                c->grid().series1Secondary = true;
+                resetChartGrid(c->grid(), {"1"}, {"1"}, {});
+                c->refresh();
+                c->show();
+            }
+            for (int run = 1; run <= runs; ++run) {
+                plot(stepwise.grid(), run);
+                // From the event loop, as after a click on "Compute Hydrograph".
+                QTimer::singleShot(0, &stepwise, [&stepwise] { stepwise.refresh(); });
+                QCoreApplication::processEvents();
+                plot(once.grid(), run);
+            }
+            once.refresh();
+            // Drawings the chart has dropped but not yet deleted must not show.
+            QCoreApplication::processEvents();
+            QCOMPARE(look(stepwise), look(once));
+            QCOMPARE(stepwise.chart()->series().size(), runs + (runs == 5 ? 0 : 1));
+            QCOMPARE(stepwise.view()->grab().toImage(), once.view()->grab().toImage());
+
+            // Cleared and plotted again: only the new run is drawn.
+            resetChartGrid(stepwise.grid(), {"1"}, {"1"}, {});
+            stepwise.refresh();
+            plot(stepwise.grid(), 1);
+            stepwise.refresh();
+            QCOMPARE(stepwise.chart()->series().size(), 2);
+            QCOMPARE(stepwise.legendEntries(), list({"Excess of run 1", "1: Run 1"}));
+        }
     }
 };
 
