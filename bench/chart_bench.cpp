@@ -1,6 +1,7 @@
 // The hydrograph chart taking ten computes of 30,000 ordinates, each adding its column
-// and reloading the series as the window does after a run (target: under 200 ms), and
-// one offscreen drawing of the full chart.
+// and redrawing the chart as the window does after a run, with the layout the chart
+// leaves to the event loop (target: under 200 ms), and one offscreen drawing of the
+// full chart.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
