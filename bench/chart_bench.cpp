@@ -1,6 +1,7 @@
 // The hydrograph chart taking ten computes of 30,000 ordinates, each adding its column
-// and reloading the series as the window does after a run (target: under 200 ms), and
-// one offscreen drawing of the full chart.
+// and redrawing the chart as the window does after a run, with the layout the chart
+// leaves to the event loop (target: under 200 ms), and one offscreen drawing of the
+// full chart.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -53,6 +54,10 @@ void tenComputes(benchmark::State& state)
         for (ComputeState& s : runs) {
             plotHydrograph(chart.grid(), s, 0);
             chart.refresh();
+            // What the chart leaves to the event loop (layout requests, deletions) is
+            // part of a compute's cost.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
     state.counters["columns"] = chart.grid().ColumnCount() - 2;

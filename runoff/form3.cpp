@@ -257,6 +257,7 @@ void Form3::wireEvents()
     connect(ViewHydroData, &QPushButton::clicked, this, &Form3::ViewHydroData_Click);
     connect(chkAreaAdj, &QCheckBox::clicked, this, &Form3::chkAreaAdj_Click);
     connect(txtBasinArea, &QLineEdit::textChanged, this, &Form3::txtBasinArea_Change);
+    for (QLineEdit* e : txtDuration) connect(e, &QLineEdit::textChanged, this, &Form3::txtDuration_Change);
     connect(txtC, &QLineEdit::textChanged, this, &Form3::txtC_Change);
     connect(txtLag, &QLineEdit::textChanged, this, &Form3::txtLag_Change);
     connect(MSChart1, &HydrographChart::DblClick, this, &Form3::ToggleChartSize);
@@ -520,6 +521,13 @@ void Form3::txtBasinArea_Change()
 {
     // Factors computed for another basin would reduce this one's storm by the wrong
     // amount (a 400 mi^2 factor on a 5 mi^2 basin), so they follow the area.
+    if (chkAreaAdj->isChecked()) chkAreaAdj_Click();
+}
+
+void Form3::txtDuration_Change()
+{
+    // A duration added while ticked would otherwise have no factor (its rain taken
+    // unreduced) and a changed one would keep the factor of the duration it replaced.
     if (chkAreaAdj->isChecked()) chkAreaAdj_Click();
 }
 

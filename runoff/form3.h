@@ -49,6 +49,8 @@ public:
     void chkAreaAdj_Click();
     // The basin area or its unit changed: ticked factors follow it.
     void txtBasinArea_Change();
+    // A storm duration typed or changed: ticked factors follow it too.
+    void txtDuration_Change();
     void txtC_Change();
     void txtLag_Change();
     void txtelv1_LostFocus();

@@ -7,6 +7,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsItemGroup>
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLegendMarker>
@@ -33,6 +34,7 @@ void ChartGrid::setRowCount(int rows)
     for (auto& column : cells_) column.resize(static_cast<std::size_t>(rows), 0.0f);
     labels_.resize(static_cast<std::size_t>(rows));
     rows_ = rows;
+    timeLabelled_ = std::min(timeLabelled_, rows);
 }
 
 void ChartGrid::setColumnCount(int columns)
@@ -88,6 +90,7 @@ void ChartGrid::setRowLabel(int row, const QString& label)
 {
     checkRow(row);
     labels_[static_cast<std::size_t>(row - 1)] = label;
+    timeLabelled_ = std::min(timeLabelled_, row - 1);
 }
 
 QString ChartGrid::columnLabel(int column) const
@@ -194,6 +197,16 @@ QString rowLabelText(float t, int decimals)
 
 }  // namespace
 
+void ChartGrid::labelRowsByTime(float hours, int decimals)
+{
+    if (hours != timeStep_ || decimals != timeDecimals_) timeLabelled_ = 0;
+    for (int r = timeLabelled_; r < rows_; ++r)
+        labels_[static_cast<std::size_t>(r)] = rowLabelText(static_cast<float>(r) * hours, decimals);
+    timeLabelled_ = rows_;
+    timeStep_ = hours;
+    timeDecimals_ = decimals;
+}
+
 QString routingRunName(std::int16_t routeType)
 {
     // The route type codes of the hydrograph window's state.
@@ -270,9 +283,9 @@ void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, co
     for (long i = 0; i <= s.it; ++i) {
         const int row = static_cast<int>(i) + 1;
         grid.setData(row, 1, i <= excessTo ? s.excess(i) : 0.0f);
-        grid.setRowLabel(row, rowLabelText(static_cast<float>(i) * s.udur, decimals));
         grid.setData(row, newest, flow(i));
     }
+    grid.labelRowsByTime(s.udur, decimals);
     grid.setColumnCount(newest + 1);
     grid.hoursPerRow = s.udur;
     grid.setColumnLabel(1, QStringLiteral("Excess of run %1").arg(newest - 1));
@@ -317,11 +330,13 @@ void styleAxis(QAbstractAxis* axis, const QString& title)
 
 void applyScale(QValueAxis* axis, const AxisScale& a)
 {
+    // Only what changes: every change lays the axis out again.
     axis->setTickType(QValueAxis::TicksFixed);
     axis->setRange(a.min, a.max);
     axis->setTickCount(a.intervals() + 1);
     axis->setMinorTickCount(0);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(a.decimals));
+    const QString format = QStringLiteral("%.%1f").arg(a.decimals);
+    if (axis->labelFormat() != format) axis->setLabelFormat(format);
 }
 
 // The excess as steps: the excess of row r (the step ending at time r) covers the
@@ -377,7 +392,7 @@ void HydrographChart::setGeometryTwips(const TwipGeometry& g)
 
 QChart* HydrographChart::chart() const { return view_->chart(); }
 
-void HydrographChart::refresh()
+QChart* HydrographChart::newChart()
 {
     auto* chart = new QChart;
     chart->setMargins(QMargins(2, 2, 4, 2));
@@ -390,104 +405,203 @@ void HydrographChart::refresh()
     legend->setFont(chartFont(6.5));
     legend->setMarkerShape(QLegend::MarkerShapeFromSeries);
     timeAxis_ = flowAxis_ = excessAxis_ = nullptr;
-    timeEnd_ = flowLow_ = flowHigh_ = excessHigh_ = 0;
+    excess_ = nullptr;
+    runs_.clear();
+    return chart;
+}
 
+void HydrographChart::showChart(QChart* chart)
+{
+    // The scales first: a scale changed on a chart in view recomputes every curve.
+    fitScales(false);
+    if (chart != view_->chart()) {
+        QChart* old = view_->chart();
+        view_->setChart(chart);
+        delete old;
+    }
+    placeLegend();
+}
+
+void HydrographChart::refresh()
+{
+    // Once hydrographs are plotted the last column waits empty for the next run.
+    if (grid_.ColumnCount() >= 3) drawHydrographs();
+    else drawTable();
+}
+
+void HydrographChart::drawTable()
+{
+    QChart* chart = newChart();
+    timeEnd_ = flowLow_ = flowHigh_ = excessHigh_ = 0;
     const int rows = grid_.RowCount();
     const int columns = grid_.ColumnCount();
-    // Once hydrographs are plotted the last column waits empty for the next run.
-    const bool hydrographs = columns >= 3;
 
-    if (!hydrographs) {
-        // The depth-duration table: one bar of storm depth per duration as typed.
-        // Equal labels are told apart invisibly, since the axis needs distinct ones.
-        auto* depths = new QBarSet(columns >= 1 ? grid_.columnLabel(1) : QString());
-        depths->setColor(kExcessFill);
-        depths->setBorderColor(kExcessLine);
-        depths->setLabelColor(Qt::black);
-        depths->setLabelFont(chartFont(7));
-        auto* bars = new QBarSeries;
-        bars->append(depths);
-        bars->setLabelsVisible(true);
-        bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-        bars->setLabelsPrecision(4);
-        auto* durations = new QBarCategoryAxis;
-        std::set<QString> used;
-        for (int r = 1; r <= rows; ++r) {
-            const float v = grid_.data(r, 1);
-            depths->append(v);
-            flowLow_ = std::min(flowLow_, static_cast<double>(v));
-            flowHigh_ = std::max(flowHigh_, static_cast<double>(v));
-            QString label = grid_.rowLabel(r);
-            while (used.count(label)) label += QChar(0x200B);
-            used.insert(label);
-            durations->append(label);
-        }
-        chart->addSeries(bars);
-        styleAxis(durations, QStringLiteral("Storm duration (hours)"));
-        durations->setGridLineVisible(false);
-        chart->addAxis(durations, Qt::AlignBottom);
-        flowAxis_ = new QValueAxis;
-        styleAxis(flowAxis_, QStringLiteral("Storm depth (inches)"));
-        chart->addAxis(flowAxis_, Qt::AlignLeft);
-        bars->attachAxis(durations);
-        bars->attachAxis(flowAxis_);
-        flowHigh_ *= 1.12;  // room for the labels above the bars
-        legend->hide();
-    } else {
-        const double hours = grid_.hoursPerRow > 0 ? grid_.hoursPerRow : 1.0;
-        timeEnd_ = std::max(rows - 1, 0) * hours;
+    // The depth-duration table: one bar of storm depth per duration as typed.
+    // Equal labels are told apart invisibly, since the axis needs distinct ones.
+    auto* depths = new QBarSet(columns >= 1 ? grid_.columnLabel(1) : QString());
+    depths->setColor(kExcessFill);
+    depths->setBorderColor(kExcessLine);
+    depths->setLabelColor(Qt::black);
+    depths->setLabelFont(chartFont(7));
+    auto* bars = new QBarSeries;
+    bars->append(depths);
+    bars->setLabelsVisible(true);
+    bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    bars->setLabelsPrecision(4);
+    auto* durations = new QBarCategoryAxis;
+    std::set<QString> used;
+    for (int r = 1; r <= rows; ++r) {
+        const float v = grid_.data(r, 1);
+        depths->append(v);
+        flowLow_ = std::min(flowLow_, static_cast<double>(v));
+        flowHigh_ = std::max(flowHigh_, static_cast<double>(v));
+        QString label = grid_.rowLabel(r);
+        while (used.count(label)) label += QChar(0x200B);
+        used.insert(label);
+        durations->append(label);
+    }
+    chart->addSeries(bars);
+    styleAxis(durations, QStringLiteral("Storm duration (hours)"));
+    durations->setGridLineVisible(false);
+    chart->addAxis(durations, Qt::AlignBottom);
+    flowAxis_ = new QValueAxis;
+    styleAxis(flowAxis_, QStringLiteral("Storm depth (inches)"));
+    chart->addAxis(flowAxis_, Qt::AlignLeft);
+    bars->attachAxis(durations);
+    bars->attachAxis(flowAxis_);
+    flowHigh_ *= 1.12;  // room for the labels above the bars
+    chart->legend()->hide();
+    showChart(chart);
+}
+
+void HydrographChart::drawHydrographs()
+{
+    const int rows = grid_.RowCount();
+    const int newest = grid_.ColumnCount() - 1;
+    const double hours = grid_.hoursPerRow > 0 ? grid_.hoursPerRow : 1.0;
+    const QString timeTitle = grid_.hoursPerRow > 0 ? QStringLiteral("Time (hours)") : QStringLiteral("Time step");
+    float top = 0;
+    const QList<QPointF> steps = excessSteps(grid_.column(1), rows, hours, top);
+    const bool withExcess = grid_.series1Secondary && !steps.isEmpty();
+
+    // What each run draws, and the extents the scales must hold.
+    std::vector<QList<QPointF>> curves(static_cast<std::size_t>(newest - 1));
+    double low = 0, high = 0;
+    for (int c = 2; c <= newest; ++c) {
+        QList<QPointF>& points = curves[static_cast<std::size_t>(c - 2)];
+        float runHigh = 0, runLow = 0;
+        seriesPoints(grid_.column(c), rows, points, runHigh, runLow);
+        for (QPointF& p : points) p.setX(p.x() * hours);
+        high = std::max(high, static_cast<double>(runHigh));
+        low = std::min(low, static_cast<double>(runLow));
+    }
+
+    // A chart that draws the earlier runs already keeps them and takes the new run's
+    // curve: laying every curve out again after each compute is most of a chart's cost.
+    const bool keep = timeAxis_ && timeAxis_->titleText() == timeTitle && (excessAxis_ != nullptr) == withExcess &&
+                      runs_.size() <= curves.size();
+    QChart* chart = keep ? view_->chart() : newChart();
+    QLegend* legend = chart->legend();
+    if (!keep) {
         timeAxis_ = new QValueAxis;
-        styleAxis(timeAxis_, grid_.hoursPerRow > 0 ? QStringLiteral("Time (hours)") : QStringLiteral("Time step"));
+        styleAxis(timeAxis_, timeTitle);
         chart->addAxis(timeAxis_, Qt::AlignBottom);
         flowAxis_ = new QValueAxis;
         styleAxis(flowAxis_, QStringLiteral("Flow (cfs)"));
         chart->addAxis(flowAxis_, Qt::AlignLeft);
-
-        // The excess hangs from the top on its own axis, as hyetographs are drawn.
-        float top = 0;
-        const QList<QPointF> steps = excessSteps(grid_.column(1), rows, hours, top);
-        if (grid_.series1Secondary && !steps.isEmpty()) {
+        if (withExcess) {
             excessAxis_ = new QValueAxis;
             styleAxis(excessAxis_, QStringLiteral("Excess (inches)"));
             excessAxis_->setReverse(true);
             excessAxis_->setGridLineVisible(false);
             chart->addAxis(excessAxis_, Qt::AlignRight);
+        }
+    }
+    timeEnd_ = std::max(rows - 1, 0) * hours;
+    flowLow_ = low;
+    flowHigh_ = high;
+    excessHigh_ = withExcess ? top : 0;
+    // On a chart in view the curves kept follow a changed scale once, before the new
+    // curve comes; a new chart is laid out once it is shown.
+    if (keep) fitScales(false);
+
+    const auto newMarker = [legend](QAbstractSeries* series) {
+        for (QLegendMarker* m : legend->markers(series)) {
+            m->setFont(legend->font());
+            if (m->type() == QLegendMarker::LegendMarkerTypeArea) {
+                m->setShape(QLegend::MarkerShapeRectangle);
+                m->setBrush(kExcessFill);
+            }
+        }
+    };
+
+    // The excess hangs from the top on its own axis, as hyetographs are drawn.
+    if (withExcess) {
+        const QList<QPointF> base{steps.front(), steps.back()};
+        if (!excess_) {
             auto* upper = new QLineSeries(chart);
             upper->replace(steps);
             auto* lower = new QLineSeries(chart);
-            lower->append(steps.front());
-            lower->append(steps.back());
-            auto* excess = new QAreaSeries(upper, lower);
-            excess->setName(grid_.columnLabel(1));
-            excess->setPen(QPen(kExcessLine, 1.0));
-            excess->setBrush(kExcessFill);
-            chart->addSeries(excess);
-            excess->attachAxis(timeAxis_);
-            excess->attachAxis(excessAxis_);
-            excessHigh_ = top;
+            lower->replace(base);
+            excess_ = new QAreaSeries(upper, lower);
+            excess_->setPen(QPen(kExcessLine, 1.0));
+            excess_->setBrush(kExcessFill);
+            excess_->setName(grid_.columnLabel(1));
+            chart->addSeries(excess_);
+            excess_->attachAxis(timeAxis_);
+            excess_->attachAxis(excessAxis_);
+            newMarker(excess_);
+        } else {
+            if (excess_->upperSeries()->points() != steps) excess_->upperSeries()->replace(steps);
+            if (excess_->lowerSeries()->points() != base) excess_->lowerSeries()->replace(base);
+            if (excess_->name() != grid_.columnLabel(1)) excess_->setName(grid_.columnLabel(1));
         }
+    }
 
-        const int newest = columns - 1;
-        QList<QPointF> points;
-        points.reserve(std::min(rows, 2 * kRuns + 2));
-        for (int c = 2; c <= newest; ++c) {
-            float high = 0, low = 0;
-            seriesPoints(grid_.column(c), rows, points, high, low);
-            for (QPointF& p : points) p.setX(p.x() * hours);
-            auto* series = new QLineSeries;
-            series->replace(points);
-            series->setName(grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c));
-            QColor colour = kRunColours[static_cast<std::size_t>(c - 2) % std::size(kRunColours)];
-            if (c != newest) colour.setAlpha(190);
-            series->setPen(QPen(colour, c == newest ? 2.8 : 1.3));
+    bool added = false;
+    for (int c = 2; c <= newest; ++c) {
+        const auto i = static_cast<std::size_t>(c - 2);
+        QColor colour = kRunColours[i % std::size(kRunColours)];
+        if (c != newest) colour.setAlpha(190);
+        const QPen pen(colour, c == newest ? 2.8 : 1.3);
+        QLineSeries* series = i < runs_.size() ? runs_[i] : nullptr;
+        // A run that is no longer the newest is drawn thinner by a series of its own (the
+        // last one so far, so the legend keeps its order): a legend entry whose pen
+        // changes in place draws a shorter mark than the others.
+        if (series && series->pen() != pen && i + 1 == runs_.size()) {
+            series->setVisible(false);  // the chart deletes its drawing only later
+            chart->removeSeries(series);
+            series->deleteLater();
+            runs_.pop_back();
+            series = nullptr;
+        }
+        if (!series) series = new QLineSeries;
+        const QString name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
+        if (series->name() != name) series->setName(name);
+        if (series->pen() != pen) series->setPen(pen);
+        if (i >= runs_.size()) {
+            // Added and given its axes while empty: on a chart in view each of these
+            // steps lays the curve out again.
+            added = true;
             chart->addSeries(series);
             series->attachAxis(timeAxis_);
             series->attachAxis(flowAxis_);
-            flowHigh_ = std::max(flowHigh_, static_cast<double>(high));
-            flowLow_ = std::min(flowLow_, static_cast<double>(low));
-            if (c <= newest - kLegendRuns) legend->markers(series).first()->setVisible(false);
+            newMarker(series);
+            runs_.push_back(series);
         }
-
+        if (series->points() != curves[i]) series->replace(curves[i]);
+        // The legend names the newest runs only.
+        const bool named = c > newest - kLegendRuns;
+        for (QLegendMarker* m : legend->markers(series))
+            m->setVisible(named);
+    }
+    if (keep && added) {
+        // Qt Charts hides a legend's entries whenever a series comes and shows them again
+        // only in a legend attached to the chart: this one stands loose in the plot.
+        for (QGraphicsItem* item : legend->childItems())
+            if (item->type() == QGraphicsItemGroup::Type) item->setVisible(true);
+    }
+    if (!keep) {
         // A small legend inside the plot, where it hides least (see placeLegend).
         legend->setAlignment(Qt::AlignRight);  // entries one under another
         legend->detachFromChart();
@@ -495,23 +609,10 @@ void HydrographChart::refresh()
         legend->setBrush(QColor(255, 255, 255, 200));
         legend->setPen(QPen(QColor(0xbb, 0xbb, 0xbb)));
         legend->setShowToolTips(true);
-        for (QLegendMarker* m : legend->markers()) {
-            m->setFont(legend->font());
-            if (m->type() == QLegendMarker::LegendMarkerTypeArea) {
-                m->setShape(QLegend::MarkerShapeRectangle);
-                m->setBrush(kExcessFill);
-            }
-        }
         legend->layout()->setContentsMargins(3, 2, 3, 2);
         connect(chart, &QChart::plotAreaChanged, this, [this] { placeLegend(); });
     }
-
-    // The scales first: a scale changed on a chart in view recomputes every curve.
-    fitScales(false);
-    QChart* old = view_->chart();
-    view_->setChart(chart);
-    delete old;
-    placeLegend();
+    showChart(chart);
 }
 
 void HydrographChart::fitScales(bool legendToo)

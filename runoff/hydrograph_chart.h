@@ -11,7 +11,9 @@
 
 #include "runoff/compute_state.h"
 
+class QAreaSeries;
 class QChart;
+class QLineSeries;
 class QChartView;
 class QValueAxis;
 
@@ -33,6 +35,10 @@ public:
     const std::vector<float>& column(int column) const;
     QString rowLabel(int row) const;
     void setRowLabel(int row, const QString& label);
+    // Labels every row by its time, (row - 1) * hours written with at most decimals
+    // places in its shortest text. Rows already labelled so by the last call keep their
+    // labels: a run as long as the last one writes none.
+    void labelRowsByTime(float hours, int decimals);
     // What the legend calls a column ("2: SCS, Peak at 2/3"); empty: not named.
     QString columnLabel(int column) const;
     void setColumnLabel(int column, const QString& label);
@@ -61,6 +67,10 @@ private:
     int columns_ = 0;
     std::vector<std::vector<float>> cells_;  // [column - 1][row - 1]: a series is one block
     std::vector<QString> labels_;
+    // The first timeLabelled_ rows hold the times of labelRowsByTime(timeStep_, timeDecimals_).
+    int timeLabelled_ = 0;
+    float timeStep_ = 0;
+    int timeDecimals_ = 0;
     std::vector<int> styles_;
     std::vector<QString> columnLabels_;
 };
@@ -151,6 +161,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A chart with the look every view shares and nothing drawn yet.
+    QChart* newChart();
+    // Sets the scales, puts the chart in view and places the legend.
+    void showChart(QChart* chart);
+    void drawTable();
+    void drawHydrographs();
     // Sets the axes at round numbers for the current size (and places the legend).
     void fitScales(bool legendToo = true);
     void placeLegend();
@@ -166,6 +182,10 @@ private:
     double timeEnd_ = 0;
     double flowLow_ = 0, flowHigh_ = 0;
     double excessHigh_ = 0;
+    // The series of the hydrographs drawn: the excess (null when not drawn) and the
+    // runs in column order.
+    QAreaSeries* excess_ = nullptr;
+    std::vector<QLineSeries*> runs_;
 };
 
 }  // namespace corv

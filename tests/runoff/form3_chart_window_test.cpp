@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineSeries>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QValueAxis>
 #include <QtTest>
 
@@ -136,6 +137,46 @@ private slots:
         QCOMPARE(factors(), list({"1.000", "1.000"}));
         program_->handOffToRunoff(basinOf("400"));
         typeInto("txtBasinArea", "250");
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+    }
+
+    // Durations typed or changed while ticked get their own factor at once: before,
+    // a new row had none (its rain taken whole) and a changed one kept the old one's.
+    // 400 mi^2, 2 h, between the 3 h and 1 h rows of the 400 mi^2 column:
+    // t = ln(2/3) / ln(1/3) = 0.36907; exp(ln 0.788 + t (ln 0.655 - ln 0.788)) = 0.736,
+    // so a 2.00 in storm of 2 h is 1.47 in (2.00 unreduced). At 6 h the table's 0.835
+    // gives 1.67 in.
+    void arealFactorsFollowTheDurations()
+    {
+        showWindow("400");
+        Form3* f = form3();
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
+        QCOMPARE(factors(), list({"0.655", ""}));
+        typeInto("txtDuration(1)", "2");
+        typeInto("txtRain(1)", "2.00");
+        QCOMPARE(factors(), list({"0.655", "0.736"}));
+
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        typeInto("txtCNloss", "75");
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith("from 1.47 total"), qPrintable(f->windowTitle()));
+
+        typeInto("txtDuration(1)", "6");
+        QCOMPARE(factors(), list({"0.655", "0.835"}));
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith("from 1.67 total"), qPrintable(f->windowTitle()));
+
+        // An emptied duration keeps its factor text; unticked, the factors are 1 again
+        // and typing no longer changes them.
+        typeInto("txtDuration(0)", "");
+        QCOMPARE(factors(), list({"0.655", "0.835"}));
+        typeInto("txtDuration(0)", "1");
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
+        QCOMPARE(factors(), list({"1.000", "1.000"}));
+        typeInto("txtDuration(1)", "3");
         QCOMPARE(factors(), list({"1.000", "1.000"}));
     }
 
@@ -283,6 +324,73 @@ private slots:
         };
         QVERIFY(has(1.0 / 6, 0.37) && has(2.0 / 6, 0.37) && has(2.0 / 6, 0.2) && has(3.0 / 6, 0.2));
         QVERIFY(!has(0, 0.37));
+    }
+
+    // The window redraws the chart after every run and keeps the curves already drawn;
+    // whatever came between, it must end as a chart drawn once from the same grid:
+    // the same curves, pens, legend, scales and pixels. The runs grow (the flow scale
+    // changes), the fourth is longer (every curve moves), the fifth a routing without
+    // excess (the excess axis goes), and the plots are cleared and drawn again.
+    void chartRedrawnAfterEachRunMatchesOneDrawnOnce()
+    {
+        const auto plot = [](ChartGrid& g, int run) {
+            ComputeState s;
+            const int it = run >= 4 ? 70 : 46;
+            s.it = static_cast<std::int16_t>(it), s.obs = 3, s.udur = 1.0f / 6;
+            s.qi.redim(it);
+            s.qout.redim(it);
+            s.excess.redim(it);
+            for (long i = 0; i <= it; ++i) {
+                s.qi(i) = 300.0f * static_cast<float>(run) * std::exp(-std::fabs(static_cast<float>(i) - 12.0f) / 6);
+                s.qout(i) = 0.8f * s.qi(i);
+            }
+            if (run != 5) s.excess(2) = 0.37f;
+            plotHydrograph(g, s, run == 5 ? 2 : 0, run == 5 ? QString() : QStringLiteral("Run %1").arg(run));
+        };
+        const auto look = [](HydrographChart& c) {
+            QStringList out;
+            for (QAbstractSeries* series : c.chart()->series()) {
+                auto* line = qobject_cast<QLineSeries*>(series);
+                if (!line) continue;
+                out << QStringLiteral("%1 %2 %3 %4 %5").arg(line->name()).arg(line->pen().widthF())
+                                                     .arg(line->pen().color().name(QColor::HexArgb))
+                                                     .arg(line->count()).arg(line->at(line->count() - 1).x());
+            }
+            out << c.legendEntries() << c.axisLook(Qt::AlignBottom).labels << c.axisLook(Qt::AlignLeft).labels
+                << c.axisLook(Qt::AlignRight).labels;
+            return out;
+        };
+        for (int runs : {3, 4, 5}) {
+            HydrographChart stepwise, once;
+            for (HydrographChart* c : {&stepwise, &once}) {
+                c->resize(361, 227);
+                c->grid().series1Secondary = true;
+                resetChartGrid(c->grid(), {"1"}, {"1"}, {});
+                c->refresh();
+                c->show();
+            }
+            for (int run = 1; run <= runs; ++run) {
+                plot(stepwise.grid(), run);
+                // From the event loop, as after a click on "Compute Hydrograph".
+                QTimer::singleShot(0, &stepwise, [&stepwise] { stepwise.refresh(); });
+                QCoreApplication::processEvents();
+                plot(once.grid(), run);
+            }
+            once.refresh();
+            // Drawings the chart has dropped but not yet deleted must not show.
+            QCoreApplication::processEvents();
+            QCOMPARE(look(stepwise), look(once));
+            QCOMPARE(stepwise.chart()->series().size(), runs + (runs == 5 ? 0 : 1));
+            QCOMPARE(stepwise.view()->grab().toImage(), once.view()->grab().toImage());
+
+            // Cleared and plotted again: only the new run is drawn.
+            resetChartGrid(stepwise.grid(), {"1"}, {"1"}, {});
+            stepwise.refresh();
+            plot(stepwise.grid(), 1);
+            stepwise.refresh();
+            QCOMPARE(stepwise.chart()->series().size(), 2);
+            QCOMPARE(stepwise.legendEntries(), list({"Excess of run 1", "1: Run 1"}));
+        }
     }
 };
 
