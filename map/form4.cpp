@@ -17,6 +17,7 @@
 #include "common/module1.h"
 #include "common/shell.h"
 #include "map/map_pages.h"
+#include "map/page_server.h"
 
 namespace corv {
 
@@ -46,8 +47,8 @@ Form4::Form4(Shell& shell, QWidget* parent) : QWidget(parent), shell_(shell)
     WebBrowser1 = new QWebEngineView(this);
     QWebEngineProfile* profile = WebBrowser1->page()->profile();
     profile->setHttpUserAgent(mapUserAgent(profile->httpUserAgent()));
-    // The program's own pages are files of its folder; without this the web engine keeps
-    // them from fetching their map tiles, and the map stays an empty grey.
+    // Pages set up as files of a folder (file:///) fetch their map tiles from the web;
+    // without this the web engine keeps them from it, and the map stays an empty grey.
     WebBrowser1->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     WebBrowser1->setObjectName("WebBrowser1");
     WebBrowser1->hide();
@@ -68,7 +69,11 @@ void Form4::Form_Load()
         QCoreApplication::processEvents();
         if (!alive) return;
 
-        const MapPage page = chooseMapPage(Module1::bigMapPage, Module1::usgsViewerPage, readMapSites(shell_.folder()));
+        const QString folder = shell_.folder();
+        // The program's own pages come from its loopback server, so that their tile
+        // requests carry a Referer (pages opened as files send none).
+        const MapPage page = chooseMapPage(Module1::bigMapPage, Module1::usgsViewerPage, readMapSites(folder),
+                                           [&] { return programPagesSite(folder); });
         setWindowTitle(page.caption);
         WebBrowser1->show();
 

@@ -45,11 +45,11 @@ QString mapUserAgent(const QString& engineAgent)
     return engineAgent.endsWith(product) ? engineAgent : engineAgent + product;
 }
 
-MapSites defaultMapSites(const QString& folder)
+QString folderSite(const QString& folder)
 {
-    QString pages = QUrl::fromLocalFile(QDir::cleanPath(folder)).toString(QUrl::FullyEncoded);
-    while (pages.endsWith(QLatin1Char('/'))) pages.chop(1);
-    return {pages, QString::fromLatin1(kUsgsViewerSite)};
+    QString site = QUrl::fromLocalFile(QDir::cleanPath(folder)).toString(QUrl::FullyEncoded);
+    while (site.endsWith(QLatin1Char('/'))) site.chop(1);
+    return site;
 }
 
 QString siteFromText(const QString& text)
@@ -66,7 +66,7 @@ QString siteFromText(const QString& text)
 
 MapSites readMapSites(const QString& folder)
 {
-    MapSites sites = defaultMapSites(folder);
+    MapSites sites;
     QFile file(QDir(folder).filePath(QLatin1String(kMapSitesFile)));
     if (!file.exists()) return sites;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) err::raise(err::kPermissionDenied);
@@ -90,16 +90,18 @@ MapSites readMapSites(const QString& folder)
     return sites;
 }
 
-MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& sites)
+MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& sites,
+                      const std::function<QString()>& programPages)
 {
+    const auto pages = [&] { return sites.mapPages.isEmpty() ? programPages() : sites.mapPages; };
     if (bigMapPage)
-        return {pageAddress(sites.mapPages, kBigMapPath),
+        return {pageAddress(pages(), kBigMapPath),
                 QStringLiteral("Press Alt*PrtScr to copy to clipboard, on map set Contents and turn off Map Labels")};
     if (usgsViewerPage)
         return {pageAddress(sites.usgsViewer, kViewerPath),
                 QStringLiteral("Press Alt*PrtScr to copy to clipboard, set Content(Hydrography or Contours or Scanned "
                                "Topo) turn off Map Labels")};
-    return {pageAddress(sites.mapPages, kLatLongPath),
+    return {pageAddress(pages(), kLatLongPath),
             QStringLiteral("Drag the map or pointer to desired location then click pointer; Press Alt*PrtScr to copy "
                            "to clipboard")};
 }

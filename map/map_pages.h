@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 #include <chrono>
+#include <functional>
 
 namespace corv {
 
@@ -14,14 +15,15 @@ inline constexpr const char* kMapSitesFile = "Corvantine_mapsites.txt";
 inline constexpr const char* kUsgsViewerSite = "http://apps.nationalmap.gov";
 
 // Sites without a trailing '/': mapPages serves /bigmap.htm and /latlongmap.htm,
-// usgsViewer serves /viewer/.
+// usgsViewer serves /viewer/. An empty mapPages (the default) means the program's own
+// copies of the pages, in its folder.
 struct MapSites {
     QString mapPages;
-    QString usgsViewer;
+    QString usgsViewer = QString::fromLatin1(kUsgsViewerSite);
 };
 
-// The program's own copies of the pages (the program's folder) and the USGS's viewer.
-MapSites defaultMapSites(const QString& folder);
+// A folder as a file:/// site.
+QString folderSite(const QString& folder);
 
 // Reads the sites file in folder; a site it does not name keeps its default. A line that
 // is neither blank, a comment nor a known name with a web address is a run-time error
@@ -38,7 +40,10 @@ struct MapPage {
 };
 
 // The page and the window's caption for the two flags; the big map wins over the viewer.
-MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& sites);
+// programPages gives the site of the program's own pages; it is asked only when one of
+// them is chosen and no mapPages site is set.
+MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& sites,
+                      const std::function<QString()>& programPages);
 
 // The browser's own user agent with " Corvantine/<version>" appended, so that the tile
 // servers behind the map pages (OpenStreetMap's usage policy asks for it) can tell which

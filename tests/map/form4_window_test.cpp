@@ -1,7 +1,7 @@
 // The map-source window opened from the picture menu, against a web server of the test's
 // own on a free local port: caption, page, scroll bars, layout, one window at a time, the
 // menu back on close, the bounded wait for a server that never answers, and the program's
-// own map pages.
+// own map pages from its loopback server.
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -37,6 +37,7 @@ public:
     QString site() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
     QStringList requests;    // pages asked for (the browser's icon requests left out)
     QStringList userAgents;  // the User-Agent each of those requests sent
+    QStringList referers;    // the Referer each of those requests sent (empty for none)
 
 private:
     void answer(QTcpSocket* socket)
@@ -52,6 +53,8 @@ private:
             requests << path;
             static const QRegularExpression agentLine("\\r\\nUser-Agent: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
             userAgents << agentLine.match(QString::fromLatin1(got)).captured(1);
+            static const QRegularExpression refererLine("\\r\\nReferer: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
+            referers << refererLine.match(QString::fromLatin1(got)).captured(1);
         }
         if (silent_) return;
         QByteArray status = "404 Not Found", body = "not here";
@@ -60,7 +63,7 @@ private:
             body = "<!DOCTYPE html><html><head><title>" + path.toLatin1() +
                    "</title></head><body><div style='width:3000px;height:4000px'>map</div></body></html>";
         }
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: " +
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nCache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
                       QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
@@ -206,19 +209,37 @@ private slots:
         closeForm4(w);
     }
 
-    void localPagesFetchTheirMapFromTheWeb()
+    void pagesFetchTheirMapFromTheWeb()
     {
-        // A page in a folder of the computer (as the program's own pages are) draws its
-        // map from a web server; the web engine must let it ask.
-        PageServer server(false);
+        // The map of a page comes from a web server. The program's own pages (no sites
+        // file) come from its loopback server, so the tile server is told the page's site
+        // in the Referer; pages set up as a folder's files may fetch too, without one.
+        PageServer tiles(false);
         MapWindow w;
+        const QByteArray page =
+            "<!DOCTYPE html><html><body><img src='http://" + tiles.site().toLatin1() + "/tile.png'></body></html>";
+        writeFile(w.dir.filePath("bigmap.htm"), page);
         QDir(w.dir.path()).mkpath("pages");
-        writeFile(w.dir.filePath("pages/bigmap.htm"),
-                  "<!DOCTYPE html><html><body><img src='http://" + server.site().toLatin1() + "/tile.png'></body></html>");
+        writeFile(w.dir.filePath("pages/bigmap.htm"), page);
+
+        w.pictureMenu("Big Google Maps");
+        const QUrl address = w.program->form4()->WebBrowser1->url();
+        QCOMPARE(address.scheme(), QStringLiteral("http"));
+        QCOMPARE(address.host(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(address.path(), QStringLiteral("/bigmap.htm"));
+        QVERIFY(address.port() > 0 && address.port() != QUrl("http://" + tiles.site()).port());
+        QTRY_VERIFY_WITH_TIMEOUT(tiles.requests.contains("/tile.png"), 10000);
+        // Another site than the tile server's: the page's origin.
+        QCOMPARE(tiles.referers.back(), address.adjusted(QUrl::RemovePath).toString() + "/");
+        QCOMPARE(tiles.userAgents.back(), w.program->form4()->WebBrowser1->page()->profile()->httpUserAgent());
+        closeForm4(w);
+
+        tiles.requests.clear();
         writeSites(w, QUrl::fromLocalFile(w.dir.filePath("pages")).toString());
         w.pictureMenu("Big Google Maps");
-        QTRY_VERIFY_WITH_TIMEOUT(server.requests.contains("/tile.png"), 10000);
-        QCOMPARE(server.userAgents.back(), w.program->form4()->WebBrowser1->page()->profile()->httpUserAgent());
+        QCOMPARE(w.program->form4()->WebBrowser1->url(), QUrl::fromLocalFile(w.dir.filePath("pages/bigmap.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(tiles.requests.contains("/tile.png"), 10000);
+        QCOMPARE(tiles.referers.back(), QString());
         closeForm4(w);
         QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
     }
@@ -230,8 +251,10 @@ private slots:
         w.pictureMenu("Google Map Lat/Long");
         Form4* f = w.program->form4();
         QVERIFY(f);
-        QCOMPARE(f->WebBrowser1->url(), QUrl::fromLocalFile(QStringLiteral(PROGRAM_DATA_DIR "/latlongmap.htm")));
         QWebEngineView* view = f->WebBrowser1;
+        const QString site = view->url().adjusted(QUrl::RemovePath).toString();
+        QVERIFY2(QRegularExpression("^http://127\\.0\\.0\\.1:\\d+$").match(site).hasMatch(), qPrintable(site));
+        QCOMPARE(view->url().path(), QStringLiteral("/latlongmap.htm"));
         QTRY_COMPARE(js(view, "typeof L + ' ' + L.version").toString().left(8), QStringLiteral("object 1"));
         QVERIFY(js(view, "document.querySelector('.leaflet-control-attribution').textContent").toString().contains("OpenStreetMap"));
 
@@ -248,7 +271,7 @@ private slots:
 
         w.pictureMenu("Big Google Maps");
         view = w.program->form4()->WebBrowser1;
-        QCOMPARE(view->url(), QUrl::fromLocalFile(QStringLiteral(PROGRAM_DATA_DIR "/bigmap.htm")));
+        QCOMPARE(view->url(), QUrl(site + "/bigmap.htm"));
         QTRY_COMPARE(js(view, "typeof L + ' ' + document.querySelectorAll('.leaflet-control-scale-line').length").toString(),
                      QStringLiteral("object 2"));
         QVERIFY(js(view, "document.querySelector('.leaflet-control-attribution').textContent").toString().contains("OpenStreetMap"));

@@ -1,0 +1,66 @@
+// The program's own map pages over HTTP on the loopback address. Pages opened as files
+// send no Referer with their tile requests, and OpenStreetMap's tile servers answer those
+// with "Referer is required" tiles; a page served from http://127.0.0.1:PORT/ sends its
+// address instead.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+namespace corv {
+
+// The most a request line and its header lines may take; a longer request is refused.
+inline constexpr qsizetype kPageRequestLimit = 8192;
+
+// The file of folder that a request target names, or empty when it is none of the served
+// files: /bigmap.htm, /latlongmap.htm, /mappage.js and the pages, scripts, style sheets and
+// pictures of /leaflet/. Names are plain (letters, digits, '.', '_', '-', no leading '.'),
+// so "..", encoded characters, doubled or back slashes and absolute addresses never match.
+// A query ("?...") is ignored.
+QString pageFileFor(const QString& folder, const QByteArray& target);
+
+// The whole answer (status line, headers and, but for HEAD, the body) to one request head
+// (the request line and header lines, up to and including the empty line). Only GET and
+// HEAD of the files above; every answer closes the connection.
+QByteArray answerPageRequest(const QString& folder, const QByteArray& head);
+
+// A read-only HTTP server of one folder's map pages, on 127.0.0.1 only, at a free port.
+// Everything runs from the event loop: a slow or silent client holds only its own
+// connection, which is dropped after a few seconds.
+class MapPageServer : public QObject {
+public:
+    // A connection is dropped connectionMs after it opened, answered or not.
+    explicit MapPageServer(const QString& folder, QObject* parent = nullptr, int connectionMs = 10000);
+    ~MapPageServer() override;
+
+    bool listen();
+    QString folder() const { return folder_; }
+    // "http://127.0.0.1:PORT" (no trailing '/').
+    QString site() const;
+
+private:
+    void acceptConnections();
+    void readRequest(QTcpSocket* socket);
+    void drop(QTcpSocket* socket);
+
+    QString folder_;
+    int connectionMs_;
+    QTcpServer server_;
+    struct Connection {
+        QByteArray head;  // what it has sent so far
+        bool answered = false;
+    };
+    QHash<QTcpSocket*, Connection> connections_;
+};
+
+// The site of folder's pages as served by the program's one running server, started on
+// first use and stopped with the application (another folder replaces it). When no server
+// can listen, the folder itself as a file:/// site, so the pages still open.
+QString programPagesSite(const QString& folder);
+
+}  // namespace corv
