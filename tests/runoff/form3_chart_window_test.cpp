@@ -57,6 +57,17 @@ private:
     {
         return {edit("txtArealAdj(0)")->text(), edit("txtArealAdj(1)")->text()};
     }
+    // An SCS compute with curve number 75, whose caption ends with the storm's depth.
+    void computeStorm(const char* inches)
+    {
+        Form3* f = form3();
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        typeInto("txtCNloss", "75");
+        press(f->Command1);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith(QString("from %1 total").arg(inches)), qPrintable(f->windowTitle()));
+    }
     // The hand-off of Area3: a mile of stream, half a mile below the centroid.
     void showWindow(const char* area)
     {
@@ -106,12 +117,7 @@ private slots:
 
         // The compute reduces the storm of the basin handed: 2.00 in * 0.986 = 1.97 in
         // (the 400 mi^2 factor would have left 1.67).
-        choose(f->ComboDimgraph, "SCS.DGF");
-        choose(f->ComboRain, "Peak at 2/3");
-        typeInto("txtCNloss", "75");
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QVERIFY(dialogs_->messages().empty());
-        QVERIFY2(f->windowTitle().endsWith("from 1.97 total"), qPrintable(f->windowTitle()));
+        computeStorm("1.97");
 
         // Unticked, the factors are 1 and stay so whatever the area.
         QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
@@ -137,18 +143,10 @@ private slots:
         typeInto("txtRain(1)", "2.00");
         QCOMPARE(factors(), list({"0.655", "0.736"}));
 
-        choose(f->ComboDimgraph, "SCS.DGF");
-        choose(f->ComboRain, "Peak at 2/3");
-        typeInto("txtCNloss", "75");
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QVERIFY(dialogs_->messages().empty());
-        QVERIFY2(f->windowTitle().endsWith("from 1.47 total"), qPrintable(f->windowTitle()));
-
+        computeStorm("1.47");
         typeInto("txtDuration(1)", "6");
         QCOMPARE(factors(), list({"0.655", "0.835"}));
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QVERIFY(dialogs_->messages().empty());
-        QVERIFY2(f->windowTitle().endsWith("from 1.67 total"), qPrintable(f->windowTitle()));
+        computeStorm("1.67");
 
         // An emptied duration keeps its factor text; unticked, the factors are 1 again
         // and typing no longer changes them.
