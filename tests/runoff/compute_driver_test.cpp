@@ -60,14 +60,13 @@ struct Window : ScriptedDialogs {
 
 TEST(ComputeDriver, SelectPromptsStopBeforeAnything)
 {
+    // The chart and the report left as they were are compute_e2e.scn's; here either box
+    // alone stops the compute before the hourglass.
     for (QString ComputeBoxes::*combo : {&ComputeBoxes::ComboDimgraph, &ComputeBoxes::ComboRain}) {
         Window w;
         w.boxes.*combo = "Select Dimensionless Graph";
-        const ComputeOutcome out = w.compute();
-        EXPECT_EQ(out.end, End::Stopped);
+        EXPECT_EQ(w.compute().end, End::Stopped);
         EXPECT_EQ(w.log, std::vector<std::string>{"message: Select a Dimensionless Graph and Rainfall Arrangement"});
-        EXPECT_FALSE(out.caption || out.chartChanged);
-        EXPECT_TRUE(w.report().startsWith("<missing>"));
     }
     Window w;  // the test is on the text and case-sensitive: "select" is a name like any other
     w.boxes.ComboRain = "select";
