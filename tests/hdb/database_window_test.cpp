@@ -19,32 +19,22 @@
 #include "map/form1.h"
 #include "runoff/form3.h"
 #include "support/file_bytes.h"
+#include "support/program_window.h"
 #include "support/widget_lookup.h"
 
 using namespace corv;
 using corv::test::control;
 using corv::test::readBytes;
 
-class DatabaseWindowTest : public QObject {
+class DatabaseWindowTest : public QObject, corv::test::ProgramWindow<> {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    ScriptedDialogs* dialogs_ = nullptr;
-    std::unique_ptr<Program> program_;
     std::deque<std::function<void(DateForm&)>> onShow_;
     int shown_ = 0;
 
-    Form3* form3() { return static_cast<Form3*>(program_->window("Form3")); }
     DateForm* dates() { return program_->dateForm(); }
     QString connection() const { return defaultConnection(dir_.path()); }
-    QString path(const char* name) const { return dir_.filePath(name); }
-    void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    void choose(QComboBox* c, const QString& item)
-    {
-        QVERIFY2(c->findText(item) >= 0, qPrintable(item));
-        c->setCurrentIndex(c->findText(item));
-    }
     // What the user does the next time the period window shows.
     void whenShown(std::function<void(DateForm&)> act) { onShow_.push_back(std::move(act)); }
     // The period 05-Dec-2026 00 to 24, a station and a value table, then "Retrieve Data".
@@ -73,15 +63,11 @@ private:
 private slots:
     void init()
     {
-        QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), path("SCS.DGF"));
         {
             hdbtest::Database db(connection());
             hdbtest::fillSample(db);
         }
-        auto d = std::make_unique<ScriptedDialogs>();
-        dialogs_ = d.get();
-        program_ = std::make_unique<Program>(dir_.path(), std::move(d));
-        program_->form1()->show();
+        startProgram();
         Module1::reset();
         shown_ = 0;
         connect(dates(), &DateForm::shownModal, this, [this] {
@@ -98,12 +84,9 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE(dialogs_->unanswered(), 0);
         QCOMPARE(dialogs_->pending(), 0);
         QVERIFY(onShow_.empty());
-        program_.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (const char* f : {"Temp.GRF", "TmpHDB.GRF", "Corvantine_setup.txt", "Corvantine.db"}) QFile::remove(path(f));
+        stopProgram({"Temp.GRF", "TmpHDB.GRF", "Corvantine_setup.txt", "Corvantine.db"});
     }
 
     // Every control by its name, with its design text and tip, before the hydrograph

@@ -1,6 +1,7 @@
 // The compute driver on the window's box texts: validation, area units, the chart
 // reset rule, the error handler, no excess, the pointer, and the route/combine path
-// after a hydrograph (refusals and a second click are in form3_window_test).
+// after a hydrograph (refusals and a second click are in form3_window_test; the
+// report's routing headers and the next routing of a combined series are routing.scn's).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -59,14 +60,13 @@ struct Window : ScriptedDialogs {
 
 TEST(ComputeDriver, SelectPromptsStopBeforeAnything)
 {
+    // The chart and the report left as they were are compute_e2e.scn's; here either box
+    // alone stops the compute before the hourglass.
     for (QString ComputeBoxes::*combo : {&ComputeBoxes::ComboDimgraph, &ComputeBoxes::ComboRain}) {
         Window w;
         w.boxes.*combo = "Select Dimensionless Graph";
-        const ComputeOutcome out = w.compute();
-        EXPECT_EQ(out.end, End::Stopped);
+        EXPECT_EQ(w.compute().end, End::Stopped);
         EXPECT_EQ(w.log, std::vector<std::string>{"message: Select a Dimensionless Graph and Rainfall Arrangement"});
-        EXPECT_FALSE(out.caption || out.chartChanged);
-        EXPECT_TRUE(w.report().startsWith("<missing>"));
     }
     Window w;  // the test is on the text and case-sensitive: "select" is a name like any other
     w.boxes.ComboRain = "select";
@@ -225,9 +225,6 @@ TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
     ASSERT_EQ(go(w, 1).end, End::Plotted) << w.said();
     const std::vector<float> first = series(s.qout, s.it);
     EXPECT_GE(s.it, computedIt);
-    EXPECT_TRUE(w.report().contains("\r\nMuskingum K lag: 1  Muskingum X storage: 0.25\r\n\r\n  PEAK-IN"));
-    EXPECT_TRUE(w.report().contains("\r\n     Time  Outflow   Inflow\r\n"));
-    EXPECT_FALSE(w.report().contains("Basin Area"));
     // The chart's newest column is the outflow; the excess column is all 0.
     EXPECT_EQ(w.chart.ColumnCount(), 4);
     EXPECT_EQ(w.chart.RowCount(), s.it + 1);
@@ -245,7 +242,6 @@ TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
     w.boxes.txtTatum = "30";
     ASSERT_EQ(go(w, 3).end, End::Plotted);
     EXPECT_EQ(s.newit, computedIt + 5);
-    EXPECT_TRUE(w.report().contains("\r\nTatum time of travel: 30 minutes\r\n"));
     EXPECT_EQ(series(s.qi, computedIt), runoff);
 
     // Modified Puls through a linear table: the file's name, elevation and storage.
@@ -257,7 +253,6 @@ TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
     EXPECT_EQ(w.asked().front().file.initDir, w.dir.path());
     const QString report = w.report();
     EXPECT_TRUE(report.contains("\r\nStorage routing file: " + rat + "\r\n\r\n  PEAK-IN")) << report.left(300).toStdString();
-    EXPECT_TRUE(report.contains("\r\n     Time     Elev  Storage  Outflow   Inflow\r\n"));
     EXPECT_EQ(w.state.ratingFileName, rat);
     EXPECT_GT(s.maxelv, 100.0f);
     // Row 2 holds the elevation, storage, outflow and inflow of ordinate 2.
@@ -312,10 +307,6 @@ TEST(ComputeDriverRouting, CancelMissingAndBadFilesKeepEverything)
     EXPECT_EQ(go(w, 0).end, End::Failed);
     EXPECT_TRUE(QString::fromStdString(w.said()).startsWith("The storage routing file " + rat + " ends before"));
     EXPECT_TRUE(QString::fromStdString(w.said()).endsWith("\nCheck your time step for hours or minutes!"));
-    const QString bad = writeFile(w.dir.filePath("bad.GRF"), "Time,Runoff\r\n0,1\r\n0.25,x\r\n");
-    w.answerFile(bad);
-    EXPECT_EQ(go(w, 2).end, End::Failed);
-    EXPECT_TRUE(QString::fromStdString(w.said()).startsWith("The hydrograph file " + bad));
     EXPECT_EQ(w.report(), before);
     EXPECT_EQ(w.chart.ColumnCount(), 3);
     EXPECT_EQ(series(s.qi, s.it), runoff);
@@ -351,15 +342,11 @@ TEST(ComputeDriverRouting, CombineWithASavedHydrograph)
     EXPECT_TRUE(w.state.routeAgain);
     EXPECT_EQ(w.state.routeType, 0);
 
-    // The next routing takes the combined series as its inflow.
-    const std::vector<float> combined = series(s.qout, s.it);
-    w.boxes.txtTatum = "0";
-    ASSERT_EQ(go(w, 3).end, End::Plotted);
-    EXPECT_EQ(series(s.qi, static_cast<long>(combined.size()) - 1), combined);
 }
 
 // Values that fit a single but make a stage's results infinite end the compute in the
-// error handler, naming what stopped being a number; the report and chart stay.
+// error handler, naming what stopped being a number; the report and chart stay. (Storm
+// files whose depths add up past the largest single are bad_input_test's.)
 TEST(ComputeDriver, NonFiniteStageResultsEndTheCompute)
 {
     Window w;
@@ -370,9 +357,7 @@ TEST(ComputeDriver, NonFiniteStageResultsEndTheCompute)
         const char* text;
         const char* names;
     } cases[] = {{&ComputeBoxes::txtCNloss, "-1e38", "came out as infinite"},
-                 {&ComputeBoxes::txtBasinArea, "3e38", "runoff at step"},
-                 {&ComputeBoxes::txtPercentImp, "1e39",
-                  "Overflow: the number \"1e39\" is beyond the range of numbers the program computes with."}};
+                 {&ComputeBoxes::txtBasinArea, "3e38", "runoff at step"}};
     for (const auto& c : cases) {
         const QString kept = w.boxes.*c.box;
         w.boxes.*c.box = c.text;
@@ -391,13 +376,5 @@ TEST(ComputeDriver, NonFiniteStageResultsEndTheCompute)
     w.boxes.ComboDimgraph = "tiny.DGF";
     EXPECT_EQ(w.compute().end, End::Failed);
     EXPECT_EQ(w.said().rfind("Overflow: the runoff at step ", 0), 0u) << w.said();
-    EXPECT_EQ(w.report(), before);
-    w.boxes.ComboDimgraph = "SCS.DGF";
-    // A storm file whose depths add up past the largest single.
-    const QString storm = writeFile(w.dir.filePath("wet.STM"), "t\r\n2,0.25\r\n0.25,3e38\r\n0.5,3e38\r\n");
-    w.boxes.ComboRain = "Storm File";
-    w.answerFile(storm);
-    EXPECT_EQ(w.compute().end, End::Failed);
-    EXPECT_NE(w.said().find("whose total is beyond the range"), std::string::npos) << w.said();
     EXPECT_EQ(w.report(), before);
 }

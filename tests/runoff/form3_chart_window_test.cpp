@@ -17,6 +17,7 @@
 #include "app/program.h"
 #include "map/form1.h"
 #include "runoff/form3.h"
+#include "support/program_window.h"
 #include "support/widget_lookup.h"
 
 using namespace corv;
@@ -38,15 +39,10 @@ QStringList list(std::initializer_list<const char*> items)
 
 }  // namespace
 
-class Form3ChartWindowTest : public QObject {
+class Form3ChartWindowTest : public QObject, corv::test::ProgramWindow<> {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    ScriptedDialogs* dialogs_ = nullptr;
-    std::unique_ptr<Program> program_;
-
-    Form3* form3() { return static_cast<Form3*>(program_->window("Form3")); }
     QLineEdit* edit(const QString& name) { return control<QLineEdit>(form3(), name); }
     // Clicks into the box, selects what it holds and types over it, as a user does.
     void typeInto(const QString& name, const QString& text)
@@ -57,14 +53,20 @@ private:
         if (text.isEmpty()) QTest::keyClick(e, Qt::Key_Delete);
         else QTest::keyClicks(e, text);
     }
-    void choose(QComboBox* c, const QString& item)
-    {
-        QVERIFY(c->findText(item) >= 0);
-        c->setCurrentIndex(c->findText(item));
-    }
     QStringList factors()
     {
         return {edit("txtArealAdj(0)")->text(), edit("txtArealAdj(1)")->text()};
+    }
+    // An SCS compute with curve number 75, whose caption ends with the storm's depth.
+    void computeStorm(const char* inches)
+    {
+        Form3* f = form3();
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        typeInto("txtCNloss", "75");
+        press(f->Command1);
+        QVERIFY(dialogs_->messages().empty());
+        QVERIFY2(f->windowTitle().endsWith(QString("from %1 total").arg(inches)), qPrintable(f->windowTitle()));
     }
     // The hand-off of Area3: a mile of stream, half a mile below the centroid.
     void showWindow(const char* area)
@@ -77,20 +79,10 @@ private:
 private slots:
     void init()
     {
-        QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), dir_.filePath("SCS.DGF"));
-        auto d = std::make_unique<ScriptedDialogs>();
-        dialogs_ = d.get();
-        program_ = std::make_unique<Program>(dir_.path(), std::move(d));
-        program_->form1()->show();
+        startProgram();
         QCoreApplication::processEvents();
     }
-    void cleanup()
-    {
-        QCOMPARE(dialogs_->unanswered(), 0);
-        program_.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QFile::remove(dir_.filePath("Temp.GRF"));
-    }
+    void cleanup() { stopProgram(); }
 
     // Ticked at 400 mi^2, the factors are the table's 400 mi^2 column. Every later
     // area, handed from the map or typed, brings its own factors, interpolated in the
@@ -125,12 +117,7 @@ private slots:
 
         // The compute reduces the storm of the basin handed: 2.00 in * 0.986 = 1.97 in
         // (the 400 mi^2 factor would have left 1.67).
-        choose(f->ComboDimgraph, "SCS.DGF");
-        choose(f->ComboRain, "Peak at 2/3");
-        typeInto("txtCNloss", "75");
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QVERIFY(dialogs_->messages().empty());
-        QVERIFY2(f->windowTitle().endsWith("from 1.97 total"), qPrintable(f->windowTitle()));
+        computeStorm("1.97");
 
         // Unticked, the factors are 1 and stay so whatever the area.
         QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
@@ -156,18 +143,10 @@ private slots:
         typeInto("txtRain(1)", "2.00");
         QCOMPARE(factors(), list({"0.655", "0.736"}));
 
-        choose(f->ComboDimgraph, "SCS.DGF");
-        choose(f->ComboRain, "Peak at 2/3");
-        typeInto("txtCNloss", "75");
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QVERIFY(dialogs_->messages().empty());
-        QVERIFY2(f->windowTitle().endsWith("from 1.47 total"), qPrintable(f->windowTitle()));
-
+        computeStorm("1.47");
         typeInto("txtDuration(1)", "6");
         QCOMPARE(factors(), list({"0.655", "0.835"}));
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QVERIFY(dialogs_->messages().empty());
-        QVERIFY2(f->windowTitle().endsWith("from 1.67 total"), qPrintable(f->windowTitle()));
+        computeStorm("1.67");
 
         // An emptied duration keeps its factor text; unticked, the factors are 1 again
         // and typing no longer changes them.
@@ -180,24 +159,16 @@ private slots:
         QCOMPARE(factors(), list({"1.000", "1.000"}));
     }
 
-    // A lag typed and the chart clicked: the lag box loses the focus to the chart and
-    // its rule snaps the step. 4 h / 5.5 = 0.727 h, below 0.99: 30 minutes; 6 h / 5.5
-    // = 1.09 h: Int(1.09 - 0.1) + 1 = 1 hour.
+    // A lag typed and the drawing inside the chart clicked (a click on the control's
+    // edge is chart_three_runs.scn's): the lag box loses the focus and its rule snaps
+    // the step, 6 h / 5.5 = 1.09 h: Int(1.09 - 0.1) + 1 = 1 hour.
     void clickOnTheChartEndsTheLag()
     {
         showWindow("12.3");
         Form3* f = form3();
-        QCOMPARE(f->txtGraphtimestep->text(), QString("15"));
-        typeInto("txtLag", "4");
-        QCOMPARE(f->txtGraphtimestep->text(), QString("15"));  // still typing
-        QTest::mouseClick(f->MSChart1, Qt::LeftButton, {}, QPoint(60, 60));
-        QVERIFY(f->MSChart1->view()->hasFocus());
-        QCOMPARE(f->txtGraphtimestep->text(), QString("30"));
-        QCOMPARE(f->Label14->text(), QString("Hydrograph Time Step (minutes)"));
-
-        // The drawing inside the control takes it as well.
         typeInto("txtLag", "6");
         QTest::mouseClick(f->MSChart1->view()->viewport(), Qt::LeftButton, {}, QPoint(120, 40));
+        QVERIFY(f->MSChart1->view()->hasFocus());
         QCOMPARE(f->txtGraphtimestep->text(), QString("1"));
         QCOMPARE(f->Label14->text(), QString("Hydrograph Time Step (hours)"));
         // The click that took the focus enlarges nothing; a double-click does.

@@ -17,6 +17,7 @@
 #include "runoff/form3.h"
 #include "stage_support.h"
 #include "support/failing_save_device.h"
+#include "support/program_window.h"
 #include "support/widget_lookup.h"
 
 using namespace corv;
@@ -44,16 +45,11 @@ BasinMeasurements basin(const char* length = "10")
 
 }  // namespace
 
-class Form3WindowTest : public QObject {
+class Form3WindowTest : public QObject, corv::test::ProgramWindow<ActingDialogs> {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    ActingDialogs* dialogs_ = nullptr;
-    std::unique_ptr<Program> program_;
-
     Form1* map() { return program_->form1(); }
-    Form3* form3() { return static_cast<Form3*>(program_->window("Form3")); }
     QString text(const char* name) { return textOf(control(form3(), name)); }
     QLineEdit* edit(const char* name) { return control<QLineEdit>(form3(), name); }
     void expectTexts(std::initializer_list<std::pair<const char*, const char*>> expected)
@@ -70,13 +66,7 @@ private:
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(e, &out);
     }
-    void choose(const char* combo, const QString& item)
-    {
-        auto* c = control<QComboBox>(form3(), combo);
-        QVERIFY(c->findText(item) >= 0);
-        c->setCurrentIndex(c->findText(item));
-    }
-    void press(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void choose(const char* combo, const QString& item) { ProgramWindow::choose(control<QComboBox>(form3(), combo), item); }
     void closeAnswering(MsgAnswer a)
     {
         dialogs_->answerMessage(a);
@@ -87,22 +77,12 @@ private:
 private slots:
     void init()
     {
-        QFile::copy(QStringLiteral(PROGRAM_DATA_DIR "/SCS.DGF"), dir_.filePath("SCS.DGF"));
-        auto d = std::make_unique<ActingDialogs>();
-        dialogs_ = d.get();
-        program_ = std::make_unique<Program>(dir_.path(), std::move(d));
-        map()->show();
+        startProgram();
         map()->setWindowState(Qt::WindowNoState);
         map()->resize(1000, 680);
         QCoreApplication::processEvents();
     }
-    void cleanup()
-    {
-        QCOMPARE(dialogs_->unanswered(), 0);
-        program_.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QFile::remove(dir_.filePath("Temp.GRF"));
-    }
+    void cleanup() { stopProgram(); }
 
     // What a scenario cannot see: the chart's enlargement put back by No, the map menu
     // after Yes, and the design values and run-long state at reopening.
@@ -186,13 +166,9 @@ private slots:
         press(f->Command3);
         QVERIFY(dialogs_->messages().empty());
         QCOMPARE(readFile(dir_.filePath("Temp.GRF")), written);
-        // Over a read-only file, or onto a full disk: the user is told why; the file stays.
+        // Onto a full disk: the user is told why and the older file stays (the save path's
+        // other refusals are save_file_test's).
         stagetest::writeFile(saved, "an older hydrograph");
-        QFile::setPermissions(saved, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        dialogs_->answerFile(saved);
-        press(f->Command3);
-        QCOMPARE(dialogs_->messages().back(), "Permission denied: " + saved + " could not be saved (the file is read-only).");
-        QFile::setPermissions(saved, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         {
             test::FailingSaveDevice full(test::FailingSaveDevice::Point::Byte, 100);
             const ScopedSaveDevice scoped(full);

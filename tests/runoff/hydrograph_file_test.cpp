@@ -89,71 +89,67 @@ TEST(HydrographFile, FreshLoadOfTheProgramsReports)
     EXPECT_EQ(t.udur, 1.0f / 6.0f);
 }
 
-TEST(HydrographFile, SeparatedTablesStepsAndBlankLines)
+// The step is learned from the first two times: hours as numbers, snapped to the whole
+// minute (0.016667 h is 1 minute; 0.33333 h, 19.9998 minutes, is 20, not 19), or the full
+// day, hour and minute of "dd hh:mm" times (whole hours, as database flows are, have
+// every minute 0; the day may start a new month).
+TEST(HydrographFile, StepsLearnedFromTheTimes)
+{
+    const struct {
+        const char* text;
+        float minutes;
+    } cases[] = {
+        {"Time,Runoff\r\n0,1\r\n0.016667,2\r\n0.033333,3\r\n", 1},
+        {"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20},
+        {"Time,Runoff\r\n0,1\r\n0.0833,2\r\n0.1667,3\r\n0.25,4\r\n", 5},
+        {"Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n", 60},
+        {"t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n 05 12:00       13\r\n", 60},
+        {"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n", 60},
+        {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n", 15},
+    };
+    Files f;
+    for (const auto& c : cases) {
+        ComputeState s;
+        f.load(f.write("steps.GRF", c.text), s);
+        EXPECT_EQ(s.udur, c.minutes / 60.0f) << c.text;
+    }
+    EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (minutes)"), "1");
+    EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (hours)"), "0.01666667");
+    EXPECT_EQ(timeStepBoxText(1.0f, "Hydrograph Time Step (minutes)"), "60");
+}
+
+TEST(HydrographFile, SeparatedTablesAndBlankLines)
 {
     Files f;
     ComputeState s;
     // Comma table: the first field after the time naming Runoff or Outflow; the data
-    // end at a blank line. A 1-minute step written 0.016667 is exactly 1/60 h.
+    // end at a blank line.
     f.load(f.write("comma.GRF", "Title\r\nTime,Inflow,Runoff,Outflow\r\n0,9,1.5,7\r\n0.016667,9,2.5,7\r\n"
                                 "0.033333,9,4.5,7\r\n0.05,9, 3 ,7\r\n\r\n0.066667,9,100,7\r\n"),
            s);
-    EXPECT_EQ(s.udur, 1.0f / 60.0f);
-    EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (minutes)"), "1");
-    EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (hours)"), "0.01666667");
     EXPECT_EQ(s.it, 3);
     EXPECT_EQ(s.qi(3), 3.0f);
     EXPECT_EQ(s.maxq, 4.5f);
     EXPECT_EQ(s.tmax, 2);
-    // Times written short of the minute snap up to it: 0.33333 h is 19.9998 minutes,
-    // a 20-minute step (not 19), and 0.0833 h a 5-minute one.
-    for (auto [text, minutes] : {std::pair{"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20.0f},
-                                 {"Time,Runoff\r\n0,1\r\n0.0833,2\r\n0.1667,3\r\n0.25,4\r\n", 5.0f}}) {
-        ComputeState m;
-        f.load(f.write("short.GRF", text), m);
-        EXPECT_EQ(m.udur, minutes / 60.0f) << text;
-    }
 
-    // TAB table with an Outflow column; 15-minute times.
+    // TAB table with an Outflow column; 40 cfs for 15 minutes each: 40 x 1.9835 / 96
+    // = 0.826 acre-ft.
     ComputeState t;
     f.routeAgain = false;
     EXPECT_EQ(f.load(f.write("tab.GRF", "Time\tOutflow\r\n0\t0\r\n0.25\t10\r\n0.5\t20\r\n0.75\t10\r\n1\t0\r\n"), t), 3);
-    EXPECT_EQ(t.udur, 0.25f);
     EXPECT_EQ(t.it, 4);
-    // 40 cfs for 15 minutes each: 40 x 1.9835 / 96 = 0.826 acre-ft.
     EXPECT_FLOAT_EQ(t.volume, 0.83f);
+    // Hourly database flows: 45 cfs-hours, 45 x 1.9835 / 24 = 3.72 acre-ft.
+    ComputeState h;
+    f.load(f.write("TmpHDB.GRF", "Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n"
+                                 "31 01:00\t 10 \r\n"),
+           h);
+    EXPECT_FLOAT_EQ(h.volume, 3.7f);
 
     // Two rows are too few for a report.
     ComputeState u;
     EXPECT_EQ(f.load(f.write("two.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n"), u), 0);
     EXPECT_TRUE(f.routeAgain);
-}
-
-TEST(HydrographFile, DatabaseTimesTeachTheirStep)
-{
-    Files f;
-    // Whole hours in "dd hh:mm": every minute is 0, the step comes from the day and hour.
-    ComputeState s;
-    f.load(f.write("TmpHDB.GRF", "Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n"
-                                 "31 01:00\t 10 \r\n"),
-           s);
-    EXPECT_EQ(s.udur, 1.0f);
-    EXPECT_EQ(timeStepBoxText(s.udur, "Hydrograph Time Step (minutes)"), "60");
-    EXPECT_FLOAT_EQ(s.volume, 3.7f);  // 45 cfs-hours: 45 x 1.9835 / 24 = 3.72 acre-ft
-    // The report of database rainfall writes " dd hh:mm" in its time cells.
-    ComputeState r;
-    f.load(f.write("dates.GRF", "t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n"
-                                " 05 12:00       13\r\n"),
-           r);
-    EXPECT_EQ(r.udur, 1.0f);
-    EXPECT_EQ(r.maxq, 14.0f);
-    // Across the end of a month, and 15-minute rows starting off the hour.
-    for (auto [text, step] : {std::pair{"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n", 1.0f},
-                              {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n", 0.25f}}) {
-        ComputeState t;
-        f.load(f.write("t.GRF", text), t);
-        EXPECT_EQ(t.udur, step) << text;
-    }
 }
 
 TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)

@@ -257,31 +257,3 @@ TEST(RoutingVolume, LastOrdinateWithWaterStoredIsAnError)
     modpul(s, readRatingTable(writeFile(dir.filePath("pond.RAT"), rat), s.udur), "", false);
     EXPECT_EQ(s.it, 14);
 }
-
-// A linear reservoir, S = O x 1 h / 12.1 acre-ft, at 10-minute steps (not exact in
-// binary): 2S/dt + O = 13 O, so the storage-indication equation gives
-// O2 = (I1 + I2 + 11 O1) / 13, and the outflow drains the whole inflow volume.
-TEST(ModifiedPulsCheck, LinearStorageAtTenMinuteSteps)
-{
-    QTemporaryDir dir;
-    QByteArray rat = "Linear reservoir, K = 1 h\r\n21\r\n";
-    for (int i = 0; i <= 20; ++i)
-        rat += QByteArray::number(100 + i) + "\t" + QByteArray::number(121 * i) + "\t" + QByteArray::number(10 * i) +
-               "\r\n";
-    const std::vector<float> in = {0, 120, 480, 900, 600, 300, 150, 60, 0};
-    std::vector<float> padded = in;
-    padded.resize(20, 0.0f);  // room to drain within 5 x the ordinates
-    ComputeState s = inflow(padded, 10.0f / 60.0f);
-    modpul(s, readRatingTable(writeFile(dir.filePath("linear.RAT"), rat), s.udur), "", false);
-    EXPECT_LT(s.it, s.newit);
-    double O = 0;
-    for (long j = 1; j <= s.it; ++j) {
-        EXPECT_NEAR(s.qout(j), O, 1e-3 * (1 + O)) << j;
-        EXPECT_NEAR(s.storout(j), O / 12.1, 1e-3 * (1 + O)) << j;
-        const double I1 = j <= 9 ? in[static_cast<std::size_t>(j - 1)] : 0;
-        const double I2 = j + 1 <= 9 ? in[static_cast<std::size_t>(j)] : 0;
-        O = (I1 + I2 + 11 * O) / 13;
-    }
-    // 2,610 cfs-steps of inflow; the tail below 1 cfs that the stop leaves is 1 x 12/2.
-    EXPECT_NEAR(sum(s.qout, 1, s.it) / 2610.0, 1.0, 0.01);
-}

@@ -59,20 +59,8 @@ TEST(Muskingum, PulseResponsesGiveTheCoefficients)
     EXPECT_NEAR(s.qout(4), 400.0 / 2401, 1e-6);
     for (long i = 1; i <= s.it; ++i) EXPECT_GE(s.qout(i), 0.0f);
     EXPECT_NEAR(sum(s.qout, 1, s.it) + s.qout(s.it) * 2.5f, 1.0f, 1e-5);  // with the tail's 5/7 / (2/7)
+    // The published coefficients of a textbook case are routing_check_test's.
 
-    // Chow, Maidment and Mays, Applied Hydrology, example 8.4.1: K = 2.3 h, X = 0.15,
-    // dt = 1 h gives the published C1 = 0.0631, C2 = 0.3442, C3 = 0.5927 (C0, C1, C2
-    // here). A unit pulse answers C0, then C1 + C2 C0, then C2 (C1 + C2 C0); the
-    // coefficients add up to 1, so the routed volume is the inflow's.
-    s = inflow(pulse(1, 3), 1.0f);
-    muskingum(s, 2.3f, 0.15f, false);
-    EXPECT_NEAR(s.qout(1), 0.0631f, 1e-4);
-    EXPECT_NEAR(s.qout(2), 0.3442f + 0.5927f * 0.0631f, 2e-4);
-    EXPECT_NEAR(s.qout(3), 0.5927f * (0.3442f + 0.5927f * 0.0631f), 2e-4);
-    // The tail below 0.01 cfs is cut; with its geometric rest the volume is 1.
-    EXPECT_NEAR(sum(s.qout, 1, s.it) + s.qout(s.it) * 0.5927f / (1 - 0.5927f), 1.0f, 3e-4);
-    EXPECT_EQ(s.maxout, s.qout(2));
-    EXPECT_EQ(s.tmaxout, 2.0f);
 }
 
 TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
@@ -100,37 +88,51 @@ TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
     EXPECT_GT(s.qout(s.it), 0.01f);
 }
 
+// Storage proportional to outflow, S = O x 1 h / 12.1 acre-ft with the elevation one foot
+// per 121 cfs: a linear reservoir with K = 1 h. 2S/dt + O = (2/dt + 1) O, so the
+// storage-indication equation gives O2 = (I1 + I2 + (2/dt - 1) O1) / (2/dt + 1): at 15
+// minutes (I1 + I2 + 7 O1) / 9, at 10 minutes (not exact in binary) (I1 + I2 + 11 O1) / 13.
+// The outflow drains the inflow's volume but for the tail below 1 cfs the stop leaves.
 TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
 {
-    // Storage proportional to outflow, S = O x 1 h / 12.1 (acre-ft): a linear reservoir
-    // with K = 1 h. With dt = 0.25 h, 2S/dt + O = 9 O, so the storage-indication
-    // equation gives O2 = (I1 + I2 + 7 O1) / 9, storage O / 12.1 and the elevation
-    // one foot per 121 cfs.
+    const struct {
+        float dt;
+        char separator;
+        std::vector<float> in;
+        std::size_t room;  // ordinates given to drain in, within 5 x the inflow's
+        double volume;     // cfs-steps
+    } cases[] = {{0.25f, ',', {0, 90, 180, 270, 180, 90, 0}, 7, 810},
+                 {10.0f / 60.0f, '\t', {0, 120, 480, 900, 600, 300, 150, 60, 0}, 20, 2610}};
     TableFiles t;
-    const QString path = t.write("linear.RAT",
-                                 "Linear reservoir, K = 1 h\r\n6\r\n100,0,0\r\n101,121,10\r\n102,242,20\r\n"
-                                 "103,363,30\r\n104,484,40\r\n105,605,50,extra\r\n");
-    const std::vector<float> in = {0, 90, 180, 270, 180, 90, 0};
-    ComputeState s = inflow(in, 0.25f);
-    modpul(s, readRatingTable(path, s.udur), "", false);
-
-    double O = 0;
-    for (long j = 1; j <= 12; ++j) {
-        // Ordinate j holds the state at the start of step j.
-        EXPECT_NEAR(s.qout(j), O, 1e-3 * (1 + O)) << j;
-        EXPECT_NEAR(s.storout(j), O / 12.1, 1e-3 * (1 + O)) << j;
-        EXPECT_NEAR(s.elvout(j), 100 + O / 121, 1e-4 * (1 + O)) << j;
-        const double I1 = j <= 7 ? in[static_cast<std::size_t>(j - 1)] : 0;
-        const double I2 = j + 1 <= 7 ? in[static_cast<std::size_t>(j)] : 0;
-        O = (I1 + I2 + 7 * O) / 9;
+    for (const auto& c : cases) {
+        QByteArray rat = "Linear reservoir, K = 1 h\r\n21\r\n";
+        for (int i = 0; i <= 20; ++i)
+            rat += QByteArray::number(100 + i) + c.separator + QByteArray::number(121 * i) + c.separator +
+                   QByteArray::number(10 * i) + (i == 5 && c.separator == ',' ? ",extra\r\n" : "\r\n");
+        std::vector<float> padded = c.in;
+        padded.resize(c.room, 0.0f);
+        ComputeState s = inflow(padded, c.dt);
+        modpul(s, readRatingTable(t.write("linear.RAT", rat.constData()), s.udur), "", false);
+        const double a = 2 / static_cast<double>(c.dt);
+        const auto in = [&c](long j) { return j <= static_cast<long>(c.in.size()) ? c.in[static_cast<std::size_t>(j - 1)] : 0; };
+        double O = 0;
+        for (long j = 1; j <= s.it; ++j) {
+            // Ordinate j holds the state at the start of step j.
+            EXPECT_NEAR(s.qout(j), O, 1e-3 * (1 + O)) << j;
+            EXPECT_NEAR(s.storout(j), O / 12.1, 1e-3 * (1 + O)) << j;
+            EXPECT_NEAR(s.elvout(j), 100 + O / 121, 1e-4 * (1 + O)) << j;
+            O = (in(j) + in(j + 1) + (a - 1) * O) / (a + 1);
+        }
+        EXPECT_EQ(s.qout(0), 0.0f);
+        // The peak comes after the inflow's and its elevation is reported.
+        EXPECT_GT(s.tmaxout, 4.0f);
+        EXPECT_FLOAT_EQ(s.maxelv, s.elvout(static_cast<long>(s.tmaxout)));
+        // The tail runs until the outflow falls below 1 cfs after a peak above 10 cfs.
+        EXPECT_LT(s.it, s.newit);
+        EXPECT_LT(s.qout(s.it), 1.0f);
+        EXPECT_GE(s.qout(s.it - 1), 1.0f);
+        EXPECT_NEAR(sum(s.qout, 1, s.it) / c.volume, 1.0, 0.01);
     }
-    EXPECT_EQ(s.qout(0), 0.0f);
-    // The peak comes after the inflow's and its elevation is reported.
-    EXPECT_GT(s.tmaxout, 4.0f);
-    EXPECT_FLOAT_EQ(s.maxelv, s.elvout(static_cast<long>(s.tmaxout)));
-    // The tail runs until the outflow falls below 1 cfs after a peak above 10 cfs.
-    EXPECT_LT(s.qout(s.it), 1.0f);
-    EXPECT_GE(s.qout(s.it - 1), 1.0f);
 }
 
 TEST(ModifiedPuls, PoolBelowTheCrestAndBeginElevations)
