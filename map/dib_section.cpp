@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 
 namespace corv {
@@ -52,6 +53,39 @@ void copyRow32(const std::uint8_t* src, std::uint8_t* dst, int count)
         dst[2] = std::uint8_t(v >> 16);
     }
 }
+// Runs work(first, last) over rows [0, rows) in bands of rows. A large job is shared with
+// the pool's threads, but this thread takes bands too and never waits for a thread that
+// has not started: on a busy machine a woken thread may wait milliseconds for a processor,
+// and the bands it has not taken yet are done here meanwhile. Only bands already under
+// way are waited for.
+template <class Work>
+void shareRows(std::int64_t rows, bool large, const Work& work)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int helpers = large ? std::clamp(pool->maxThreadCount(), 1, 8) - 1 : 0;
+    if (helpers <= 0 || rows < 128) {
+        work(std::int64_t{0}, rows);
+        return;
+    }
+    constexpr std::int64_t kBandRows = 32;
+    const std::int64_t bands = (rows + kBandRows - 1) / kBandRows;
+    // Shared with the helpers, which may start only after this call has returned.
+    struct Shared {
+        std::atomic<std::int64_t> next{0};
+        QSemaphore done;
+    };
+    auto shared = std::make_shared<Shared>();
+    auto takeBands = [shared, bands, rows, &work] {
+        for (std::int64_t b; (b = shared->next.fetch_add(1)) < bands;) {
+            work(b * kBandRows, std::min(rows, (b + 1) * kBandRows));
+            shared->done.release();
+        }
+    };
+    for (int i = 0; i < helpers; ++i) pool->start(takeBands);
+    takeBands();
+    shared->done.acquire(static_cast<int>(bands));
+}
+
 }  // namespace
 
 void cDIBSection::FreeMemory::operator()(std::uint8_t* p) const { std::free(p); }
@@ -159,17 +193,7 @@ void cDIBSection::LoadPictureBlt(const QImage& lhDC, std::int32_t lSrcLeft, std:
             std::memset(row + used, 0, static_cast<std::size_t>(stride - used));
         }
     };
-    // A large copy is shared out in bands of rows among the pool's threads.
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int bands = w * h >= 256 * 1024 ? static_cast<int>(std::clamp<std::int64_t>(pool->maxThreadCount(), 1, std::min<std::int64_t>(8, h))) : 1;
-    QSemaphore done;
-    for (int b = 1; b < bands; ++b)
-        pool->start([&, b] {
-            copyRows(h * b / bands, h * (b + 1) / bands);
-            done.release();
-        });
-    copyRows(0, h / bands);
-    done.acquire(bands - 1);
+    shareRows(h, w * h >= 256 * 1024, copyRows);
 }
 
 void cDIBSection::ClearUp()

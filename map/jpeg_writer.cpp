@@ -21,7 +21,9 @@ namespace corv::mIntelJPEGLibrary {
 
 namespace {
 
-constexpr std::size_t kOutputChunk = 64 * 1024;
+// As large as the save helper's own buffer, so that each full piece goes to the file
+// without being copied again.
+constexpr std::size_t kOutputChunk = 256 * 1024;
 
 struct ErrorManager {
     jpeg_error_mgr pub;

@@ -5,13 +5,17 @@
 
 #include <QDir>
 #include <QImageReader>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 #include "common/runtime_error.h"
 #include "map/dib_section.h"
 #include "map/jpeg_writer.h"
 #include "map_fixture.h"
 #include "support/failing_save.h"
+
+#include <jpeglib.h>
 
 using corv::test::readAll;
 using corv::test::writeFile;
@@ -72,6 +76,45 @@ TEST_F(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
         // The red band is at the top of the file.
         EXPECT_TRUE(qRed(back.pixel(width / 2, 2)) > 190 && qBlue(back.pixel(width / 2, 2)) < 80);
     }
+}
+
+// The file holds exactly what libjpeg-turbo makes of the same pixels at the same quality
+// with its defaults, also when the output passes through the save in several pieces: a
+// grainy picture of over a megabyte of JPEG, with one filler byte a row.
+TEST_F(JpegWriter, FileIsLibjpegsOwnEncoding)
+{
+    QImage picture(1283, 900, QImage::Format_RGB32);
+    QRandomGenerator rng(7);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, rng.generate() | 0xff000000u);
+    dib.CreateFromPicture(picture);
+    const QString name = dir.filePath(QStringLiteral("grain.jpg"));
+    ASSERT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
+
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = JDIMENSION(picture.width());
+    c.image_height = JDIMENSION(picture.height());
+    c.input_components = 4;
+    c.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = picture.scanLine(int(c.next_scanline));
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    const QByteArray expected(reinterpret_cast<const char*>(mem), qsizetype(size));
+    jpeg_destroy_compress(&c);
+    std::free(mem);
+    EXPECT_GT(expected.size(), 3 * 256 * 1024);
+    EXPECT_TRUE(readAll(name) == expected) << readAll(name).size() << " bytes, expected " << expected.size();
 }
 
 TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
