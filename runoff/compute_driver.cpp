@@ -231,6 +231,14 @@ private:
             timeStepBoxText(s_.udur, out_.rainfallBoxes.Label14.value_or(boxes_.Label14));
     }
 
+    // Runs at another time step cannot share the chart's rows.
+    void clearPlots()
+    {
+        resetChartGrid(chart_, boxes_.txtDuration, boxes_.txtRain, boxes_.txtArealAdj);
+        state_.hydrographPlotted = false;
+        out_.chartChanged = true;
+    }
+
     void computePath()
     {
         state_.routeType = route::kNone;
@@ -258,9 +266,7 @@ private:
         // keeps the plots.
         if (state_.lastTimeStep == 0) state_.lastTimeStep = s_.udur;
         if (s_.udur != state_.lastTimeStep) {
-            resetChartGrid(chart_, boxes_.txtDuration, boxes_.txtRain, boxes_.txtArealAdj);
-            state_.hydrographPlotted = false;
-            out_.chartChanged = true;
+            clearPlots();
         }
         state_.lastTimeStep = s_.udur;
         if (boxes_.Label14.contains(QLatin1String("minute"))) s_.udur /= 60.0f;
@@ -278,9 +284,19 @@ private:
         rain.txtArealAdj = boxes_.txtArealAdj;
         rain.folder = folder_;
         rain.databaseRainfall = hooks_.databaseRainfall;
+        const float typedStep = s_.udur;
         if (buildRainfall(s_, rain, commonDialog_, dialogs_, out_.rainfallBoxes) != StageEnd::Continue)
             return stop();
         requireFiniteResults(s_);
+        if (out_.rainfallBoxes.txtGraphtimestep) {
+            // Recorded rainfall brings its own step, which the box shows from now on: runs
+            // at the step typed before cannot share the chart with it, and the next run at
+            // the recorded step can.
+            if (s_.udur != typedStep && state_.hydrographPlotted) {
+                clearPlots();
+            }
+            state_.lastTimeStep = single(*out_.rainfallBoxes.txtGraphtimestep);
+        }
 
         pointer_.set(true);
         pump();

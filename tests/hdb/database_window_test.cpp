@@ -180,6 +180,20 @@ private slots:
         QCOMPARE(shown_, 2);
     }
 
+    // Recorded rainfall brings its own step (hourly here, where the box held the lag's
+    // automatic step): the next compute at that step adds its run to the chart.
+    void recordedRunsShareTheChart()
+    {
+        openForm3();
+        whenShown(retrieve("12 precip in Beta", "Hourly Values"));
+        press(form3()->Command1);
+        QCOMPARE(chartColumns(), 3);
+        whenShown(retrieve("12 precip in Beta", "Hourly Values"));
+        press(form3()->Command1);
+        QCOMPARE(chartColumns(), 4);
+        QCOMPARE(dialogs_->messages().size(), 2u);
+    }
+
     // A station that has nothing for the period: the retrieval's message, then the compute's.
     void noDataEndsTheCompute()
     {
