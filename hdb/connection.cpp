@@ -21,8 +21,6 @@ namespace {
     throw RuntimeError(kDatabaseError, text.toStdString());
 }
 
-[[noreturn]] void accessError() { throw RuntimeError(75, "Path/File access error"); }
-
 }  // namespace
 
 QString defaultConnection(const QString& folder)
@@ -38,7 +36,7 @@ std::optional<QString> readSetupFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) err::raise(err::kPermissionDenied);
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) accessError();
+    if (file.error() != QFileDevice::NoError) err::raise(err::kPathFileAccess);
     if (bytes.isEmpty()) err::raise(err::kInputPastEnd);
     // One line: up to CR LF (a lone CR or LF ends it too).
     qsizetype end = bytes.indexOf('\n');

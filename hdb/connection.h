@@ -1,5 +1,5 @@
-// Hydrologic database access: the setup file's connection string, one ODBC connection
-// per database call, and the small file writer the database files go through.
+// Hydrologic database access: the setup file's connection string and one ODBC
+// connection per database call.
 #pragma once
 
 #include <QByteArray>

@@ -105,7 +105,9 @@ bool bitmapEndsEarly(Bytes d, qsizetype n)
     }
     if (compression == 0 || compression == 3 || compression == 6) {
         const qint64 stride = (width * bits + 31) / 32 * 4;
-        return qint64(n) < offset + stride * height;
+        // Compared by division: a claimed size's row bytes times its rows can pass 64 bits.
+        if (qint64(n) < offset) return true;
+        return height > 0 && (qint64(n) - offset) / height < stride;
     }
     if (compression == 1 || compression == 2) {
         // Run-length rows: they end with the end-of-bitmap code.

@@ -386,7 +386,8 @@ void TatumRoute(ComputeState& s, bool routeAgain)
         }
         if (k > lastInflow && q[k] == 0) break;
     }
-    s.it = static_cast<std::int16_t>(k <= newit ? k + 1 : newit + 2);
+    // Past the 16-bit count this is an overflow, not a count that wraps to negative.
+    s.it = toInt16(static_cast<double>(k <= newit ? k + 1 : newit + 2));
 }
 
 }  // namespace corv

@@ -281,6 +281,8 @@ StageEnd dimensionlessGraph(ComputeState& s, const TransformInputs& in, Dialogs&
     s.dgfSlope.redim(s.dgfCount + 1L);
     CRVFIT(s.dgfTime, s.dgfOrdinate, s.dgfSlope, s.dgfCount, s.dgfFitError);
 
+    // A negative step would never reach the graph's end in the sampling below.
+    if (s.udur < 0) throw RuntimeError(err::kInvalidProcedureCall, "The time step must be greater than 0.");
     const float lastTime = s.dgfTime(s.dgfCount);
     const float span = singleQuotient(lastTime, s.udur);
     if (span > kMaxIndex)

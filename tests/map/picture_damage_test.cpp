@@ -165,6 +165,20 @@ TEST(DamagedPicture, DataThatEndsEarlyIsRefusedNamingTheFile)
     EXPECT_EQ(std::pair(r.pixel(3, 0), r.pixel(0, 1)), std::pair(qRgb(0x30, 0x20, 0x10), qRgb(0xD0, 0xE0, 0xF0)));
 }
 
+TEST(DamagedPicture, ABitmapClaimingTheLargestSizeEndsEarlyWithoutOverflow)
+{
+    // 2147483647 x 2147483647 pixels of 65535 bits each: its row bytes times its rows are
+    // beyond 64-bit numbers, and 60 bytes hold none of it.
+    QByteArray bmp = QByteArray("BM") + QByteArray(58, '\0');
+    for (auto [at, value] : {std::pair{10, 54u}, {14, 40u}, {18, 0x7FFFFFFFu}, {22, 0x7FFFFFFFu}, {26, 1u + (0xFFFFu << 16)}})
+        qToLittleEndian<quint32>(value, bmp.data() + at);
+    EXPECT_TRUE(pictureDataEndsEarly(bmp));
+    // Pixel data after an offset past the end of the file is missing too.
+    qToLittleEndian<quint32>(0xFFFFFFF0u, bmp.data() + 10);
+    qToLittleEndian<quint32>(0u, bmp.data() + 22);
+    EXPECT_TRUE(pictureDataEndsEarly(bmp));
+}
+
 TEST(DamagedPicture, HugeClaimsAreRefusedBeforeDecoding)
 {
     QTemporaryDir dir;

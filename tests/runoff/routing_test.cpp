@@ -268,6 +268,13 @@ TEST(TatumRoute, PassesDelayAndKeepTheVolume)
     EXPECT_EQ(std::vector<float>(s.qout.vec().begin(), s.qout.vec().begin() + s.it + 1), first);
     s.tatumTime = -1;
     EXPECT_TRUE(caught([&] { TatumRoute(s, false); }).says("travel time must not be negative"));
+
+    // An inflow that fills the 16-bit count ends two past it: "Overflow", never a
+    // negative ordinate count.
+    ComputeState full = inflow(std::vector<float>(32766, 1.0f), 0.25f);
+    full.tatumTime = 0;
+    EXPECT_EQ(caught([&] { TatumRoute(full, false); }).number, err::kOverflow);
+    EXPECT_EQ(full.it, 32766);
 }
 
 TEST(Routing, ReroutesTheOutflowAfterALoadedFile)

@@ -74,6 +74,9 @@ TEST(DimensionlessGraph, MissingAndMalformedFilesEndWithAClearMessage)
     // A graph much longer than the hydrograph's 16-bit ordinate count.
     ComputeState tiny = basin(1, 100, 0.001f, {1});
     EXPECT_TRUE(caught([&] { transformExcess(tiny, method("SCS.DGF"), d); }).says("longer time step"));
+    // A negative time step typed in the box is refused, not sampled for ever.
+    ComputeState backwards = basin(1, 1, -0.25f, {1});
+    EXPECT_TRUE(caught([&] { transformExcess(backwards, method("SCS.DGF"), d); }).says("greater than 0"));
     EXPECT_TRUE(d.messages().empty());
 }
 
