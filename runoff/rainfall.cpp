@@ -2,7 +2,6 @@
 #include "runoff/rainfall.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -26,8 +25,6 @@ constexpr qint64 kMaxStormFileBytes = 64LL * 1024 * 1024;
 // The time steps a storm file may have, in hours: from a few seconds to a day.
 constexpr double kMinStormStepHours = 0.001;
 constexpr double kMaxStormStepHours = 24;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // A data field is a number, or blank (no rain, as spreadsheets leave empty cells).
 bool usableField(std::string_view t)

@@ -11,9 +11,7 @@
 
 namespace corv {
 
-namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-}  // namespace
 
 QByteArray readDataFile(const QString& path, qint64 maxBytes, const std::string& file, const char* tooLargeFor)
 {

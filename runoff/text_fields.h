@@ -16,6 +16,9 @@ namespace corv {
 // too large for <tooLargeFor>.", where file says which file ("The hydrograph file X").
 QByteArray readDataFile(const QString& path, qint64 maxBytes, const std::string& file, const char* tooLargeFor);
 
+// A space or a TAB: what separates and surrounds the numbers of a field.
+bool isBlank(char c);
+
 // The lines of a text, without their CR LF or LF endings.
 std::vector<std::string_view> splitLines(std::string_view all);
 
