@@ -4,7 +4,7 @@
 
 #include "app/program.h"
 #include "common/twips.h"
-#include "map/form1.h"
+#include "map/window/form1.h"
 
 int main(int argc, char** argv)
 {

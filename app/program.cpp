@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QDir>
 
-#include "hdb/date_form.h"
-#include "map/form1.h"
-#include "map/form4.h"
-#include "map/picture_check.h"
-#include "runoff/form3.h"
+#include "hdb/window/date_form.h"
+#include "map/window/form1.h"
+#include "map/browser/form4.h"
+#include "map/picture/picture_check.h"
+#include "runoff/window/form3.h"
 
 namespace corv {
 

@@ -8,7 +8,7 @@
 
 #include "common/dialogs.h"
 #include "common/shell.h"
-#include "runoff/form3_state.h"
+#include "runoff/window/form3_state.h"
 
 namespace corv {
 

@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <cmath>
 
-#include "runoff/hydrograph_chart.h"
+#include "runoff/window/hydrograph_chart.h"
 
 using namespace corv;
 

@@ -14,10 +14,10 @@
 
 #include "app/program.h"
 #include "common/save_file.h"
-#include "map/capture.h"
-#include "map/dib_section.h"
-#include "map/form1.h"
-#include "map/jpeg_writer.h"
+#include "map/picture/capture.h"
+#include "map/picture/dib_section.h"
+#include "map/window/form1.h"
+#include "map/picture/jpeg_writer.h"
 #include "ratio_reporter.h"
 
 namespace {

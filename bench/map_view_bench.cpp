@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "common/twips.h"
-#include "map/picture.h"
-#include "map/picture_check.h"
-#include "map/view.h"
+#include "map/picture/picture.h"
+#include "map/picture/picture_check.h"
+#include "map/window/view.h"
 #include "ratio_reporter.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "common/dialogs.h"
-#include "runoff/form3_load.h"
+#include "runoff/window/form3_load.h"
 #include "runoff/losses.h"
 #include "runoff/rainfall.h"
 #include "runoff/transforms.h"

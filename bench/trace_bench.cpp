@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/program.h"
-#include "map/form1.h"
+#include "map/window/form1.h"
 #include "map/main_menu.h"
 #include "ratio_reporter.h"
 #include "tests/map/map_fixture.h"

@@ -6,7 +6,7 @@
 #include "common/dialogs.h"
 #include "common/module1.h"
 #include "hdb/connection.h"
-#include "hdb/date_form.h"
+#include "hdb/window/date_form.h"
 #include "hdb/period.h"
 #include "hdb/station_list.h"
 

@@ -7,12 +7,12 @@
 #include "common/guard.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
-#include "map/form1.h"
+#include "map/window/form1.h"
 #include "map/scale.h"
 #include "map/handoff.h"
-#include "map/picture_menu.h"
+#include "map/picture/picture_menu.h"
 #include "map/trace.h"
-#include "map/view.h"
+#include "map/window/view.h"
 
 namespace corv {
 

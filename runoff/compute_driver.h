@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "runoff/compute_state.h"
-#include "runoff/form3_state.h"
-#include "runoff/hydrograph_chart.h"
+#include "runoff/window/form3_state.h"
+#include "runoff/window/hydrograph_chart.h"
 #include "runoff/rainfall.h"
 
 namespace corv {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "common/dialogs.h"
-#include "hdb/date_form.h"
+#include "hdb/window/date_form.h"
 #include "hdb/retrieval.h"
 #include "hdb/retrieval_sequence.h"
 

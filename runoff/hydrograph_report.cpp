@@ -9,7 +9,7 @@
 #include "common/numbers.h"
 #include "common/runtime_error.h"
 #include "common/save_file.h"
-#include "runoff/form3_state.h"
+#include "runoff/window/form3_state.h"
 #include "runoff/number_format.h"
 #include "runoff/report_cells.h"
 

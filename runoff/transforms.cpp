@@ -162,7 +162,8 @@ StageEnd triangles(ComputeState& s, const TransformInputs& in, Dialogs& dialogs)
     if (factor2 > 0 && ratio2 > 0) extra(1, factor2, ratio2);
     const double factor3 = boxValue(in.txtelv1), ratio3 = boxValue(in.txtElv2);
     if (factor3 > 0 && ratio3 > 0) extra(2, factor3, ratio3);
-    // The extra triangles take their factors' share of the volume from the main one.
+    // Whatever share the extra triangles claim is taken off the main triangle, so the three together
+    // still carry one inch of runoff.
     shares[0] = 1 - shareSum;
     const float inchPerStep = kCfsPerInchHourSqMi * s.area / s.udur;  // cfs-steps of one inch
     long longest = 0;

@@ -22,7 +22,7 @@
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 
-#include "map/metafile.h"
+#include "map/picture/metafile.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)

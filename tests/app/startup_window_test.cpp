@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "app/program.h"
-#include "map/form1.h"
+#include "map/window/form1.h"
 #include "support/widget_lookup.h"
 
 using corv::test::control;

@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "common/runtime_error.h"
-#include "map/metafile.h"
-#include "map/metafile_process.h"
-#include "map/picture_check.h"
+#include "map/picture/metafile.h"
+#include "map/picture/metafile_process.h"
+#include "map/picture/picture_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

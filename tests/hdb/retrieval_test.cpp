@@ -10,7 +10,7 @@
 #include "common/dialogs.h"
 #include "hdb/retrieval.h"
 #include "hdb/station_list.h"
-#include "hdb_database.h"
+#include "hdb/hdb_database.h"
 #include "support/file_bytes.h"
 
 using namespace corv;

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "map/coordinate_file.h"
-#include "map_fixture.h"
+#include "map/map_fixture.h"
 #include "support/failing_save.h"
 
 using namespace corv;

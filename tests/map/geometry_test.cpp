@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "map/geometry.h"
-#include "map_fixture.h"
+#include "map/map_fixture.h"
 
 using namespace corv;
 using corv::test::MapFixture;

@@ -5,7 +5,7 @@
 
 #include "support/error_number.h"
 #include "map/labels.h"
-#include "map_fixture.h"
+#include "map/map_fixture.h"
 
 using namespace corv;
 

@@ -10,8 +10,8 @@
 
 #include "app/program.h"
 #include "common/twips.h"
-#include "map/form1.h"
-#include "map_fixture.h"
+#include "map/window/form1.h"
+#include "map/map_fixture.h"
 #include "support/widget_lookup.h"
 
 namespace corv::test {

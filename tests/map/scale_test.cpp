@@ -7,7 +7,7 @@
 
 #include "common/twips.h"
 #include "map/scale.h"
-#include "map_fixture.h"
+#include "map/map_fixture.h"
 
 using namespace corv;
 

@@ -5,8 +5,8 @@
 #include <QPointF>
 
 #include "map/handoff.h"
-#include "map/picture_menu.h"
-#include "map_fixture.h"
+#include "map/picture/picture_menu.h"
+#include "map/map_fixture.h"
 
 using namespace corv;
 using corv::test::MapFixture;

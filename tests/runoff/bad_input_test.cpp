@@ -12,7 +12,7 @@
 #include "runoff/rainfall.h"
 #include "runoff/routing.h"
 #include "runoff/transforms.h"
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

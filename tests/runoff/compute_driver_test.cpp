@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "runoff/compute_driver.h"
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "runoff/design_storm.h"
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 

@@ -8,7 +8,7 @@
 #include "common/dates.h"
 #include "runoff/hydrograph_report.h"
 #include "support/failing_save.h"
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

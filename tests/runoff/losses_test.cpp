@@ -2,7 +2,7 @@
 // per-step accounting of rainfall excess.
 #include <gtest/gtest.h>
 
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

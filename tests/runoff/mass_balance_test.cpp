@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

@@ -4,7 +4,7 @@
 
 #include <QTemporaryDir>
 
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

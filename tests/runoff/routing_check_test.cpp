@@ -9,7 +9,7 @@
 #include "runoff/hydrograph_file.h"
 #include "runoff/hydrograph_report.h"
 #include "runoff/routing.h"
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

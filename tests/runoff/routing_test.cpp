@@ -8,7 +8,7 @@
 #include <numeric>
 
 #include "runoff/routing.h"
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

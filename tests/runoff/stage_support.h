@@ -12,7 +12,7 @@
 
 #include "common/dialogs.h"
 #include "common/runtime_error.h"
-#include "runoff/form3_load.h"
+#include "runoff/window/form3_load.h"
 #include "runoff/losses.h"
 #include "runoff/rainfall.h"
 #include "runoff/transforms.h"

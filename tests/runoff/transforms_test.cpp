@@ -6,7 +6,7 @@
 #include <cmath>
 #include <random>
 
-#include "stage_support.h"
+#include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;

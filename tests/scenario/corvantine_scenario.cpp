@@ -23,7 +23,7 @@
 
 #include "app/program.h"
 #include "common/twips.h"
-#include "map/form1.h"
+#include "map/window/form1.h"
 #include "support/widget_lookup.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "app/program.h"
 #include "common/dialogs.h"
-#include "map/form1.h"
-#include "runoff/form3.h"
+#include "map/window/form1.h"
+#include "runoff/window/form3.h"
 
 namespace corv::test {
 

@@ -1,0 +1,147 @@
+// SaveDibToJpegFile: the encoded picture, its orientation, and refusals and failures.
+// Replacing a file (its mode, owner, times, links) is the one save path's:
+// tests/common/save_file_test.cpp.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImageReader>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#include "common/runtime_error.h"
+#include "map/picture/dib_section.h"
+#include "map/picture/jpeg_writer.h"
+#include "map/map_fixture.h"
+#include "support/failing_save.h"
+
+#include <jpeglib.h>
+
+using corv::test::readAll;
+using corv::test::writeFile;
+namespace jpeg = corv::mIntelJPEGLibrary;
+
+namespace {
+// A smooth picture with a distinct red top band, so orientation and error both show.
+QImage testPicture(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, y < h / 4 ? qRgb(220, 40, 40) : qRgb(40 + x * 150 / w, 60 + y * 120 / h, 200));
+    return img;
+}
+
+struct JpegWriter : ::testing::Test {
+    QTemporaryDir dir;
+    corv::cDIBSection dib;
+    JpegWriter() { dib.CreateFromPicture(testPicture(16, 16)); }
+    int files() const { return int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size()); }
+    // The error number and text a save raises (26001 from this module only), or 0.
+    std::pair<int, std::string> failure(corv::cDIBSection& d, const QString& name)
+    {
+        try {
+            jpeg::SaveDibToJpegFile(d, name, 90);
+        } catch (const corv::RuntimeError& e) {
+            EXPECT_TRUE(e.number() != 26001 || e.source() == "Corvantine.mIntelJPEGLibrary");
+            return {e.number(), e.what()};
+        }
+        return {0, ""};
+    }
+};
+}  // namespace
+
+TEST_F(JpegWriter, TopRowFirstAndPixelsWithinJpegError)
+{
+    for (int width : {64, 61}) {  // no filler bytes, and one filler byte a row
+        const QImage picture = testPicture(width, 48);
+        dib.CreateFromPicture(picture);
+        const QString name = dir.filePath(QStringLiteral("map%1.jpg").arg(width));
+        EXPECT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
+        QImageReader reader(name);
+        EXPECT_EQ(reader.format(), "jpeg");
+        const QImage back = reader.read().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(back.size(), picture.size());
+        double total = 0;
+        int worst = 0;
+        for (int y = 0; y < back.height(); ++y)
+            for (int x = 0; x < back.width(); ++x) {
+                const QRgb a = picture.pixel(x, y), b = back.pixel(x, y);
+                const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+                worst = std::max(worst, d);
+                total += d;
+            }
+        EXPECT_LT(total / (back.width() * back.height()), 4.0);
+        EXPECT_LT(worst, 60);  // only at the sharp edge of the top band
+        // The red band is at the top of the file.
+        EXPECT_TRUE(qRed(back.pixel(width / 2, 2)) > 190 && qBlue(back.pixel(width / 2, 2)) < 80);
+    }
+}
+
+// The file holds exactly what libjpeg-turbo makes of the same pixels at the same quality
+// with its defaults, also when the output passes through the save in several pieces: a
+// grainy picture of over a megabyte of JPEG, with one filler byte a row.
+TEST_F(JpegWriter, FileIsLibjpegsOwnEncoding)
+{
+    QImage picture(1283, 900, QImage::Format_RGB32);
+    QRandomGenerator rng(7);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, rng.generate() | 0xff000000u);
+    dib.CreateFromPicture(picture);
+    const QString name = dir.filePath(QStringLiteral("grain.jpg"));
+    ASSERT_TRUE(jpeg::SaveDibToJpegFile(dib, name, 90));
+
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = JDIMENSION(picture.width());
+    c.image_height = JDIMENSION(picture.height());
+    c.input_components = 4;
+    c.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = picture.scanLine(int(c.next_scanline));
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    const QByteArray expected(reinterpret_cast<const char*>(mem), qsizetype(size));
+    jpeg_destroy_compress(&c);
+    std::free(mem);
+    EXPECT_GT(expected.size(), 3 * 256 * 1024);
+    EXPECT_TRUE(readAll(name) == expected) << readAll(name).size() << " bytes, expected " << expected.size();
+}
+
+TEST_F(JpegWriter, RefusalsAndFailuresKeepTheOldFile)
+{
+    const QString locked = writeFile(dir.filePath("locked.jpg"), "precious old bytes");
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0444), 0);
+    EXPECT_EQ(failure(dib, locked),
+              std::pair(70, "Permission denied: " + locked.toStdString() + " could not be saved (the file is read-only)."));
+    EXPECT_EQ(readAll(locked), "precious old bytes");
+    EXPECT_EQ(corv::test::snapshot(locked).mode & 07777, 0444u);
+
+    const QString keep = writeFile(dir.filePath("keep.jpg"), "old bytes");
+    corv::cDIBSection empty;  // no DIB: the encoder refuses it
+    const auto [number, text] = failure(empty, keep);
+    EXPECT_TRUE(number == 26001 && text.starts_with("Failed to save to JPG ")) << text;
+    EXPECT_EQ(readAll(keep), "old bytes");
+    EXPECT_EQ(files(), 2);
+    EXPECT_EQ(failure(dib, dir.filePath("no/such/folder/x.jpg")).first, 76);
+
+    // A full disk or a failed flush or rename, partway through the encoder's output
+    // (a noisy picture, so that the output is large and the encoder is stopped early).
+    QImage noise(800, 600, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    dib.CreateFromPicture(noise);
+    corv::test::expectFailuresKeepOlder(keep, corv::test::durableFailures(300 * 1024), [&] {
+        return corv::test::saveErrorOf([&] { jpeg::SaveDibToJpegFile(dib, keep, 90); });
+    });
+}

@@ -1,0 +1,173 @@
+// The map picture menu and the pad, clicked through as a user would: load, zoom,
+// scroll, save as JPEG and bitmap, copy and paste, speed and failures.
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QImageReader>
+
+#include "common/module1.h"
+#include "map/picture/picture_check.h"
+#include "map/map_window.h"
+#include "support/failing_save_device.h"
+
+using namespace corv;
+using namespace corv::test;
+
+class PictureMenuWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MapWindow> w_;
+    const TwipRect& image() { return w_->m().Image1.rect; }
+    double centredLeft() { return (w_->m().UserControlPic1.Width - image().Width) / 2; }
+    // A click on the pad at a fraction of its width and height.
+    void padClick(double fx, double fy)
+    {
+        QWidget* pad = w_->c("img4Way");
+        QTest::mouseClick(pad, Qt::LeftButton, {}, QPoint(int(pad->width() * fx), int(pad->height() * fy)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        w_ = std::make_unique<MapWindow>();
+        QImage scan(1200, 900, QImage::Format_RGB32);  // light grey ground, a dark square at its centre
+        scan.fill(qRgb(200, 200, 200));
+        for (int y = 440; y < 460; ++y)
+            for (int x = 590; x < 610; ++x) scan.setPixel(x, y, qRgb(20, 90, 40));
+        QVERIFY(scan.save(w_->dir.filePath("scan.bmp")));
+    }
+
+    void loadZoomScrollSaveCopy()
+    {
+        MapWindow& w = *w_;
+        w.dialogs->answerFile(w.dir.filePath("scan.bmp"));
+        w.pictureMenu("Load Map File");
+        QCOMPARE(QSizeF(image().Width, image().Height), QSizeF(18000, 13500));  // natural size, centred
+        QCOMPARE(image().Left, centredLeft());
+        const QPoint centre = w.c("UserControlPic1")->geometry().center();
+        QVERIFY(near(w.form->grab().toImage().pixel(centre), qRgb(20, 90, 40), 0));
+
+        // Zoom in with the pad, the centre staying (the pad's regions and steps: view_test.cpp).
+        padClick(0.85, 0.2);
+        QCOMPARE(float(image().Width), 18900.0f);
+        QVERIFY(near(w.form->grab().toImage().pixel(centre), qRgb(20, 90, 40), 0));
+        // Zoomed in past half the scale, "Set Scale" first brings back the natural size and scale 1.
+        w.m().s.scrollSpeed = 0.5f;
+        padClick(0.85, 0.2);
+        padClick(0.85, 0.2);
+        QVERIFY(w.m().s.scaleX < 0.5f && image().Width > 40000);
+        w.menu("Set Scale");
+        QCOMPARE(std::tuple(image().Width, image().Height, w.m().s.scaleX, w.m().s.scaleY), std::tuple(18000., 13500., 1.f, 1.f));
+        QCOMPARE(std::pair(image().Left, w.m().s.traceMode), std::pair(centredLeft(), std::int16_t(0)));
+
+        // Save as JPEG under an upper-case name: the window's client area without the pad.
+        const QPoint padCentre = w.c("img4Way")->geometry().center() + w.c("UserControlPic1")->pos();
+        w.dialogs->answerFile(w.dir.filePath("map.JPG"));
+        w.pictureMenu("Save Map Image");
+        QCOMPARE(w.dialogs->asked().back().extra, QStringLiteral("Corvan0.jpg"));
+        QVERIFY(w.c("img4Way")->isVisible());
+        QImageReader jpeg(w.dir.filePath("map.JPG"));
+        QCOMPARE(jpeg.format(), QByteArray("jpeg"));
+        const QImage saved = jpeg.read();
+        QCOMPARE(saved.size(), w.form->size());
+        QVERIFY(near(saved.pixel(padCentre), qRgb(200, 200, 200), 12) && near(saved.pixel(centre), qRgb(20, 90, 40), 12));
+        // A bitmap file whatever the extension: exactly the captured picture.
+        w.dialogs->answerFile(w.dir.filePath("map.png"));
+        w.pictureMenu("Save Map Image");
+        const QImage capture = w.form->Picture2->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(QImage(w.dir.filePath("map.png"), "bmp").convertToFormat(QImage::Format_RGB32), capture);
+
+        // Copy to the clipboard, read it back, paste it as the new map: figures go, centred.
+        w.pictureMenu("Copy to Clipboard");
+        const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(copied.size(), w.form->size());
+        QVERIFY(near(copied.pixel(centre), qRgb(20, 90, 40), 0) && near(copied.pixel(padCentre), qRgb(200, 200, 200), 0));
+        w.m().s.areaCount = 2;
+        w.m().Line1.load(1).Visible = true;
+        w.pictureMenu("Paste From Clipboard");
+        QCOMPARE(w.form->picture().image().size(), w.form->size());
+        QVERIFY(w.m().s.areaCount == 0 && !w.m().Line1.exists(1) && image().Left == centredLeft());
+        QVERIFY(w.dialogs->messages().empty());
+    }
+
+    // A failed "Save Map Image" says why (the file and the reason), brings the pad
+    // back and leaves any earlier file as it was, for JPEG and bitmap alike.
+    void failedSavesSayWhyAndKeepThePad()
+    {
+        MapWindow& w = *w_;
+        // Each save path's failures one by one: jpeg_writer_test.cpp, picture_menu_test.cpp.
+        const QString gone = " could not be saved (the folder " + w.dir.filePath("gone") + " does not exist).";
+        const std::tuple<const char*, const char*, QString> cases[] = {
+            {"gone/map.jpg", "Path not found: ", gone}, {"gone/map.bmp", "Path not found: ", gone},
+            {"locked.jpg", "Permission denied: ", " could not be saved (the file is read-only)."},
+            {"full.bmp", "Path/File access error: ", " could not be saved (No space left on device)."}};
+        for (const auto& [name, kind, why] : cases) {
+            const QString path = w.dir.filePath(name);
+            writeFile(path, "an older map picture");
+            if (QString(name).startsWith("locked")) QFile::setPermissions(path, QFileDevice::ReadOwner);
+            w.dialogs->answerFile(path);
+            {
+                FailingSaveDevice full(FailingSaveDevice::Point::Byte, 1000);
+                std::optional<ScopedSaveDevice> scoped;
+                if (QString(name).startsWith("full")) scoped.emplace(full);
+                w.pictureMenu("Save Map Image");
+            }
+            QCOMPARE(w.dialogs->messages().back(), kind + path + why);
+            QVERIFY(w.c("img4Way")->isVisible() && w.m().padVisible);
+            QCOMPARE(readAll(path), QByteArray(QString(name).startsWith("gone") ? "<missing>" : "an older map picture"));
+        }
+        const std::size_t shown = w.dialogs->messages().size();  // Cancel says nothing
+        w.dialogs->answerFile(std::nullopt);
+        w.pictureMenu("Save Map Image");
+        QVERIFY(w.dialogs->messages().size() == shown && w.c("img4Way")->isVisible());
+    }
+
+    void speedClearAndCancel()
+    {
+        MapWindow& w = *w_;
+        w.dialogs->answerInput(QStringLiteral("0.2 fast"));
+        w.pictureMenu("Scroll/Zoom Speed");
+        const auto& asked = w.dialogs->asked().back();
+        QCOMPARE(asked.text + "|" + asked.title + "|" + asked.extra, QStringLiteral("Enter scoll/zoom factor:|Scroll/Zoom Speed|0.5"));  // the speed in force
+        QCOMPARE(w.m().s.scrollSpeed, 0.2f);
+
+        // A load that fails or is cancelled keeps the picture and figures; a new picture
+        // takes them with its scale: tests/scenarios/map_picture_cancels.scn.
+        w.pictureMenu("Clear Map Image");
+        QVERIFY(w.form->picture().isNull());
+
+        w.pictureMenu("Cancel");  // the map pages: form4_window_test.cpp
+        QCOMPARE(w.dialogs->unanswered(), 0);
+    }
+
+    // Metafiles that crash or stall the metafile library: the window tells the user and
+    // goes on with its picture and scale; one reader limit was set when the program started.
+    void damagedMetafiles()
+    {
+        MapWindow& w = *w_;
+        QCOMPARE(qint64(QImageReader::allocationLimit()), pictureMemoryLimit() / (1024 * 1024));
+        w.dialogs->clear();
+        w.dialogs->answerFile(w.dir.filePath("scan.bmp"));
+        w.pictureMenu("Load Map File");
+        w.m().s.scaleX = w.m().s.scaleY = 0.125f;
+        for (const char* name : {"damaged_brush.wmf", "damaged_bitmap.wmf"}) {
+            QElapsedTimer t;
+            t.start();
+            w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/") + name);
+            w.pictureMenu("Load Map File");
+            QVERIFY2(t.elapsed() < 11500, name);
+            QCOMPARE(w.dialogs->messages().back(), QStringLiteral(TEST_DATA_DIR "/") + name +
+                                                       ": Invalid picture\r\nThe map picture and its traced figures are unchanged.");
+            QCOMPARE(w.form->picture().image().size(), QSize(1200, 900));
+            QVERIFY(w.c("img4Way")->isVisible() && w.m().s.scaleX == 0.125f && w.m().s.scaleY == 0.125f);
+        }
+        w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/sample.wmf"));
+        w.pictureMenu("Load Map File");
+        QCOMPARE(w.form->picture().image().size(), QSize(96, 72));
+        QCOMPARE(w.dialogs->messages().size(), std::size_t(2));
+    }
+
+    void cleanupTestCase() { w_.reset(); }
+};
+
+QTEST_MAIN(PictureMenuWindowTest)
+#include "picture_menu_window_test.moc"

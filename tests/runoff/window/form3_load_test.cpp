@@ -1,0 +1,73 @@
+// The hydrograph window's start-up lists and tables, the chart's table view and the
+// hydrograph file copy.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <numeric>
+
+#include "runoff/file_copy.h"
+#include "runoff/window/hydrograph_chart.h"
+#include "runoff/stage_support.h"
+#include "support/failing_save.h"
+
+using namespace corv;
+using namespace stagetest;
+
+TEST(Form3Load, RecoveryTablesAndPeriodLists)
+{
+    const Tables t;  // hours 0..23 and months 1..12, with nothing in the slots around them
+    ASSERT_EQ(t.hourly.ubound(), 24);
+    ASSERT_EQ(t.monthly.ubound(), 13);
+    EXPECT_FLOAT_EQ(t.hourly(15), 0.122539918f);
+    EXPECT_NEAR(std::accumulate(t.hourly.vec().begin(), t.hourly.vec().end(), 0.0), 0.999257327, 1e-6);
+    EXPECT_FLOAT_EQ(t.monthly(6), 0.29f);
+    EXPECT_FLOAT_EQ(t.monthly(0) + t.monthly(13), 0);
+    EXPECT_NEAR(std::accumulate(t.monthly.vec().begin(), t.monthly.vec().end(), 0.0), 2.0, 1e-6);
+
+    const PeriodLists p = periodLists(2026, 12, 5);
+    EXPECT_EQ(p.hours.first() + p.hours.last() + QString::number(p.hours.size()), "002425");
+    EXPECT_EQ(p.days.first() + p.days.last() + QString::number(p.days.size()), "013131");
+    EXPECT_EQ(p.years.first() + p.years.last() + QString::number(p.years.size()), "2026199631");
+    EXPECT_EQ(p.dayText + p.monthText + p.yearText, "05Dec2026");
+}
+
+TEST(HydrographChartGrid, TableViewStopsAtTheFirstEmptyDepth)
+{
+    ChartGrid g;
+    g.setColumnCount(5);
+    g.setRowCount(40);
+    resetChartGrid(g, {"1", "2", "6"}, {"1.00", "1.5", "", "3"}, {"", "0.900"});
+    EXPECT_EQ(g.ColumnCount(), 2);
+    ASSERT_EQ(g.RowCount(), 2);
+    EXPECT_EQ(g.rowLabel(1), "1");
+    EXPECT_FLOAT_EQ(g.data(1, 1), 1.0f);
+    EXPECT_FLOAT_EQ(g.data(2, 1), 1.5f * 0.9f);
+    EXPECT_FLOAT_EQ(g.data(2, 2), 0);
+
+    EXPECT_THROW(g.data(3, 1), RuntimeError);
+    EXPECT_THROW(g.setData(1, 3, 0), RuntimeError);
+}
+
+TEST(FileCopy, ReplacesOnlyWhenTheWholeCopySucceeds)
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath("Temp.GRF"), dst = dir.filePath("Saved.GRF");
+    EXPECT_EQ(caught([&] { FileCopy(src, dst); }).text, "File not found: " + src.toStdString());
+    writeFile(src, "new hydrograph\r\n");
+    writeFile(dst, "old");
+    FileCopy(src, dst);
+    EXPECT_EQ(readFile(dst), "new hydrograph\r\n");
+    const QString lost = dir.filePath("no/such/folder/x.GRF");
+    EXPECT_EQ(caught([&] { FileCopy(src, lost); }).text,
+              "Path not found: " + lost.toStdString() + " could not be saved (the folder " +
+                  dir.filePath("no/such/folder").toStdString() + " does not exist).");
+
+    writeFile(dst, "kept");
+    test::expectFailuresKeepOlder(dst, test::durableFailures(3),
+                                  [&] { return test::saveErrorOf([&] { FileCopy(src, dst); }); });
+    QFile::setPermissions(dst, QFile::ReadOwner);
+    EXPECT_EQ(caught([&] { FileCopy(src, dst); }).text,
+              "Permission denied: " + dst.toStdString() + " could not be saved (the file is read-only).");
+    EXPECT_EQ(readFile(dst), "kept");
+    EXPECT_TRUE(sameFile(src, dir.filePath("./Temp.GRF")));
+}
