@@ -5,13 +5,12 @@
 #include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
-#include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 
 #include "app/program.h"
-#include "common/text_editor.h"
 #include "hdb/window/date_form.h"
 #include "map/window/form1.h"
 #include "runoff/window/form3.h"
@@ -177,15 +176,16 @@ private slots:
         }
         QCOMPARE(dialogs_->messages().back(), "Path/File access error: " + saved + " could not be saved (No space left on device).");
         QCOMPARE(readFile(saved), QByteArray("an older hydrograph"));
-        // View: the opener gets the program folder's Temp.GRF as its one argument.
-        const QString opener = stagetest::writeFile(dir_.filePath("opener.sh"),
-                                                    "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/viewed.txt\"\n");
-        QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        const QString before = textEditorOpener();
-        setTextEditorOpener(opener);
+        // View: the report in the program's read-only window in a fixed-width font; the
+        // next View reads it afresh into the same window.
         press(f->ViewHydroData);
-        QTRY_COMPARE(readFile(dir_.filePath("viewed.txt")), dir_.filePath("Temp.GRF").toLocal8Bit());
-        setTextEditorOpener(before);
+        auto* view = f->findChild<QPlainTextEdit*>("TextViewer");
+        QVERIFY(view && view->isVisible() && view->isReadOnly() && QFontInfo(view->font()).fixedPitch());
+        QCOMPARE(view->toPlainText(), QString::fromLatin1(written).replace("\r\n", "\n"));
+        stagetest::writeFile(dir_.filePath("Temp.GRF"), "rewritten");
+        press(f->ViewHydroData);
+        QCOMPARE(f->findChildren<QPlainTextEdit*>("TextViewer"), QList<QPlainTextEdit*>{view});
+        QCOMPARE(view->toPlainText(), QString("rewritten"));
     }
 
     // The routing frame: centred, Cancel only hides it, Go refuses routing without a
@@ -242,22 +242,26 @@ private slots:
         QVERIFY(f->windowTitle().startsWith("Runoff Qmax="));
     }
 
-    // The triangle's base-flow box moves its label up; a compute with a stream length
-    // handed again puts it back and hides the loss box.
-    void baseFlowLayoutFollowsTheCompute()
+    // The triangle's relabelling and the triangle's values typed later never touch the
+    // basin's lag and step; a basin handed over meanwhile waits with the basin's values,
+    // and another method brings them back with the label's place.
+    void triangleLeavesTheLagAndTheBasinAlone()
     {
         program_->handOffToRunoff(basin());
         Form3* f = form3();
+        type("txtelv1", "5000");
+        type("txtElv2", "4000");  // lag 2.56 h, step 15 minutes (lag_time_step_test)
         choose("ComboDimgraph", "Triangle Unit Graph");
         QCOMPARE(f->twipGeometry(f->lblL).Top, 960);
         QVERIFY(f->GWloss->isVisible());
-        program_->handOffToRunoff(basin("1.00"));
-        choose("ComboRain", "Average");
-        press(f->Command1);
-        QCOMPARE(f->MSChart1->grid().ColumnCount(), 3);
+        for (auto [box, value] : {std::pair{"txtelv1", ".5"}, {"txtElv2", "0.3"}, {"txtC", "0.5"}, {"txtL", "10"}})
+            type(box, value);
+        program_->handOffToRunoff(basin("7"));
+        expectTexts({{"txtLag", "2.56"}, {"txtGraphtimestep", "15"}, {"txtL", "10"}, {"txtC", "0.5"}});
+        choose("ComboDimgraph", "SCS.DGF");
+        expectTexts({{"txtelv1", "5000"}, {"txtL", "7"}, {"txtC", "1.51"}, {"lblL", "Stream Length (mi)"}, {"txtLag", "2.56"}});
         QCOMPARE(f->twipGeometry(f->lblL).Top, 1080);
         QVERIFY(!f->GWloss->isVisible());
-        QCOMPARE(program_->form3State().computeState.baseFlow, 0.0f);
     }
 
     void closingTheMapEndsWithoutAsking()
