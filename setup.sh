@@ -12,7 +12,7 @@ packages=(
   libjpeg62-turbo-dev libwmf-dev libwmf-bin fonts-urw-base35
   libjs-leaflet
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdg-utils
+  xvfb xauth
   clang libclang-rt-dev
   cups cups-client cups-bsd printer-driver-cups-pdf
 )

@@ -86,16 +86,7 @@ void Program::showPictureMenu()
 void Program::handOffToRunoff(const BasinMeasurements& m)
 {
     Form3* f = form3();
-    f->Frame2->setTitle(QStringLiteral("HydrographArea") + QString::number(m.areaNumber));
-    if (m.streamLength) f->txtL->setText(*m.streamLength);
-    f->lblL->setText(QStringLiteral("Stream Length") + m.lengthUnits);
-    if (m.lengthBelowCentroid) f->txtLca->setText(*m.lengthBelowCentroid);
-    f->lblLca->setText(QStringLiteral("Below Centroid") + m.lengthUnits);
-    if (m.basinArea) {
-        f->txtBasinArea->setText(*m.basinArea);
-        f->Label10->setText(QStringLiteral("Basin Area") + m.areaUnits);
-        f->txtBasinArea_Change();  // the unit may have changed with the same number
-    }
+    f->takeBasin(m);
     // Modeless: the map window stays usable.
     f->show();
     f->activateWindow();

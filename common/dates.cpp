@@ -31,6 +31,10 @@ std::string two(int v)
 
 DateParts splitDate(double dayNumber)
 {
+    // Day numbers run from 1 Jan 100 to the last moment of 31 Dec 9999; beyond them
+    // (a step of 1e20 hours added to a date, a NaN) no whole day or calendar date fits.
+    constexpr double kFirstDay = -657434.0, kPastLastDay = 2958466.0;
+    if (!(dayNumber >= kFirstDay && dayNumber < kPastLastDay)) err::raise(err::kOverflow);
     double whole = std::floor(dayNumber);
     long secs = std::lround((dayNumber - whole) * 86400.0);
     if (secs >= 86400) {

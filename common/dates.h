@@ -11,6 +11,7 @@ struct DateParts {
     int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
 };
 
+// "Overflow" outside 1 Jan 100 .. 31 Dec 9999 (and for NaN).
 DateParts splitDate(double dayNumber);
 double makeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 

@@ -1,60 +1,62 @@
-// The text editor opener.
+// The program's text window (see text_editor.h).
 #include "common/text_editor.h"
 
-#include <QProcess>
-#include <QStringList>
+#include <QDir>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <exception>
 
 #include "common/dialogs.h"
+#include "common/read_file.h"
 
 namespace corv {
 
 namespace {
-QString& opener()
-{
-    static QString program = QStringLiteral("xdg-open");
-    return program;
-}
+// Far above a report of the largest hydrograph (a few MB); nothing bigger is read.
+constexpr qint64 kMaxShownBytes = 64LL * 1024 * 1024;
+const char* const kFileProperty = "shownFile";
 
-void answerMissingEditor(Dialogs& dialogs, const QString& commandLine)
+QString decoded(const QByteArray& bytes)
 {
-    try {
-        dialogs.inputBox(QStringLiteral("Cant find Notepad.exe"), commandLine);
-    } catch (...) {
-        // Nothing may escape into the event loop; the reply is ignored anyway.
-    }
+    // The help text may be UTF-8; reports and older files are single-byte text.
+    QString text = QString::fromUtf8(bytes);
+    if (text.contains(QChar::ReplacementCharacter)) text = QString::fromLatin1(bytes);
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 }  // namespace
 
-QString textEditorOpener() { return opener(); }
-void setTextEditorOpener(const QString& program) { opener() = program; }
-
-QPointer<QProcess> OpenInNotepad(const QString& fileName, Dialogs& dialogs, QObject* context)
+QPointer<QPlainTextEdit> OpenInNotepad(const QString& fileName, Dialogs& dialogs, QWidget* owner)
 {
-    const QString program = opener();
-    const QString commandLine = program + QLatin1Char(' ') + fileName;
-    // No parent: closing a window must not kill an editor the user is reading in.
-    auto* process = new QProcess;
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
-
-    QObject::connect(process, &QProcess::errorOccurred, context, [&dialogs, commandLine](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) answerMissingEditor(dialogs, commandLine);
-    });
-    QObject::connect(process, &QProcess::finished, context,
-                     [&dialogs, commandLine](int code, QProcess::ExitStatus status) {
-                         // Any status but 0 is a failure to open (xdg-open: 3 no handler
-                         // for the file, 4 the handler failed, as a terminal editor does
-                         // without a terminal), and so is a crash.
-                         if (status != QProcess::NormalExit || code != 0) answerMissingEditor(dialogs, commandLine);
-                     });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) process->deleteLater();
-    });
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    QPointer<QProcess> watch(process);
-    process->start(program, QStringList{fileName});
-    return watch;
+    try {
+        const QString text = decoded(readUserFile(fileName, kMaxShownBytes));
+        QPlainTextEdit* view = nullptr;
+        for (auto* shown : owner->findChildren<QPlainTextEdit*>(QStringLiteral("TextViewer"), Qt::FindDirectChildrenOnly))
+            if (shown->property(kFileProperty).toString() == fileName) view = shown;
+        if (!view) {
+            view = new QPlainTextEdit(owner);
+            view->setObjectName(QStringLiteral("TextViewer"));
+            view->setWindowFlag(Qt::Window);
+            view->setAttribute(Qt::WA_DeleteOnClose);
+            view->setReadOnly(true);
+            view->setLineWrapMode(QPlainTextEdit::NoWrap);
+            view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            view->setProperty(kFileProperty, fileName);
+            view->setWindowTitle(QDir::toNativeSeparators(fileName));
+            view->resize(owner->size().expandedTo(QSize(640, 480)));
+        }
+        view->setPlainText(text);
+        view->show();
+        view->raise();
+        view->activateWindow();
+        return view;
+    } catch (const std::exception& e) {
+        try {
+            dialogs.inputBox(QStringLiteral("Cant find Notepad.exe"), QString::fromUtf8(e.what()));
+        } catch (...) {
+            // Nothing may escape into the event loop; the reply is ignored anyway.
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace corv

@@ -1,27 +1,23 @@
-// Opens a text file (the help text, a report file) in the user's text editor: the
-// desktop's default handler for text files, started through xdg-open.
+// Shows a text file (the help text, a report file) in a read-only window of the
+// program, in a fixed-width font so that a report's columns line up. No desktop text
+// editor is needed, and none is asked to guess what a .GRF file is.
 #pragma once
 
 #include <QPointer>
-#include <QProcess>
 #include <QString>
 
-class QObject;
+class QPlainTextEdit;
+class QWidget;
 
 namespace corv {
 
 class Dialogs;
 
-// Starts the opener with the file name as its own argument (no shell, so blanks and
-// quotes in the path are safe) and returns at once. A start that fails, or an opener
-// that ends with any status but 0, is answered later with the input box
-// "Cant find Notepad.exe" titled with the command line; the reply is ignored.
-// Those answers come only while context exists; dialogs must live as long as context.
-// The process removes itself when it ends; the pointer lets a caller watch it.
-QPointer<QProcess> OpenInNotepad(const QString& fileName, Dialogs& dialogs, QObject* context);
-
-// The opener program, "xdg-open" unless a test puts a stand-in in its place.
-QString textEditorOpener();
-void setTextEditorOpener(const QString& program);
+// Shows fileName in a window of owner's (it closes with owner); a file already shown
+// for owner is read afresh and brought forward. When the text cannot be shown (no
+// such file, a folder, a file too large to read) the input box "Cant find Notepad.exe"
+// answers, titled with the reason; its reply is ignored. Returns the window, or
+// nullptr when none shows.
+QPointer<QPlainTextEdit> OpenInNotepad(const QString& fileName, Dialogs& dialogs, QWidget* owner);
 
 }  // namespace corv

@@ -9,6 +9,7 @@
 #include "common/module1.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "runoff/box_check.h"
 #include "runoff/finite_check.h"
 #include "runoff/hydrograph_file.h"
 #include "runoff/hydrograph_report.h"
@@ -20,8 +21,6 @@ namespace corv {
 
 namespace {
 
-constexpr float kAcresPerSquareMile = 640.0f;
-constexpr float kSquareFeetPerSquareMile = 27878400.0f;
 constexpr int kCombineOption = 2;
 
 // The mouse pointer of the run: the hourglass while the steps are walked.
@@ -98,6 +97,13 @@ public:
     void go()
     {
         try {
+            // Letters read as 0, or a step or area no hydrograph has, would compute a
+            // plainly wrong hydrograph without a word: the box is named before anything runs.
+            if (const auto refused = refusedBox(boxes_, state_.routeType != route::kNone)) {
+                state_.routeType = route::kNone;
+                dialogs_.msgBox(*refused);
+                return stop();
+            }
             baseFlowEntry();
             if (state_.routeType != route::kNone) routePath();
             else computePath();

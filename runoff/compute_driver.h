@@ -21,6 +21,7 @@ class Dialogs;
 // The hydrograph window's boxes, captions and choices as the compute reads them.
 struct ComputeBoxes {
     QString lblL;
+    QString Label6;
     QString Label10;
     QString Label14;
     QString ComboDimgraph;

@@ -150,6 +150,14 @@ struct ComputeState {
 // (a message was shown or the user cancelled). Run-time errors are exceptions.
 enum class StageEnd { Continue, EndCompute };
 
+// Basin areas typed in acres or square feet, in square miles.
+inline constexpr float kAcresPerSquareMile = 640.0f;
+inline constexpr float kSquareFeetPerSquareMile = 27878400.0f;
+// The time steps a hydrograph may have, in hours, typed or from a storm file: from a
+// few seconds to a day (beyond them the step dates cannot hold the steps).
+inline constexpr double kMinStepHours = 0.001;
+inline constexpr double kMaxStepHours = 24;
+
 // One time step of udur hours in days, to add to a date: dates are double day
 // numbers, so the step is divided in double too.
 inline double stepDays(float udur) { return static_cast<double>(udur) / 24.0; }

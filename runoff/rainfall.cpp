@@ -22,9 +22,6 @@ namespace {
 constexpr double kMaxStormSteps = 32757;
 // Far above any storm file of that many steps; a bigger file is not read into memory.
 constexpr qint64 kMaxStormFileBytes = 64LL * 1024 * 1024;
-// The time steps a storm file may have, in hours: from a few seconds to a day.
-constexpr double kMinStormStepHours = 0.001;
-constexpr double kMaxStormStepHours = 24;
 
 // A data field is a number, or blank (no rain, as spreadsheets leave empty cells).
 bool usableField(std::string_view t)
@@ -92,7 +89,7 @@ void readStormFile(ComputeState& s, const QString& path)
         stormError(err::kTypeMismatch, path,
                    "gives no time step above 0 hours on line 2 (\"" + shownLine(line2) + "\").");
     // Steps outside this range are typing slips, and the step dates could not hold them.
-    if (step < kMinStormStepHours || step > kMaxStormStepHours)
+    if (step < kMinStepHours || step > kMaxStepHours)
         stormError(err::kOverflow, path,
                    "gives a time step of " + shownLine(f1) + " hours on line 2; a storm file's time step must lie between "
                    "0.001 hours (3.6 seconds) and 24 hours.");

@@ -31,6 +31,12 @@ constexpr TwipGeometry kRouteFrameDesign{3360, 4080, 3015, 3735};
 constexpr std::int32_t kLengthLabelTop = 1080;
 constexpr std::int32_t kLengthLabelTopTriangle = 960;
 
+// The triangle method's first values and captions of the relabelled boxes and labels.
+constexpr std::array<const char*, 7> kTriangleTexts = {"0.4", "1.5", "0.5", "0", "3", ".2", "0.0"};
+constexpr std::array<const char*, 5> kTriangleCaptions = {"Recession Ratio 2", "Recession Factor2",
+                                                          "<<Base Flow\r\n       GW Loss>>", "Recession Ratio 3",
+                                                          "Recession Factor3"};
+
 const QString kHydrographFilter = QStringLiteral("Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
 
 TwipGeometry at(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height)
@@ -50,6 +56,7 @@ Form3::Form3(Shell& shell, Form3State& state, DateForm& dateForm, QWidget* paren
     small.setPointSize(8);
     setFont(small);
     resize(twips::toPixelsX(kClientWidth), twips::toPixelsY(kClientHeight));
+    for (std::size_t i = 0; i < kTriangleTexts.size(); ++i) triangleTexts_[i] = QString::fromLatin1(kTriangleTexts[i]);
     buildControls();
     wireEvents();
     Form_Load();
@@ -335,28 +342,63 @@ void Form3::ComboDimgraph_Click()
 {
     const QString T = ComboDimgraph->currentText();
     Label6->setText(QStringLiteral("C estimate"));
-    if (T.contains(QLatin1String("Triangle"))) {
-        Label6->setText(QStringLiteral("SCS Recession Ratio"));
-        // Only the first time: later picks keep what the user typed over these.
-        if (Label1->text() != QLatin1String("Recession Factor3")) {
-            txtC->setText(QStringLiteral("0.4"));
-            Label5->setText(QStringLiteral("Recession Ratio 2"));
-            txtS->setText(QStringLiteral("1.5"));
-            lblLca->setText(QStringLiteral("Recession Factor2"));
-            txtLca->setText(QStringLiteral("0.5"));
-            setTopTwips(lblL, kLengthLabelTopTriangle);
-            lblL->setText(QStringLiteral("<<Base Flow\r\n       GW Loss>>"));
-            txtL->setText(QStringLiteral("0"));
-            GWloss->show();
-            Label2->setText(QStringLiteral("Recession Ratio 3"));
-            txtElv2->setText(QStringLiteral("3"));
-            Label1->setText(QStringLiteral("Recession Factor3"));
-            txtelv1->setText(QStringLiteral(".2"));
-        }
-    }
+    const bool triangle = T.contains(QLatin1String("Triangle"));
+    showTriangleBoxes(triangle);
+    if (triangle) Label6->setText(QStringLiteral("SCS Recession Ratio"));
     if (T.contains(QLatin1String("Linear"))) {
         Label6->setText(QStringLiteral("LinRes-Shape"));
         if (const auto shape = linearReservoirShapeFor(txtLag->text())) txtC->setText(*shape);
+    }
+}
+
+std::array<QLineEdit*, 7> Form3::relabelledBoxes() const { return {txtC, txtS, txtLca, txtL, txtElv2, txtelv1, GWloss}; }
+std::array<QLabel*, 5> Form3::relabelledLabels() const { return {Label5, lblLca, lblL, Label2, Label1}; }
+
+void Form3::showTriangleBoxes(bool triangle)
+{
+    if (triangle == triangleShown_) return;
+    // The recession ratio is no lag coefficient: writing it (or the basin's C back)
+    // must not derive a lag and a step from it.
+    const QSignalBlocker quiet(txtC);
+    std::array<QString, 7>& keep = triangle ? basinTexts_ : triangleTexts_;
+    const std::array<QString, 7>& put = triangle ? triangleTexts_ : basinTexts_;
+    const auto boxes = relabelledBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        keep[i] = boxes[i]->text();
+        boxes[i]->setText(put[i]);
+    }
+    const auto labels = relabelledLabels();
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (triangle) basinCaptions_[i] = labels[i]->text();
+        labels[i]->setText(triangle ? QString::fromLatin1(kTriangleCaptions[i]) : basinCaptions_[i]);
+    }
+    setTopTwips(lblL, triangle ? kLengthLabelTopTriangle : kLengthLabelTop);
+    GWloss->setVisible(triangle);
+    triangleShown_ = triangle;
+}
+
+void Form3::takeBasin(const BasinMeasurements& m)
+{
+    Frame2->setTitle(QStringLiteral("HydrographArea") + QString::number(m.areaNumber));
+    const QString lengthCaption = QStringLiteral("Stream Length") + m.lengthUnits;
+    const QString centroidCaption = QStringLiteral("Below Centroid") + m.lengthUnits;
+    if (triangleShown_) {
+        // The boxes carry the triangle's values now: the lengths wait with the basin's
+        // own values until another method is picked.
+        if (m.streamLength) basinTexts_[3] = *m.streamLength;
+        if (m.lengthBelowCentroid) basinTexts_[2] = *m.lengthBelowCentroid;
+        basinCaptions_[2] = lengthCaption;
+        basinCaptions_[1] = centroidCaption;
+    } else {
+        if (m.streamLength) txtL->setText(*m.streamLength);
+        lblL->setText(lengthCaption);
+        if (m.lengthBelowCentroid) txtLca->setText(*m.lengthBelowCentroid);
+        lblLca->setText(centroidCaption);
+    }
+    if (m.basinArea) {
+        txtBasinArea->setText(*m.basinArea);
+        Label10->setText(QStringLiteral("Basin Area") + m.areaUnits);
+        txtBasinArea_Change();  // the unit may have changed with the same number
     }
 }
 
@@ -450,6 +492,7 @@ ComputeBoxes Form3::computeBoxes() const
 {
     ComputeBoxes b;
     b.lblL = lblL->text();
+    b.Label6 = Label6->text();
     b.Label10 = Label10->text();
     b.Label14 = Label14->text();
     b.ComboDimgraph = ComboDimgraph->currentText();
@@ -531,13 +574,27 @@ void Form3::txtDuration_Change()
     if (chkAreaAdj->isChecked()) chkAreaAdj_Click();
 }
 
-void Form3::Getbasinstats() { corv::Getbasinstats(boxes_); }
-void Form3::txtC_Change() { corv::txtC_Change(boxes_); }
+// While the triangle's recession ratios and factors stand in the basin boxes, they are
+// no C, elevations or lengths to derive a lag from.
+void Form3::Getbasinstats()
+{
+    if (!triangleShown_) corv::Getbasinstats(boxes_);
+}
+void Form3::txtC_Change()
+{
+    if (!triangleShown_) corv::txtC_Change(boxes_);
+}
 void Form3::txtLag_Change() { corv::txtLag_Change(boxes_); }
-void Form3::txtelv1_LostFocus() { txtElevation_LostFocus(boxes_); }
-void Form3::txtElv2_LostFocus() { txtElevation_LostFocus(boxes_); }
-void Form3::txtL_LostFocus() { txtLength_LostFocus(boxes_); }
-void Form3::txtLca_LostFocus() { txtLength_LostFocus(boxes_); }
+void Form3::txtelv1_LostFocus() { txtElv2_LostFocus(); }
+void Form3::txtElv2_LostFocus()
+{
+    if (!triangleShown_) txtElevation_LostFocus(boxes_);
+}
+void Form3::txtL_LostFocus() { txtLca_LostFocus(); }
+void Form3::txtLca_LostFocus()
+{
+    if (!triangleShown_) txtLength_LostFocus(boxes_);
+}
 void Form3::txtLag_LostFocus() { corv::txtLag_LostFocus(boxes_); }
 
 QLineEdit* Form3::Boxes::box(LagBox b) const

@@ -62,6 +62,10 @@ public:
     void Form_QueryUnload(bool& cancel, int unloadMode);
     void ToggleChartSize();
 
+    // The map's measurements: the number in the method frame's caption, the lengths and
+    // the area with their units.
+    void takeBasin(const BasinMeasurements& m);
+
     // A compute is under way (its message boxes let events through).
     bool computing() const { return driver_.running(); }
 
@@ -175,6 +179,12 @@ private:
         Form3& f_;
     };
 
+    // The triangle method's texts and captions in the basin boxes, or the basin's own
+    // back: each use keeps what the user typed for it, and the lag and step stay.
+    void showTriangleBoxes(bool triangle);
+    std::array<QLineEdit*, 7> relabelledBoxes() const;
+    std::array<QLabel*, 5> relabelledLabels() const;
+
     void buildControls();
     void wireEvents();
     std::array<QString, 8> texts(const std::array<QLineEdit*, 8>& boxes) const;
@@ -187,6 +197,9 @@ private:
     Boxes boxes_;
     ComputeDriver driver_;
     QHash<QWidget*, TwipGeometry> places_;
+    bool triangleShown_ = false;
+    std::array<QString, 7> basinTexts_, triangleTexts_;  // as relabelledBoxes()
+    std::array<QString, 5> basinCaptions_;               // as relabelledLabels()
     bool queryAnswered_ = false;  // Unload already asked: the close goes ahead
     bool destroying_ = false;
 };

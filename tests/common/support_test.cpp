@@ -1,6 +1,8 @@
 // Bounds-checked arrays, dates and the scripted dialogs.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/varray.h"
@@ -38,6 +40,11 @@ TEST(Dates, DayNumbersAndNamedFormats)
     EXPECT_THROW(parseDate("yesterday"), RuntimeError);
     // A time just short of midnight rounds into the next day rather than showing 24:00.
     EXPECT_EQ(formatDate(makeDate(2024, 3, 5) + 0.9999999, "dd hh:mm"), "06 00:00");
+    // 1 Jan 100 is day -657434 and 31 Dec 9999 day 2958465 (36,524 days past 31 Dec 1999,
+    // day 36525); a day before or after them, huge steps and NaN have no date.
+    EXPECT_EQ(formatDate(-657434, "yyyy-mm-dd") + " " + formatDate(2958465.5, "yyyy-mm-dd hh"), "100-01-01 9999-12-31 12");
+    for (double day : {-657435.0, 2958466.0, 1e30 / 24, -1e300, std::nan("")})
+        EXPECT_EQ(errorNumber([&] { splitDate(day); }), err::kOverflow) << day;
 }
 
 TEST(ScriptedDialogs, AnswersInOrderAndRecords)

@@ -87,23 +87,19 @@ TEST(UserFileReaders, OnlyRegularFilesAreOpened)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
     for (const QString& name : {fifo, QString("/dev/zero"), dir.path()}) {
         ComputeState s;
-        const Caught storm = caught([&] { readStormFile(s, name); });
-        EXPECT_EQ(storm.number, err::kPathFileAccess) << name.toStdString();
-        EXPECT_TRUE(storm.says("is not a regular file.")) << storm.text;
-        const Caught graph = caught([&] { readGraphFile(s, name); });
-        EXPECT_TRUE(graph.number == err::kPathFileAccess && graph.says("is not a regular file.")) << graph.text;
-        const Caught table = caught([&] { readRatingTable(name, 0.25f); });
-        EXPECT_TRUE(table.number == err::kPathFileAccess &&
-                    table.says(("The storage routing file " + name.toStdString() + " is not a regular file.").c_str()))
-            << table.text;
         ScriptedDialogs d;
-        bool routeAgain = false;
-        const Caught flows = caught([&] { LoadHydrographFile(name, s, HydrographLoad::Fresh, routeAgain, d); });
-        EXPECT_TRUE(flows.number == err::kPathFileAccess &&
-                    flows.says(("The hydrograph file " + name.toStdString() + " is not a regular file.").c_str()))
-            << flows.text;
-        const Caught copy = caught([&] { FileCopy(name, dir.filePath("copy.GRF")); });
-        EXPECT_EQ(copy.text, "Path/File access error: " + name.toStdString() + " is not a regular file");
+        bool again = false;
+        const std::string n = name.toStdString();
+        const std::pair<std::function<void()>, std::string> readers[] = {
+            {[&] { readStormFile(s, name); }, n + " is not a regular file."},
+            {[&] { readGraphFile(s, name); }, " is not a regular file."},
+            {[&] { readRatingTable(name, 0.25f); }, "The storage routing file " + n + " is not a regular file."},
+            {[&] { LoadHydrographFile(name, s, HydrographLoad::Fresh, again, d); }, "The hydrograph file " + n + " is not a regular file."},
+            {[&] { FileCopy(name, dir.filePath("copy.GRF")); }, "Path/File access error: " + n + " is not a regular file"}};
+        for (const auto& [read, says] : readers) {
+            const Caught e = caught(read);
+            EXPECT_TRUE(e.number == err::kPathFileAccess && e.says(says.c_str())) << e.text;
+        }
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("copy.GRF")));
 

@@ -1,9 +1,7 @@
 // The map window clicked through as a user would: setting the scale with two clicks,
 // tracing a square, reading the box and the label, saving the coordinate file, moving
-// and editing the label, the box following the tracing, and a text editor that fails.
+// and editing the label, the box following the tracing.
 #include <QPlainTextEdit>
-
-#include "common/text_editor.h"
 
 #include "map/map_window.h"
 
@@ -81,26 +79,6 @@ private slots:
         QVERIFY(w.m().Text1.Text.endsWith("\r\nnote"));
         w.leftClicks({{4500, 1200}});
         QVERIFY(box->toPlainText().contains("\nnote") && shownAsModel());
-    }
-
-    void helpAndViewSayWhenTheEditorFails()
-    {
-        MapWindow w;
-        // The desktop's opener fails as xdg-open does for a terminal editor without a
-        // terminal (status 4): "Help" and the hydrograph window's "View" both say so.
-        const QString opener = writeScript(w.dir.filePath("opener"), "exit 4");
-        setTextEditorOpener(opener);
-        w.menu("Help");
-        QTRY_COMPARE_WITH_TIMEOUT(w.dialogs->asked().size(), std::size_t(1), 20000);
-        const auto& help = w.dialogs->asked()[0];
-        QCOMPARE(std::pair(help.kind, help.text), std::pair(ScriptedDialogs::Asked::Input, QString("Cant find Notepad.exe")));
-        QVERIFY(help.title.startsWith(opener + " ") && help.title.endsWith("/CorvantineHelp.txt"));
-        w.menu("Runoff Hydrogaph");
-        QTest::mouseClick(control(w.program->window("Form3"), "ViewHydroData"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(w.dialogs->asked().size(), std::size_t(2), 20000);
-        QCOMPARE(w.dialogs->asked()[1].text, QString("Cant find Notepad.exe"));
-        QVERIFY(w.dialogs->asked()[1].title.endsWith("/Temp.GRF"));
-        setTextEditorOpener(QStringLiteral("xdg-open"));
     }
 
     // "Save Area/Line" into a missing folder says why; Cancel stays silent. Read-only

@@ -1,8 +1,8 @@
 // The map window's scale frame and help, clicked through as a user would. The scale
 // kinds and refused replies: scale_test.cpp and tests/scenarios/map_*.scn.
+#include <QPlainTextEdit>
 #include <QSpinBox>
 
-#include "common/text_editor.h"
 #include "map/map_window.h"
 
 using namespace corv;
@@ -25,16 +25,20 @@ private slots:
         QCOMPARE(spinner(), std::tuple(QString("5000"), 5000, 1000));
     }
 
-    void helpOpensTheProgramsHelpText()
+    // Help shows the help text in the program's own read-only window; without the file
+    // the box says which file is missing.
+    void helpShowsTheProgramsHelpText()
     {
         MapWindow w;
-        // A stand-in opener that notes the file it was asked to open.
-        writeScript(w.dir.filePath("opener"), R"(printf '%s' "$1" > "$(dirname "$0")/opened.txt")");
-        setTextEditorOpener(w.dir.filePath("opener"));
         w.menu("Help");
-        QTRY_COMPARE_WITH_TIMEOUT(readAll(w.dir.filePath("opened.txt")), (w.dir.path() + "/CorvantineHelp.txt").toLocal8Bit(), 30000);
-        setTextEditorOpener("xdg-open");
-        QVERIFY(w.dialogs->asked().empty());
+        const auto& missing = w.dialogs->asked().at(0);
+        QCOMPARE(std::pair(missing.text, missing.title),
+                 std::pair(QString("Cant find Notepad.exe"), "File not found: " + w.dir.filePath("CorvantineHelp.txt")));
+        writeFile(w.dir.filePath("CorvantineHelp.txt"), "Right-click the map.\r\n");
+        w.menu("Help");
+        auto* view = w.form->findChild<QPlainTextEdit*>("TextViewer");
+        QVERIFY(view && view->isVisible() && view->isReadOnly());
+        QCOMPARE(view->toPlainText(), QString("Right-click the map.\n"));
     }
 };
 
