@@ -8,7 +8,6 @@
 
 #include <QTemporaryDir>
 #include <cmath>
-#include <cstring>
 
 #include "runoff/routing.h"
 #include "runoff/stage_support.h"
@@ -45,11 +44,6 @@ QString linearTable(const QTemporaryDir& dir, float K, float step, int rows, cha
     return writeFile(dir.filePath("linear.RAT"), rat);
 }
 
-double numberAfter(const std::string& text, const char* after)
-{
-    const auto at = text.find(after);
-    return at == std::string::npos ? NAN : std::atof(text.c_str() + at + std::strlen(after));
-}
 
 }  // namespace
 
@@ -61,9 +55,8 @@ double numberAfter(const std::string& text, const char* after)
 // as the book's 642 (its table starts from 85 cfs; starting from 0 gave 0, 41, 84).
 TEST(Muskingum, TextbookInflowFromASteadyStart)
 {
-    ComputeState s = inflow({137, 208, 320, 442, 546, 630, 678, 691, 675, 634, 571, 477, 390, 329, 247, 184, 134,
-                             108, 90},
-                            1.0f);
+    ComputeState s =
+        inflow({137, 208, 320, 442, 546, 630, 678, 691, 675, 634, 571, 477, 390, 329, 247, 184, 134, 108, 90}, 1.0f);
     s.qi(0) = 93;
     muskingum(s, 2.3f, 0.15f, false);
     const double book[] = {93, 95.78, 117.05, 161.16, 233.55};
@@ -75,8 +68,7 @@ TEST(Muskingum, TextbookInflowFromASteadyStart)
 // K = 1 h, X = 0.25, dt = 0.25 h: C0 = -0.125 / 0.875 = -1/7, C1 = 3/7, C2 = 5/7. A
 // step of inflow 0, 1, 1, ... routes to -1/7, then C0 + C1 + C2 (-1/7) = 9/49, then
 // 2/7 + 5/7 x 9/49 = 143/343 and on to 1. No flow below zero is shown: the first 1/7
-// is held back and paid out of the next, 9/49 - 7/49 = 2/49. At 6-minute steps with
-// K = 0.5 h, X = 0.1: D = 0.5, C0 = 0, C1 = 0.2, C2 = 0.8.
+// is held back and paid out of the next, 9/49 - 7/49 = 2/49.
 TEST(Muskingum, RisingLimbShowsTheFirstCoefficient)
 {
     ComputeState s = inflow(std::vector<float>(6, 1.0f), 0.25f);
@@ -85,13 +77,6 @@ TEST(Muskingum, RisingLimbShowsTheFirstCoefficient)
     EXPECT_NEAR(s.qout(2), 2.0 / 49, 1e-6);
     EXPECT_NEAR(s.qout(3), 143.0 / 343, 1e-6);
     EXPECT_NEAR(s.qout(4), 2.0 / 7 + 5.0 / 7 * 143.0 / 343, 1e-6);
-
-    s = inflow({0, 10, 10, 0}, 6.0f / 60.0f);
-    muskingum(s, 0.5f, 0.1f, false);
-    EXPECT_NEAR(s.qout(2), 0.0, 1e-5);  // C0 x 10 + C1 x 0
-    EXPECT_NEAR(s.qout(3), 2.0, 1e-5);  // C0 x 10 + C1 x 10
-    EXPECT_NEAR(s.qout(4), 2.0 + 0.8 * 2.0, 1e-5);
-    EXPECT_NEAR(s.qout(5), 0.8 * 3.6, 1e-5);
 }
 
 TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
@@ -105,7 +90,6 @@ TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
         EXPECT_GT(s.it, last) << peak;
         EXPECT_LT(s.qout(s.it), threshold) << peak;
         EXPECT_GE(s.qout(s.it - 1), threshold) << peak;
-        EXPECT_GT(s.maxout, 0.5f * peak);
     }
     // From the ordinate before newit a drained routing stops though above its threshold:
     // the 8 cfs flood (48 cfs-steps) given 30 ordinates ends at 29, where its flow of
@@ -118,36 +102,24 @@ TEST(Muskingum, StopsBelowTheThresholdOfItsPeak)
     EXPECT_GT(s.qout(s.it), 0.01f);
 }
 
-// A small flood, 24 cfs rising over 1 h and falling over 3 h (24 x 4 / 2 = 48 cfs-hours:
-// 480 cfs-steps at 6 minutes, 288 at 10), routed with K = 1 h and 3 h by Muskingum (X =
-// 0.2) and by Modified Puls through linear storage. Stopped at the first flow below
-// 1 cfs, Muskingum lost 1.4 % (K = 1 h) and 4.8 % (K = 3 h) of it; the routings run on
-// until under 1 % is still stored: Muskingum at 6 minutes to ordinate 61 (K = 1 h) and
-// 135 (K = 3 h), not 58 and 97; at 10 minutes to 37 and 81, not 35 and 59 (worked with
-// the routing equations in double precision).
+// A small flood, 24 cfs rising over 1 h and falling over 3 h (48 cfs-hours: 480
+// cfs-steps at 6 minutes, 288 at 10), routed by Muskingum with X = 0.2. Stopped at the
+// first flow below 1 cfs, it lost 1.4 % (K = 1 h) and 4.8 % (K = 3 h); run on until
+// under 1 % is still stored, it ends at 6 minutes at ordinate 61 and 135, not 58 and
+// 97, at 10 minutes at 37 and 81, not 35 and 59 (the routing equations in double).
 TEST(Muskingum, SmallFloodsDrainBeforeTheyStop)
 {
-    struct Step {
+    const struct {
         int minutes, rise, fall;
-        double volume;
-        long muskingumEnd[2];
-    };
-    QTemporaryDir dir;
-    for (const Step& c : {Step{6, 10, 30, 480.0, {61, 135}}, Step{10, 6, 18, 288.0, {37, 81}}}) {
-        const float udur = static_cast<float>(c.minutes) / 60.0f;
-        const ComputeState in = inflow(triangle(24, c.rise, c.fall), udur);
-        for (int k = 0; k < 2; ++k) {
-            const float K = k == 0 ? 1.0f : 3.0f;
-            const std::string what = std::to_string(c.minutes) + " min, K = " + std::to_string(K) + " h";
-            ComputeState m = in;
-            muskingum(m, K, 0.2f, false);
-            EXPECT_EQ(m.it, c.muskingumEnd[k]) << what;
-            EXPECT_NEAR(sum(m.qout, 1, m.it) / c.volume, 1.0, 0.01) << what;
-            EXPECT_LT(m.qout(m.it - 1), 1.0f) << what;  // ran on below its 1 cfs threshold
-            ComputeState p = in;
-            modpul(p, readRatingTable(linearTable(dir, K, 10, 11), udur), "", false);
-            EXPECT_NEAR(sum(p.qout, 1, p.it) / c.volume, 1.0, 0.01) << what;
-        }
+        float K;
+        long end;
+    } cases[] = {{6, 10, 30, 1, 61}, {6, 10, 30, 3, 135}, {10, 6, 18, 1, 37}, {10, 6, 18, 3, 81}};
+    for (const auto& c : cases) {
+        ComputeState m = inflow(triangle(24, c.rise, c.fall), static_cast<float>(c.minutes) / 60.0f);
+        const double volume = sum(m.qi, 1, m.it);
+        muskingum(m, c.K, 0.2f, false);
+        EXPECT_EQ(m.it, c.end) << c.minutes << " min, K = " << c.K;
+        EXPECT_NEAR(sum(m.qout, 1, m.it) / volume, 1.0, 0.01) << c.minutes << " min, K = " << c.K;
     }
 }
 
@@ -198,13 +170,11 @@ TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
         EXPECT_NEAR(sum(s.qout, 1, s.it) / sum(s.qi, 1, s.it), 1.0, 0.01);
         EXPECT_TRUE(c.peakAt != 7 || s.it > 5 * 6) << s.it;  // the slow pond
     }
-    EXPECT_EQ(notes, (std::vector<std::string>{"", "", notes[2], ""}));
-    EXPECT_NE(notes[2].find("The pool rose above the last row of " + dir.filePath("linear.RAT").toStdString() +
-                            " (line 5, elevation 102 ft)"),
-              std::string::npos);
-    EXPECT_NEAR(numberAfter(notes[2], "to an elevation of "), 104.096, 1e-3) << notes[2];
-    EXPECT_NEAR(numberAfter(notes[2], "a storage of "), 16.926, 1e-3) << notes[2];
-    EXPECT_NEAR(numberAfter(notes[2], "an outflow of "), 409.6, 1e-3) << notes[2];
+    const std::string told = "The pool rose above the last row of " + dir.filePath("linear.RAT").toStdString() +
+                             " (line 5, elevation 102 ft) to an elevation of 104.096 ft, a storage of 16.92562 "
+                             "acre-ft and an outflow of 409.6 cfs. Values beyond the table are extrapolated from "
+                             "its last two rows.";
+    EXPECT_EQ(notes, (std::vector<std::string>{"", "", told, ""}));
 }
 
 TEST(ModifiedPuls, PoolBelowTheCrestAndBeginElevations)
@@ -261,10 +231,9 @@ TEST(RoutingLimit, ARoutingThatHasNotDrainedIsKept)
     EXPECT_EQ(s.tmaxout, 2.0f);
     EXPECT_NEAR(s.maxout, 1000 * 2 * 0.125 / 10000.125, 1e-6);
     EXPECT_NEAR(sum(s.qout, 1, s.it) / 1000, 1 - 0.4494, 0.002);
-    EXPECT_EQ(note.rfind("The Muskingum routing has not drained by ordinate 32000, the most a hydrograph holds: 44.", 0),
-              0u)
+    EXPECT_TRUE(note.rfind("The Muskingum routing has not drained by ordinate 32000, the most a hydrograph holds: 44.",
+                           0) == 0 && note.find(" % of the inflow volume is still stored") != std::string::npos)
         << note;
-    EXPECT_NE(note.find(" % of the inflow volume is still stored"), std::string::npos) << note;
 }
 
 TEST(ModifiedPuls, StorageRoutingFileFaults)
@@ -301,10 +270,6 @@ TEST(ModifiedPuls, StorageRoutingFileFaults)
     // A zero time step makes the storage-indication column divide by zero.
     const QString one = writeFile(dir.filePath("one.RAT"), "t\r\n1\r\n100,0,1\r\n");
     EXPECT_EQ(caught([&] { readRatingTable(one, 0.0f); }).number, err::kDivisionByZero);
-    // A full table of 100 rows, its count rounded.
-    QByteArray big = "t\r\n99.6\r\n";
-    for (int i = 0; i < 100; ++i) big += QByteArray::number(100 + i) + ",0," + QByteArray::number(i) + "\r\n";
-    EXPECT_EQ(readRatingTable(writeFile(dir.filePath("big.RAT"), big), 1.0f).n, 100);
 }
 
 // Travel time of 20 minutes at 6-minute steps: Int(2 x (1/3) / 0.1 + 0.5) = Int(7.17)
@@ -362,13 +327,11 @@ TEST(Routing, AfterALoadOrCombineTheOutflowIsRouted)
             TatumRoute(s, again);
         }};
     for (const auto& route : routings) {
-        ComputeState combined = inflow({40, 80, 0}, 0.1f);
-        combined.qout.redim(3);
-        for (long j = 0; j <= 3; ++j) combined.qout(j) = std::vector<float>{5, 45, 95, 30}[j];
+        ComputeState combined = inflow({40, 80, 0}, 0.1f), direct = inflow({45, 95, 30}, 0.1f);
+        direct.qi(0) = 5;
+        combined.qout = direct.qi;
         combined.maxout = 95, combined.tmaxout = 2;
         route(combined, true);
-        ComputeState direct = inflow({45, 95, 30}, 0.1f);
-        direct.qi(0) = 5;
         route(direct, false);
         EXPECT_EQ(combined.maxq, 95.0f);
         EXPECT_EQ(combined.tmax, 2);
