@@ -135,7 +135,7 @@ private:
     {
         state_.routeType = route::kNone;
         // 5 * it as a single, so that no 16-bit product overflows before the cap.
-        s_.newit = toInt16(std::min(5.0f * static_cast<float>(s_.it), 32000.0f));
+        s_.newit = toInt16(std::min(5.0f * static_cast<float>(s_.it), static_cast<float>(kLastRoutedOrdinate)));
         s_.maxelv = 0;
         const int option = boxes_.optRouteType;
         if (option != kCombineOption && chart_.ColumnCount() < 3) {
@@ -170,6 +170,8 @@ private:
         if (state_.routeType == route::kNone) return stop();
         s_.obs = -2;
         reportAndChart();
+        // A pool above its table or a routing that has not drained: said once it is shown.
+        if (!routeNote_.empty()) dialogs_.msgBox(QString::fromStdString(routeNote_));
     }
 
     // The routine of the selected option; it leaves routeType 0 when it refused,
@@ -182,11 +184,11 @@ private:
             if (state_.ratingFileName.isEmpty()) return;
             const RatingTable table = readRatingTable(state_.ratingFileName, s_.udur);
             state_.routeType = route::kModifiedPuls;
-            modpul(s_, table, boxes_.txtModbelv, state_.routeAgain);
+            routeNote_ = modpul(s_, table, boxes_.txtModbelv, state_.routeAgain);
             break;
         }
         case 1:
-            muskingum(s_, s_.K, s_.muskX, state_.routeAgain);
+            routeNote_ = muskingum(s_, s_.K, s_.muskX, state_.routeAgain);
             state_.routeType = route::kMuskingum;
             break;
         case kCombineOption: combine(); break;
@@ -383,6 +385,7 @@ private:
     ComputeOutcome& out_;
     Pointer pointer_;
     PointerDialogs dialogs_;
+    std::string routeNote_;
 };
 
 }  // namespace

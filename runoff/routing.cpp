@@ -66,50 +66,62 @@ public:
     // True when the routing ends at ordinate j: below the threshold of its peak once the
     // inflow has ended and under 1 % of the inflow is still stored (inflow not yet
     // returned, or less where drainable, in cfs-steps, says that part of it stays for
-    // good, as in a pool below a spillway crest), or at the last ordinate s.newit - 1.
-    // Cutting off more water than that there would be a hydrograph that does not hold
-    // its inflow's volume, so it is an error instead.
-    bool stop(long j, long lastInflow, double drainable = std::numeric_limits<double>::infinity()) const
+    // good, as in a pool below a spillway crest), or, from the ordinate before s.newit
+    // on, as soon as under 1 % is still stored. A slow pond or reach routes on past
+    // s.newit until then, and at the latest stops at ordinate last: its peak is kept, and
+    // note() says how much of the inflow it still holds.
+    bool stop(long j, long lastInflow, long last,
+              double drainable = std::numeric_limits<double>::infinity())
     {
         const double stored = std::min(in_ - out_, drainable);
         if (rule_.drainedAt(j, lastInflow, s_.qout(j), stored, in_)) return true;
-        if (j < static_cast<long>(s_.newit) - 1) return false;
-        if (RecessionStop::holdsBack(stored, in_)) {
-            const double percent = in_ > 0 ? std::round(1000.0 * stored / in_) / 10.0 : 100.0;
-            throw RuntimeError(err::kSubscript,
-                               "The " + routing_ + " has not drained at its last ordinate, " +
-                                   std::to_string(j) + " (5 times the inflow's " + std::to_string(lastInflow) +
-                                   " ordinates, at most 32000): " + strDouble(percent) +
-                                   " % of the inflow volume is still stored, and the routed hydrograph would "
-                                   "lose it.");
-        }
+        if (j >= static_cast<long>(s_.newit) - 1 && !RecessionStop::holdsBack(stored, in_)) return true;
+        if (j < last) return false;
+        const double percent = in_ > 0 ? std::round(1000.0 * stored / in_) / 10.0 : 100.0;
+        note_ = "The " + routing_ + " has not drained by ordinate " + std::to_string(j) +
+                ", the most a hydrograph holds: " + strDouble(percent) +
+                " % of the inflow volume is still stored and is not in the routed hydrograph.";
         return true;
     }
+    const std::string& note() const { return note_; }
 
 private:
     ComputeState& s_;
     std::string routing_;
     RecessionStop rule_;
     double in_ = 0, out_ = 0;  // cfs-steps so far
+    std::string note_;
 };
 
-// The start of every routing: a rerouted outflow lends its peak to the inflow.
+// The last ordinate a routing may reach: the program's limit, or the inflow's end.
+long lastRouted(long lastInflow) { return std::max(kLastRoutedOrdinate, lastInflow); }
+
+// The start of every routing: a rerouted outflow lends its peak to the inflow, and
+// its ordinates 0 to lastInflow become the inflow (none after them).
 void commonStart(ComputeState& s, bool routeAgain)
 {
     if (routeAgain) {
         s.maxq = s.maxout;
         s.tmax = toInt16(s.tmaxout);
+        const long last = s.it;
+        reach(s.qi, last, 1);
+        reach(s.qout, last, 1);
+        std::copy(s.qout.data(), s.qout.data() + last + 1, s.qi.data());
+        std::fill(s.qi.data() + last + 1, s.qi.data() + s.qi.ubound() + 1, 0.0f);
     }
+    reach(s.qi, 1, 1);
+    reach(s.qout, 1, 1);
     s.maxout = 0;
     s.tmaxout = 0;
 }
 
 // Where x lies in an ascending table column: the lower row of the pair that holds it
 // and the fraction between the two. Values at or below the first row give row 0;
-// values beyond the last row are an error naming the table.
+// values above the last row are extrapolated from the last two rows.
 struct Place {
     long row = 0;  // 0: at or below the first row
     float fraction = 0;
+    bool beyond = false;  // above the last row
 };
 
 Place locate(const RatingTable& t, const VArray<float>& column, float x, const char* what)
@@ -119,12 +131,12 @@ Place locate(const RatingTable& t, const VArray<float>& column, float x, const c
     if (!(x > c[1])) return {};
     // First row whose entry is at or above x (the column does not fall, see the reader).
     const long k = std::lower_bound(c + 1, c + n + 1, x) - c;
-    if (k > n)
+    if (k <= n) return {k - 1, (x - c[k - 1]) / (c[k] - c[k - 1])};
+    if (n < 2)
         tableError(err::kSubscript, t.path,
-                   "ends before the " + std::string(what) + " " + strSingle(x) + " is reached (its last row, " +
-                       lineNo(n + 2) + ", holds " + strSingle(c[n]) + "): extend the table.");
-    const long j = k - 1;
-    return {j, (x - c[j]) / (c[k] - c[j])};
+                   "has a single row and the " + std::string(what) + " " + strSingle(x) +
+                       " lies above it: a table needs two rows to be extended beyond its last.");
+    return {n - 1, (x - c[n - 1]) / (c[n] - c[n - 1]), true};
 }
 
 float at(const VArray<float>& column, const Place& p)
@@ -142,6 +154,37 @@ float restingStorage(const RatingTable& t)
     long k = 1;
     while (k < t.n && !(t.outflow(k + 1) > 0)) ++k;
     return t.storage(k);
+}
+
+// The highest pool above a table's last row, for the message after the routing.
+class Overtopping {
+public:
+    explicit Overtopping(const RatingTable& t) : t_(t) {}
+    void see(const Place& p, float E, float S, float O)
+    {
+        if (!p.beyond || (over_ && !(E > E_))) return;
+        over_ = true;
+        E_ = E, S_ = S, O_ = O;
+    }
+    std::string note() const
+    {
+        if (!over_) return {};
+        return "The pool rose above the last row of " + name(t_.path) + " (" + lineNo(t_.n + 2L) + ", elevation " +
+               strSingle(t_.elevation(t_.n)) + " ft) to an elevation of " + strSingle(E_) + " ft, a storage of " +
+               strSingle(S_) + " acre-ft and an outflow of " + strSingle(O_) +
+               " cfs. Values beyond the table are extrapolated from its last two rows.";
+    }
+
+private:
+    const RatingTable& t_;
+    bool over_ = false;
+    float E_ = 0, S_ = 0, O_ = 0;
+};
+
+// Two notes in one message.
+std::string joined(const std::string& a, const std::string& b)
+{
+    return a.empty() ? b : b.empty() ? a : a + "\n" + b;
 }
 
 }  // namespace
@@ -219,7 +262,7 @@ RatingTable readRatingTable(const QString& path, float udur)
     return t;
 }
 
-void muskingum(ComputeState& s, float K, float X, bool routeAgain)
+std::string muskingum(ComputeState& s, float K, float X, bool routeAgain)
 {
     commonStart(s, routeAgain);
     const float half = s.udur / 2.0f;
@@ -228,31 +271,31 @@ void muskingum(ComputeState& s, float K, float X, bool routeAgain)
     const float C1 = toSingle(divide(K * X + half, D));
     const float C2 = toSingle(divide(K * (1.0f - X) - half, D));
 
-    reach(s.qout, 0, 1);
-    s.qout(0) = 0;
+    // A steady start: the reach already carries the first inflow, so a flow record that
+    // begins on a base flow does not dip at its start (a computed hydrograph starts at 0).
+    s.qout(0) = s.qi(0);
     if (s.newit < 1) {
         s.it = 1;
-        reach(s.qout, 1, 1);
-        reach(s.qi, 1, 1);
-        return;
+        return {};
     }
     RoutedStop rule(s, "Muskingum routing");
+    rule.peak(0);
     const long lastInflow = s.it;
+    const long last = lastRouted(lastInflow);
     // With a step shorter than 2KX, C0 is negative and the routing dips below zero as
     // the inflow rises. No negative flow is shown: the dip is held back as water owed
     // and paid out of the next flows, while the routing goes on from its own values.
     // Clamping instead, and routing on from the clamped 0, adds water that the C2 term
     // then multiplies (a sharp flood gained up to 80 % of its volume).
-    float routed = 0;  // the routing's own outflow of the step before
+    float routed = s.qout(0);  // the routing's own outflow of the step before
     float owed = 0;
     long j = 0;
     for (;;) {
         ++j;
         reach(s.qi, j, kGrowth);
         reach(s.qout, j, kGrowth);
-        float* qi = s.qi.data();
+        const float* qi = s.qi.data();
         float* qo = s.qout.data();
-        if (routeAgain) qi[j] = qo[j];
         routed = C0 * qi[j] + C1 * qi[j - 1] + C2 * routed;
         float q = routed - owed;
         owed = q < 0 ? -q : 0.0f;
@@ -260,93 +303,86 @@ void muskingum(ComputeState& s, float K, float X, bool routeAgain)
         qo[j] = q;
         rule.peak(j);
         rule.balance(qi[j], q);
-        if (rule.stop(j, lastInflow)) break;
+        if (rule.stop(j, lastInflow, last)) break;
     }
     s.it = static_cast<std::int16_t>(j);
+    return rule.note();
 }
 
-void modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation, bool routeAgain)
+std::string modpul(ComputeState& s, const RatingTable& t, const QString& beginElevation, bool routeAgain)
 {
     commonStart(s, routeAgain);
     s.storout.redim(s.qout.ubound());
-    reach(s.elvout, s.newit, 0);
+    reach(s.elvout, s.qout.ubound(), 0);
 
     // The initial state: the first row, or the pool at the begin elevation. A pool at
-    // or below the first row starts with the first row's outflow and storage.
+    // or below the first row starts as the first row, its elevation included.
     float E = t.elevation(1), O = t.outflow(1), S = t.storage(1);
+    Place start;
     if (!beginElevation.trimmed().isEmpty()) {
-        E = boxSingle(beginElevation);
-        const Place p = locate(t, t.elevation, E, "begin elevation");
-        if (p.row > 0) {
-            O = at(t.outflow, p);
-            S = at(t.storage, p);
+        const float typed = boxSingle(beginElevation);
+        start = locate(t, t.elevation, typed, "begin elevation");
+        if (start.row > 0) {
+            E = typed;
+            O = at(t.outflow, start);
+            S = at(t.storage, start);
         }
     }
     float P = toSingle(divide(kIndicationFactor * S, s.udur));
-
-    reach(s.qout, 1, 1);
-    reach(s.qi, 1, 1);
-    reach(s.storout, 1, 1);
     s.qout(0) = O;
     s.elvout(0) = E;
     s.storout(0) = S;
     s.maxelv = 0;
-    if (routeAgain) s.qi(1) = s.qout(1);
 
     RoutedStop rule(s, "Modified Puls routing through " + name(t.path));
+    Overtopping over(t);
+    over.see(start, E, S, O);
+    if (rule.peak(0)) s.maxelv = E;
     const long lastInflow = s.it;
+    const long last = lastRouted(lastInflow);
     const float indication1 = t.indication(1);
     const float rest = restingStorage(t);
     const double cfsStepsPerAcreFoot = kIndicationFactor / 2.0 / static_cast<double>(s.udur);
-    long j = 1;
-    for (; j <= s.newit; ++j) {
-        reach(s.qi, j + 1, kGrowth);
-        reach(s.qout, j + 1, kGrowth);
-        reach(s.storout, j + 1, kGrowth);
-        if (routeAgain && j < lastInflow) s.qi(j + 1) = s.qout(j + 1);
+    // Step j routes the inflow between ordinates j and j + 1, from ordinate 0, so the
+    // first interval's inflow is routed too; ordinate j + 1 takes the state at its end.
+    long j = 0;
+    for (;;) {
+        for (VArray<float>* a : {&s.qi, &s.qout, &s.storout, &s.elvout}) reach(*a, j + 1, kGrowth);
         const float V = s.qi(j) + s.qi(j + 1) + P - O;
-
-        float O2, E2, S2;
         const Place pv = locate(t, t.indication, V, "storage-indication value");
         if (pv.row == 0) {
-            // Below the first row the outflow falls along the straight line to zero.
-            O2 = indication1 > 0 ? t.outflow(1) * std::max(V, 0.0f) / indication1 : t.outflow(1);
+            // Below the first row the outflow and storage fall along the straight line to
+            // zero, at the lowest elevation the table knows.
+            const float share = indication1 > 0 ? std::max(V, 0.0f) / indication1 : 1.0f;
+            O = t.outflow(1) * share;
+            S = t.storage(1) * share;
+            E = t.elevation(1);
         } else {
-            O2 = at(t.outflow, pv);
+            // Elevation and storage are read where the outflow is, at the pool's
+            // storage-indication value: where outflows rise this is the place of the
+            // outflow in its own column, and where they stay flat (no release below a
+            // spillway crest) it still tells the pool's height.
+            O = at(t.outflow, pv);
+            E = at(t.elevation, pv);
+            S = at(t.storage, pv);
         }
-        const Place po = locate(t, t.outflow, O2, "outflow");
-        if (po.row > 0) {
-            E2 = at(t.elevation, po);
-            S2 = at(t.storage, po);
-        } else if (pv.row > 0) {
-            // The outflow stays at the first row's (rows below a spillway crest): the
-            // pool is placed by its storage-indication value instead.
-            E2 = at(t.elevation, pv);
-            S2 = at(t.storage, pv);
-        } else {
-            // Below the table: the lowest elevation it knows, storage along the line to zero.
-            E2 = t.elevation(1);
-            S2 = indication1 > 0 ? t.storage(1) * std::max(V, 0.0f) / indication1 : t.storage(1);
-        }
-
+        P = V - O;
+        ++j;
         s.qout(j) = O;
         s.elvout(j) = E;
         s.storout(j) = S;
+        over.see(pv, E, S, O);
         if (rule.peak(j)) s.maxelv = E;
         rule.balance(s.qi(j), O);
-        const bool done = rule.stop(j, lastInflow, (S - rest) * cfsStepsPerAcreFoot);
-        P = V - O2;
-        E = E2, O = O2, S = S2;
-        if (done) break;
+        if (rule.stop(j, lastInflow, last, (S - rest) * cfsStepsPerAcreFoot)) break;
     }
-    s.it = static_cast<std::int16_t>(std::min<long>(j, s.newit));
+    s.it = static_cast<std::int16_t>(j);
+    return joined(rule.note(), over.note());
 }
 
 void TatumRoute(ComputeState& s, bool routeAgain)
 {
     commonStart(s, routeAgain);
-    reach(s.qout, 0, 1);
-    s.qout(0) = 0;
     const float passes = toSingle(divide(2.0f * s.tatumTime, s.udur)) + 0.5f;
     const long N = static_cast<long>(intFloor(passes));
     if (N < 0) throw RuntimeError(err::kInvalidProcedureCall, "The travel time must not be negative.");
@@ -358,16 +394,14 @@ void TatumRoute(ComputeState& s, bool routeAgain)
     // reads; outflow left from an earlier run beyond the inflow is cleared.
     reach(s.qi, newit + 2, kGrowth);
     reach(s.qout, newit + 2, kGrowth);
-    for (long j = 1; j <= lastInflow; ++j) {
-        if (routeAgain) s.qi(j) = s.qout(j);
-        else s.qout(j) = s.qi(j);
-    }
+    // A steady start, as in Muskingum routing: the flow before the series is its first.
+    for (long j = 0; j <= lastInflow; ++j) s.qout(j) = s.qi(j);
     float* q = s.qout.data();
     std::fill(q + lastInflow + 1, q + s.qout.ubound() + 1, 0.0f);
 
     // Each pass moves the series half a step later: q(k + 1) takes the mean of q(k)
     // and q(k + 1), worked from the end so that each mean uses the values before
-    // the pass; q(1) takes its mean with the zero outflow of ordinate 0. (Setting it
+    // the pass; q(1) takes its mean with the steady flow of ordinate 0. (Setting it
     // to 0 instead lost half of the first ordinate, half the volume of a Rational
     // hydrograph whose storm fits in its first step.)
     for (long p = 1; p <= N; ++p) {
@@ -375,10 +409,10 @@ void TatumRoute(ComputeState& s, bool routeAgain)
         q[L] = 0;
         q[L + 1] = 0;
         for (long k = L; k >= 1; --k) q[k + 1] = (q[k] + q[k + 1]) / 2.0f;
-        q[1] /= 2.0f;
+        q[1] = (q[0] + q[1]) / 2.0f;
     }
 
-    long k = 1;
+    long k = 0;
     for (; k <= newit; ++k) {
         if (q[k] > s.maxout) {
             s.maxout = q[k];

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <string>
 
 #include "common/varray.h"
 #include "runoff/compute_state.h"
@@ -29,23 +30,30 @@ struct RatingTable {
 // run-time error naming the file and the line.
 RatingTable readRatingTable(const QString& path, float udur);
 
+// The last ordinate a routed hydrograph may reach (counts are 16-bit).
+constexpr long kLastRoutedOrdinate = 32000;
+
 // Muskingum and Modified Puls stop below the flow threshold of their peak once the
-// inflow has ended and under 1 % of it is still stored, at the latest at ordinate
-// s.newit - 1; still holding more there is a run-time error, as no routed hydrograph
-// may silently lose its water.
+// inflow has ended and under 1 % of it is still stored, or, from ordinate s.newit - 1
+// on, as soon as under 1 % is. A routing still holding more at kLastRoutedOrdinate
+// stops there and keeps what it routed, peak included; its result then says how much
+// of the inflow is still stored. Each returns what the user is to be told after the
+// routing ("" when nothing).
 
 // Muskingum routing with K hours and the weight X over the step s.udur, from the
-// inflow qi (from qout when routeAgain).
-void muskingum(ComputeState& s, float K, float X, bool routeAgain);
+// inflow qi (from qout when routeAgain), starting steady: the first outflow is the
+// first inflow.
+std::string muskingum(ComputeState& s, float K, float X, bool routeAgain);
 
-// Modified Puls routing through table, starting at the elevation beginElevation
-// (the text of the "Begin Elev" box; blank starts at the table's first row). Fills
-// qout, elvout and storout and the peak elevation maxelv. s.elvout must already reach
-// s.newit.
-void modpul(ComputeState& s, const RatingTable& table, const QString& beginElevation, bool routeAgain);
+// Modified Puls routing through table from ordinate 0, starting at the elevation
+// beginElevation (the text of the "Begin Elev" box; blank, or at or below the first
+// row, starts at the first row). Fills qout, elvout and storout and the peak
+// elevation maxelv. A pool above the last row is extrapolated from the last two rows,
+// and the result says how high it rose.
+std::string modpul(ComputeState& s, const RatingTable& table, const QString& beginElevation, bool routeAgain);
 
 // Travel-time routing: the hydrograph averaged over neighbouring ordinates once per
-// half step of the travel time s.tatumTime (hours).
+// half step of the travel time s.tatumTime (hours), starting steady at the first inflow.
 void TatumRoute(ComputeState& s, bool routeAgain);
 
 }  // namespace corv

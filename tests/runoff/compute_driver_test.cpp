@@ -299,12 +299,12 @@ TEST(ComputeDriverRouting, CancelMissingAndBadFilesKeepEverything)
     w.boxes.chkCombineHDB = false;
     w.hooks.databaseFlow = nullptr;
 
-    // A table that ends before the flood: the error path names the file, and the
-    // hydrograph, the report and the chart stay as they were.
-    const QString rat = writeFile(w.dir.filePath("small.RAT"), "Small\r\n2\r\n100,0,0\r\n101,1,0.01\r\n");
+    // A table of one row the flood rises above, which cannot be extended: the error path
+    // names the file, and the hydrograph, the report and the chart stay as they were.
+    const QString rat = writeFile(w.dir.filePath("small.RAT"), "Small\r\n1\r\n100,1,0.01\r\n");
     w.answerFile(rat);
     EXPECT_EQ(go(w, 0).end, End::Failed);
-    EXPECT_TRUE(QString::fromStdString(w.said()).startsWith("The storage routing file " + rat + " ends before"));
+    EXPECT_TRUE(QString::fromStdString(w.said()).startsWith("The storage routing file " + rat + " has a single row"));
     EXPECT_TRUE(QString::fromStdString(w.said()).endsWith("\nCheck your time step for hours or minutes!"));
     EXPECT_EQ(w.report(), before);
     EXPECT_EQ(w.chart.ColumnCount(), 3);

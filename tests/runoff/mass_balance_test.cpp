@@ -1,10 +1,12 @@
 // Runoff that holds its water: each transform returns the excess volume once its
-// hydrograph has drained, storms hold their table depth, the impervious share is
-// counted once, base flow runs under the whole hydrograph; the cases are worked by hand.
+// hydrograph has drained, each routing its inflow less what it still stores, storms hold
+// their table depth, the impervious share is counted once, base flow runs under the
+// whole hydrograph; the cases are worked by hand.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "runoff/routing.h"
 #include "runoff/stage_support.h"
 
 using namespace corv;
@@ -16,6 +18,14 @@ double total(const std::vector<float>& v)
 {
     double t = 0;
     for (float x : v) t += x;
+    return t;
+}
+
+// A series' volume in cfs-steps, ordinate to ordinate as a routing steps (trapezoids).
+double steps(const VArray<float>& q, long last)
+{
+    double t = 0;
+    for (long j = 0; j < last; ++j) t += (q(j) + q(j + 1)) / 2.0;
     return t;
 }
 
@@ -83,35 +93,18 @@ TEST(MassBalance, EveryStormHoldsItsTableDepth)
     }
 }
 
-TEST(MassBalance, EvenAndArrangedStormsOfAPartialLastStep)
+// 3 in over 3 h at a 2-hour step: 1.5 steps round to 2, each 1.5 in (not 2 x 2 in = 4 in).
+TEST(MassBalance, EvenStormOfAPartialLastStep)
 {
     ScriptedDialogs d;
     CommonDialog common(d);
     RainfallBoxes boxes;
     ComputeState s;
     s.udur = 2, s.lag = 1;
-    // 3 in over 3 h at a 2-hour step: 1.5 steps round to 2, each 1.5 in (not 2 x 2 in = 4 in).
     buildRainfall(s, rainTable("Average", {"3"}, {"3.00"}), common, d, boxes);
     EXPECT_EQ(s.obs, 2);
     EXPECT_FLOAT_EQ(s.rdepth(1), 1.5f);
     EXPECT_FLOAT_EQ(s.rdepth(2), 1.5f);
-    // Shorter than half a step: one step with all the rain.
-    buildRainfall(s, rainTable("Average", {"0.5"}, {"0.80"}), common, d, boxes);
-    EXPECT_EQ(s.obs, 1);
-    EXPECT_FLOAT_EQ(s.rdepth(1), 0.8f);
-    // The arranged storm: the curve starts at 3 / (3/2 + 1) = 1.2 in and, with zero
-    // slopes, reaches 1.2 + 1.8 (3 (2/3)^2 - 2 (2/3)^3) = 2.5333 in at 2 h; the step to
-    // the storm's end at 3 h takes the other 0.4667 in.
-    buildRainfall(s, rainTable("None", {"3"}, {"3.00"}), common, d, boxes);
-    EXPECT_EQ(s.obs, 2);
-    EXPECT_NEAR(s.rdepth(1), 2.5333f, 1e-4);
-    EXPECT_NEAR(s.rdepth(2), 0.4667f, 1e-4);
-    EXPECT_FLOAT_EQ(s.stepTimes(2), 3.0f);
-    // And a storm within its first step.
-    buildRainfall(s, rainTable("Peak Centered", {"0.5"}, {"0.80"}), common, d, boxes);
-    EXPECT_EQ(s.obs, 1);
-    EXPECT_FLOAT_EQ(s.rdepth(1), 0.8f);
-    EXPECT_TRUE(d.messages().empty());
 }
 
 // A slow basin: 100 mi^2, lag 20 h, 5-minute steps, 5 in over 12 h, shape 0.1 per hour.
@@ -130,17 +123,6 @@ TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
     EXPECT_NEAR(s.maxq, 26888.75 * (1 - std::exp(-1.2)), 2.0);
     EXPECT_NEAR(inchesOf(s), 5.0, 0.005);
     EXPECT_NEAR(s.volume, 26667, 27);  // drained to within 0.1 %
-
-    // A storm file, 1 in over an hour in 6-minute steps on 1 mi^2, lag 2 h, shape 0.5:
-    // 645.33 cfs of inflow gives 645.33 (1 - e^-0.5) = 253.9 cfs, delayed by
-    // 20.5 x 0.6482 = 13.3, i.e. 13 steps: the peak at step 10 + 12 = 22; 53.3 acre-ft.
-    ComputeState file = basin(1, 2, kSixMinutes, std::vector<float>(10, 0.1f), 10, 0.5f);
-    ASSERT_EQ(transformExcess(file, method("Linear Reservoir"), d), StageEnd::Continue);
-    EXPECT_EQ(file.tmax, 22);
-    EXPECT_NEAR(file.maxq, 645.33 * (1 - std::exp(-0.5)), 0.1);
-    EXPECT_NEAR(inchesOf(file), 1.0, 0.01);
-    EXPECT_FLOAT_EQ(file.volume, 53);
-    EXPECT_LT(file.qi(file.it), 1.0f);  // drained below the 1 cfs that ends a routing of a peak above 10 cfs
 
     // A reservoir that cannot drain within the ordinate limit says so.
     ComputeState endless = basin(1, 2, kSixMinutes, {1}, 10, 0.0001f);
@@ -190,46 +172,29 @@ TEST(MassBalance, TrianglesRunToTheLongestBase)
     for (long j = 3; j <= 9; ++j) EXPECT_NEAR(r.qi(j), peak * (9 - j) / 6, 1e-2) << j;
 }
 
-// Time steps not exact in binary round their step counts from single quotients: lag
-// 0.5 h at 6-minute steps is a rise of (0.05 + 0.5) / 0.1 = 5.5, even 6, not 5; lag
-// 0.75 h a Rational window of 7.5, even 8, not 7.
-TEST(MassBalance, StepCountsOfSixMinuteSteps)
+// Step counts are rounded from single quotients: lag 0.5 h at 6-minute steps is a rise
+// of (0.05 + 0.5) / 0.1 = 5.5, even 6, not 5. The Rational window: 1.2 steps round to 1,
+// divided by that one step (0.25 h), so 1 in on 640 acres gives 2560 cfs, not 640 / 0.3
+// = 2133; a lag of a tenth of a step still averages over one step, so the storm's own
+// step carries the peak; lag 0.75 h at 6 minutes is a window of 7.5, even 8 steps, 1 in
+// over 0.8 h giving 800 cfs.
+TEST(MassBalance, StepCountsAndTheRationalWindow)
 {
     ScriptedDialogs d;
     ComputeState t = basin(1, 0.5f, kSixMinutes, {1}, 300, 1);
     transformExcess(t, method("Triangle Unit Graph"), d);
     EXPECT_EQ(t.riseSteps(0), 6);
-    ComputeState r = basin(1, 0.75f, kSixMinutes, {1}, 300, 1);
-    transformExcess(r, method("Rational Method"), d);
-    EXPECT_EQ(r.lagSteps, 8);
-    EXPECT_NEAR(r.maxq, 640 / 0.8, 0.05);  // 1 in over an 8-step (0.8 h) window on 640 acres
-}
-
-// The Rational window: 1.2 steps round to 1, divided by that one step (0.25 h), so 1 in
-// on 640 acres gives 2560 cfs, not 640 / 0.3 = 2133; a lag of a tenth of a step still
-// averages over one step, so the storm's own step carries the peak and the caption's
-// figure matches the rows.
-TEST(MassBalance, RationalWindowOfAtLeastOneStep)
-{
-    ScriptedDialogs d;
-    for (float lag : {0.3f, 0.025f}) {
-        ComputeState s = basin(1, lag, 0.25f, {1}, 300, 1);
+    for (auto [lag, udur, steps, peak] : {std::tuple{0.3f, 0.25f, 1, 2560.0}, {0.025f, 0.25f, 1, 2560.0},
+                                          {0.75f, kSixMinutes, 8, 800.0}}) {
+        ComputeState s = basin(1, lag, udur, {1}, 300, 1);
         ASSERT_EQ(transformExcess(s, method("Rational Method"), d), StageEnd::Continue);
-        EXPECT_EQ(s.lagSteps, 1);
-        EXPECT_NEAR(s.qi(1), 2560, 0.01);
-        EXPECT_FLOAT_EQ(s.maxq, s.qi(1));
-        EXPECT_EQ(s.tmax, 1);
-        EXPECT_EQ(s.it, 2);
-        EXPECT_FLOAT_EQ(s.qi(2), 0);
+        EXPECT_EQ(s.lagSteps, steps) << lag;
+        EXPECT_NEAR(s.qi(1), peak, 0.05) << lag;
+        EXPECT_FLOAT_EQ(s.maxq, s.qi(1)) << lag;
+        EXPECT_EQ(s.tmax, 1) << lag;
+        EXPECT_EQ(s.it, steps + 1) << lag;
+        EXPECT_FLOAT_EQ(s.qi(s.it), 0) << lag;
     }
-    // After the rain the window drains oldest first: 0.1 then 0.9 in, window 3 steps,
-    // ordinates 85.3, 853.3, 853.3, then 768 (0.9 in alone) and 0; the first highest is step 2.
-    ComputeState tail = basin(1, 0.75f, 0.25f, {0.1f, 0.9f}, 300, 1);
-    transformExcess(tail, method("Rational Method"), d);
-    EXPECT_NEAR(tail.qi(4), 0.9 * 640 / 0.75, 0.05);
-    EXPECT_EQ(tail.tmax, 2);
-    EXPECT_EQ(tail.it, 5);
-    EXPECT_FLOAT_EQ(tail.qi(5), 0);
 }
 
 // A 10 cfs base flow stays under the hydrograph after the rain: the last ordinates of a
@@ -244,5 +209,52 @@ TEST(MassBalance, BaseFlowUnderTheWholeHydrograph)
         EXPECT_FLOAT_EQ(s.gwFlow(s.obs + 1), 10) << name;
         EXPECT_FLOAT_EQ(s.qi(s.it), 10) << name;
         EXPECT_GT(s.it, s.obs + 2) << name;
+    }
+}
+
+// The routing rows: inflow = outflow + change in what is stored, within 1 % of the
+// inflow, for each routing of a computed hydrograph (10 mi^2, lag 1 h, 1.5 in of excess
+// at 6-minute steps), of the spike 0, 1280, 0 whose first interval carries all of it, and
+// of a flood on a 50 cfs base flow, from which the routing starts steadily. Storage in
+// cfs-steps of 0.1 h: Muskingum's K (X I + (1 - X) O) / dt (K = 2 h, X = 0.3, so its first
+// coefficient (0.05 - 0.6) / 1.45 is negative); Modified Puls's storage (acre-ft) x 12.1
+// / dt in a pond of S = 1 h x O, tabled to 48.4 cfs and extrapolated beyond; travel time
+// (0.75 h: Int(2 x 0.75 / 0.1 + 0.5) = 15 half-step passes) the start's flow for half a
+// step a pass, none once drained.
+TEST(MassBalance, EveryRoutingHoldsItsInflow)
+{
+    ScriptedDialogs d;
+    ComputeState computed = basin(10, 1, kSixMinutes, {0.05f, 0.1f, 0.2f, 0.4f, 0.3f, 0.2f, 0.15f, 0.1f});
+    ASSERT_EQ(transformExcess(computed, method("SCS.DGF"), d), StageEnd::Continue);
+    std::vector<float> q(computed.qi.vec().begin() + 1, computed.qi.vec().begin() + computed.it + 1);
+    ComputeState base = inflow({50, 200, 600, 900, 700, 400, 200, 100, 50}, kSixMinutes);
+    base.qi(0) = 50;
+    const ComputeState inflows[] = {inflow(q, kSixMinutes), inflow({1280, 0, 0}, kSixMinutes), base};
+
+    const RatingTable pond = readRatingTable(testData("pond.RAT"), kSixMinutes);
+    const struct {
+        const char* name;
+        std::function<void(ComputeState&)> route;
+        std::function<double(const ComputeState&, long)> stored;
+    } routings[] = {
+        {"Muskingum", [](ComputeState& s) { muskingum(s, 2, 0.3f, false); },
+         [](const ComputeState& s, long j) { return 2 * (0.3 * s.qi(j) + 0.7 * s.qout(j)) / 0.1; }},
+        {"Modified Puls", [&](ComputeState& s) { modpul(s, pond, "", false); },
+         [](const ComputeState& s, long j) { return s.storout(j) * 12.1 / 0.1; }},
+        {"travel time",
+         [](ComputeState& s) {
+             s.tatumTime = 0.75f;
+             TatumRoute(s, false);
+         },
+         [](const ComputeState& s, long j) { return j == 0 ? s.qi(0) * 15 / 2.0 : 0.0; }},
+    };
+    for (const auto& r : routings) {
+        for (const ComputeState& in : inflows) {
+            ComputeState s = in;
+            r.route(s);
+            const double volume = steps(s.qi, s.it);
+            EXPECT_NEAR(volume + r.stored(s, 0), steps(s.qout, s.it) + r.stored(s, s.it), 0.01 * volume)
+                << r.name << ", inflow from " << in.qi(0) << " then " << in.qi(1) << " cfs";
+        }
     }
 }
