@@ -286,7 +286,7 @@ TEST(ComputeDriverRouting, CancelMissingAndBadFilesKeepEverything)
     EXPECT_EQ(w.asked().back().file.filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
     w.answerFile(w.dir.filePath("gone.GRF"));
     EXPECT_EQ(go(w, 2).end, End::Stopped);
-    EXPECT_EQ(w.said(), "File not found.");
+    EXPECT_EQ(w.said(), "File not found: " + w.dir.filePath("gone.GRF").toStdString());
     // A database flow that brought nothing back (the retrieval said why) ends quietly.
     w.boxes.chkCombineHDB = true;
     int retrievals = 0;
