@@ -154,22 +154,25 @@ private:
             break;
         default: break;
         }
-        // A routing or file that fails halfway leaves the hydrograph as it was, so
-        // that the next "Go" still starts from it.
+        // A routing or file that fails halfway, or whose result cannot be reported,
+        // leaves the hydrograph and the boxes as they were, so that the next "Go"
+        // still starts from it.
         ComputeState saved = s_;
         const bool routeAgain = state_.routeAgain;
         try {
             if (hooks_.routeOrCombine) hooks_.routeOrCombine(state_, boxes_, dialogs_, commonDialog_);
             else routeOrCombine(option);
+            // The routine refused or was cancelled: no report.
+            if (state_.routeType == route::kNone) return stop();
+            s_.obs = -2;
+            reportAndChart();
         } catch (...) {
             s_ = std::move(saved);
             state_.routeAgain = routeAgain;
+            out_.rainfallBoxes = {};
+            out_.caption.reset();
             throw;
         }
-        // The routine refused, was cancelled or found too few rows: no report.
-        if (state_.routeType == route::kNone) return stop();
-        s_.obs = -2;
-        reportAndChart();
         // A pool above its table or a routing that has not drained: said once it is shown.
         if (!routeNote_.empty()) dialogs_.msgBox(QString::fromStdString(routeNote_));
     }
@@ -226,8 +229,10 @@ private:
                                             QStringLiteral("Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|"));
         }
         if (s_.combineFileName.isEmpty()) return;
-        if (!QFileInfo(s_.combineFileName).isFile()) {
-            dialogs_.msgBox(QStringLiteral("File not found."));
+        // Anything else than a regular file (a folder, a FIFO, a device) is the
+        // reader's to refuse, by name.
+        if (!QFileInfo::exists(s_.combineFileName)) {
+            dialogs_.msgBox(QStringLiteral("File not found: ") + s_.combineFileName);
             return;
         }
         const HydrographLoad mode = state_.hydrographPlotted ? HydrographLoad::Add : HydrographLoad::Fresh;

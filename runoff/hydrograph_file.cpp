@@ -8,12 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "common/dates.h"
 #include "common/dialogs.h"
 #include "common/numbers.h"
 #include "common/runtime_error.h"
+#include "runoff/hydrograph_report.h"
 #include "runoff/number_format.h"
 #include "runoff/report_cells.h"
 #include "runoff/text_fields.h"
+#include "runoff/window/form3_state.h"
 
 namespace corv {
 
@@ -26,6 +29,8 @@ constexpr long kFreshRoom = 9000;
 constexpr long kMaxOrdinate = 32000;
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr long kGrowth = 100;
+// A report needs ordinates past 2.
+constexpr std::size_t kFewestRows = 4;
 
 std::string hydrographFile(const QString& path) { return "The hydrograph file " + path.toStdString(); }
 
@@ -34,45 +39,65 @@ std::string hydrographFile(const QString& path) { return "The hydrograph file " 
     throw RuntimeError(number, hydrographFile(path) + " " + what);
 }
 
-std::string lineNo(std::size_t index) { return "line " + std::to_string(index + 1); }
+std::string lineNo(long number) { return "line " + std::to_string(number); }
 
-// A "dd hh:mm" time in minutes (the day of the month counts whole days).
+std::string quoted(std::string_view line) { return "\"" + shownLine(line) + "\""; }
+
+std::string hoursText(double hours) { return shortestText(static_cast<float>(hours)); }
+
+// A "dd hh:mm" time: day of the month, hour and minute, all whole.
 struct DayTime {
-    double day = 0, hour = 0, minute = 0;
-    double minutes() const { return (day * 24 + hour) * 60 + minute; }
-    double minuteOfDay() const { return hour * 60 + minute; }
+    int day = 0, hour = 0, minute = 0;
+    int minuteOfDay() const { return hour * 60 + minute; }
 };
 
-DayTime dayTime(std::string_view t, std::size_t colon)
+// One or two digits between lo and hi.
+bool smallWhole(std::string_view t, int lo, int hi, int& out)
 {
+    if (t.empty() || t.size() > 2) return false;
+    out = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return false;
+        out = out * 10 + (c - '0');
+    }
+    return out >= lo && out <= hi;
+}
+
+std::optional<DayTime> readDayTime(std::string_view t)
+{
+    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
+    std::size_t gap = 0;
+    while (gap < t.size() && !isBlank(t[gap])) ++gap;
+    std::size_t clock = gap;
+    while (clock < t.size() && isBlank(t[clock])) ++clock;
+    const std::string_view rest = t.substr(clock);
+    const std::size_t colon = rest.find(':');
     DayTime d;
-    d.minute = Val(t.substr(colon + 1));
-    std::size_t h = colon;
-    while (h > 0 && t[h - 1] != ' ' && t[h - 1] != '\t') --h;
-    d.hour = Val(t.substr(h, colon - h));
-    d.day = Val(t.substr(0, h));
+    if (colon == std::string_view::npos || !smallWhole(t.substr(0, gap), 1, 31, d.day) ||
+        !smallWhole(rest.substr(0, colon), 0, 23, d.hour) || !smallWhole(rest.substr(colon + 1), 0, 59, d.minute))
+        return std::nullopt;
     return d;
 }
 
-// The step between two "dd hh:mm" times in hours. Across the end of a month the day
-// number falls: the later time is then taken as on the next day.
-float stepBetween(const DayTime& a, const DayTime& b)
+// Minutes from a to b. The day number falls only where a month ends: by 27 days or
+// more (the 28th to the 1st at least); then b lies b.day days after a's day. A smaller
+// fall, or none with an earlier clock, gives a negative count: times that go back.
+long minutesBetween(const DayTime& a, const DayTime& b)
 {
-    double minutes = b.minutes() - a.minutes();
-    if (minutes <= 0) {
-        minutes = std::fmod(b.minuteOfDay() - a.minuteOfDay(), 1440.0);
-        if (minutes <= 0) minutes += 1440;
-    }
-    return static_cast<float>(minutes / 60.0);
+    const int bDay = b.day < a.day && a.day - b.day >= 27 ? a.day + b.day : b.day;
+    return static_cast<long>(bDay - a.day) * 1440 + b.minuteOfDay() - a.minuteOfDay();
 }
 
 // What the file holds, read whole before anything changes.
 struct FileRows {
     bool outflowColumn = false;
+    bool dated = false;          // "dd hh:mm" times
     std::vector<float> values;
-    float step = 0;         // the file's time step in hours, 0 when none was learned
-    long stepRow = -1;      // the row that taught it
-    bool mismatch = false;  // the rows end at stepRow: its step differs from udur
+    std::vector<long> lines;     // the file line of each value
+    std::vector<DayTime> times;  // dated files: the time of each value
+    float step = 0;              // the file's time step in hours
+    long stepLine = 0;           // the line that taught it
 };
 
 FileRows readRows(const QString& path, float udur)
@@ -108,15 +133,21 @@ FileRows readRows(const QString& path, float udur)
     }
     if (column == std::string_view::npos)
         fileError(err::kInvalidProcedureCall, path,
-                  "has no \"Outflow\" or \"Runoff\" column in its header (" + lineNo(h) + ": \"" + shownLine(header) +
-                      "\").");
+                  "has no \"Outflow\" or \"Runoff\" column in its header (" + lineNo(static_cast<long>(h) + 1) +
+                      ": " + quoted(header) + ").");
 
     const std::string file = hydrographFile(path);
-    std::optional<DayTime> firstDayTime;
-    bool learning = true;
-    for (std::size_t i = h + 1; i < lines.size(); ++i) {
+    double lastTime = 0;  // numeric times: the row before's
+    for (std::size_t i = h; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
+        const long number = static_cast<long>(i) + 1;
+        // Lines split at bare carriage returns would run together into one.
+        if (line.find('\r') != std::string_view::npos)
+            fileError(err::kInvalidProcedureCall, path,
+                      "has a bare carriage return inside " + lineNo(number) +
+                          ": its lines must end in CR LF or LF.");
         // A blank or nearly blank line ends the data.
+        if (i == h) continue;
         if (line.size() < 3) break;
         std::string_view timeText, valueText;
         std::vector<std::string_view> fields;
@@ -128,65 +159,158 @@ FileRows readRows(const QString& path, float udur)
             timeText = fields[0];
             if (column < fields.size()) valueText = fields[column];
         }
-        const auto bad = [&](const char* what) {
-            fileError(err::kTypeMismatch, path,
-                      std::string("has no number ") + what + " on " + lineNo(i) + " (\"" + shownLine(line) + "\").");
+        const auto bad = [&](const std::string& what) {
+            fileError(err::kTypeMismatch, path, "has no " + what + " on " + lineNo(number) + " (" + quoted(line) + ").");
+        };
+        const auto outOfOrder = [&](long minutes) {
+            fileError(err::kInvalidProcedureCall, path,
+                      std::string(minutes == 0 ? "repeats the time of the row before" : "goes back in time") +
+                          " on " + lineNo(number) + " (" + quoted(line) + ").");
         };
 
-        if (learning) {
-            float step = 0;
-            const std::size_t colon = timeText.find(':');
-            if (colon != std::string_view::npos) {
-                // Day, hour and minute: the step is the time between the first two rows.
-                const DayTime t = dayTime(timeText, colon);
-                if (firstDayTime) step = stepBetween(*firstDayTime, t);
-                else firstDayTime = t;
-            } else {
-                double t = 0;
-                if (!strictNumber(timeText, t)) bad("for the time");
-                step = fileSingle(t, timeText, file, static_cast<long>(i) + 1);
+        // Every time is read and must come after the one before: the step comes from the
+        // first two, and a combined flow goes by its date.
+        const bool first = rows.values.empty();
+        if (first) rows.dated = timeText.find(':') != std::string_view::npos;
+        float step = 0;
+        if (rows.dated) {
+            const std::optional<DayTime> t = readDayTime(timeText);
+            if (!t) bad("\"dd hh:mm\" time");
+            if (!first) {
+                const long minutes = minutesBetween(rows.times.back(), *t);
+                if (minutes <= 0) outOfOrder(minutes);
+                if (rows.step == 0) step = static_cast<float>(minutes / 60.0);
             }
-            if (step != 0) {
-                learning = false;
-                if (step < 1) step = static_cast<float>(intFloor(step * 60.0f + 0.1f)) / 60.0f;
-                // Times that go back, stand still to the minute or run beyond all
-                // numbers give no step to compute with.
-                if (!(step > 0) || !std::isfinite(step))
-                    fileError(err::kInvalidProcedureCall, path,
-                              "gives no time step of a minute or more with its times up to " + lineNo(i) + " (\"" +
-                                  shownLine(line) + "\").");
-                rows.step = step;
-                rows.stepRow = static_cast<long>(rows.values.size());
-                if (udur > 0 && std::fabs(udur - step) > 0.001f) {
-                    rows.mismatch = true;
-                    break;
-                }
-            }
+            rows.times.push_back(*t);
+        } else {
+            double t = 0;
+            if (!strictNumber(timeText, t)) bad("number for the time");
+            const float single = fileSingle(t, timeText, file, number);
+            if (!first && !(single > lastTime)) outOfOrder(single == lastTime ? 0 : -1);
+            lastTime = single;
+            // The first time that is not 0 is the step, snapped to whole minutes.
+            if (rows.step == 0) step = single < 1 ? static_cast<float>(intFloor(single * 60.0f + 0.1f)) / 60.0f : single;
+            if (rows.step == 0 && single != 0 && !(step > 0))
+                fileError(err::kInvalidProcedureCall, path,
+                          "gives no time step of a minute or more with its times up to " + lineNo(number) + " (" +
+                              quoted(line) + ").");
+        }
+        if (step > 0) {
+            rows.step = step;
+            rows.stepLine = number;
+            if (udur > 0 && std::fabs(udur - step) > 0.001f)
+                fileError(err::kInvalidProcedureCall, path,
+                          "steps " + hoursText(step) + " hours at " + lineNo(number) + " (" + quoted(line) +
+                              "), the current hydrograph " + hoursText(udur) +
+                              " hours: Unit durations must match current hydrograph");
         }
 
         double v = 0;
         if (fixed) {
-            if (!strictNumber(valueText, v)) bad("in the flow column");
+            if (!strictNumber(valueText, v)) bad("number in the flow column");
         } else {
-            if (!startsWithNumber(valueText)) bad("in the flow column");
+            if (!startsWithNumber(valueText)) bad("number in the flow column");
             v = fieldValue(valueText);
         }
         if (static_cast<long>(rows.values.size()) > kMaxOrdinate)
             fileError(err::kSubscript, path,
                       "has more than " + std::to_string(kMaxOrdinate + 1) +
                           " rows of flows; a hydrograph holds at most that many ordinates.");
-        rows.values.push_back(fileSingle(v, valueText, file, static_cast<long>(i) + 1));
+        rows.values.push_back(fileSingle(v, valueText, file, number));
+        rows.lines.push_back(number);
     }
+    const std::size_t count = rows.values.size();
+    if (count < kFewestRows)
+        fileError(err::kInvalidProcedureCall, path,
+                  "holds " + std::to_string(count) + (count == 1 ? " row" : " rows") +
+                      " of flows after its header; a hydrograph needs at least " + std::to_string(kFewestRows) +
+                      ".");
     return rows;
 }
 
-// The first highest ordinate of q(0..last).
-void peakOf(const VArray<float>& q, long last, float& peak, float& at)
+// The first highest ordinate of q(from..last).
+void peakOf(const VArray<float>& q, long from, long last, float& peak, float& at)
 {
     peak = 0;
     at = 0;
-    for (long j = 0; j <= last; ++j)
+    for (long j = from; j <= last; ++j)
         if (q(j) > peak) peak = q(j), at = static_cast<float>(j);
+}
+
+// A hydrograph computed from database rain carries dates on its ordinates 1..it.
+bool carriesDates(const ComputeState& s) { return s.rainMode == 3 && s.rrtime.ubound() >= 1 && s.rrtime(1) > 1; }
+
+bool realDay(int year, int month, int day)
+{
+    return splitDate(makeDate(year, month, day)).month == (month - 1) % 12 + 1;
+}
+
+// The date of t in the month of `near` shifted by `months` (0 when that month has no such day).
+double dateIn(double near, int months, const DayTime& t)
+{
+    const DateParts p = splitDate(near);
+    const int m = p.month - 1 + months;
+    const int year = p.year + (m >= 0 ? m / 12 : (m - 11) / 12);
+    const int month = (m % 12 + 12) % 12 + 1;
+    if (!realDay(year, month, t.day)) return 0;
+    return makeDate(year, month, t.day, t.hour, t.minute);
+}
+
+constexpr double kHalfMinute = 0.5 / 1440.0;
+
+// The ordinate of each row of a dated file on a dated hydrograph: the one of its own
+// date; -1 for a row dated before ordinate 1, the first a report row shows. Rows past
+// the end extend the hydrograph at its step, and rrtime with them.
+std::vector<long> ordinatesByDate(const FileRows& rows, ComputeState& n, const QString& path)
+{
+    continueStepDates(n);
+    const long it = n.it;
+    const double first = n.rrtime(1), end = n.rrtime(it), step = stepDays(n.udur);
+    std::vector<long> at(rows.values.size(), -1);
+    double date = 0;
+    for (std::size_t k = 0; k < rows.values.size(); ++k) {
+        const DayTime& t = rows.times[k];
+        if (k == 0) {
+            // The first row in the month of the hydrograph's first date or next to it,
+            // whichever is nearest.
+            double best = 0;
+            for (int months = -1; months <= 1; ++months) {
+                const double d = dateIn(first, months, t);
+                if (d != 0 && (best == 0 || std::fabs(d - first) < std::fabs(best - first))) best = d;
+            }
+            date = best;
+        } else {
+            // The first such day and time after the row before.
+            double next = 0;
+            for (int months = 0; months <= 2 && !(next > date); ++months) next = dateIn(date, months, t);
+            date = next;
+        }
+        if (date < first - kHalfMinute) continue;
+        long j = 0;
+        double on = 0;
+        if (date <= end + kHalfMinute) {
+            const double* d = &n.rrtime(1);
+            j = static_cast<long>(std::lower_bound(d, d + it, date - kHalfMinute) - d) + 1;
+            on = n.rrtime(std::min(j, it));
+        } else {
+            const double steps = std::round((date - end) / step);
+            if (steps > kMaxOrdinate) j = kMaxOrdinate + 1;
+            else j = it + static_cast<long>(steps), on = end + steps * step;
+        }
+        if (j > kMaxOrdinate)
+            fileError(err::kSubscript, path,
+                      "has a flow on " + lineNo(rows.lines[k]) + " dated beyond the " +
+                          std::to_string(kMaxOrdinate + 1) + " ordinates a hydrograph holds.");
+        if (std::fabs(date - on) > kHalfMinute)
+            fileError(err::kInvalidProcedureCall, path,
+                      "has a flow on " + lineNo(rows.lines[k]) + " dated" + formatDate(date, " dd hh:mm") +
+                          ", between the current hydrograph's ordinates: its times must fall on theirs.");
+        at[k] = j;
+    }
+    const long last = std::max(it, *std::max_element(at.begin(), at.end()));
+    n.rrtime.redimPreserve(std::max(n.rrtime.ubound(), last));
+    for (long j = it + 1; j <= last; ++j) n.rrtime(j) = end + static_cast<double>(j - it) * step;
+    return at;
 }
 
 }  // namespace
@@ -197,86 +321,136 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
     const bool fresh = mode == HydrographLoad::Fresh;
     const FileRows rows = readRows(path, fresh ? 0.0f : s.udur);
 
+    // The new state is built aside and taken only when all of it is sound: a refused
+    // file leaves the hydrograph, its peaks and its step as they were.
+    ComputeState n = s;
+    bool again = routeAgain;
     if (fresh) {
-        s.udur = 0;
-        s.maxq = 0;
-        routeAgain = false;
-        s.it = 0;
-        s.qi.redim(kFreshRoom);
-        s.qout.redim(kFreshRoom);
+        n.udur = 0;
+        n.maxq = 0;
+        again = false;
+        n.it = 0;
+        n.qi.redim(kFreshRoom);
+        n.qout.redim(kFreshRoom);
+        // The file's rows carry no dates of the last database compute.
+        if (n.rainMode == 3) n.rainMode = 1;
     }
-    s.volume = 0;
-    if (rows.outflowColumn) routeAgain = true;
-    if (s.qout.ubound() < 2) {
+    if (rows.outflowColumn) again = true;
+    if (n.qout.ubound() < 2) {
         // After a compute: the file is added to the computed runoff, and the combined
         // peak is found afresh.
-        s.qout.redim(kFreshRoom);
-        routeAgain = false;
-        s.maxout = 0;
-        s.tmaxout = 0;
+        n.qout.redim(kFreshRoom);
+        again = false;
+        n.maxout = 0;
+        n.tmaxout = 0;
     }
-    if (routeAgain) {
-        s.maxq = s.maxout;
-        s.tmax = toInt16(s.tmaxout);
+    if (again) {
+        n.maxq = n.maxout;
+        n.tmax = toInt16(n.tmaxout);
     }
 
-    const long itIn = s.it;
+    const long itIn = n.it;
     const bool current = itIn != 0;
     const long count = static_cast<long>(rows.values.size());
-    const long last = count - 1;
+    // Where each row goes: its own date on a dated hydrograph, else row k at ordinate k.
+    const bool byDate = current && rows.dated && carriesDates(n);
+    std::vector<long> at(static_cast<std::size_t>(count));
+    if (byDate) at = ordinatesByDate(rows, n, path);
+    else
+        for (long k = 0; k < count; ++k) at[static_cast<std::size_t>(k)] = k;
+    const long last = *std::max_element(at.begin(), at.end());
+    const long left = static_cast<long>(std::count(at.begin(), at.end(), -1L));
+    if (last < 0)
+        fileError(err::kInvalidProcedureCall, path,
+                  "has no flow dated at or after the current hydrograph's first time (" +
+                      formatDate(n.rrtime(1), "dd hh:mm") + ").");
+    // The file line that last added to each ordinate, for the messages below.
+    std::vector<long> lineAt(static_cast<std::size_t>(std::max(itIn, last) + 1), 0);
+    for (long k = 0; k < count; ++k)
+        if (at[static_cast<std::size_t>(k)] >= 0)
+            lineAt[static_cast<std::size_t>(at[static_cast<std::size_t>(k)])] = rows.lines[static_cast<std::size_t>(k)];
+
     if (current) {
         const long end = std::max(itIn, last);
-        if (s.qi.ubound() < end) s.qi.redimPreserve(end + kGrowth);
-        if (s.qout.ubound() < end + 1) s.qout.redimPreserve(end + kGrowth);
-        float* qi = s.qi.data();
-        float* qo = s.qout.data();
-        if (routeAgain) {
-            for (long j = 0; j <= last; ++j) {
-                if (j <= itIn) qi[j] = qo[j];
-                qo[j] += rows.values[static_cast<std::size_t>(j)];
-            }
-        } else {
-            // The computed runoff, with the file's flows added where it has them.
-            for (long j = 0; j <= end; ++j) qo[j] = qi[j] + (j <= last ? rows.values[static_cast<std::size_t>(j)] : 0.0f);
+        if (n.qi.ubound() < end) n.qi.redimPreserve(end + kGrowth);
+        if (n.qout.ubound() < end + 1) n.qout.redimPreserve(end + kGrowth);
+        // With again, the current outflow becomes the inflow and the file adds to it;
+        // else the file adds to the computed runoff.
+        for (long j = 0; j <= end; ++j) {
+            if (again && j <= itIn) n.qi(j) = n.qout(j);
+            if (!again) n.qout(j) = n.qi(j);
         }
+        for (long k = 0; k < count; ++k) {
+            const long j = at[static_cast<std::size_t>(k)];
+            if (j < 0) continue;
+            n.qout(j) += rows.values[static_cast<std::size_t>(k)];
+            if (!std::isfinite(n.qout(j)))
+                fileError(err::kOverflow, path,
+                          "has a flow on " + lineNo(rows.lines[static_cast<std::size_t>(k)]) +
+                              " that, added to the current hydrograph, is beyond the range of numbers the program "
+                              "computes with.");
+        }
+        n.it = static_cast<std::int16_t>(end);
+        n.qout.redimPreserve(n.it + 1);
     } else {
-        if (s.qi.ubound() < last) s.qi.redimPreserve(last + kGrowth);
-        if (fresh && s.qout.ubound() < last) s.qout.redimPreserve(last + kGrowth);
+        if (n.qi.ubound() < last) n.qi.redimPreserve(last + kGrowth);
+        if (fresh && n.qout.ubound() < last) n.qout.redimPreserve(last + kGrowth);
         for (long j = 0; j <= last; ++j) {
-            const float v = rows.values[static_cast<std::size_t>(j)];
-            s.qi(j) = v;
-            if (fresh) s.qout(j) = v;
+            n.qi(j) = rows.values[static_cast<std::size_t>(j)];
+            if (fresh) n.qout(j) = n.qi(j);
         }
+        n.it = static_cast<std::int16_t>(std::max(itIn, last));
     }
-    if (rows.mismatch) dialogs.msgBox(QStringLiteral("Unit durations must match current hydrograph"));
-    else if (rows.step != 0 && s.udur == 0) s.udur = rows.step;
+    if (n.udur == 0) n.udur = rows.step;
+    // The time cells of the report and the box in minutes must stay numbers.
+    if (!std::isfinite(static_cast<float>(n.it) * n.udur * 60.0f))
+        fileError(err::kOverflow, path,
+                  "has a time step of " + hoursText(rows.step) + " hours (" + lineNo(rows.stepLine) +
+                      "), beyond the range of times the program computes with.");
 
+    // A dated hydrograph's ordinate 0 has no row: the peaks and the volume leave it out.
+    const long from = carriesDates(n) ? 1 : 0;
     if (fresh) {
-        float at = 0;
-        peakOf(s.qi, last, s.maxq, at);
-        s.tmax = toInt16(at);
-        s.maxout = s.maxq;
-        s.tmaxout = s.tmax;
-        s.rrtime.redim(last);
-    }
-    if (current) {
-        s.it = static_cast<std::int16_t>(std::max(itIn, last));
-        s.qout.redimPreserve(s.it + 1);
-        peakOf(s.qout, s.it, s.maxout, s.tmaxout);
+        float tmax = 0;
+        peakOf(n.qi, 0, last, n.maxq, tmax);
+        n.tmax = toInt16(tmax);
+        n.maxout = n.maxq;
+        n.tmaxout = n.tmax;
+        n.rrtime.redim(last);
+    } else if (current) {
+        peakOf(n.qout, from, n.it, n.maxout, n.tmaxout);
     }
     // The volume of the whole hydrograph now current.
-    const VArray<float>& series = current ? s.qout : s.qi;
-    const long to = current ? static_cast<long>(s.it) : last;
-    float sum = 0;
-    for (long j = 0; j <= to; ++j) sum += series(j);
-    s.volume = sum;
-    if (s.udur != 0) {
-        float v = static_cast<float>(s.volume * kAcreFtPerCfsDay / (24.0f / s.udur));
-        s.volume = usgsround(v);
+    const VArray<float>& series = current ? n.qout : n.qi;
+    float volume = 0;
+    for (long j = from; j <= n.it; ++j) {
+        volume += series(j);
+        if (!std::isfinite(volume)) {
+            long line = 0;
+            for (long i = j; i >= 0 && line == 0; --i) line = lineAt[static_cast<std::size_t>(i)];
+            fileError(err::kOverflow, path,
+                      "adds up to a volume beyond the range of numbers the program computes with by " +
+                          lineNo(line) + ".");
+        }
     }
-    if (last > s.it) s.it = static_cast<std::int16_t>(last);
+    const float acreFt = static_cast<float>(volume * kAcreFtPerCfsDay / (24.0f / n.udur));
+    if (!std::isfinite(acreFt))
+        fileError(err::kOverflow, path,
+                  "gives a volume beyond the range of numbers the program computes with (time step " +
+                      hoursText(n.udur) + " hours from " + lineNo(rows.stepLine) + ").");
+    n.volume = acreFt;
+    usgsround(n.volume);
+
+    s = std::move(n);
     routeAgain = true;
-    return last > 2 ? std::int16_t{3} : std::int16_t{0};
+    // Ordinate 0 of a dated hydrograph shows in no row: flows before ordinate 1 would
+    // count in the volume without being seen.
+    if (left > 0)
+        dialogs.msgBox(QString::number(left) + (left == 1 ? QStringLiteral(" flow of ") : QStringLiteral(" flows of ")) +
+                       path + QStringLiteral(" dated before the hydrograph's first time (") +
+                       QString::fromStdString(formatDate(s.rrtime(1), "dd hh:mm")) +
+                       (left == 1 ? QStringLiteral(") was") : QStringLiteral(") were")) + QStringLiteral(" left out."));
+    return route::kCombined;
 }
 
 QString timeStepBoxText(float udur, const QString& Label14)

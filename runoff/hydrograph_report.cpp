@@ -98,9 +98,8 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
     s.flowFormat = QString::fromLatin1(s.maxq >= 100 ? "########0" : "######0.0");
     s.blank9 = QString(static_cast<int>(kCellWidth), QLatin1Char(' '));
 
-    // Dates for every row of a database series; the ones past its end are stepped on.
-    long datesKnown = s.rrtime.ubound();
-    if (s.rrtime.ubound() < s.it) s.rrtime.redimPreserve(s.it);
+    // Dates for every row of a database series, the peaks' among them.
+    if (database) continueStepDates(s);
 
     out.resize(0);
     // Nine characters a cell and up to eight cells a row.
@@ -135,12 +134,12 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
         appendMaskCell(summary, s.tdepth, 2);
     }
     appendMaskCell(summary, s.maxq, flowDecimals);
-    if (database) summary += formatDate(s.rrtime(s.tmax), " dd hh:mm");
+    if (database) summary += formatDate(ordinateDate(s, s.tmax), " dd hh:mm");
     else appendMaskCell(summary, static_cast<float>(s.tmax) * s.udur, timeDecimals);
     appendFlowCell(summary, s.volume);
     if (routing) {
         appendFlowCell(summary, s.maxout);
-        if (database) summary += formatDate(s.rrtime(toInt16(s.tmaxout)), " dd hh:mm");
+        if (database) summary += formatDate(ordinateDate(s, toInt16(s.tmaxout)), " dd hh:mm");
         else appendMaskCell(summary, s.tmaxout * s.udur, kTimeMinutesDecimals);
         appendMaskCell(summary, s.maxelv, 2);
     }
@@ -169,9 +168,7 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
     const long extrasTo = static_cast<long>(s.obs) + 1;
     for (long i = first; i <= s.it; ++i) {
         if (database) {
-            if (i <= datesKnown && s.rrtime(i) > 1) s.stepDate = s.rrtime(i);
-            else s.stepDate += stepDays(s.udur);
-            p = putDateCell(p, s.stepDate);
+            p = putDateCell(p, s.rrtime(i));
         } else {
             p = putMaskCell(p, static_cast<float>(i) * s.udur, timeDecimals);
         }
@@ -204,6 +201,23 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
 }
 
 }  // namespace
+
+void continueStepDates(ComputeState& s)
+{
+    const long known = s.rrtime.ubound();
+    if (known < s.it) s.rrtime.redimPreserve(s.it);
+    for (long i = 1; i <= s.it; ++i) {
+        if (i <= known && s.rrtime(i) > 1) s.stepDate = s.rrtime(i);
+        else s.stepDate += stepDays(s.udur);
+        s.rrtime(i) = s.stepDate;
+    }
+}
+
+double ordinateDate(const ComputeState& s, long i)
+{
+    // Ordinate 0 stands a step before the first recorded date.
+    return i >= 1 ? s.rrtime(i) : s.rrtime(1) - stepDays(s.udur);
+}
 
 HydrographReport buildHydrographReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName,
                                        const ReportBoxes& boxes)

@@ -1,14 +1,15 @@
 // The hydrograph file reader on reports written by the program (compute and routing
-// layouts), comma and TAB tables, learned and mismatched steps, whole-hour database
-// times, combining, and files it refuses without touching the current hydrograph.
+// layouts), comma and TAB tables, learned steps, combining (by row, by date on a
+// hydrograph of database rain, onto a routed outflow), and files it refuses without
+// touching the current hydrograph.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
+#include "common/dates.h"
 #include "runoff/hydrograph_file.h"
 #include "runoff/hydrograph_report.h"
 #include "runoff/number_format.h"
-#include "runoff/routing.h"
 #include "runoff/stage_support.h"
 
 using namespace corv;
@@ -16,14 +17,22 @@ using namespace stagetest;
 
 namespace {
 
-// An SCS hydrograph at 10-minute steps (not exact in binary) from 2.5 in over 6 h.
-ComputeState computed()
+// A hydrograph made by hand as a compute leaves it (qout 0..1); with a first date, its
+// ordinates 1..dates carry dates as database rain gives them.
+ComputeState current(float udur, const std::vector<float>& q, double first = 0, int dates = 0)
 {
     ComputeState s;
-    s.area = 3, s.lag = 1, s.udur = 10.0f / 60.0f, s.C = 1;
-    ScriptedDialogs d;
-    EXPECT_EQ(runStages(s, loss("75"), rainTable("Peak at 2/3", {"1", "6"}, {"1.00", "2.50"}), d),
-              StageEnd::Continue);
+    s.udur = udur, s.it = static_cast<std::int16_t>(q.size() - 1), s.obs = -2;
+    s.qi.redim(s.it);
+    for (long j = 0; j <= s.it; ++j) s.qi(j) = q[static_cast<std::size_t>(j)];
+    s.qout.redim(1);
+    s.maxq = *std::max_element(q.begin(), q.end());
+    s.tmax = static_cast<std::int16_t>(std::max_element(q.begin(), q.end()) - q.begin());
+    if (first > 0) {
+        s.rainMode = 3;
+        s.rrtime.redim(dates);
+        for (int i = 1; i <= dates; ++i) s.rrtime(i) = first + (i - 1) * udur / 24.0;
+    }
     return s;
 }
 
@@ -31,62 +40,35 @@ struct Files : ScriptedDialogs {
     QTemporaryDir dir;
     bool routeAgain = false;
     QString write(const char* name, const QByteArray& text) { return writeFile(dir.filePath(name), text); }
-    // The report of s as the program writes it, under name.
-    QString report(ComputeState s, std::int16_t routeType, const char* name)
-    {
-        writeHydrographReport(s, routeType, "pond.RAT", {}, dir.path());
-        QFile::rename(dir.filePath("Temp.GRF"), dir.filePath(name));
-        return dir.filePath(name);
-    }
     std::int16_t load(const QString& path, ComputeState& s, HydrographLoad mode = HydrographLoad::Fresh)
     {
         return LoadHydrographFile(path, s, mode, routeAgain, *this);
     }
 };
 
-// A flow as the report prints it: usgsround of the value.
-float printed(float q) { return usgsround(q); }
+std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().begin(), q.vec().begin() + to + 1}; }
 
 }  // namespace
 
-TEST(HydrographFile, FreshLoadOfTheProgramsReports)
+// A routing report of the program: the Outflow column as printed (1.234 -> 1.2, 56.78
+// -> 57, 1005 -> 1010), not the Inflow after it (the compute report's Runoff column is
+// routing.scn's combine); the step, the second row's 0.16667, snapped to 10 minutes;
+// (1.2 + 57 + 1010 + 3) cfs x 1.9835 / 144 steps a day = 14.8, 15 acre-ft.
+TEST(HydrographFile, FreshLoadOfARoutingReport)
 {
     Files f;
-    const ComputeState c = computed();
-    ASSERT_GT(c.it, 40);
-
-    // A compute report: the Runoff column, the step from the second row's time.
+    ComputeState r = current(10.0f / 60.0f, {9, 9, 9, 9, 9});
+    r.qout.redim(4);
+    r.qout(1) = 1.234f, r.qout(2) = 56.78f, r.qout(3) = 1005, r.qout(4) = 3;
+    writeHydrographReport(r, 2, {}, {}, f.dir.path());
     ComputeState s;
-    f.routeAgain = false;
-    EXPECT_EQ(f.load(f.report(c, 0, "compute.GRF"), s), 3);
+    EXPECT_EQ(f.load(f.dir.filePath("Temp.GRF"), s), 3);
     EXPECT_TRUE(f.routeAgain);
-    EXPECT_EQ(s.it, c.it);
-    EXPECT_EQ(s.udur, 1.0f / 6.0f);  // 0.16667 snapped to whole minutes
-    for (long j = 0; j <= c.it; ++j) {
-        EXPECT_EQ(s.qi(j), printed(c.qi(j))) << j;
-        EXPECT_EQ(s.qout(j), s.qi(j)) << j;
-    }
-    EXPECT_EQ(s.maxq, printed(c.maxq));
-    EXPECT_EQ(s.tmax, c.tmax);
-    EXPECT_EQ(s.maxout, s.maxq);
-    EXPECT_EQ(s.tmaxout, static_cast<float>(c.tmax));
-    // Acre-feet of the ordinates: sum x 1.9835 / 144 steps a day, to two figures.
-    float sum = 0;
-    for (long j = 0; j <= c.it; ++j) sum += printed(c.qi(j));
-    EXPECT_NEAR(s.volume, sum * 1.9835f / 144, 0.05f * s.volume);
-    EXPECT_EQ(s.rrtime.ubound(), c.it);
+    EXPECT_EQ(s.udur, 1.0f / 6.0f);
+    EXPECT_EQ(series(s.qi, s.it), (std::vector<float>{0, 1.2f, 57, 1010, 3}));
+    EXPECT_EQ(series(s.qout, s.it), series(s.qi, s.it));
+    EXPECT_EQ(s.volume, 15.0f);
     EXPECT_TRUE(f.messages().empty());
-
-    // A routing report: the Outflow column, not the Inflow after it.
-    ComputeState r = computed();
-    r.newit = static_cast<std::int16_t>(5 * r.it);
-    r.qout.redim(1);
-    muskingum(r, 1, 0.2f, false);
-    ComputeState t;
-    f.load(f.report(r, 2, "routed.GRF"), t);
-    EXPECT_EQ(t.it, r.it);
-    for (long j = 0; j <= r.it; ++j) EXPECT_EQ(t.qi(j), printed(r.qout(j))) << j;
-    EXPECT_EQ(t.udur, 1.0f / 6.0f);
 }
 
 // The step is learned from the first two times: hours as numbers, snapped to the whole
@@ -99,13 +81,14 @@ TEST(HydrographFile, StepsLearnedFromTheTimes)
         const char* text;
         float minutes;
     } cases[] = {
-        {"Time,Runoff\r\n0,1\r\n0.016667,2\r\n0.033333,3\r\n", 1},
+        {"Time,Runoff\r\n0,1\r\n0.016667,2\r\n0.033333,3\r\n0.05,4\r\n", 1},
         {"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20},
         {"Time,Runoff\r\n0,1\r\n0.0833,2\r\n0.1667,3\r\n0.25,4\r\n", 5},
-        {"Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n", 60},
-        {"t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n 05 12:00       13\r\n", 60},
-        {"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n", 60},
-        {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n", 15},
+        {"Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n31 01:00\t 10 \r\n", 60},
+        {"t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n 05 12:00       13\r\n"
+         " 05 13:00        9\r\n", 60},
+        {"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n03 00:00\t3\r\n", 60},
+        {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n05 11:30\t3\r\n", 15},
     };
     Files f;
     for (const auto& c : cases) {
@@ -118,138 +101,195 @@ TEST(HydrographFile, StepsLearnedFromTheTimes)
     EXPECT_EQ(timeStepBoxText(1.0f, "Hydrograph Time Step (minutes)"), "60");
 }
 
-TEST(HydrographFile, SeparatedTablesAndBlankLines)
+// Comma table: the first field after the time naming Runoff or Outflow; the data end
+// at a blank line; the peak is the first highest flow.
+TEST(HydrographFile, SeparatedTableEndsAtABlankLine)
 {
     Files f;
     ComputeState s;
-    // Comma table: the first field after the time naming Runoff or Outflow; the data
-    // end at a blank line.
     f.load(f.write("comma.GRF", "Title\r\nTime,Inflow,Runoff,Outflow\r\n0,9,1.5,7\r\n0.016667,9,2.5,7\r\n"
                                 "0.033333,9,4.5,7\r\n0.05,9, 3 ,7\r\n\r\n0.066667,9,100,7\r\n"),
            s);
-    EXPECT_EQ(s.it, 3);
-    EXPECT_EQ(s.qi(3), 3.0f);
+    EXPECT_EQ(series(s.qi, s.it), (std::vector<float>{1.5f, 2.5f, 4.5f, 3}));
     EXPECT_EQ(s.maxq, 4.5f);
     EXPECT_EQ(s.tmax, 2);
-
-    // TAB table with an Outflow column; 40 cfs for 15 minutes each: 40 x 1.9835 / 96
-    // = 0.826 acre-ft.
-    ComputeState t;
-    f.routeAgain = false;
-    EXPECT_EQ(f.load(f.write("tab.GRF", "Time\tOutflow\r\n0\t0\r\n0.25\t10\r\n0.5\t20\r\n0.75\t10\r\n1\t0\r\n"), t), 3);
-    EXPECT_EQ(t.it, 4);
-    EXPECT_FLOAT_EQ(t.volume, 0.83f);
-    // Hourly database flows: 45 cfs-hours, 45 x 1.9835 / 24 = 3.72 acre-ft.
-    ComputeState h;
-    f.load(f.write("TmpHDB.GRF", "Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n"
-                                 "31 01:00\t 10 \r\n"),
-           h);
-    EXPECT_FLOAT_EQ(h.volume, 3.7f);
-
-    // Two rows are too few for a report.
-    ComputeState u;
-    EXPECT_EQ(f.load(f.write("two.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n"), u), 0);
-    EXPECT_TRUE(f.routeAgain);
 }
 
+// After a compute (qout 0..1) the file adds to the computed runoff (beyond a shorter file
+// the runoff stays as it was); a second, longer file adds to the combined outflow, which
+// becomes the inflow and grows. Times as a report prints 10 minutes, 0.16667 h.
 TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
 {
     Files f;
-    // After a compute (qout 0..1): the file is added to the computed runoff; beyond a
-    // shorter file the runoff stays as it was.
-    ComputeState s;
-    s.udur = 0.25f, s.it = 4, s.maxq = 40, s.tmax = 2, s.maxout = 999, s.tmaxout = 9;
-    s.qi.redim(4);
-    for (long j = 0; j <= 4; ++j) s.qi(j) = std::vector<float>{0, 20, 40, 30, 10}[static_cast<std::size_t>(j)];
-    s.qout.redim(1);
-    f.routeAgain = false;
-    EXPECT_EQ(f.load(f.write("add.GRF", "Time,Runoff\r\n0,1\r\n0.25,2\r\n0.5,3\r\n"), s, HydrographLoad::Add), 0);
-    EXPECT_EQ(s.it, 4);
-    EXPECT_EQ(std::vector<float>(s.qout.vec().begin(), s.qout.vec().begin() + 5), (std::vector<float>{1, 22, 43, 30, 10}));
-    EXPECT_EQ(s.qout.ubound(), 5);
-    EXPECT_EQ(s.maxq, 40.0f);     // the computed peak is the inflow's
-    EXPECT_EQ(s.maxout, 43.0f);   // the combined peak, not an older routing's
+    ComputeState s = current(10.0f / 60.0f, {0, 20, 40, 30, 10, 5});
+    s.maxout = 999, s.tmaxout = 9;
+    const QByteArray times[] = {"0,", "0.16667,", "0.33333,", "0.5,", "0.66667,", "0.83333,", "1,"};
+    f.load(f.write("add.GRF", "Time,Runoff\r\n" + times[0] + "1\r\n" + times[1] + "2\r\n" + times[2] + "3\r\n" +
+                                  times[3] + "4\r\n"),
+           s, HydrographLoad::Add);
+    EXPECT_EQ(series(s.qout, 6), (std::vector<float>{1, 22, 43, 34, 10, 5, 0}));
+    EXPECT_EQ(s.qout.ubound(), 6);
+    EXPECT_EQ(s.maxq, 40.0f);    // the computed peak is the inflow's
+    EXPECT_EQ(s.maxout, 43.0f);  // the combined peak, not an older routing's
     EXPECT_EQ(s.tmaxout, 2.0f);
-    EXPECT_FLOAT_EQ(s.volume, 2.2f);  // 106 cfs x 1.9835 / 96
+    EXPECT_FLOAT_EQ(s.volume, 1.6f);  // 115 cfs x 1.9835 / 144
     EXPECT_TRUE(f.routeAgain);
-
-    // A second, longer file adds to the combined outflow: it grows, the inflow is the
-    // combined series and its peak the inflow peak.
-    EXPECT_EQ(f.load(f.write("more.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,1\r\n0.75,1\r\n1,1\r\n1.25,5\r\n"), s,
-                     HydrographLoad::Add),
-              3);
-    EXPECT_EQ(s.it, 5);
-    EXPECT_EQ(std::vector<float>(s.qout.vec().begin(), s.qout.vec().begin() + 6),
-              (std::vector<float>{2, 23, 44, 31, 11, 5}));
-    EXPECT_EQ(s.qi(2), 43.0f);
+    QByteArray more = "Time,Runoff\r\n";
+    for (const QByteArray& t : times) more += t + (t == times[6] ? "5\r\n" : "1\r\n");
+    f.load(f.write("more.GRF", more), s, HydrographLoad::Add);
+    EXPECT_EQ(series(s.qout, s.it), (std::vector<float>{2, 23, 44, 35, 11, 6, 5}));
+    EXPECT_EQ(series(s.qi, 5), (std::vector<float>{1, 22, 43, 34, 10, 5}));
     EXPECT_EQ(s.maxq, 43.0f);
     EXPECT_EQ(s.maxout, 44.0f);
-
-    // A 30-minute file onto this 15-minute hydrograph: the message, and only the rows
-    // before the first step (ordinate 0) are added.
-    f.clear();
-    f.load(f.write("half.GRF", "Time,Runoff\r\n0,100\r\n0.5,100\r\n1,100\r\n"), s, HydrographLoad::Add);
-    EXPECT_EQ(f.messages(), std::vector<QString>{"Unit durations must match current hydrograph"});
-    EXPECT_EQ(s.qout(0), 102.0f);
-    EXPECT_EQ(s.qout(1), 23.0f);
-    EXPECT_EQ(s.udur, 0.25f);
-
-    // Onto a 10-minute hydrograph: a report's 0.16667 is 10 minutes and adds; a 9-minute
-    // file (0.15 h, a minute off) is refused like any other step.
-    ComputeState t;
-    t.udur = 10.0f / 60.0f, t.it = 2;
-    t.qi.redim(2);
-    t.qout.redim(1);
-    f.clear();
-    f.load(f.write("ten.GRF", "Time,Runoff\r\n0,1\r\n0.16667,2\r\n0.33333,3\r\n"), t, HydrographLoad::Add);
     EXPECT_TRUE(f.messages().empty());
-    EXPECT_EQ(t.qout(2), 3.0f);
-    f.load(f.write("nine.GRF", "Time,Runoff\r\n0,1\r\n0.15,2\r\n0.3,3\r\n"), t, HydrographLoad::Add);
-    EXPECT_EQ(f.messages(), std::vector<QString>{"Unit durations must match current hydrograph"});
+}
+
+// An "Outflow" column adds to the routed outflow; a "Runoff" column to the computed
+// runoff, in the comma and the TAB layouts alike.
+TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
+{
+    const struct {
+        const char* header;
+        char sep;
+        std::vector<float> combined;
+    } cases[] = {
+        {"Time,Outflow", ',', {1, 6, 13, 15, 9, 4}},   // routed 0, 5, 12, 14, 9, 4 plus 1 each row
+        {"Time\tOutflow", '\t', {1, 6, 13, 15, 9, 4}},
+        {"Time,Runoff", ',', {1, 11, 21, 11, 0, 0}},   // computed 0, 10, 20, 10 plus 1 each row
+        {"Time\tRunoff", '\t', {1, 11, 21, 11, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        Files f;
+        ComputeState s = current(0.25f, {0, 10, 20, 10});
+        s.qout.redim(5);  // a routed outflow, longer than its inflow
+        const std::vector<float> routed{0, 5, 12, 14, 9, 4};
+        for (long j = 0; j <= 5; ++j) s.qout(j) = routed[static_cast<std::size_t>(j)];
+        s.it = 5;
+        QByteArray text = QByteArray(c.header) + "\r\n";
+        for (const char* t : {"0", "0.25", "0.5", "0.75"}) text += QByteArray(t) + c.sep + "1\r\n";
+        f.load(f.write("flows.GRF", text), s, HydrographLoad::Add);
+        EXPECT_EQ(series(s.qout, 5), c.combined) << c.header;
+    }
+}
+
+// Flows in "dd hh:mm" on a hydrograph of database rain go to the ordinate of their own
+// date (ordinate i at rrtime(i), stepped on past the rain); the report's rows, its peaks
+// and the volume then describe the one series. By hand:
+// - 15 minutes, rain dated 5 Dec 23:00..23:45 (ordinates 1-4), runoff 0 10 40 70 50 20 5
+//   to ordinate 6 (06 00:15); flows 1..7 from 22:45, then 80 and 9 at 00:30 and 00:45.
+//   The 22:45 flow precedes ordinate 1 and is left out; 2..7 go to ordinates 1..6; 80 and
+//   9 extend to 7 and 8: 0 12 43 74 55 26 12 80 9, peak 80 at 06 00:30, 311 cfs x 1.9835
+//   / 96 = 6.43 acre-ft.
+// - Hourly, rain dated 30 Nov 22:00 to 1 Dec 00:00, runoff 0 30 60 45 15 5; flows 100 200
+//   150 120 110 from 30 23:00 across the month's end go to ordinates 2..6: 0 30 160 245
+//   165 125 110, peak 245 at 01 00:00, 835 cfs x 1.9835 / 24 = 69.0 acre-ft.
+TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
+{
+    const struct {
+        float udur;
+        double first;
+        int dates;
+        std::vector<float> runoff;
+        const char* flows;
+        std::vector<float> combined;
+        const char *summary, *row, *told;
+    } cases[] = {
+        {0.25f, makeDate(2026, 12, 5, 23, 0), 4, {0, 10, 40, 70, 50, 20, 5},
+         "Time\tRunoff\r\n05 22:45\t1\r\n05 23:00\t2\r\n05 23:15\t3\r\n05 23:30\t4\r\n05 23:45\t5\r\n06 00:00\t6\r\n"
+         "06 00:15\t7\r\n06 00:30\t80\r\n06 00:45\t9\r\n",
+         {0, 12, 43, 74, 55, 26, 12, 80, 9}, "     70.0 05 23:30      6.4       80 06 00:30     0.00",
+         " 06 00:30       80        0", "1 flow of "},
+        {1, makeDate(2026, 11, 30, 22, 0), 3, {0, 30, 60, 45, 15, 5},
+         "Time\tRunoff\r\n30 23:00\t100\r\n01 00:00\t200\r\n01 01:00\t150\r\n01 02:00\t120\r\n01 03:00\t110\r\n",
+         {0, 30, 160, 245, 165, 125, 110}, "     60.0 30 23:00       69      245 01 00:00     0.00",
+         " 01 00:00      245       45", nullptr},
+    };
+    for (const auto& c : cases) {
+        Files f;
+        ComputeState s = current(c.udur, c.runoff, c.first, c.dates);
+        const QString path = f.write("TmpHDB.GRF", c.flows);
+        f.load(path, s, HydrographLoad::Add);
+        EXPECT_EQ(series(s.qout, s.it), c.combined) << c.flows;
+        const QList<QByteArray> lines = buildHydrographReport(s, 3, {}, {}).text.split('\n');
+        EXPECT_EQ(lines.at(5), c.summary + QByteArray("\r"));
+        EXPECT_EQ(lines.size(), 8 + c.combined.size());  // rows 1..it, and the empty last
+        EXPECT_TRUE(lines.contains(c.row + QByteArray("\r"))) << c.row;
+        if (c.told)
+            EXPECT_EQ(f.messages(), std::vector<QString>{c.told + path +
+                                                         " dated before the hydrograph's first time (05 23:00) was left out."});
+        else
+            EXPECT_TRUE(f.messages().empty());
+    }
+    // Flows between the ordinates' dates, or all before them, are refused.
+    Files f;
+    ComputeState s = current(1, {0, 30, 60, 45, 15, 5}, makeDate(2026, 11, 30, 22, 0), 3);
+    EXPECT_TRUE(caught([&] { f.load(f.write("off.GRF", "Time\tRunoff\r\n30 22:00\t1\r\n30 23:00\t1\r\n30 23:30\t1\r\n"
+                                                       "01 00:30\t1\r\n"), s, HydrographLoad::Add); })
+                    .says("has a flow on line 4 dated 30 23:30, between the current hydrograph's ordinates"));
+    EXPECT_TRUE(caught([&] { f.load(f.write("early.GRF", "Time\tRunoff\r\n29 01:00\t1\r\n29 02:00\t1\r\n29 03:00\t1\r\n"
+                                                         "29 04:00\t1\r\n"), s, HydrographLoad::Add); })
+                    .says("has no flow dated at or after the current hydrograph's first time (30 22:00)."));
+    EXPECT_EQ(s.qout.ubound(), 1);
+    // A fresh load after database rain keeps the file's hours: its rows carry no dates.
+    s.it = 0;
+    f.load(f.write("fresh.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n2,3\r\n3,4\r\n"), s);
+    EXPECT_TRUE(buildHydrographReport(s, 3, {}, {}).text.endsWith("\r\n      3.0        4        4\r\n"));
 }
 
 TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
 {
     Files f;
-    ComputeState s;
-    s.udur = 0.25f, s.it = 2, s.maxq = 7;
-    s.qi.redim(2);
-    s.qi(1) = 7;
-    s.qout.redim(1);
+    ComputeState s = current(0.25f, {0, 3e38f, 0});
     QByteArray many = "Time,Runoff\r\n";
     for (int i = 0; i <= 32001; ++i) many += QByteArray::number(i * 0.25) + ",1\r\n";
     const struct {
         const char* name;
         QByteArray text;
         const char* says;
+        HydrographLoad mode = HydrographLoad::Add;
     } cases[] = {
         {"none.GRF", "no header\r\n0 1\r\n", "has no header line naming its columns"},
         {"nocol.GRF", "Time,Inflow\r\n0,1\r\n", "has no \"Outflow\" or \"Runoff\" column in its header (line 1"},
         {"fixed.GRF", "t\r\n     Time   Runoff\r\n  0.00000        1\r\n  0.25000      abc\r\n",
          "has no number in the flow column on line 4"},
-        {"short.GRF", "t\r\n     Time   Runoff\r\n  0.00000\r\n", "has no number in the flow column on line 3"},
         {"comma.GRF", "Time,Runoff\r\n0,1\r\n0.25,\r\n", "has no number in the flow column on line 3"},
         {"time.GRF", "Time,Runoff\r\nnoon,1\r\n", "has no number for the time on line 2"},
         {"many.GRF", many, "has more than 32001 rows of flows"},
-        // Flows and times beyond singles, by name; blanks inside a number are read
-        // through, as in a typed box.
+        {"three.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,1\r\n", "holds 3 rows of flows after its header; a hydrograph needs at least 4."},
+        {"cr.GRF", "Time,Runoff\r0,1\r0.25,2\r0.5,3\r0.75,4\r", "has a bare carriage return inside line 1"},
+        // Flows and times beyond singles, by name.
         {"huge.GRF", "Time,Runoff\r\n0,1\r\n0.25,5E82\r\n", "has the number \"5E82\" on line 3, beyond the range"},
-        {"blank.GRF", "Time\tRunoff\r\n0\t1\r\n0.25\t50E8 2D0\r\n", "has the number \"50E8 2D0\" on line 3"},
         {"far.GRF", "Time,Runoff\r\n0,1\r\n1e39,2\r\n", "has the number \"1e39\" on line 3"},
-        // Times that go back, stay within a minute or run out of numbers give no step.
-        {"back.GRF", "Time,Runoff\r\n0,1\r\n-0.25,2\r\n", "gives no time step of a minute or more with its times up to line 3"},
-        {"second.GRF", "Time,Runoff\r\n0,1\r\n0.001,2\r\n", "gives no time step of a minute or more"},
-        {"days.GRF", "Time\tRunoff\r\n01 00:00\t1\r\n1e300 00:00\t2\r\n", "with its times up to line 3"},
+        // Times that stand still, go back, stay within a minute or are no "dd hh:mm".
+        {"back.GRF", "Time,Runoff\r\n0,1\r\n-0.25,2\r\n", "goes back in time on line 3"},
+        {"second.GRF", "Time,Runoff\r\n0,1\r\n0.001,2\r\n", "gives no time step of a minute or more with its times up to line 3"},
+        {"equal.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n05 10:00\t2\r\n", "repeats the time of the row before on line 3"},
+        {"later.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n05 10:15\t2\r\n05 10:30\t2\r\n05 10:15\t2\r\n",
+         "goes back in time on line 5"},
+        {"day.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n04 10:15\t2\r\n", "goes back in time on line 3"},
+        {"junk.GRF", "Time\tRunoff\r\nx y:z\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
+        {"colon.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n:\t2\r\n", "has no \"dd hh:mm\" time on line 3"},
+        {"nan.GRF", "Time\tRunoff\r\nnan nan:nan\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
+        // A step unlike the current hydrograph's, and sums beyond singles.
+        {"half.GRF", "Time,Runoff\r\n0,100\r\n0.5,100\r\n", "steps 0.5 hours at line 3 (\"0.5,100\"), the current "
+                                                            "hydrograph 0.25 hours: Unit durations must match current hydrograph"},
+        {"sum.GRF", "Time,Runoff\r\n0,1\r\n0.25,3e38\r\n0.5,1\r\n0.75,1\r\n",
+         "has a flow on line 3 that, added to the current hydrograph, is beyond the range"},
+        {"volume.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,3e38\r\n0.75,1\r\n", "adds up to a volume beyond the range "
+                                                                                   "of numbers the program computes with by line 4."},
+        {"step.GRF", "Time,Runoff\r\n0,1\r\n3e38,1\r\n3.1e38,1\r\n3.2e38,1\r\n",
+         "has a time step of 3E+38 hours (line 3), beyond the range", HydrographLoad::Fresh},
     };
     for (const auto& c : cases) {
-        const Caught e = caught([&] { f.load(f.write(c.name, c.text), s, HydrographLoad::Add); });
+        const Caught e = caught([&] { f.load(f.write(c.name, c.text), s, c.mode); });
         EXPECT_TRUE(e.says(("The hydrograph file " + f.dir.filePath(c.name).toStdString() + " ").c_str()) &&
                     e.says(c.says))
             << c.name << " -> " << e.text;
         EXPECT_EQ(s.it, 2);
-        EXPECT_EQ(s.qi(1), 7.0f);
+        EXPECT_EQ(series(s.qi, 2), (std::vector<float>{0, 3e38f, 0}));
         EXPECT_EQ(s.qout.ubound(), 1);
-        EXPECT_EQ(s.maxq, 7.0f);
+        EXPECT_EQ(s.udur, 0.25f);
+        EXPECT_EQ(s.maxq, 3e38f);
     }
     EXPECT_TRUE(caught([&] { f.load(f.dir.path(), s); }).says("is not a regular file."));
 }

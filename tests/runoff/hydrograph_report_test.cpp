@@ -153,17 +153,19 @@ TEST(HydrographReport, PeakMaskFlowRoundingRationalExcessAndDatabaseDates)
     EXPECT_EQ(r.caption, "Runoff Qmax=50 cfs, Vol=12.34 acft, RainLoss=0.60 in from 0.00 total");
 
     // Database rain: rows start at 1, times are dates, and past the last known date
-    // the steps go on by the time step.
+    // the steps go on by the time step, for the rows and the peak times alike.
     ComputeState db = handMade(50);
-    db.rainMode = 3, db.udur = 0.5f, db.tmax = 2;
+    db.rainMode = 3, db.udur = 0.5f, db.tmax = 3, db.tmaxout = 3;
     db.rrtime.redim(2);
     db.rrtime(1) = makeDate(2024, 6, 11, 13, 0);
     db.rrtime(2) = makeDate(2024, 6, 11, 13, 30);
     const auto dated = lines(buildHydrographReport(db, 0, {}, {}).text);
     ASSERT_EQ(dated.size(), 19u);
-    EXPECT_EQ(dated[13], "    0.000     0.00     50.0 11 13:30       12");
+    EXPECT_EQ(dated[13], "    0.000     0.00     50.0 11 14:00       12");
     EXPECT_EQ(dated[16], " 11 13:00       50  0.00000  0.00000  0.00000        0");
     EXPECT_EQ(dated[18], " 11 14:00    0.012");
+    db.qout.redim(3);
+    EXPECT_EQ(lines(buildHydrographReport(db, 2, {}, {}).text).at(5).substr(36, 9), " 11 14:00");
 }
 
 TEST(HydrographReport, RoutingLayouts)
