@@ -124,7 +124,7 @@ FileRows readRows(const QString& path, float udur)
             timeText = line.substr(0, kCellWidth);
             if (column < line.size()) valueText = line.substr(column, kCellWidth);
         } else {
-            fields = splitFields(line, sep);
+            fields = splitFields(line, sep, column + 1);
             timeText = fields[0];
             if (column < fields.size()) valueText = fields[column];
         }
@@ -133,7 +133,9 @@ FileRows readRows(const QString& path, float udur)
                       std::string("has no number ") + what + " on " + lineNo(i) + " (\"" + shownLine(line) + "\").");
         };
 
+        checkNumberField(valueText, file, static_cast<long>(i) + 1);
         if (learning) {
+            checkNumberField(timeText, file, static_cast<long>(i) + 1);
             float step = 0;
             const std::size_t colon = timeText.find(':');
             if (colon != std::string_view::npos) {

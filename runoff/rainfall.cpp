@@ -81,6 +81,7 @@ void readStormFile(ComputeState& s, const QString& path)
     if (!twoFields(line2, sep, f0, f1))
         stormError(err::kSubscript, path,
                    "needs the step count and the time step on line 2, separated by a comma or a TAB.");
+    for (std::string_view f : {f0, f1}) checkNumberField(f, stormFile(path), 2);
     const double count = Val(f0);
     if (!startsWithNumber(f0) || count < 0.5)
         stormError(err::kTypeMismatch, path, "gives no step count of 1 or more on line 2 (\"" + shownLine(line2) + "\").");
@@ -124,6 +125,7 @@ void readStormFile(ComputeState& s, const QString& path)
             stormError(err::kSubscript, path,
                        "has no second value on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) +
                            "\"); its separator is " + sepName + ", as on line 2.");
+        for (std::string_view f : {f0, f1}) checkNumberField(f, file, lineNumber);
         if (!usableField(f0) || !usableField(f1))
             stormError(err::kTypeMismatch, path,
                        "has no number on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) + "\").");
