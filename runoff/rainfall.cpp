@@ -137,9 +137,6 @@ void readStormFile(ComputeState& s, const QString& path)
         stormError(err::kOverflow, path, "has rainfall depths whose total is beyond the range of numbers the program "
                                          "computes with.");
     s.tdepth = total;
-    const std::string_view last = lines[static_cast<std::size_t>(n + 1)];
-    s.stormLine = QString::fromUtf8(last.data(), static_cast<qsizetype>(last.size()));
-    s.stormFields = s.stormLine.split(QLatin1Char(sep));
 }
 
 StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& commonDialog, Dialogs& dialogs,
