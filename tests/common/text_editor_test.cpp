@@ -26,27 +26,21 @@ bool waitForEnd(const QPointer<QProcess>& process)
     return !process;
 }
 
-class TextEditor : public ::testing::Test {
-protected:
-    void SetUp() override { test::ensureCoreApplication(); }
-    void TearDown() override { setTextEditorOpener(QStringLiteral("xdg-open")); }
+}  // namespace
+
+TEST(TextEditor, PathIsOneArgumentFailuresAreAnsweredWhileTheWindowLasts)
+{
+    test::ensureCoreApplication();
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
     // A stand-in opener that writes its arguments, one a line, and exits with a status.
-    QString standIn(int status)
-    {
+    const auto standIn = [&](int status) {
         const QString path = dir.filePath(QStringLiteral("opener%1").arg(status));
         test::writeBytes(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\n"
                                "exit " + QByteArray::number(status) + "\n");
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         return path;
-    }
-    QTemporaryDir dir;
-    ScriptedDialogs dialogs;
-};
-
-}  // namespace
-
-TEST_F(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
-{
+    };
     QObject context;
     EXPECT_EQ(textEditorOpener(), "xdg-open");
     const QString help = dir.filePath("My Programs/it's \"here\" $HOME; ls/CorvantineHelp.txt");
@@ -64,19 +58,16 @@ TEST_F(TextEditor, PathIsOneArgumentAndNoHandlerIsAnswered)
         ASSERT_TRUE(waitForEnd(OpenInNotepad(help, dialogs, &context)));
         ASSERT_EQ(dialogs.asked().size(), 1u) << opener.toStdString();
         EXPECT_EQ(dialogs.asked()[0].kind, ScriptedDialogs::Asked::Input);
-        EXPECT_EQ(dialogs.asked()[0].text, "Cant find Notepad.exe");
-        EXPECT_EQ(dialogs.asked()[0].title, opener + " " + help);
+        EXPECT_EQ(dialogs.asked()[0].text + "|" + dialogs.asked()[0].title, "Cant find Notepad.exe|" + opener + " " + help);
     }
-}
-
-TEST_F(TextEditor, NoAnswerOnceTheWindowIsGone)
-{
-    setTextEditorOpener(standIn(3));
+    // Once the window that asked is gone, a failure is not answered.
+    dialogs.clear();
     QPointer<QProcess> process;
     {
-        QObject context;
-        process = OpenInNotepad(dir.filePath("x.txt"), dialogs, &context);
+        QObject gone;
+        process = OpenInNotepad(help, dialogs, &gone);
     }
     ASSERT_TRUE(waitForEnd(process));
     EXPECT_TRUE(dialogs.asked().empty());
+    setTextEditorOpener(QStringLiteral("xdg-open"));
 }
