@@ -59,9 +59,9 @@ TEST(SaveFile, EveryFailurePointAndAFileSizeLimitKeepTheOlderFile)
     expectFailuresKeepOlder(path, durableFailures(300 * 1024), [&] { return saveErrorOf([&] { saveFile(path, big); }); });
     // Past the file-size limit: a failure, not the SIGXFSZ that would end the program.
     const FileSnapshot before = snapshot(path);
-    rlimit old {}, small {};
+    rlimit old {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    small = {64 * 1024, old.rlim_max};
+    const rlimit small{64 * 1024, old.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const QString shown = saveErrorOf([&] { saveFile(path, big); });
     ::setrlimit(RLIMIT_FSIZE, &old);
@@ -111,19 +111,15 @@ TEST(SaveFile, ReplacingKeepsModeAndOwnerNewFilesTakeTheMaskLinksAreFollowed)
 TEST(SaveFile, ReadOnlyByTheWriteBitOfTheClassThatApplies)
 {
     const gid_t groups[] = {100, 27};  // an ordinary user's groups
-    const struct {
-        uid_t uid, owner;
-        gid_t group;
-        mode_t mode;
-        bool readOnly;
-    } cases[] = {{1000, 1000, 5, 0644, false}, {1000, 1000, 100, 0464, true} /* the owner's bit for the owner */,
-                 {1000, 2000, 27, 0464, false} /* a supplementary group */, {1000, 2000, 27, 0646, true},
-                 {1000, 2000, 5, 0442, false} /* others */, {1000, 2000, 5, 0664, true},
-                 {0, 2000, 5, 0466, true},       {0, 2000, 5, 0600, false}};
-    for (const auto& c : cases) {
+    // uid, the file's owner and group, its mode, read-only.
+    const std::tuple<uid_t, uid_t, gid_t, mode_t, bool> cases[] = {
+        {1000, 1000, 5, 0644, false}, {1000, 1000, 100, 0464, true} /* the owner's bit for the owner */,
+        {1000, 2000, 27, 0464, false} /* a supplementary group */, {1000, 2000, 27, 0646, true},
+        {1000, 2000, 5, 0442, false} /* others */, {1000, 2000, 5, 0664, true}, {0, 2000, 5, 0466, true}, {0, 2000, 5, 0600, false}};
+    for (const auto& [uid, owner, group, mode, readOnly] : cases) {
         struct stat st {};
-        st.st_uid = c.owner, st.st_gid = c.group, st.st_mode = S_IFREG | c.mode;
-        EXPECT_EQ(readOnlyByMode(st, c.uid, 100, groups, 2), c.readOnly) << c.uid << " " << std::oct << c.mode;
+        st.st_uid = owner, st.st_gid = group, st.st_mode = S_IFREG | mode;
+        EXPECT_EQ(readOnlyByMode(st, uid, 100, groups, 2), readOnly) << uid << " " << std::oct << mode;
     }
 }
 
