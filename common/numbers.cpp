@@ -15,8 +15,9 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-// Reads the longest leading number of text from position pos; returns the number of
-// characters used (0 when there is none).
+// Reads the longest leading number of text; returns the number of characters used (0
+// when there is none). One pass: the number read so far is a prefix of buf, so only its
+// length is remembered, which keeps a run of millions of digits linear.
 std::size_t scanNumber(std::string_view text, double& out)
 {
     std::string buf;
@@ -32,8 +33,8 @@ std::size_t scanNumber(std::string_view text, double& out)
     }
     bool digits = false;
     bool point = false;
-    std::size_t lastGood = 0;
-    std::string good;
+    std::size_t lastGood = 0;  // characters of text used
+    std::size_t goodLength = 0;  // characters of buf that read as a number
     while (i < n) {
         char c = text[i];
         if (std::isdigit(static_cast<unsigned char>(c))) {
@@ -41,14 +42,14 @@ std::size_t scanNumber(std::string_view text, double& out)
             digits = true;
             ++i;
             lastGood = i;
-            good = buf;
+            goodLength = buf.size();
         } else if (c == '.' && !point) {
             buf += c;
             point = true;
             ++i;
             if (digits) {
                 lastGood = i;
-                good = buf;
+                goodLength = buf.size();
             }
         } else if (isBlank(c)) {
             ++i;
@@ -60,28 +61,27 @@ std::size_t scanNumber(std::string_view text, double& out)
         out = 0;
         return 0;
     }
+    buf.resize(goodLength);
     // Exponent: E or D, optional sign, at least one digit.
     std::size_t j = lastGood;
     while (j < n && isBlank(text[j])) ++j;
     if (j < n && (text[j] == 'e' || text[j] == 'E' || text[j] == 'd' || text[j] == 'D')) {
         std::size_t k = j + 1;
-        std::string ex = "e";
+        buf += 'e';
         while (k < n && isBlank(text[k])) ++k;
-        if (k < n && (text[k] == '-' || text[k] == '+')) ex += text[k++];
+        if (k < n && (text[k] == '-' || text[k] == '+')) buf += text[k++];
         bool exDigits = false;
         while (k < n && (std::isdigit(static_cast<unsigned char>(text[k])) || isBlank(text[k]))) {
             if (!isBlank(text[k])) {
-                ex += text[k];
+                buf += text[k];
                 exDigits = true;
             }
             ++k;
         }
-        if (exDigits) {
-            good += ex;
-            lastGood = k;
-        }
+        if (exDigits) lastGood = k;
+        else buf.resize(goodLength);
     }
-    out = std::strtod(good.c_str(), nullptr);
+    out = std::strtod(buf.c_str(), nullptr);
     return lastGood;
 }
 

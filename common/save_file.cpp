@@ -1,9 +1,11 @@
 // Saving files without ever losing the older one (see save_file.h).
 #include "common/save_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
+#include <climits>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -54,6 +56,21 @@ int numberFor(int error)
     }
 }
 
+// The file a link names, also when it does not exist (a link left by a deleted file
+// brings it back). A loop of links names nothing.
+QString linkedFile(const QString& link)
+{
+    QString path = link;
+    for (int hop = 0; hop < 40; ++hop) {
+        char to[PATH_MAX];
+        const ssize_t n = ::readlink(QFile::encodeName(path).constData(), to, sizeof to);
+        if (n < 0 || n == sizeof to) return path;  // no link: the file named
+        // A relative link is read from the link's own folder.
+        path = QDir(QFileInfo(path).absolutePath()).filePath(QFile::decodeName(QByteArray(to, n)));
+    }
+    throw SaveError(err::kPathFileAccess, link, reasonOf(ELOOP));
+}
+
 bool readOnlyForMe(const struct stat& st)
 {
     gid_t groups[256];
@@ -96,10 +113,8 @@ SaveFile::SaveFile(const QString& target, SaveOptions options) : shownName_(targ
 
     // A link is replaced through it: the file it names gets the new content.
     struct stat link {};
-    if (::lstat(target_.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        const QString real = QFileInfo(target).canonicalFilePath();
-        if (!real.isEmpty()) target_ = QFile::encodeName(real);
-    }
+    const bool isLink = ::lstat(target_.constData(), &link) == 0 && S_ISLNK(link.st_mode);
+    if (isLink && !options_.replaceLink) target_ = QFile::encodeName(linkedFile(target));
     const QFileInfo info(QFile::decodeName(target_));
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     struct stat dir {};
@@ -107,7 +122,7 @@ SaveFile::SaveFile(const QString& target, SaveOptions options) : shownName_(targ
         throw SaveError(err::kPathNotFound, target,
                         QStringLiteral("the folder %1 does not exist").arg(info.absolutePath()));
 
-    if (::stat(target_.constData(), &old_) == 0) {
+    if (!(isLink && options_.replaceLink) && ::stat(target_.constData(), &old_) == 0) {
         if (!S_ISREG(old_.st_mode))
             throw SaveError(err::kPathFileAccess, target, QStringLiteral("it is not a regular file"));
         if (readOnlyForMe(old_)) throw SaveError(err::kPermissionDenied, target, QStringLiteral("the file is read-only"));
@@ -188,7 +203,7 @@ void SaveFile::commit()
         if (::fchmod(fd_, old_.st_mode & keep) != 0) fail(errno);
     }
     if (options_.durable && device().sync(fd_) != 0) fail(errno);
-    if (existed_) {
+    if (existed_ && options_.keepTimes) {
         // After the last write, which would set the modification time again.
         const struct timespec times[2] = {old_.st_atim, old_.st_mtim};
         if (::futimens(fd_, times) != 0) fail(errno);

@@ -24,6 +24,14 @@ struct SaveOptions {
     // scratch files rewritten on every run: the old file then steps aside (renamed next
     // to it) while the new one takes its name, and comes back if that fails.
     bool durable = true;
+    // The replaced file's access and modification times stay: a JPEG picture takes the
+    // place of the one it replaces, times and all. Otherwise the new content has the
+    // time of the save, so that backup and build tools see that it changed.
+    bool keepTimes = false;
+    // A symbolic link under the name is itself replaced by the new file, never written
+    // through. For the program's own fixed names (Temp.GRF, TmpHDB.GRF, the setup file),
+    // which nobody chooses: a link planted there must not carry the write elsewhere.
+    bool replaceLink = false;
 };
 
 // A failed save: number 70 "Permission denied" (a read-only file), 76 "Path not found"
@@ -42,11 +50,12 @@ private:
 
 // Writes a new content for target, in pieces, and puts it in place with commit().
 // The target is checked and the file beside it created by the constructor: an existing
-// target must be a regular file (a link is followed to it) that is writable by its mode
-// bits for the user running the program, counting the superuser as the file's owner.
-// Replacing keeps the old file's mode, owner (where the program may set it) and its
-// access and modification times. A SaveFile destroyed without commit() removes the file
-// beside the target and leaves the target untouched.
+// target must be a regular file that is writable by its mode bits for the user running
+// the program, counting the superuser as the file's owner. A link is followed to the
+// file it names, which is created when it is missing (unless replaceLink). Replacing
+// keeps the old file's mode and owner (where the program may set it). A SaveFile
+// destroyed without commit() removes the file beside the target and leaves the target
+// untouched.
 class SaveFile {
 public:
     explicit SaveFile(const QString& target, SaveOptions options = {});
@@ -56,7 +65,7 @@ public:
 
     void write(const char* data, std::size_t size);
     void write(const QByteArray& bytes) { write(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
-    // Flushes, forces to disk (when durable), copies mode, owner and times, closes and renames.
+    // Flushes, forces to disk (when durable), copies mode, owner (and times), closes and renames.
     void commit();
 
 private:

@@ -49,7 +49,7 @@ std::optional<QString> readSetupFile(const QString& path)
 
 void writeSetupFile(const QString& path, const QString& myDB)
 {
-    saveFile(path, myDB.toUtf8() + "\r\n", {.ownerOnly = true});
+    saveFile(path, myDB.toUtf8() + "\r\n", {.ownerOnly = true, .replaceLink = true});
 }
 
 HdbConnection::HdbConnection(const QString& myDB)

@@ -257,7 +257,7 @@ void GetHDBQ(double bdate, double edate, std::int16_t& obs, float& udur, const Q
             tPrev = row.date;
         }
         // A scratch file rewritten on every retrieval: not forced to disk.
-        saveFile(QDir(in.folder).filePath(QStringLiteral("TmpHDB.GRF")), out, {.durable = false});
+        saveFile(QDir(in.folder).filePath(QStringLiteral("TmpHDB.GRF")), out, {.durable = false, .replaceLink = true});
         obs = lines;
         if (missing != 0)
             dialogs.msgBox(QString::number(missing) + QStringLiteral(" missing flows added to match time-step"));

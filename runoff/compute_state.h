@@ -84,8 +84,6 @@ struct ComputeState {
     VArray<float> gwFlow;  // ground-water and base flow per step, cfs
     VArray<double> rrtime;  // step dates (database rainfall)
     QString stormFile;
-    QString stormLine;         // the storm-file line being read
-    QStringList stormFields;   // its fields
     bool commaSeparated = false;
 
     // Database: the connection string and setup file, the period of the last retrieval.

@@ -155,7 +155,7 @@ FileRows readRows(const QString& path, float udur)
             timeText = line.substr(0, kCellWidth);
             if (column < line.size()) valueText = line.substr(column, kCellWidth);
         } else {
-            fields = splitFields(line, sep);
+            fields = splitFields(line, sep, column + 1);
             timeText = fields[0];
             if (column < fields.size()) valueText = fields[column];
         }
@@ -168,6 +168,8 @@ FileRows readRows(const QString& path, float udur)
                           " on " + lineNo(number) + " (" + quoted(line) + ").");
         };
 
+        checkNumberField(valueText, file, number);
+        checkNumberField(timeText, file, number);
         // Every time is read and must come after the one before: the step comes from the
         // first two, and a combined flow goes by its date.
         const bool first = rows.values.empty();

@@ -236,7 +236,7 @@ QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QSt
     const QString caption = buildReport(s, routeType, ratingFileName, boxes, text);
     // Rewritten on every run: not forced to the disk each time (a failure still keeps
     // the earlier report).
-    saveFile(s.reportPath, text, SaveOptions{.ownerOnly = false, .durable = false});
+    saveFile(s.reportPath, text, SaveOptions{.ownerOnly = false, .durable = false, .replaceLink = true});
     return caption;
 }
 

@@ -78,6 +78,7 @@ void readStormFile(ComputeState& s, const QString& path)
     if (!twoFields(line2, sep, f0, f1))
         stormError(err::kSubscript, path,
                    "needs the step count and the time step on line 2, separated by a comma or a TAB.");
+    for (std::string_view f : {f0, f1}) checkNumberField(f, stormFile(path), 2);
     const double count = Val(f0);
     if (!startsWithNumber(f0) || count < 0.5)
         stormError(err::kTypeMismatch, path, "gives no step count of 1 or more on line 2 (\"" + shownLine(line2) + "\").");
@@ -121,6 +122,7 @@ void readStormFile(ComputeState& s, const QString& path)
             stormError(err::kSubscript, path,
                        "has no second value on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) +
                            "\"); its separator is " + sepName + ", as on line 2.");
+        for (std::string_view f : {f0, f1}) checkNumberField(f, file, lineNumber);
         if (!usableField(f0) || !usableField(f1))
             stormError(err::kTypeMismatch, path,
                        "has no number on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) + "\").");
@@ -132,9 +134,6 @@ void readStormFile(ComputeState& s, const QString& path)
         stormError(err::kOverflow, path, "has rainfall depths whose total is beyond the range of numbers the program "
                                          "computes with.");
     s.tdepth = total;
-    const std::string_view last = lines[static_cast<std::size_t>(n + 1)];
-    s.stormLine = QString::fromUtf8(last.data(), static_cast<qsizetype>(last.size()));
-    s.stormFields = s.stormLine.split(QLatin1Char(sep));
 }
 
 StageEnd buildRainfall(ComputeState& s, const RainfallInputs& in, CommonDialog& commonDialog, Dialogs& dialogs,

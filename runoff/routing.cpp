@@ -196,6 +196,7 @@ RatingTable readRatingTable(const QString& path, float udur)
         splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 
     if (lines.size() < 2) tableError(err::kInputPastEnd, path, "has no row count on line 2.");
+    checkNumberField(lines[1], tableFile(path), 2);
     if (!startsWithNumber(lines[1]))
         tableError(err::kTypeMismatch, path, "gives no row count on line 2 (\"" + shownLine(lines[1]) + "\").");
     const double count = std::nearbyint(fieldValue(lines[1]));
@@ -218,12 +219,13 @@ RatingTable readRatingTable(const QString& path, float udur)
     for (long i = 1; i <= n; ++i) {
         const long line = i + 2;
         const std::string_view text = lines[static_cast<std::size_t>(line - 1)];
-        const std::vector<std::string_view> f = splitFields(text, sep);
+        const std::vector<std::string_view> f = splitFields(text, sep, 3);
         if (f.size() < 3)
             tableError(err::kSubscript, path,
                        "has fewer than three values (elevation, outflow, storage) on " + lineNo(line) + " (\"" +
                            shownLine(text) + "\"); its separator is " + (sep == ',' ? "a comma" : "a TAB") +
                            ", as on line 3.");
+        for (std::string_view field : f) checkNumberField(field, file, line);
         for (std::size_t k = 0; k < 3; ++k)
             if (!startsWithNumber(f[k]))
                 tableError(err::kTypeMismatch, path, "has no number in field " + std::to_string(k + 1) + " of " +

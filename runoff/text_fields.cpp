@@ -42,11 +42,11 @@ std::vector<std::string_view> splitLines(std::string_view all)
     return lines;
 }
 
-std::vector<std::string_view> splitFields(std::string_view line, char sep)
+std::vector<std::string_view> splitFields(std::string_view line, char sep, std::size_t maxFields)
 {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
-    for (;;) {
+    while (fields.size() < maxFields) {
         const std::size_t end = line.find(sep, start);
         if (end == std::string_view::npos) {
             fields.push_back(line.substr(start));
@@ -55,6 +55,16 @@ std::vector<std::string_view> splitFields(std::string_view line, char sep)
         fields.push_back(line.substr(start, end - start));
         start = end + 1;
     }
+    return fields;
+}
+
+void checkNumberField(std::string_view field, const std::string& file, long lineNumber)
+{
+    if (field.size() <= kMaxNumberField) return;
+    throw RuntimeError(err::kTypeMismatch, file + " has a field of " + std::to_string(field.size()) +
+                                               " characters on line " + std::to_string(lineNumber) + " (\"" +
+                                               shownLine(field) + "\"), far longer than any number (at most " +
+                                               std::to_string(kMaxNumberField) + " characters).");
 }
 
 bool startsWithNumber(std::string_view t)

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +24,20 @@ bool isBlank(char c);
 // The lines of a text, without their CR LF or LF endings.
 std::vector<std::string_view> splitLines(std::string_view all);
 
-// The fields of a line split at every sep.
-std::vector<std::string_view> splitFields(std::string_view line, char sep);
+// The fields of a line split at every sep, the first maxFields of them: a reader asks
+// for the ones it uses, so that a line of millions of separators costs no more than
+// its reading.
+std::vector<std::string_view> splitFields(std::string_view line, char sep,
+                                          std::size_t maxFields = std::numeric_limits<std::size_t>::max());
+
+// The most characters a field read as a number may have: far more than any number is
+// written with, far fewer than a run of digits pasted by mistake.
+inline constexpr std::size_t kMaxNumberField = 256;
+
+// Raises "Type mismatch" with "<file> has a field of <n> characters on line <line>
+// ("<its start>..."), far longer than any number (at most 256 characters)." for a
+// field longer than kMaxNumberField, where file says which file.
+void checkNumberField(std::string_view field, const std::string& file, long lineNumber);
 
 // True when the text begins with a number under the leading-number rule (so that a
 // letter or an empty field is not silently read as 0).

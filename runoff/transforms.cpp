@@ -16,6 +16,7 @@
 #include "runoff/design_storm.h"
 #include "runoff/number_format.h"
 #include "runoff/recession_stop.h"
+#include "runoff/text_fields.h"
 
 namespace corv {
 
@@ -386,6 +387,11 @@ void readGraphFile(ComputeState& s, const QString& path)
     const std::vector<std::string_view> tokens = graphTokens(all);
     auto number = [&](std::size_t k, const char* what) {
         const std::string_view t = tokens[k];
+        if (t.size() > kMaxNumberField) {
+            const char* start = bytes.constData();
+            const long line = 1 + static_cast<long>(std::count(start, t.data(), '\n'));
+            checkNumberField(t, "The dimensionless graph file " + name, line);
+        }
         double v = 0;
         try {
             v = toNumberStrict(t);

@@ -184,7 +184,7 @@ bool SaveDibToJpegFile(cDIBSection& dib, const QString& fileName, std::int32_t q
     if (props.JPGFile.empty()) raiseJpeg("Failed to save to JPG " + std::to_string(ENOENT));
 
     // The target is checked and the file beside it made before any encoding.
-    SaveFile file(fileName);
+    SaveFile file(fileName, {.keepTimes = true});
     SaveDestination dest;
     dest.file = &file;
     dest.pub.init_destination = startOutput;

@@ -15,7 +15,12 @@ using corv::test::errorNumber;
 
 TEST(Val, ReadsTheLeadingNumber)
 {
+    // A million digits read whole: 0.333... is the double nearest 1/3, and 2^20 threes
+    // times 10^-(2^20 + 4) is 0.333... x 10^-4, the double nearest 1/30000.
+    const std::string thirds = "0." + std::string(1 << 20, '3'),
+                      tail = std::string(1 << 20, '3') + "e-" + std::to_string((1 << 20) + 4);
     const std::pair<const char*, double> cases[] = {
+        {thirds.c_str(), 1.0 / 3}, {tail.c_str(), 1.0 / 30000},
         {"0.2 fast", 0.2}, {"  12.5", 12.5}, {"1 2 3", 123} /* blanks are skipped */, {"-3.5e2x", -350},
         {"1,000", 1} /* a comma ends the number */, {"1.5.3", 1.5}, {"1e", 1}, {".5", 0.5}, {"abc", 0}, {"", 0},
         {"-", 0}, {"2D3", 2000}};

@@ -14,16 +14,14 @@ namespace corv::test {
 class FailingSaveDevice : public SaveDevice {
 public:
     enum class Point { Byte, Sync, Close, Rename, SecondRename };
-    FailingSaveDevice(Point point, std::size_t byte = 0, int error = ENOSPC) : point_(point), byte_(byte), error_(error) {}
+    FailingSaveDevice(Point point, std::size_t byte = 0) : point_(point), byte_(byte) {}
 
     ssize_t write(int fd, const void* data, std::size_t size) override
     {
-        if (point_ == Point::Byte) {
-            if (written_ >= byte_) return failWith(error_);
-            size = std::min(size, byte_ - written_);
-        }
+        if (point_ == Point::Byte && written_ >= byte_) return failWith(ENOSPC);
+        if (point_ == Point::Byte) size = std::min(size, byte_ - written_);
         const ssize_t r = SaveDevice::write(fd, data, size);
-        if (r > 0) written_ += static_cast<std::size_t>(r);
+        written_ += r > 0 ? static_cast<std::size_t>(r) : 0;
         return r;
     }
     int sync(int fd) override { return point_ == Point::Sync ? failWith(EIO) : SaveDevice::sync(fd); }
@@ -35,27 +33,21 @@ public:
     int rename(const char* from, const char* to) override
     {
         ++renames_;
-        if ((point_ == Point::Rename && renames_ == 1) || (point_ == Point::SecondRename && renames_ == 2))
-            return failWith(EXDEV);
-        return SaveDevice::rename(from, to);
+        const bool fails = (point_ == Point::Rename && renames_ == 1) || (point_ == Point::SecondRename && renames_ == 2);
+        return fails ? failWith(EXDEV) : SaveDevice::rename(from, to);
     }
     std::size_t written() const { return written_; }
     // The reason the user should read.
     QString reason() const
     {
-        const int e = point_ == Point::Byte ? error_ : point_ == Point::Sync || point_ == Point::Close ? EIO : EXDEV;
+        const int e = point_ == Point::Byte ? ENOSPC : point_ == Point::Sync || point_ == Point::Close ? EIO : EXDEV;
         return QString::fromLocal8Bit(std::strerror(e));
     }
 
 private:
-    static int failWith(int e)
-    {
-        errno = e;
-        return -1;
-    }
+    static int failWith(int e) { return errno = e, -1; }
     Point point_;
     std::size_t byte_;
-    int error_;
     std::size_t written_ = 0;
     int renames_ = 0;
 };
