@@ -159,7 +159,6 @@ TEST_F(HdbTest, RainfallStepsGapsAndValues)
         {"both bounds", kBeta, kHourly, "", 1, 0, 2376, 0.2f, 0.2f, {0.2f}, {}, kDay + 2.0 / 24, kDay + 2.0 / 24},
         {"factor 25.4", kBeta, kHourly, "", 4, 1, 1, 20.32f, 15.24f, {2.54f, 5.08f, 5.08f, 7.62f}, {}, kDay, kDay + 1,
          "25.4"},
-        {"empty factor", kBeta, kHourly, "", 4, 1, 1, 0, 0, {0, 0, 0, 0}, {}, kDay, kDay + 1, ""},
         // "Hour" decides, in its case: lower-case "hourly" reads the unit values.
         {"lower case", kBeta, "hourly values", "", 7, 0, 0.25f, 0.55f, 0.55f, {}, {}},
         // Stamps '9:00', '9:30' read and put before '10:00:00'; a period ending at 09:00
@@ -231,7 +230,6 @@ TEST_F(HdbTest, RetrievalsThatCannotGoOnAreToldAndLeaveTheFlowFileAsItWas)
     } cases[] = {
         {Both, "DSID Parameter Units Station Name", kHourly, "", "Select station to retrieve"},
         {Both, "", kHourly, "", "does not start with a station number"},
-        {Both, "abc precip in Beta", kHourly, "", "does not start with a station number"},
         {Both, "12; drop table rsite", kHourly, "", "does not start with a station number"},
         {Both, kBeta, kHourly, "0 min", "time step must be greater than zero"},
         {Both, kBeta, kHourly, "-15 min", "time step must be greater than zero"},
