@@ -189,12 +189,14 @@ RetrievalEnd retrieve(std::int16_t& obs, const RetrievalInputs& in, Dialogs& dia
     return ok ? end : RetrievalEnd::Told;
 }
 
-// Where a date lies on the grid of steps from t1, in steps; a hair off a step boundary
-// is on it.
+// Where a date lies on the grid of steps from t1, in steps. Within a thousandth of a
+// step of a boundary it is on it: day numbers near 45,000 hold a step only to about
+// 1E-10 of itself, and a single-precision step to 1E-07, which over 32,767 steps
+// would open a sliver of a step at the end.
 double gridPosition(double date, double t1, double step)
 {
     const double p = (date - t1) / step;
-    return std::fabs(p - std::round(p)) < 1E-06 ? std::round(p) : p;
+    return std::fabs(p - std::round(p)) < 1E-03 ? std::round(p) : p;
 }
 
 }  // namespace
@@ -239,8 +241,8 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
                            QStringLiteral(" of ") + dateText(row.date) + QStringLiteral(" is negative."));
         const double t1 = rows.front().date;
         // The records' own step: from the first row to the next (the rows are in time
-        // order, each time once); a single row has 99 days.
-        double record = rows.size() > 1 ? rows[1].date - t1 : 99;
+        // order, each time once), in whole milliseconds; a single row has 99 days.
+        double record = rows.size() > 1 ? std::round((rows[1].date - t1) * 86400000.0) / 86400000.0 : 99;
         double step = record;
         if (in.chkAutoTimeStep) {
             udur = toSingle(record * 24);

@@ -82,8 +82,9 @@ inline void fillSample(Database& d)
                  QString::number(0.01 * (k + 1)));
     // Unit rain every half hour, three rows with a gap.
     d.addRows("runit", 11, {{"00:00", "0.5"}, {"00:30", "0.25"}, {"01:30", "0.125"}});
-    // Three equal rows at 00:00, then one at 01:00.
+    // Three equal rows at 00:00, then one at 01:00; the same (once) and a row a year later.
     d.addRows("runit", 14, {{"00:00", "1"}, {"00:00", "1"}, {"00:00", "1"}, {"01:00", "2"}});
+    d.addRows("runit", 36, {{"00:00", "1"}, {"01:00", "2"}, {"2027-12-05 00:00:00", "1"}});
     // Stamps as text without seconds or a leading zero, which sort before 10:00 as text.
     d.addRows("runit", 35, {{"2026-12-05 10:00:00", "0.3"}, {"2026-12-05 9:00", "0.1"}, {"2026-12-05 9:30", "0.2"}});
     // Bad records: two values at one time, negative rain, a value beyond single range,

@@ -153,8 +153,9 @@ TEST_F(HdbTest, RainfallStepsGapsAndValues)
         {"exact copies", "14 precip in Delta", kUnit, "", 2, 0, 1, 3, 3, {1, 2}, {}, kDay, kDay + 1, "1.0",
          "The series of station 14 in runit, 05-Dec-2026 00:00 to 06-Dec-2026 00:00: 2 row(s) repeat the row before "
          "them exactly, the first at 05-Dec-2026 00:00; each is used once."},
-        // A single row is a step of 99 days.
-        {"one row", kZulu, kHourly, "", 1, 0, 2376, 4, 4, {4}, {}},
+        // The hours to 05-Dec-2027 filled with 2: 8760 steps and the last, none more.
+        {"a year on", "36 precip in Year", kUnit, "", 8761, 8758, 1, 17520, 4, {1, 2, 2}, {{8761, 525600}}, kDay, kDay + 365},
+        {"one row, a step of 99 days", kZulu, kHourly, "", 1, 0, 2376, 4, 4, {4}, {}},
         // A period that starts and ends at 02:00 holds the 02:00 row: both bounds count.
         {"both bounds", kBeta, kHourly, "", 1, 0, 2376, 0.2f, 0.2f, {0.2f}, {}, kDay + 2.0 / 24, kDay + 2.0 / 24},
         {"factor 25.4", kBeta, kHourly, "", 4, 1, 1, 20.32f, 15.24f, {2.54f, 5.08f, 5.08f, 7.62f}, {}, kDay, kDay + 1,
