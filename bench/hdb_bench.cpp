@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -101,9 +100,8 @@ void bareQuery(benchmark::State& state, const QString& connection)
             double sum = 0;
             int rows = 0;
             while (q.next()) {
-                const QDateTime t = q.value(0).toDateTime();
-                sum += static_cast<double>(t.date().toJulianDay() + t.time().msecsSinceStartOfDay()) +
-                       q.value(1).toDouble();
+                // The dates come as text; reading them is the bare minimum.
+                sum += static_cast<double>(q.value(0).toString().size()) + q.value(1).toDouble();
                 ++rows;
             }
             benchmark::DoNotOptimize(sum);

@@ -18,16 +18,31 @@ inline QString setupFileName() { return QStringLiteral("Corvantine_setup.txt"); 
 // in the program's folder, through the SQLite 3 ODBC driver.
 QString defaultConnection(const QString& folder);
 
-// The setup file's first line, trimmed; nothing when no normal file of that name exists.
-// An empty file is "Input past end of file"; an unreadable one a run-time error.
+// The longest first line read from the setup file: far more than any connection string.
+inline constexpr qint64 kMaxSetupLine = 4096;
+
+// The setup file's first line, trimmed; nothing when no normal file of that name exists
+// or its first line is empty or blank (the string is then asked for again). Only that
+// line is read; one longer than kMaxSetupLine, or an unreadable file, is a run-time
+// error naming the file.
 std::optional<QString> readSetupFile(const QString& path);
 
 // Replaces the setup file with one line: myDB and CR LF. It may hold a password, so
 // only its owner may read it.
 void writeSetupFile(const QString& path, const QString& myDB);
 
+// The database file that an SQLite driver's connection string names (its Database=
+// value), or nothing for other drivers.
+std::optional<QString> sqliteFile(const QString& myDB);
+
+// The tables and columns read, as the message about a database without them says.
+QString expectedTables();
+
 // An open ODBC connection made from a connection string, closed and removed when it
-// goes. Failures to open or to query are run-time errors with the driver's words.
+// goes. Failures to open or to query are run-time errors with the driver's words, but
+// for two that the words would not explain: an SQLite file that does not exist (the
+// driver would create an empty one) is refused naming it, and a query that fails on a
+// database without the tables and columns read says what is expected.
 class HdbConnection {
 public:
     explicit HdbConnection(const QString& myDB);

@@ -1,9 +1,11 @@
 // Rainfall and flow series retrieval (see retrieval.h).
 #include "hdb/retrieval.h"
 
-#include <QDateTime>
 #include <QDir>
+#include <QLocale>
 #include <QVariant>
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -13,18 +15,37 @@
 #include "common/numbers.h"
 #include "common/save_file.h"
 #include "hdb/connection.h"
+#include "hdb/timestamp.h"
 
 namespace corv {
 
 namespace {
 
+// The most steps (and flow lines) a series holds: its counts are 16-bit.
+constexpr double kMaxSteps = 32767;
+// Rows read at most: far more than any series the counts can hold.
+constexpr std::size_t kMaxRows = std::size_t{1} << 22;
+// Dates closer than half a millisecond are one time.
+constexpr double kSameTime = 0.5 / 86400000.0;
+
 struct Row {
-    double date;   // day number
-    double value;  // as stored
+    double date;  // day number
+    float value;  // value x factor
+};
+
+// A station's rows for the period: in time order, each time once.
+struct Series {
+    std::vector<Row> rows;
+    QString table;
+    QString where;  // "station 12 in rhour, 05-Dec-2026 00:00 to 06-Dec-2026 00:00"
+    int duplicates = 0;
+    double firstDuplicate = 0;
 };
 
 // A retrieval that ended with a message of its own: obs becomes 0, nothing more is said.
-struct Ended {};
+struct Ended {
+    RetrievalEnd end = RetrievalEnd::Told;
+};
 
 // The manual step in hours: the time-step box, in minutes when its label says so.
 float manualStep(const RetrievalInputs& in)
@@ -37,25 +58,37 @@ float manualStep(const RetrievalInputs& in)
 // One step of udur hours in days, divided in double as dates are.
 double stepDays(float udur) { return static_cast<double>(udur) / 24.0; }
 
-// The driver hands a timestamp over as a local date-time. Recorded series are kept in
-// standard time or UTC, so a row in the hour that a daylight-saving change skips (no
-// valid local time) is an ordinary row: its date and clock fields are what count.
-double dayNumber(const QVariant& v)
+// A row's date as the messages name it, seconds only when it has some.
+QString dateText(double date)
 {
-    const QDateTime dt = v.toDateTime();
-    const QDate d = dt.date();
-    const QTime t = dt.time();
-    if (!d.isValid() || !t.isValid()) err::raise(err::kTypeMismatch);
-    return makeDate(d.year(), d.month(), d.day()) + t.msecsSinceStartOfDay() / 86400000.0;
+    const bool seconds = splitDate(date).second != 0;
+    return QString::fromStdString(formatDate(date, seconds ? "dd-mmm-yyyy hh:nn:ss" : "dd-mmm-yyyy hh:nn"));
 }
 
-// The start both retrievals share: table and station, the checks made before any
-// query, the query, and every row read (counted as read: no driver is trusted to
-// count them). Ends with a message when there is nothing to work on.
-std::vector<Row> readSeries(double bdate, double edate, const QString& myDB, const RetrievalInputs& in,
-                            Dialogs& dialogs, QString& table)
+// Tells what is wrong with the series and ends the retrieval.
+[[noreturn]] void refuse(Dialogs& dialogs, const QString& where, const QString& what)
 {
-    table = valueTable(in.ComboUnits);
+    dialogs.msgBox(QStringLiteral("The ") + where + QStringLiteral(": ") + what);
+    throw Ended{};
+}
+
+[[noreturn]] void tooManySteps(Dialogs& dialogs, const QString& where, double steps)
+{
+    refuse(dialogs, where,
+           QStringLiteral("the period holds ") + QLocale(QLocale::English).toString(steps, 'f', 0) +
+               QStringLiteral(" values, more than 32,767: choose a shorter period or a longer time step."));
+}
+
+// The period's bounds at whole hours, as the query writes them.
+double wholeHour(double date) { return *parseTimestamp(formatDate(date, "yyyy-mm-dd hh:00:00")); }
+
+// The start both retrievals share: table and station, the checks made before any
+// query, the query, and every row of the period read, factored, put in time order and
+// checked. Ends with a message when there is nothing to work on.
+Series readSeries(double bdate, double edate, const QString& myDB, const RetrievalInputs& in, Dialogs& dialogs)
+{
+    Series series;
+    series.table = valueTable(in.ComboUnits);
     const QString id = in.ComboDSID.section(QLatin1Char(' '), 0, 0);
     if (id == QLatin1String("DSID")) {
         dialogs.msgBox(QStringLiteral("Select station to retrieve"));
@@ -72,54 +105,98 @@ std::vector<Row> readSeries(double bdate, double edate, const QString& myDB, con
         dialogs.msgBox(QStringLiteral("The hydrograph time step must be greater than zero."));
         throw Ended{};
     }
+    const double first = wholeHour(bdate), last = wholeHour(edate);
+    const QString& where = series.where = QStringLiteral("series of station ") + id + QStringLiteral(" in ") +
+                                          series.table + QStringLiteral(", ") + dateText(first) +
+                                          QStringLiteral(" to ") + dateText(last);
+    const float factor = toSingle(Val(in.txtRainAdjust.toStdString()));
 
     HdbConnection connection(myDB);
-    QSqlQuery q = connection.select(seriesQuery(table, station, bdate, edate));
-    std::vector<Row> rows;
-    std::int16_t count = 0;
+    QSqlQuery q = connection.select(seriesQuery(series.table, station, bdate, edate));
+    std::vector<Row>& rows = series.rows;
     while (q.next()) {
-        count = add16(count, 1);
+        if (rows.size() >= kMaxRows)
+            tooManySteps(dialogs, where, static_cast<double>(kMaxRows));
         const QVariant date = q.value(0);
+        if (date.isNull()) refuse(dialogs, where, QStringLiteral("a row has no date_time: nothing was retrieved."));
+        const QString stamp = date.toString();
+        const auto t = parseTimestamp(stamp.toStdString());
+        if (!t)
+            refuse(dialogs, where,
+                   QStringLiteral("the date_time \"") + stamp.left(40) +
+                       QStringLiteral("\" cannot be read as a date and time; write it as yyyy-mm-dd hh:mm:ss."));
+        if (*t < first - kSameTime || *t > last + kSameTime) continue;
         const QVariant value = q.value(1);
-        if (date.isNull() || value.isNull()) {
-            dialogs.msgBox(QStringLiteral("A row of ") + table + QStringLiteral(" for station ") + id +
-                           QStringLiteral(" has no date_time or no value: nothing was retrieved."));
-            throw Ended{};
-        }
         bool ok = false;
-        const double v = value.toDouble(&ok);
-        if (!ok) err::raise(err::kTypeMismatch);
-        rows.push_back(Row{dayNumber(date), v});
+        const double v = value.toDouble(&ok) * factor;
+        if (value.isNull() || !ok)
+            refuse(dialogs, where, QStringLiteral("the row of ") + dateText(*t) + QStringLiteral(" has no value."));
+        if (!(std::fabs(v) <= FLT_MAX))
+            refuse(dialogs, where,
+                   QStringLiteral("the value ") + QString::number(v) + QStringLiteral(" of ") + dateText(*t) +
+                       QStringLiteral(" is beyond the range of numbers the program computes with."));
+        rows.push_back(Row{*t, static_cast<float>(v)});
     }
     if (rows.empty()) {
-        dialogs.msgBox(QStringLiteral("No data in ") + table + QStringLiteral(" for time period."));
-        throw Ended{};
+        dialogs.msgBox(QStringLiteral("No data in ") + series.table + QStringLiteral(" for time period."));
+        throw Ended{RetrievalEnd::NoRows};
     }
-    return rows;
+    // Stamps stored as text need not sort as times.
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.date < b.date; });
+    std::size_t kept = 0;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        if (rows[k].date - rows[kept].date < kSameTime) {
+            if (rows[k].value != rows[kept].value)
+                refuse(dialogs, where,
+                       QStringLiteral("it holds two values, ") + QString::fromStdString(strSingle(rows[kept].value)) +
+                           QStringLiteral(" and ") + QString::fromStdString(strSingle(rows[k].value)) +
+                           QStringLiteral(", at ") + dateText(rows[k].date) +
+                           QStringLiteral(". Keep one of them in the database."));
+            if (series.duplicates++ == 0) series.firstDuplicate = rows[k].date;
+            continue;
+        }
+        rows[++kept] = rows[k];
+    }
+    rows.resize(kept + 1);
+    return series;
 }
 
-// Steps for the period, as a check and as the arrays' first size: a zero step
-// divides by zero, more than 32767 steps overflow.
-std::int16_t estimatedSteps(double bdate, double edate, float udur)
+// A row repeated exactly counts once: said after a retrieval that went through.
+void tellDuplicates(const Series& series, Dialogs& dialogs)
 {
-    return toInt16(divide(((edate - bdate) + 1) * 24, udur));
+    if (series.duplicates == 0) return;
+    dialogs.msgBox(QStringLiteral("The ") + series.where + QStringLiteral(": ") + QString::number(series.duplicates) +
+                   QStringLiteral(" row(s) repeat the row before them exactly, the first at ") +
+                   dateText(series.firstDuplicate) + QStringLiteral("; each is used once."));
 }
 
 // Runs a retrieval's body: a failure is told with its description, and both a
 // failure and an ending message give obs = 0. Pending window events run at the end.
 template <class F>
-void retrieve(std::int16_t& obs, const RetrievalInputs& in, Dialogs& dialogs, F&& body)
+RetrievalEnd retrieve(std::int16_t& obs, const RetrievalInputs& in, Dialogs& dialogs, F&& body)
 {
-    bool ended = false;
+    RetrievalEnd end = RetrievalEnd::Told;
     const bool ok = guarded(dialogs, [&] {
         try {
             body();
-        } catch (const Ended&) {
-            ended = true;
+            end = RetrievalEnd::Series;
+        } catch (const Ended& e) {
+            end = e.end;
         }
     });
-    if (!ok || ended) obs = 0;
+    if (!ok || end != RetrievalEnd::Series) obs = 0;
     if (in.processEvents) in.processEvents();
+    return ok ? end : RetrievalEnd::Told;
+}
+
+// Where a date lies on the grid of steps from t1, in steps. Within a thousandth of a
+// step of a boundary it is on it: day numbers near 45,000 hold a step only to about
+// 1E-10 of itself, and a single-precision step to 1E-07, which over 32,767 steps
+// would open a sliver of a step at the end.
+double gridPosition(double date, double t1, double step)
+{
+    const double p = (date - t1) / step;
+    return std::fabs(p - std::round(p)) < 1E-03 ? std::round(p) : p;
 }
 
 }  // namespace
@@ -131,13 +208,14 @@ QString valueTable(const QString& ComboUnits)
 
 QString seriesQuery(const QString& table, qlonglong id, double bdate, double edate)
 {
-    auto stamp = [](double date) {
-        return QStringLiteral("{ts '") + QString::fromStdString(formatDate(date, "yyyy-mm-dd hh:00:00")) +
+    auto stamp = [](double day) {
+        return QStringLiteral("{ts '") + QString::fromStdString(formatDate(day, "yyyy-mm-dd 00:00:00")) +
                QStringLiteral("'}");
     };
-    return QStringLiteral("Select date_time, value from ") + table + QStringLiteral(" where datatype_site_id=") +
-           QString::number(id) + QStringLiteral(" and date_time between ") + stamp(bdate) + QStringLiteral(" and ") +
-           stamp(edate) + QStringLiteral(" order by date_time;");
+    return QStringLiteral("Select CAST(date_time AS VARCHAR(40)), value from ") + table +
+           QStringLiteral(" where datatype_site_id=") + QString::number(id) + QStringLiteral(" and date_time between ") +
+           stamp(std::floor(bdate) - 1) + QStringLiteral(" and ") + stamp(std::floor(edate) + 1) +
+           QStringLiteral(" order by date_time;");
 }
 
 void appendFlowLine(QByteArray& out, double date, float value)
@@ -148,75 +226,96 @@ void appendFlowLine(QByteArray& out, double date, float value)
     out += "\r\n";
 }
 
-void GetHDB(double bdate, double edate, std::int16_t& obs, std::int16_t& missing, float& udur, VArray<double>& rrtime,
-            VArray<float>& rdepth, float& tdepth, const QString& myDB, const RetrievalInputs& in, Dialogs& dialogs)
+RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int16_t& missing, float& udur,
+                         VArray<double>& rrtime, VArray<float>& rdepth, float& tdepth, const QString& myDB,
+                         const RetrievalInputs& in, Dialogs& dialogs)
 {
-    retrieve(obs, in, dialogs, [&] {
-        QString table;
-        const std::vector<Row> rows = readSeries(bdate, edate, myDB, in, dialogs, table);
+    RainfallRetrieval result;
+    result.end = retrieve(obs, in, dialogs, [&] {
+        const Series series = readSeries(bdate, edate, myDB, in, dialogs);
+        const std::vector<Row>& rows = series.rows;
+        for (const Row& row : rows)
+            if (row.value < 0)
+                refuse(dialogs, series.where,
+                       QStringLiteral("the rainfall ") + QString::fromStdString(strSingle(row.value)) +
+                           QStringLiteral(" of ") + dateText(row.date) + QStringLiteral(" is negative."));
         const double t1 = rows.front().date;
-        double step = 0;
+        // The records' own step: from the first row to the next (the rows are in time
+        // order, each time once), in whole milliseconds; a single row has 99 days.
+        double record = rows.size() > 1 ? std::round((rows[1].date - t1) * 86400000.0) / 86400000.0 : 99;
+        double step = record;
         if (in.chkAutoTimeStep) {
-            // The smallest distance from the first row to the next nine.
-            double smallest = 99;
-            for (std::size_t k = 1; k < rows.size() && k < 10; ++k) {
-                const double d = rows[k].date - t1;
-                if (d < smallest && d > 1E-07) smallest = d;
-            }
-            step = smallest;
-            udur = toSingle(smallest * 24);
+            udur = toSingle(record * 24);
         } else {
             udur = manualStep(in);
             step = stepDays(udur);
+            // A single row has no step of its own: it fills one step.
+            if (rows.size() == 1) record = step;
         }
-        // A row a hair late is no gap.
-        step += 1E-07;
 
-        obs = estimatedSteps(bdate, edate, udur);
+        // Each record's depth spread evenly over its interval, from its time to the
+        // next record or one record step on, whichever comes first; an absent record
+        // (a gap of at least half a record step) repeats the depth before it.
+        struct Piece {
+            double start, end;
+            float depth;
+            bool filled;
+        };
+        std::vector<Piece> pieces;
+        pieces.reserve(rows.size());
+        result.recordedDepth = 0;
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            const double t = rows[k].date, v = rows[k].value;
+            const double next = k + 1 < rows.size() ? rows[k + 1].date : t + record;
+            const double end = std::min(t + record, next);
+            pieces.push_back(Piece{t, end, rows[k].value, false});
+            result.recordedDepth += rows[k].value;
+            const double absent = std::round((next - end) / record);
+            if (absent >= 1) pieces.push_back(Piece{end, next, toSingle(v * absent), true});
+        }
+        const double steps = std::ceil(gridPosition(pieces.back().end, t1, step));
+        if (steps > kMaxSteps) tooManySteps(dialogs, series.where, steps);
+        const auto n = static_cast<std::int16_t>(std::max(steps, 1.0));
+
+        std::vector<double> depth(static_cast<std::size_t>(n) + 1, 0.0);
+        std::vector<bool> filled(depth.size(), false);
+        for (const Piece& p : pieces) {
+            const double a = gridPosition(p.start, t1, step), b = gridPosition(p.end, t1, step);
+            const long firstStep = std::min<long>(static_cast<long>(std::floor(a)), n - 1);
+            const long lastStep = std::max(firstStep, std::min<long>(static_cast<long>(std::ceil(b)) - 1, n - 1));
+            for (long c = firstStep; c <= lastStep; ++c) {
+                const double share = b - a > 1E-09 ? (std::min(b, c + 1.0) - std::max(a, double(c))) / (b - a) : 1;
+                if (share <= 0) continue;
+                depth[static_cast<std::size_t>(c) + 1] += p.depth * share;
+                if (p.filled) filled[static_cast<std::size_t>(c) + 1] = true;
+            }
+        }
+        // One entry more: the step after the rain, dry, which the report's rows show.
+        rrtime.redim(n + 1L);
+        rdepth.redim(n + 1L);
         missing = 0;
         tdepth = 0;
-        const float factor = toSingle(Val(in.txtRainAdjust.toStdString()));
-        rrtime.redim(obs);
-        rdepth.redim(obs);
-
-        std::int16_t i = 0;
-        double tNext = t1;
-        float prev = 0;
-        auto store = [&](double t, float v) {
-            if (i > rrtime.ubound()) {
-                rrtime.redimPreserve(i);
-                rdepth.redimPreserve(i);
-            }
-            rrtime(i) = t;
-            rdepth(i) = v;
-            tdepth += v;
-        };
-        for (const Row& row : rows) {
-            i = add16(i, 1);
-            const float v = toSingle(row.value * factor);
-            // A gap repeats the last value at steps up to the one before the row.
-            while (tNext < row.date) {
-                store(tNext, prev);
-                missing = add16(missing, 1);
-                tNext += step;
-                i = add16(i, 1);
-            }
-            store(row.date, v);
-            prev = v;
-            tNext = row.date + step;
+        for (long i = 1; i <= n + 1L; ++i) {
+            rrtime(i) = t1 + static_cast<double>(i - 1) * step;
+            if (i > n) break;
+            rdepth(i) = static_cast<float>(depth[static_cast<std::size_t>(i)]);
+            tdepth += rdepth(i);
+            if (filled[static_cast<std::size_t>(i)]) ++missing;
         }
-        obs = i;
+        obs = n;
+        tellDuplicates(series, dialogs);
     });
+    return result;
 }
 
-void GetHDBQ(double bdate, double edate, std::int16_t& obs, float& udur, const QString& myDB,
-             const RetrievalInputs& in, Dialogs& dialogs)
+RetrievalEnd GetHDBQ(double bdate, double edate, std::int16_t& obs, float& udur, const QString& myDB,
+                     const RetrievalInputs& in, Dialogs& dialogs)
 {
-    retrieve(obs, in, dialogs, [&] {
-        QString table;
-        const std::vector<Row> rows = readSeries(bdate, edate, myDB, in, dialogs, table);
+    return retrieve(obs, in, dialogs, [&] {
+        const Series series = readSeries(bdate, edate, myDB, in, dialogs);
+        const std::vector<Row>& rows = series.rows;
         if (rows.size() < 2) {
-            dialogs.msgBox(QStringLiteral("Only one flow value in ") + table +
+            dialogs.msgBox(QStringLiteral("Only one flow value in ") + series.table +
                            QStringLiteral(" for time period: a flow series needs at least two."));
             throw Ended{};
         }
@@ -232,33 +331,39 @@ void GetHDBQ(double bdate, double edate, std::int16_t& obs, float& udur, const Q
         }
         // About a minute: a row that comes a little late opens no gap.
         step += 0.0007;
-        estimatedSteps(bdate, edate, udur);
-        const float factor = toSingle(Val(in.txtRainAdjust.toStdString()));
+        // Lines written: the rows, and in each gap one filled line a step until less
+        // than a step and the tolerance remain.
+        double lines = static_cast<double>(rows.size());
+        for (std::size_t k = 1; k < rows.size(); ++k) {
+            const double gap = rows[k].date - rows[k - 1].date;
+            if (gap > step) lines += std::ceil((gap - step) / stepDays(udur));
+        }
+        if (lines > kMaxSteps) tooManySteps(dialogs, series.where, lines);
 
         QByteArray out;
-        out.reserve(static_cast<qsizetype>(rows.size()) * 20 + 16);
+        out.reserve(static_cast<qsizetype>(lines) * 20 + 16);
         out += "Time\tRunoff\r\n";
         if (in.processEvents) in.processEvents();
         double tPrev = t1;
         std::int16_t missing = 0;
-        std::int16_t lines = 0;
+        std::int16_t written = 0;
         float prev = 0;
         for (const Row& row : rows) {
-            const float v = toSingle(row.value * factor);
             while (row.date - tPrev > step) {
                 missing = add16(missing, 1);
                 tPrev = tPrev + stepDays(udur);
                 appendFlowLine(out, tPrev, prev);
-                lines = add16(lines, 1);
+                written = add16(written, 1);
             }
-            appendFlowLine(out, row.date, v);
-            lines = add16(lines, 1);
-            prev = v;
+            appendFlowLine(out, row.date, row.value);
+            written = add16(written, 1);
+            prev = row.value;
             tPrev = row.date;
         }
         // A scratch file rewritten on every retrieval: not forced to disk.
         saveFile(QDir(in.folder).filePath(QStringLiteral("TmpHDB.GRF")), out, {.durable = false, .replaceLink = true});
-        obs = lines;
+        obs = written;
+        tellDuplicates(series, dialogs);
         if (missing != 0)
             dialogs.msgBox(QString::number(missing) + QStringLiteral(" missing flows added to match time-step"));
     });

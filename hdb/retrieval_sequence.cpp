@@ -14,9 +14,10 @@ namespace corv {
 
 namespace {
 
+// A list that cannot be read leaves none: the one shown may be the other path's.
 void fillStations(bool rainchk, const QString& myDB, DateForm& form, Dialogs& dialogs)
 {
-    if (const auto items = GetHDBlist(rainchk, myDB, dialogs)) DateForm::refill(form.ComboDSID, *items);
+    form.setStations(GetHDBlist(rainchk, myDB, dialogs).value_or(QStringList()));
 }
 
 }  // namespace
@@ -31,11 +32,10 @@ SequenceEnd runRetrievalSequence(bool rainchk, SequenceFields& f, const QString&
         f.defaultConnection = defaultConnection(folder);
         f.typedConnection =
             dialogs.inputBox(QStringLiteral("Enter connection string:"), QStringLiteral("My Access DB"), f.defaultConnection);
-        // An empty answer (or Cancel) writes nothing and keeps the string of the last sequence.
-        if (!f.typedConnection.isEmpty()) {
-            f.myDB = f.typedConnection.trimmed();
-            writeSetupFile(f.setupPath, f.myDB);
-        }
+        // Cancel (or an empty answer) ends the retrieval quietly and writes nothing.
+        if (f.typedConnection.trimmed().isEmpty()) return SequenceEnd::Cancelled;
+        f.myDB = f.typedConnection.trimmed();
+        writeSetupFile(f.setupPath, f.myDB);
     }
 
     form.setConnectionText(f.myDB);

@@ -23,9 +23,10 @@ struct SequenceFields {
 
 enum class SequenceEnd { Retrieve, Cancelled };
 
-// Runs the sequence for rainfall (rainchk) or flow. Cancelled only on the rainfall
-// path, when the period window was closed by its close box; the flow path goes on
-// with the period shown. Run-time errors (an unreadable setup file, a period that
+// Runs the sequence for rainfall (rainchk) or flow. Cancelled when the prompt for the
+// connection string was cancelled (nothing is written), and on the rainfall path when
+// the period window was closed by its close box; the flow path goes on with the period
+// shown. Run-time errors (an unreadable setup file, a period that
 // names no date) are exceptions for the compute's error handler.
 SequenceEnd runRetrievalSequence(bool rainchk, SequenceFields& f, const QString& folder, DateForm& form,
                                  Dialogs& dialogs);

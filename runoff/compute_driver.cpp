@@ -108,11 +108,13 @@ public:
             if (state_.routeType != route::kNone) routePath();
             else computePath();
         } catch (const std::bad_alloc&) {
-            fail(QString::fromStdString(err::text(err::kOutOfMemory)));
+            fail(computeErrorText(QString::fromStdString(err::text(err::kOutOfMemory)), true));
+        } catch (const RuntimeError& e) {
+            fail(computeErrorText(QString::fromStdString(e.what()), stepMayCause(e.number())));
         } catch (const std::exception& e) {
-            fail(QString::fromStdString(e.what()));
+            fail(computeErrorText(QString::fromStdString(e.what()), false));
         } catch (...) {
-            fail(QString::fromStdString(err::text(0)));
+            fail(computeErrorText(QString::fromStdString(err::text(0)), false));
         }
     }
 
@@ -369,14 +371,14 @@ private:
     }
 
     // The error handler: pointer back, files closed (each stage closes its own), no
-    // routing pending, the error and the hint.
-    void fail(const QString& error)
+    // routing pending, the error's text.
+    void fail(const QString& text)
     {
         pointer_.set(false);
         pump();
         state_.routeType = route::kNone;
         out_.end = ComputeOutcome::End::Failed;
-        rawDialogs_.msgBox(computeErrorText(error));
+        rawDialogs_.msgBox(text);
     }
 
     Form3State& state_;
@@ -395,8 +397,21 @@ private:
 
 }  // namespace
 
-QString computeErrorText(const QString& error)
+bool stepMayCause(int errorNumber)
 {
+    switch (errorNumber) {
+    case err::kInvalidProcedureCall:
+    case err::kOverflow:
+    case err::kOutOfMemory:
+    case err::kSubscript:
+    case err::kDivisionByZero: return true;
+    default: return false;
+    }
+}
+
+QString computeErrorText(const QString& error, bool hint)
+{
+    if (!hint) return error;
     return error + QLatin1Char('\n') + QStringLiteral("Check your time step for hours or minutes!");
 }
 

@@ -104,7 +104,13 @@ private:
     bool running_ = false;
 };
 
-// The text of the error handler's message: the error, a line feed, the hint.
-QString computeErrorText(const QString& error);
+// Whether a run-time error can come from a time step in the wrong unit: number,
+// overflow and array-size errors. A missing file, a full disk or a bad setup file
+// cannot, and their message goes without the hint.
+bool stepMayCause(int errorNumber);
+
+// The text of the error handler's message: the error, and with the hint a line feed
+// and "Check your time step for hours or minutes!".
+QString computeErrorText(const QString& error, bool hint);
 
 }  // namespace corv

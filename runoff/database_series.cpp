@@ -35,6 +35,26 @@ void showSeries(const ComputeState& s, RainfallBoxes& boxes, const DatabaseLink&
     boxes.txtTile2 = link.form->ComboDSID->currentText();
 }
 
+// A station typed into the box, or left there from the other path, is not read.
+bool stationListed(const DatabaseLink& link)
+{
+    if (link.form->stationListed()) return true;
+    link.dialogs->msgBox(QStringLiteral("\"") + link.form->ComboDSID->currentText() +
+                         QStringLiteral("\" is not in the station list: select a station from the list."));
+    return false;
+}
+
+// The count, and the depth recorded beside the depth used when filling added some.
+QString rainfallCountText(const ComputeState& s, const RainfallRetrieval& r)
+{
+    QString text = QString::number(s.obs) + QStringLiteral(" values for period, missing ") +
+                   QString::number(s.missing) + QStringLiteral(" filled as last value.");
+    if (s.missing > 0 && s.tdepth != r.recordedDepth)
+        text += QStringLiteral(" Recorded depth ") + QString::fromStdString(strSingle(r.recordedDepth)) +
+                QStringLiteral(", depth used ") + QString::fromStdString(strSingle(s.tdepth)) + QLatin1Char('.');
+    return text;
+}
+
 }  // namespace
 
 StageEnd databaseRainfall(ComputeState& s, RainfallBoxes& boxes, const DatabaseLink& link)
@@ -43,10 +63,12 @@ StageEnd databaseRainfall(ComputeState& s, RainfallBoxes& boxes, const DatabaseL
     SequenceFields& db = s.database;
     if (runRetrievalSequence(true, db, link.folder, *link.form, dialogs) == SequenceEnd::Cancelled)
         return StageEnd::EndCompute;
-    GetHDB(db.bdate, db.edate, s.obs, s.missing, s.udur, s.rrtime, s.rdepth, s.tdepth, db.myDB, retrievalInputs(link),
-           dialogs);
-    if (s.obs == 0) {
-        dialogs.msgBox(QStringLiteral("No data in HDB for time period."));
+    if (!stationListed(link)) return StageEnd::EndCompute;
+    const RainfallRetrieval r = GetHDB(db.bdate, db.edate, s.obs, s.missing, s.udur, s.rrtime, s.rdepth, s.tdepth,
+                                       db.myDB, retrievalInputs(link), dialogs);
+    if (r.end != RetrievalEnd::Series) {
+        // Only a query that found nothing is a period without data.
+        if (r.end == RetrievalEnd::NoRows) dialogs.msgBox(QStringLiteral("No data in HDB for time period."));
         return StageEnd::EndCompute;
     }
     s.constLossStep = s.constLoss * s.udur;
@@ -56,18 +78,19 @@ StageEnd databaseRainfall(ComputeState& s, RainfallBoxes& boxes, const DatabaseL
     s.gwFlow.redim(s.workSize);
     boxes.clearTable = true;
     showSeries(s, boxes, link);
-    dialogs.msgBox(QString::number(s.obs) + QStringLiteral(" values for period, missing ") +
-                   QString::number(s.missing) + QStringLiteral(" filled as last value."));
+    dialogs.msgBox(rainfallCountText(s, r));
     return StageEnd::Continue;
 }
 
 StageEnd databaseFlow(ComputeState& s, RainfallBoxes& boxes, const DatabaseLink& link)
 {
     SequenceFields& db = s.database;
-    runRetrievalSequence(false, db, link.folder, *link.form, *link.dialogs);
+    if (runRetrievalSequence(false, db, link.folder, *link.form, *link.dialogs) == SequenceEnd::Cancelled ||
+        !stationListed(link))
+        return StageEnd::EndCompute;
     float udur = s.udur;
-    GetHDBQ(db.bdate, db.edate, s.obs, udur, db.myDB, retrievalInputs(link), *link.dialogs);
-    if (s.obs == 0) return StageEnd::EndCompute;
+    if (GetHDBQ(db.bdate, db.edate, s.obs, udur, db.myDB, retrievalInputs(link), *link.dialogs) != RetrievalEnd::Series)
+        return StageEnd::EndCompute;
     // Flows at another step would be added ordinate by ordinate to the wrong times.
     // The flow's step replaces udur before the file is read, so the file reader's own
     // comparison would only meet the flow itself: the steps are compared here, before

@@ -56,7 +56,7 @@ DateForm::DateForm(QWidget* parent) : QWidget(parent)
     Label5 = makeLabel(Frame1, "Label5", QStringLiteral("HOUR"));
     Combo8 = makeList(Frame1, "Combo8", QStringLiteral("24"));
 
-    ComboDSID = makeList(Frame1, "ComboDSID", QStringLiteral("DSID Parameter Units Station Name"), 320);
+    ComboDSID = makeList(Frame1, "ComboDSID", noStation(), 320);
     ComboDSID->setToolTip(QStringLiteral("Select rainfall station."));
     ComboUnits = makeList(Frame1, "ComboUnits", QStringLiteral("Unit Values"));
     ComboUnits->setToolTip(QStringLiteral("Select HDB time step."));
@@ -190,6 +190,18 @@ void DateForm::refill(QComboBox* list, const QStringList& items)
     list->clear();
     list->addItems(items);
     setListText(list, text);
+}
+
+void DateForm::setStations(const QStringList& items)
+{
+    refill(ComboDSID, items);
+    if (!stationListed()) setListText(ComboDSID, noStation());
+}
+
+bool DateForm::stationListed() const
+{
+    const QString text = ComboDSID->currentText();
+    return text == noStation() || ComboDSID->findText(text, Qt::MatchExactly) >= 0;
 }
 
 void DateForm::setListText(QComboBox* list, const QString& text)

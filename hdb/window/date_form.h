@@ -24,6 +24,13 @@ public:
 
     // Empties a list and fills it with items; the text shown stays as it was.
     static void refill(QComboBox* list, const QStringList& items);
+    // The station list's design text: no station chosen.
+    static QString noStation() { return QStringLiteral("DSID Parameter Units Station Name"); }
+    // Fills the station list (no items when it could not be read) and clears the box of
+    // an entry the list no longer holds: a station of the other path or database.
+    void setStations(const QStringList& items);
+    // Whether the station box shows an entry of its list (or no station at all).
+    bool stationListed() const;
     // The text of a list's box (an item or any other text).
     static void setListText(QComboBox* list, const QString& text);
 

@@ -82,12 +82,17 @@ inline void fillSample(Database& d)
                  QString::number(0.01 * (k + 1)));
     // Unit rain every half hour, three rows with a gap.
     d.addRows("runit", 11, {{"00:00", "0.5"}, {"00:30", "0.25"}, {"01:30", "0.125"}});
-    // Ten rows at 00:00, then one at 01:00: the step is looked for in the first ten rows.
-    for (int k = 0; k < 10; ++k) d.addRow("runit", 14, "00:00", "1");
-    d.addRows("runit", 14, {{"01:00", "2"}});
-    // Half-hourly rows with a gap on the night that Denver's clocks skip from 02:00 to 03:00.
-    d.addRows("runit", 16, {{"2026-03-08 01:30:00", "0.1"}, {"2026-03-08 02:00:00", "0.2"},
-                            {"2026-03-08 02:30:00", "0.3"}, {"2026-03-08 03:30:00", "0.4"}});
+    // Three equal rows at 00:00, then one at 01:00; the same (once) and a row a year later.
+    d.addRows("runit", 14, {{"00:00", "1"}, {"00:00", "1"}, {"00:00", "1"}, {"01:00", "2"}});
+    d.addRows("runit", 36, {{"00:00", "1"}, {"01:00", "2"}, {"2027-12-05 00:00:00", "1"}});
+    // Stamps as text without seconds or a leading zero, which sort before 10:00 as text.
+    d.addRows("runit", 35, {{"2026-12-05 10:00:00", "0.3"}, {"2026-12-05 9:00", "0.1"}, {"2026-12-05 9:30", "0.2"}});
+    // Bad records: two values at one time, negative rain, a value beyond single range,
+    // and (where the database keeps text as it is given) a stamp that names no time.
+    d.addRows("rhour", 31, {{"01:00", "0.1"}, {"01:00", "0.2"}});
+    d.addRows("rhour", 32, {{"01:00", "0.1"}, {"02:00", "-0.1"}});
+    d.addRows("rhour", 33, {{"01:00", "1e39"}, {"02:00", "1"}});
+    if (qgetenv("HDB_TEST_CONNECTION").isEmpty()) d.addRows("rhour", 34, {{"2026-12-05 25:00", "1"}});
     // Flows: a gap after 00:15, and a row 45 seconds late.
     d.addRows("runit", 22, {{"00:00", "10"}, {"00:15", "0.5"}, {"01:00", "-2"}});
     d.addRows("runit", 21, {{"00:00", "1"}, {"00:15", "2"}, {"00:30:45", "3"}});

@@ -7,6 +7,7 @@
 #include "common/dates.h"
 #include "hdb/connection.h"
 #include "hdb/period.h"
+#include "hdb/timestamp.h"
 #include "support/error_number.h"
 #include "support/file_bytes.h"
 
@@ -22,19 +23,32 @@ TEST(SetupFile, FirstLineTrimmedLaterLinesIgnored)
     EXPECT_EQ(readSetupFile(path), std::nullopt);
     ASSERT_TRUE(test::writeBytes(path, "  Driver=SQLite3;Database=/data/a b.db;  \r\nsecond line\r\n"));
     EXPECT_EQ(readSetupFile(path), QStringLiteral("Driver=SQLite3;Database=/data/a b.db;"));
-    // An empty first line is an empty string; an empty file cannot be read.
-    test::writeBytes(path, "\r\nDSN=x\r\n");
-    EXPECT_EQ(readSetupFile(path), QString());
-    test::writeBytes(path, "");
-    EXPECT_EQ(errorNumber([&] { readSetupFile(path); }), err::kInputPastEnd);
-    // Written as one line (its mode is the window tests' concern).
-    writeSetupFile(path, QStringLiteral("Driver={PostgreSQL Unicode};Servername=db;Uid=hy;Pwd=secret;"));
-    EXPECT_EQ(test::readBytes(path), QByteArray("Driver={PostgreSQL Unicode};Servername=db;Uid=hy;Pwd=secret;\r\n"));
-    // A folder of that name is no setup file; a folder that is gone takes none.
+    // An empty file, or an empty or blank first line, is no setup file: the string is asked for.
+    for (const char* bytes : {"", "\r\nDSN=x\r\n", "  \t\n"}) {
+        test::writeBytes(path, bytes);
+        EXPECT_EQ(readSetupFile(path), std::nullopt) << bytes;
+    }
+    // Only the first line is read, and none longer than a connection string can be.
+    test::writeBytes(path, QByteArray(kMaxSetupLine, 'x') + "\r\n" + QByteArray(1 << 20, 'y'));
+    EXPECT_EQ(readSetupFile(path)->size(), kMaxSetupLine);
+    test::writeBytes(path, QByteArray(kMaxSetupLine + 1, 'x'));
+    EXPECT_EQ(errorNumber([&] { readSetupFile(path); }), err::kPathFileAccess);
+    // A folder of that name is no setup file.
     QTemporaryDir other;
     ASSERT_TRUE(QDir(other.path()).mkdir(setupFileName()));
     EXPECT_EQ(readSetupFile(other.filePath(setupFileName())), std::nullopt);
-    EXPECT_EQ(errorNumber([&] { writeSetupFile(dir.filePath("gone/" + setupFileName()), "x"); }), err::kPathNotFound);
+}
+
+TEST(Timestamp, TextFormsReadAndTimesThatDoNotExistRefused)
+{
+    const std::pair<const char*, double> read[] = {
+        {"2026-12-05 03:00:00", makeDate(2026, 12, 5, 3)},      {" 2026-12-05 3:00 ", makeDate(2026, 12, 5, 3)},
+        {"2026-12-05T23:59:59", makeDate(2026, 12, 5, 23, 59, 59)}, {"2026-2-5", makeDate(2026, 2, 5)},
+        {"2026-12-05 00:00:30.5", makeDate(2026, 12, 5, 0, 0, 30) + 0.5 / 86400}};
+    for (const auto& [text, date] : read) EXPECT_DOUBLE_EQ(parseTimestamp(text).value_or(-1), date) << text;
+    for (const char* text : {"2026-02-29", "2026-12-05 24:00", "2026-12-05 3:60", "2026-12-05 3", "05/12/2026",
+                             "2026-12-05 03:00:00+01", "2026-12-05 3:00:00.", "46361.125", ""})
+        EXPECT_EQ(parseTimestamp(text), std::nullopt) << text;
 }
 
 TEST(Period, PresetsFromToday)

@@ -36,7 +36,7 @@ const char* kUsage =
     "actions (one a line, '#' starts a comment, ${FOLDER} and ${TESTDATA} are replaced):\n"
     "  leftclick|rightclick|doubleclick W.C X Y   mouse click at X, Y twips inside control C\n"
     "  pick W.C TEXT            click the item TEXT of a list or combo box\n"
-    "  type W.C TEXT            select all in a box and type TEXT (change events raised)\n"
+    "  type W.C TEXT            select all in a box (or an editable list's) and type TEXT\n"
     "  click W.C                click a button, check box or option button\n"
     "  leave W.C                the control loses the focus\n"
     "  close W                  close window W as the user would\n"
@@ -131,6 +131,7 @@ public:
             if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
             else if (auto* e2 = qobject_cast<QPlainTextEdit*>(w)) e2->selectAll();
             else if (auto* sp = qobject_cast<QAbstractSpinBox*>(w)) sp->selectAll();
+            else if (auto* c = qobject_cast<QComboBox*>(w); c && c->lineEdit()) (w = c->lineEdit()), c->lineEdit()->selectAll();
             else throw Failure(w->objectName().toStdString() + " is not a text box");
             if (rest.isEmpty()) QTest::keyClick(w, Qt::Key_Delete);
             else QTest::keyClicks(w, rest);

@@ -1,8 +1,8 @@
-// The database paths through the real windows: the period window's controls, presets,
-// counter and close box; the first use with no setup file; a station without data; the
-// close box on the rainfall path; database flow at another step on the combine option.
-// The typed connection string and the combined flow's values are the scenario
-// hdb_rainfall's.
+// The database paths through the real windows: the period window's controls and
+// presets; the first use with no setup file; database flow at another step on the
+// combine option. The prompt's Cancel, a typed connection string (the counter), stale
+// and typed stations, a station without data, the close box on either path and the
+// combined flow's values are the scenario hdb_rainfall's.
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -95,62 +95,40 @@ private slots:
     {
         DateForm* d = dates();
         QCOMPARE(d->windowTitle(), QString("Start/End Dates"));
-        const std::pair<const char*, const char*> texts[] = {
-            {"Label1", "START DATE"}, {"Combo1", "01"}, {"Combo2", "Jan"}, {"Combo3", "2001"}, {"Label4", "HOUR"},
-            {"Combo7", "00"}, {"Label2", "END DATE"}, {"Combo4", "01"}, {"Combo5", "Dec"}, {"Combo6", "2001"},
-            {"Label5", "HOUR"}, {"Combo8", "24"}, {"ComboDSID", "DSID Parameter Units Station Name"},
-            {"ComboUnits", "Unit Values"}, {"Label6", "Value adjustment"}, {"txtRainAdjust", "1.0"},
-            {"Label3", "HDB Connection String:"}, {"Text1", "Text1"}, {"Command1", "Retrieve Data"},
-            {"Option1(0)", "Current day"}, {"Option1(1)", "Yesterday and today"}, {"Option1(2)", "Last 7 days"},
-            {"Option1(3)", "Last 30 days"}, {"Option1(4)", "Month to date"}, {"Option1(5)", "Year to date"},
-            {"Option1(6)", "Previous year"}};
-        for (const auto& [name, text] : texts) QCOMPARE(corv::test::textOf(control(d, name)), QString(text));
+        QStringList texts;
+        for (const char* name : {"Label1", "Combo1", "Combo2", "Combo3", "Label4", "Combo7", "Label2", "Combo4", "Combo5",
+                                 "Combo6", "Label5", "Combo8", "ComboDSID", "ComboUnits", "Label6", "txtRainAdjust",
+                                 "Label3", "Text1", "Command1", "Option1(0)", "Option1(1)", "Option1(2)", "Option1(3)",
+                                 "Option1(4)", "Option1(5)", "Option1(6)"})
+            texts << corv::test::textOf(control(d, name));
+        QCOMPARE(texts.join('|'), QString("START DATE|01|Jan|2001|HOUR|00|END DATE|01|Dec|2001|HOUR|24|DSID Parameter "
+                                          "Units Station Name|Unit Values|Value adjustment|1.0|HDB Connection String:|"
+                                          "Text1|Retrieve Data|Current day|Yesterday and today|Last 7 days|Last 30 "
+                                          "days|Month to date|Year to date|Previous year"));
         QVERIFY(control(d, "Frame1"));
-        const std::pair<QWidget*, const char*> tips[] = {{d->ComboDSID, "Select rainfall station."},
-                                                         {d->ComboUnits, "Select HDB time step."},
-                                                         {d->txtRainAdjust, "Multiply rainfall in HDB by this value."},
-                                                         {d->Text1, "Access database connection string."}};
-        for (const auto& [w, tip] : tips) QCOMPARE(w->toolTip(), QString(tip));
+        QCOMPARE(QStringList({d->ComboDSID->toolTip(), d->ComboUnits->toolTip(), d->txtRainAdjust->toolTip(),
+                              d->Text1->toolTip()}),
+                 QStringList({"Select rainfall station.", "Select HDB time step.",
+                              "Multiply rainfall in HDB by this value.", "Access database connection string."}));
     }
 
-    void presetsCounterAndCloseBox()
+    void presetsFillTheDateListsAndLeaveTheHours()
     {
         DateForm& d = *dates();
         d.today = [] { return QDate(2026, 3, 5); };
         DateForm::setListText(d.Combo7, "06");
         DateForm::setListText(d.Combo8, "18");
-        const auto texts = [&] {
-            QStringList t;
-            for (QComboBox* c : {d.Combo1, d.Combo2, d.Combo3, d.Combo7, d.Combo4, d.Combo5, d.Combo6, d.Combo8})
-                t << c->currentText();
-            return t.join(' ');
-        };
         press(d.Option1[6]);
-        QCOMPARE(texts(), QString("01 Jan 2025 06 31 Dec 2025 18"));
-        press(d.Option1[2]);
-        QCOMPARE(texts(), QString("27 Feb 2026 06 05 Mar 2026 18"));
-
-        // Every change of the connection string counts; the program's own setting once.
-        d.setConnectionText("DSN=x");
-        d.setConnectionText("DSN=x");
-        QCOMPARE(Module1::connectionEdits, 2);
-        d.Text1->setFocus();
-        QTest::keyClicks(d.Text1, "yz");
-        QCOMPARE(Module1::connectionEdits, 4);
-
-        // The close box hides the window and marks the cancel; the window stays.
-        whenShown([](DateForm& w) { w.close(); });
-        d.showModal();
-        QVERIFY(!d.isVisible() && Module1::dateFormCancelled);
-        QCOMPARE(program_->window("DateForm"), static_cast<QWidget*>(&d));
-        whenShown([this](DateForm& w) { press(w.Command1); });
-        Module1::dateFormCancelled = false;
-        d.showModal();
-        QVERIFY(!d.isVisible() && !Module1::dateFormCancelled);
+        QStringList t;
+        for (QComboBox* c : {d.Combo1, d.Combo2, d.Combo3, d.Combo7, d.Combo4, d.Combo5, d.Combo6, d.Combo8})
+            t << c->currentText();
+        QCOMPARE(t.join(' '), QString("01 Jan 2025 06 31 Dec 2025 18"));
     }
 
     // The first database use asks for the connection string, offering the SQLite file
-    // in the program's folder, and keeps it owner-only; the rainfall becomes the storm.
+    // in the program's folder, and keeps it owner-only; the rainfall becomes the storm,
+    // and the next compute, at the recorded step, reads the file without asking and
+    // adds its run to the chart.
     void firstUseComputesFromRecordedRainfall()
     {
         openForm3(false);
@@ -171,59 +149,14 @@ private slots:
         // The storm of the boxes is cleared; the compute's message, report and chart are the scenario's.
         QCOMPARE(form3()->txtRain[0]->text(), QString());
         QCOMPARE(form3()->txtDuration[0]->text(), QString());
+        QCOMPARE(chartColumns(), 3);
 
-        // The next compute reads the setup file without asking.
         dialogs_->clear();
         whenShown(retrieve("12 precip in Beta", "Hourly Values"));
         press(form3()->Command1);
         QCOMPARE(dialogs_->asked().size(), 1u);
         QCOMPARE(shown_, 2);
-    }
-
-    // Recorded rainfall brings its own step (hourly here, where the box held the lag's
-    // automatic step): the next compute at that step adds its run to the chart.
-    void recordedRunsShareTheChart()
-    {
-        openForm3();
-        whenShown(retrieve("12 precip in Beta", "Hourly Values"));
-        press(form3()->Command1);
-        QCOMPARE(chartColumns(), 3);
-        whenShown(retrieve("12 precip in Beta", "Hourly Values"));
-        press(form3()->Command1);
         QCOMPARE(chartColumns(), 4);
-        QCOMPARE(dialogs_->messages().size(), 2u);
-    }
-
-    // A station that has nothing for the period: the retrieval's message, then the compute's.
-    void noDataEndsTheCompute()
-    {
-        openForm3();
-        whenShown(retrieve("11 precip  Alpha", "Hourly Values"));
-        press(form3()->Command1);
-        QCOMPARE(dialogs_->messages(),
-                 (std::vector<QString>{"No data in rhour for time period.", "No data in HDB for time period."}));
-        QVERIFY(!QFile::exists(path("Temp.GRF")));
-    }
-
-    // Closed on the rainfall path the compute ends without a word; the next one starts
-    // with the cancel cleared and the edit of the string forgotten.
-    void closeBoxEndsTheRainfallPathSilently()
-    {
-        openForm3();
-        whenShown([](DateForm& w) {
-            QTest::keyClicks(w.Text1, "typed, then cancelled");
-            w.close();
-        });
-        press(form3()->Command1);
-        QVERIFY(dialogs_->asked().empty());
-        QVERIFY(!QFile::exists(path("Temp.GRF")));
-        QCOMPARE(chartColumns(), 2);
-        whenShown(retrieve("12 precip in Beta", "Hourly Values"));
-        press(form3()->Command1);
-        QCOMPARE(chartColumns(), 3);
-        QCOMPARE(dialogs_->messages().size(), 1u);
-        QCOMPARE(dates()->Text1->text(), connection());
-        QCOMPARE(shown_, 2);
     }
 
     // The combine option with "hydrograph from HDB": a flow at another step than the
@@ -239,11 +172,7 @@ private slots:
         press(form3()->butRoute);
         press(form3()->optRouteType[2]);
         form3()->chkCombineHDB->setChecked(true);
-        whenShown([this](DateForm& d) {
-            // The flow list replaced the rainfall list.
-            QCOMPARE(d.ComboDSID->itemText(0), QString("22 flow cfs Mill Creek"));
-            retrieve("22 flow cfs Mill Creek", "Unit Values")(d);
-        });
+        whenShown(retrieve("22 flow cfs Mill Creek", "Unit Values"));
         press(form3()->Command4);
         QCOMPARE(dialogs_->messages(), (std::vector<QString>{"2 missing flows added to match time-step",
                                                              "Unit durations must match current hydrograph"}));
