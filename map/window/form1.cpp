@@ -40,6 +40,15 @@ bool sameSegment(const Segment& a, const Segment& b)
            a.BorderColor == b.BorderColor && a.Visible == b.Visible && a.zOrder == b.zOrder;
 }
 
+// A frame or panel opening moves in from any edge it would cross; one larger than the
+// window keeps its top-left corner in it.
+void openInside(TwipRect& r, bool visible, const QWidget* shown, const TwipRect& window)
+{
+    if (!visible || shown->isVisible()) return;
+    r.Left = std::max(0.0, std::min(r.Left, window.Width - r.Width));
+    r.Top = std::max(0.0, std::min(r.Top, window.Height - r.Height));
+}
+
 bool sameMarker(const Marker& a, const Marker& b)
 {
     return a.Visible == b.Visible && a.rect.Left == b.rect.Left && a.rect.Top == b.rect.Top &&
@@ -168,6 +177,11 @@ void Form1::refresh()
 {
     setWindowTitle(model_.caption);
     UserControlPic1->setGeometry(toPixels(model_.UserControlPic1));
+    const TwipRect& window = model_.UserControlPic1;
+    openInside(model_.frameScaleRect, model_.frameScaleVisible, frameScale, window);
+    openInside(model_.lstMenu1.rect, model_.lstMenu1.Visible, lstMenu1, window);
+    openInside(model_.lstMenu2.rect, model_.lstMenu2.Visible, lstMenu2, window);
+    openInside(model_.Text1.rect, model_.Text1.Visible, Text1, window);
     const QRect imageArea = imagePixels(model_.Image1.rect, UserControlPic1->rect());
     Image1->setGeometry(imageArea);
     Image1->setVisible(!imageArea.isEmpty());
