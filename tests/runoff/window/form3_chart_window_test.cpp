@@ -1,17 +1,10 @@
-// The hydrograph window's chart and the two boxes that depend on what happens around
-// them: areal-reduction factors that follow the basin area, a click on the chart that
-// ends typing in the lag box, and what the chart shows a reader (axis titles, round
-// ticks, the legend, the table view, the enlarge tool tip).
+// The hydrograph window's chart and the areal-reduction factors that follow the basin
+// area and durations: what the chart shows a reader (axis titles, round ticks, the
+// legend, the table view), every run drawn whole and named, and what a new run redraws.
 #include <QApplication>
-#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QFile>
-#include <QLineSeries>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QValueAxis>
 #include <QtTest>
 
 #include "app/program.h"
@@ -28,13 +21,6 @@ namespace {
 BasinMeasurements basinOf(const char* area, const char* units = " (mi^2)")
 {
     return {3, QString(area), QString("1.00"), QString("0.500"), units, " (mi)"};
-}
-
-QStringList list(std::initializer_list<const char*> items)
-{
-    QStringList out;
-    for (const char* i : items) out << QString::fromUtf8(i);
-    return out;
 }
 
 }  // namespace
@@ -84,82 +70,36 @@ private slots:
     }
     void cleanup() { stopProgram(); }
 
-    // Ticked at 400 mi^2, the factors are the table's 400 mi^2 column. Every later
-    // area, handed from the map or typed, brings its own factors, interpolated in the
-    // logarithms of area and factor between the 1 and 10 mi^2 columns for 5 mi^2:
-    // u = ln 5 / ln 10 = 0.69897; 1 h: exp(u ln 0.945) = 0.9612; 6 h: exp(u ln 0.980) = 0.9860.
-    // 25 mi^2 is a column (0.880, 0.957); 400 acres = 0.625 mi^2, below a square mile;
-    // 3200 acres = 5 mi^2. An emptied box is no area yet: the factors wait for one.
-    void arealFactorsFollowTheBasinArea()
+    // Ticked, the factors follow every duration and area at once. 400 mi^2, 2 h, between
+    // the 3 h and 1 h rows of the 400 mi^2 column: t = ln(2/3) / ln(1/3) = 0.36907;
+    // exp(ln 0.788 + t (ln 0.655 - ln 0.788)) = 0.736, so a 2.00 in storm of 2 h is
+    // 1.47 in; at 6 h the table's 0.835. 5 mi^2, between the 1 and 10 mi^2 columns:
+    // u = ln 5 / ln 10 = 0.69897; 1 h: exp(u ln 0.945) = 0.9612; 6 h: exp(u ln 0.980) =
+    // 0.9860. 25 mi^2 is a column (0.880, 0.957); 400 acres = 0.625 mi^2, below a square
+    // mile; 3200 acres = 5 mi^2. An emptied box is no area yet: the factors wait for one.
+    void arealFactorsFollowDurationsAndArea()
     {
         showWindow("400");
         Form3* f = form3();
-        typeInto("txtDuration(1)", "6");
-        typeInto("txtRain(1)", "2.00");
         QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
-        QCOMPARE(factors(), list({"0.655", "0.835"}));
+        QCOMPARE(factors(), (QStringList{"0.655", ""}));
+        typeInto("txtDuration(1)", "2");
+        typeInto("txtRain(1)", "2.00");
+        QCOMPARE(factors(), (QStringList{"0.655", "0.736"}));
+        computeStorm("1.47");
+        typeInto("txtDuration(1)", "6");
+        QCOMPARE(factors(), (QStringList{"0.655", "0.835"}));
         const std::tuple<const char*, const char*, const char*, const char*> steps[] = {
             {"5", " (mi^2)", "0.961", "0.986"}, {"25", nullptr, "0.880", "0.957"}, {"", nullptr, "0.880", "0.957"},
             {"400", " (acres)", "1.000", "1.000"}, {"3200", " (acres)", "0.961", "0.986"}};
         for (auto [area, units, one, six] : steps) {
             if (units) program_->handOffToRunoff(basinOf(area, units));
             else typeInto("txtBasinArea", area);
-            QCOMPARE(factors(), list({one, six}));
+            QCOMPARE(factors(), (QStringList{one, six}));
         }
-        // The compute reduces the storm of the basin handed: 2.00 in * 0.986 = 1.97 in.
-        computeStorm("1.97");
-        // Unticked, the factors are 1 and stay so whatever the area.
-        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
-        program_->handOffToRunoff(basinOf("400"));
-        QCOMPARE(factors(), list({"1.000", "1.000"}));
-    }
-
-    // Durations typed or changed while ticked get their own factor at once: before,
-    // a new row had none (its rain taken whole) and a changed one kept the old one's.
-    // 400 mi^2, 2 h, between the 3 h and 1 h rows of the 400 mi^2 column:
-    // t = ln(2/3) / ln(1/3) = 0.36907; exp(ln 0.788 + t (ln 0.655 - ln 0.788)) = 0.736,
-    // so a 2.00 in storm of 2 h is 1.47 in (2.00 unreduced). At 6 h the table's 0.835
-    // gives 1.67 in.
-    void arealFactorsFollowTheDurations()
-    {
-        showWindow("400");
-        Form3* f = form3();
-        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
-        QCOMPARE(factors(), list({"0.655", ""}));
-        typeInto("txtDuration(1)", "2");
-        typeInto("txtRain(1)", "2.00");
-        QCOMPARE(factors(), list({"0.655", "0.736"}));
-
-        computeStorm("1.47");
-        typeInto("txtDuration(1)", "6");
-        QCOMPARE(factors(), list({"0.655", "0.835"}));
-        computeStorm("1.67");
-
-        // An emptied duration keeps its factor text; unticked, the factors are 1 again
-        // and typing no longer changes them.
-        typeInto("txtDuration(0)", "");
-        QCOMPARE(factors(), list({"0.655", "0.835"}));
-        typeInto("txtDuration(0)", "1");
-        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
-        QCOMPARE(factors(), list({"1.000", "1.000"}));
-        typeInto("txtDuration(1)", "3");
-        QCOMPARE(factors(), list({"1.000", "1.000"}));
-    }
-
-    // A lag typed and the drawing inside the chart clicked (a click on the control's
-    // edge is chart_three_runs.scn's): the lag box loses the focus and its rule snaps
-    // the step, 6 h / 5.5 = 1.09 h: Int(1.09 - 0.1) + 1 = 1 hour.
-    void clickOnTheChartEndsTheLag()
-    {
-        showWindow("12.3");
-        Form3* f = form3();
-        typeInto("txtLag", "6");
-        QTest::mouseClick(f->MSChart1->view()->viewport(), Qt::LeftButton, {}, QPoint(120, 40));
-        QVERIFY(f->MSChart1->view()->hasFocus());
-        QCOMPARE(f->txtGraphtimestep->text(), QString("1"));
-        QCOMPARE(f->Label14->text(), QString("Hydrograph Time Step (hours)"));
-        // The click that took the focus enlarges nothing; a double-click does.
-        QCOMPARE(f->MSChart1->geometryTwips(), program_->form3State().chartHome);
+        computeStorm("1.97");  // 2.00 in * 0.986 for the basin handed last
+        QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);  // unticked: 1 whatever the area
+        QCOMPARE(factors(), (QStringList{"1.000", "1.000"}));
     }
 
     // Before a compute the chart shows the depth-duration table as bars; after runs,
@@ -171,40 +111,31 @@ private slots:
         showWindow("1.000");
         Form3* f = form3();
         HydrographChart* chart = f->MSChart1;
-        // The design size: 5415 x 3405 twips at 15 twips a pixel.
-        QCOMPARE(chart->size(), QSize(361, 227));
-        QVERIFY(chart->toolTip().contains("Double-click to enlarge"));
+        QCOMPARE(chart->size(), QSize(361, 227));  // 5415 x 3405 twips at 15 twips a pixel
         typeInto("txtDuration(1)", "6");
         typeInto("txtRain(1)", "2.4");
         QTest::mouseClick(f->Command2, Qt::LeftButton);
-        QCOMPARE(chart->axisLook(Qt::AlignBottom).labels, list({"1", "6"}));
+        QCOMPARE(chart->axisLook(Qt::AlignBottom).labels, (QStringList{"1", "6"}));
         // 2.4 in and room for its label: 0 to 3 by 1 (0.5 would need six intervals).
-        QCOMPARE(chart->axisLook(Qt::AlignLeft).labels, list({"0", "1", "2", "3"}));
-        QCOMPARE(chart->axisLook(Qt::AlignLeft).title, QString("Storm depth (inches)"));
+        QCOMPARE(chart->axisLook(Qt::AlignLeft).labels, (QStringList{"0", "1", "2", "3"}));
         typeInto("txtDuration(1)", "");
         typeInto("txtRain(1)", "");
 
         typeInto("txtelv1", "5000");
         typeInto("txtElv2", "4000");
-        QTest::mouseClick(f->txtCNloss, Qt::LeftButton);  // leaves the elevation box
-        QCOMPARE(f->txtGraphtimestep->text(), QString("5"));
+        QTest::mouseClick(f->txtCNloss, Qt::LeftButton);  // leaves the elevation box: 5 minutes
         computeStorm("1.00");
         QVERIFY(f->windowTitle().startsWith("Runoff Qmax=24 cfs"));
         const auto x = chart->axisLook(Qt::AlignBottom), y = chart->axisLook(Qt::AlignLeft);
-        QCOMPARE(std::pair(x.title, y.title), std::pair(QString("Time (hours)"), QString("Flow (cfs)")));
-        QCOMPARE(chart->axisLook(Qt::AlignRight).title, QString("Excess (inches)"));
+        QCOMPARE((QStringList{x.title, y.title, chart->axisLook(Qt::AlignRight).title}),
+                 (QStringList{"Time (hours)", "Flow (cfs)", "Excess (inches)"}));
         // 3.83 h in at most six intervals: whole hours. 24 cfs in at most five: by 5.
-        QCOMPARE(x.labels, list({"0", "1", "2", "3", "4"}));
-        QCOMPARE(y.labels, list({"0", "5", "10", "15", "20", "25"}));
+        QCOMPARE(x.labels, (QStringList{"0", "1", "2", "3", "4"}));
+        QCOMPARE(y.labels, (QStringList{"0", "5", "10", "15", "20", "25"}));
         choose(f->ComboRain, "Peak Centered");
         QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QCOMPARE(chart->legendEntries(), list({"Excess of run 2", "1: SCS, Peak at 2/3", "2: SCS, Peak Centered"}));
+        QCOMPARE(chart->legendEntries(), (QStringList{"Excess of run 2", "1: SCS, Peak at 2/3", "2: SCS, Peak Centered"}));
 
-        // Enlarged to the 776 x 476 pixel window, the chart has room for half hours.
-        QTest::mouseDClick(chart->view()->viewport(), Qt::LeftButton, {}, QPoint(30, 30));
-        QCOMPARE(chart->size(), QSize(776, 476));
-        QCOMPARE(chart->axisLook(Qt::AlignBottom).labels,
-                 list({"0.0", "0.5", "1.0", "1.5", "2.0", "2.5", "3.0", "3.5", "4.0"}));
         // Clearing the plots forgets the runs and their names.
         QTest::mouseClick(f->Command2, Qt::LeftButton);
         QVERIFY(chart->legendEntries().isEmpty());
@@ -220,20 +151,18 @@ private slots:
         chart.grid().series1Secondary = true;
         resetChartGrid(chart.grid(), {"1"}, {"1"}, {});
         chart.show();
-        const int peakRow[] = {50, 2, 38, 20, 3, 37, 12, 30};
-        const float peak[] = {1000, 1900, 1950, 300, 250, 200, 2000, 1000};
+        const std::pair<int, float> peaks[] = {{50, 1000}, {2, 1900}, {38, 1950}, {20, 300},
+                                               {3, 250},   {37, 200}, {12, 2000}, {30, 1000}};
         const auto plot = [&chart](int run, int rows, int top, float high) {
             ComputeState s;
             s.it = static_cast<std::int16_t>(rows - 1), s.obs = 3, s.udur = 1.0f / 6;
-            s.qi.redim(s.it);
-            s.excess.redim(s.it);
+            s.qi.redim(s.it), s.excess.redim(s.it);
             for (long i = 0; i < rows; ++i) s.qi(i) = high * std::exp(-std::fabs(static_cast<float>(i - top)) / 4);
             s.excess(2) = 0.2f;
             plotHydrograph(chart.grid(), s, 0, QStringLiteral("Run %1").arg(run));
-            chart.refresh();
-            QCoreApplication::processEvents();
+            chart.refresh(), QCoreApplication::processEvents();  // as after a compute
         };
-        for (int run = 1; run <= 8; ++run) plot(run, run == 1 ? 70 : 40, peakRow[run - 1], peak[run - 1]);
+        for (int run = 1; run <= 8; ++run) plot(run, run == 1 ? 70 : 40, peaks[run - 1].first, peaks[run - 1].second);
         // The time axis holds the first run: 69 / 6 = 11.5 h, by 2 h to 12.
         QCOMPARE(chart.axisLook(Qt::AlignBottom).labels.last(), QString("12"));
         // Every run named, the earliest together on one line; no peak under the legend.
@@ -246,10 +175,9 @@ private slots:
 
         // The first run goes on past the others' end, where it is 1,000 exp(-(50 - 45) / 4)
         // = 287 cfs at row 45 (7.5 h), and it never falls to 0 at their end (row 39).
-        QChart* c = chart.chart();
         const QImage shot = chart.view()->grab().toImage();
-        const auto at = [&c](double hours, double cfs) {
-            const QRectF plot = c->plotArea();
+        const auto at = [&chart](double hours, double cfs) {
+            const QRectF plot = chart.chart()->plotArea();
             return QPointF(plot.left() + hours / 12 * plot.width(), plot.bottom() - cfs / 2000 * plot.height()).toPoint();
         };
         const auto coloured = [&shot](QPoint from, QPoint to) {  // any curve in the box between

@@ -34,10 +34,10 @@ TEST(HydrographChart, EachRunKeepsItsOwnLength)
     resetChartGrid(g, {"1", "6"}, {"1.00", "2.00"}, {});
     ComputeState first = run(5, 2, 0.5f);
     plotHydrograph(g, first, 0, "A");
-    EXPECT_EQ(g.ColumnCount(), 3);  // excess, the hydrograph, and the empty one for the next run
-    ASSERT_EQ(g.RowCount(), 6);
+    // The excess, the hydrograph and the empty column for the next run, 6 rows.
+    ASSERT_EQ(std::pair(g.ColumnCount(), g.RowCount()), std::pair(3, 6));
     EXPECT_EQ(first.labelFormat, "0.0");
-    for (int r = 1; r <= 6; ++r) {
+    for (int r = 1; r <= 6; ++r) {  // labels 0, 0.5, 1, ...
         EXPECT_EQ(g.rowLabel(r), QString::number((r - 1) * 0.5));
         EXPECT_FLOAT_EQ(g.data(r, 2), static_cast<float>(r - 1));
         EXPECT_FLOAT_EQ(g.data(r, 1), r - 1 <= 3 ? 0.1f : 0.0f);  // excess through obs + 1
@@ -47,9 +47,8 @@ TEST(HydrographChart, EachRunKeepsItsOwnLength)
     // Longer: the grid holds 97 rows, the first run still its 6; labels by 0.25 h.
     ComputeState second = run(96, 4, 0.25f, 2);
     plotHydrograph(g, second, 0, "B");
-    ASSERT_EQ(g.RowCount(), 97);
+    ASSERT_EQ(std::pair(g.RowCount(), g.rowLabel(2)), std::pair(97, QString("0.25")));
     EXPECT_EQ(std::pair(int(second.labelStep), g.divisionsPerLabel), std::pair(16, 16));
-    EXPECT_EQ(g.rowLabel(2), "0.25");
     EXPECT_EQ(std::pair(g.columnRows(2), g.columnRows(3)), std::pair(6, 97));
     EXPECT_FLOAT_EQ(g.data(97, 3), 192);
 
@@ -57,28 +56,17 @@ TEST(HydrographChart, EachRunKeepsItsOwnLength)
     const std::uint64_t secondStamp = g.columnStamp(3);
     ComputeState third = run(3, 1, 2);
     plotHydrograph(g, third, 0, "C");
-    EXPECT_EQ(g.RowCount(), 97);
-    EXPECT_EQ(std::tuple(g.columnRows(2), g.columnRows(3), g.columnRows(4)), std::tuple(6, 97, 4));
+    EXPECT_EQ(std::tuple(g.RowCount(), g.columnRows(2), g.columnRows(3), g.columnRows(4)), std::tuple(97, 6, 97, 4));
     EXPECT_EQ(g.columnStamp(3), secondStamp);  // untouched, so not drawn again
-    EXPECT_FLOAT_EQ(g.data(97, 3), 192);
-    EXPECT_FLOAT_EQ(g.data(4, 4), 3);
-    EXPECT_FLOAT_EQ(g.data(5, 1), 0);
-}
+    EXPECT_EQ(std::tuple(g.data(97, 3), g.data(4, 4), g.data(5, 1)), std::tuple(192.0f, 3.0f, 0.0f));
 
-TEST(HydrographChart, RoutingRunPlotsTheOutflowWithoutExcess)
-{
-    ChartGrid g;
-    ComputeState computed = run(8, 3, 1);
-    plotHydrograph(g, computed, 0, "A");
-    computed.obs = -2;
-    plotHydrograph(g, computed, 2, "B");
-    for (int r = 1; r <= 9; ++r) {
-        EXPECT_FLOAT_EQ(g.data(r, 1), 0) << r;
-        EXPECT_FLOAT_EQ(g.data(r, 3), -static_cast<float>(r - 1));
-    }
-    ComputeState shortExcess = run(5, 2, 1);
-    shortExcess.excess.redim(2);  // obs + 1 = 3 lies outside
-    EXPECT_THROW(plotHydrograph(g, shortExcess, 0, "C"), RuntimeError);
+    // A routing run plots the outflow; its excess column is all 0.
+    third.obs = -2;
+    plotHydrograph(g, third, 2, "D");
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(std::pair(g.data(r, 1), g.data(r, 5)), std::pair(0.0f, 1.0f - r)) << r;
+    third.excess.redim(0);  // obs + 1 = 2 lies outside the excess
+    third.obs = 1;
+    EXPECT_THROW(plotHydrograph(g, third, 0, "E"), RuntimeError);
 }
 
 // Each name says what tells the run apart: its number, method and storm or file, or
@@ -99,48 +87,36 @@ TEST(HydrographChart, RunsAreNamedByWhatDiffers)
     s.combineFileName = "/prog/TmpHDB.GRF";
     EXPECT_EQ(runName(3, s, in), "Combined with HDB flow");
 
+    // The legend numbers runs from the table view on (and names the excess by the newest).
     ChartGrid g;
     plotHydrograph(g, s = run(8, 3, 1), 0, "SCS, Peak at 2/3");
-    plotHydrograph(g, s, 0, "SCS, Peak at 2/3");
-    EXPECT_EQ(std::pair(g.columnLabel(2), g.columnLabel(3)), std::pair(QString("1: SCS, Peak at 2/3"),
-                                                                       QString("2: SCS, Peak at 2/3")));
-    EXPECT_EQ(g.columnLabel(1), "Excess of run 2");
-    // Back to the table view the numbering starts again.
     resetChartGrid(g, {"1"}, {"1"}, {});
     EXPECT_EQ(std::pair(g.columnLabel(1), g.columnLabel(2)), std::pair(QString("Storm depth"), QString()));
     plotHydrograph(g, s, 0, "Rational Method, Average");
-    EXPECT_EQ(g.columnLabel(2), "1: Rational Method, Average");
+    EXPECT_EQ(std::pair(g.columnLabel(1), g.columnLabel(2)),
+              std::pair(QString("Excess of run 1"), QString("1: Rational Method, Average")));
 }
 
 // Round axis scales: flows by 1, 2 or 5 times a power of ten, time by hours a reader
 // counts in (quarter and half hours, 1, 2, 3, 4, 6, 12 hours, days).
 TEST(HydrographChart, AxesStopAtRoundNumbers)
 {
-    struct Case {
-        double low, high;
-        int intervals;
-        bool hours;
-        double max, step;
-        int decimals;
+    // low, high, at most so many intervals, hours; then the scale's max, step, decimals.
+    const std::tuple<double, int, bool, double, double, int> cases[] = {
+        {2194.2, 5, false, 2500, 500, 0},  // by 200 would take 11 intervals
+        {2194.2, 12, false, 2200, 200, 0},
+        {46 * (1.0f / 6), 6, true, 8, 2, 0},  // 46 ten-minute steps: 7.667 h
+        {19.25, 6, true, 20, 4, 0},         {30, 6, true, 30, 6, 0},
+        {100, 6, true, 120, 24, 0},  // whole days
+        {0.4, 4, true, 0.4, 0.1, 1},        {3.8333, 12, true, 4, 0.5, 1},
+        {1.4, 6, true, 1.5, 0.25, 2},       {0.37 * 3, 5, false, 1.5, 0.5, 1},  // an excess of 0.37 in, tripled
+        {0, 5, false, 1, 0.2, 1},  // nothing at all still gives a scale
+        {24, 0, false, 50, 50, 0},  // at least one interval
     };
-    const Case cases[] = {
-        {0, 2194.2, 5, false, 2500, 500, 0},  // by 200 would take 11 intervals
-        {0, 2194.2, 12, false, 2200, 200, 0},
-        {0, 46 * (1.0f / 6), 6, true, 8, 2, 0},  // 46 ten-minute steps: 7.667 h
-        {0, 19.25, 6, true, 20, 4, 0},
-        {0, 30, 6, true, 30, 6, 0},
-        {0, 100, 6, true, 120, 24, 0},  // whole days
-        {0, 0.4, 4, true, 0.4, 0.1, 1},
-        {0, 3.8333, 12, true, 4, 0.5, 1},
-        {0, 1.4, 6, true, 1.5, 0.25, 2},
-        {0, 0.37 * 3, 5, false, 1.5, 0.5, 1},  // an excess of 0.37 in, tripled
-        {0, 0, 5, false, 1, 0.2, 1},           // nothing at all still gives a scale
-        {0, 24, 0, false, 50, 50, 0},          // at least one interval
-    };
-    for (const Case& c : cases) {
-        const AxisScale a = roundScale(c.low, c.high, c.intervals, c.hours);
-        EXPECT_TRUE(a.min == 0 && std::fabs(a.max - c.max) < 1e-9 && std::fabs(a.step - c.step) < 1e-9) << c.high;
-        EXPECT_EQ(a.decimals, c.decimals) << c.high;
+    for (auto [high, intervals, hours, max, step, decimals] : cases) {
+        const AxisScale a = roundScale(0, high, intervals, hours);
+        EXPECT_TRUE(a.min == 0 && std::fabs(a.max - max) < 1e-9 && std::fabs(a.step - step) < 1e-9) << high;
+        EXPECT_EQ(a.decimals, decimals) << high;
     }
     const AxisScale negative = roundScale(-3, 47, 5);  // a negative flow widens it downwards
     EXPECT_EQ(std::tuple(negative.min, negative.max, negative.intervals()), std::tuple(-20.0, 60.0, 4));
