@@ -356,15 +356,9 @@ private:
         report.capTatum = boxes_.capTatum;
         out_.caption = writeHydrographReport(s_, state_.routeType, state_.ratingFileName, report, folder_);
         out_.chartChanged = true;
-        // The legend names a compute by its method and arrangement ("SCS, Peak at 2/3": the
-        // graph file's extension says nothing there), a routing run by its routing.
-        QString runName;
-        if (state_.routeType == route::kNone) {
-            QString method = boxes_.ComboDimgraph;
-            if (method.endsWith(QLatin1String(".DGF"), Qt::CaseInsensitive)) method.chop(4);
-            runName = method + QStringLiteral(", ") + boxes_.ComboRain;
-        }
-        plotHydrograph(chart_, s_, state_.routeType, runName);
+        const RunInputs run{boxes_.ComboDimgraph, boxes_.ComboRain, boxes_.txtMuskK, boxes_.txtMuskX,
+                            boxes_.txtTatum, boxes_.capTatum, state_.ratingFileName};
+        plotHydrograph(chart_, s_, state_.routeType, runName(state_.routeType, s_, run));
         state_.routeType = route::kNone;
         state_.hydrographPlotted = true;
         out_.end = ComputeOutcome::End::Plotted;

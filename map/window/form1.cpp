@@ -40,6 +40,15 @@ bool sameSegment(const Segment& a, const Segment& b)
            a.BorderColor == b.BorderColor && a.Visible == b.Visible && a.zOrder == b.zOrder;
 }
 
+// A frame or panel shown moves in from any edge it would cross (where it opens, or
+// dragged); one larger than the window keeps its top-left corner in it.
+void keepInside(TwipRect& r, bool visible, const TwipRect& window)
+{
+    if (!visible) return;
+    r.Left = std::max(0.0, std::min(r.Left, window.Width - r.Width));
+    r.Top = std::max(0.0, std::min(r.Top, window.Height - r.Height));
+}
+
 bool sameMarker(const Marker& a, const Marker& b)
 {
     return a.Visible == b.Visible && a.rect.Left == b.rect.Left && a.rect.Top == b.rect.Top &&
@@ -168,6 +177,11 @@ void Form1::refresh()
 {
     setWindowTitle(model_.caption);
     UserControlPic1->setGeometry(toPixels(model_.UserControlPic1));
+    const TwipRect& window = model_.UserControlPic1;
+    keepInside(model_.frameScaleRect, model_.frameScaleVisible, window);
+    keepInside(model_.lstMenu1.rect, model_.lstMenu1.Visible, window);
+    keepInside(model_.lstMenu2.rect, model_.lstMenu2.Visible, window);
+    keepInside(model_.Text1.rect, model_.Text1.Visible, window);
     const QRect imageArea = imagePixels(model_.Image1.rect, UserControlPic1->rect());
     Image1->setGeometry(imageArea);
     Image1->setVisible(!imageArea.isEmpty());

@@ -20,10 +20,41 @@
 
 namespace corv {
 
+void followPicture(MapModel& m, const TwipRect& before)
+{
+    const TwipRect& after = m.Image1.rect;
+    if (before.Width == 0 || before.Height == 0) return;
+    const double kx = after.Width / before.Width, ky = after.Height / before.Height;
+    if (kx == 1 && ky == 1 && after.Left == before.Left && after.Top == before.Top) return;
+    const auto x = [&](double v) { return after.Left + (v - before.Left) * kx; };
+    const auto y = [&](double v) { return after.Top + (v - before.Top) * ky; };
+    for (long i = 0; i <= m.Line1.highestIndex(); ++i) {
+        if (!m.Line1.exists(i)) continue;
+        Segment& seg = m.Line1(i);
+        seg.X1 = toSingle(x(seg.X1));
+        seg.Y1 = toSingle(y(seg.Y1));
+        seg.X2 = toSingle(x(seg.X2));
+        seg.Y2 = toSingle(y(seg.Y2));
+    }
+    // Markers keep their centre on the picture and labels their top-left corner; both keep their size.
+    for (Marker* mk : {&m.Shape1, &m.Shape2}) {
+        mk->rect.Left = x(mk->rect.Left + mk->rect.Width / 2) - mk->rect.Width / 2;
+        mk->rect.Top = y(mk->rect.Top + mk->rect.Height / 2) - mk->rect.Height / 2;
+    }
+    for (MapLabel& label : m.Label1) {
+        label.rect.Left = x(label.rect.Left);
+        label.rect.Top = y(label.rect.Top);
+    }
+    // The last vertex is kept from the image's corner, at the image's scale.
+    m.s.lastPointX = toSingle(m.s.lastPointX * kx);
+    m.s.lastPointY = toSingle(m.s.lastPointY * ky);
+}
+
 void ZoomPic(MapModel& m, double ZoomPercent)
 {
     TwipRect& img = m.Image1.rect;
     if (img.Width == 0 || img.Height == 0) return;
+    const TwipRect before = img;
     const double f = ZoomPercent;
     const double cx = m.UserControlPic1.Width / 2.0;
     const double cy = m.UserControlPic1.Height / 2.0;
@@ -44,11 +75,13 @@ void ZoomPic(MapModel& m, double ZoomPercent)
     img.Height = newH;
     m.s.scaleX = newScaleX;
     m.s.scaleY = newScaleY;
+    followPicture(m, before);
 }
 
 void ScrollPic(MapModel& m, std::int16_t ScrollMode)
 {
     TwipRect& img = m.Image1.rect;
+    const TwipRect before = img;
     const float speed = m.s.scrollSpeed;
     const auto vpW = static_cast<float>(m.UserControlPic1.Width);
     const auto vpH = static_cast<float>(m.UserControlPic1.Height);
@@ -63,6 +96,7 @@ void ScrollPic(MapModel& m, std::int16_t ScrollMode)
         break;
     default: break;
     }
+    followPicture(m, before);
 }
 
 PadRegion padRegion(float W, float H, float X, float Y)
@@ -123,8 +157,10 @@ void Form_Resize(MapModel& m, MapView& v, double scaleLeft, double scaleTop, dou
 void fitNaturalSize(MapModel& m, QSize picturePixels)
 {
     if (m.Image1.Stretch || picturePixels.isEmpty()) return;
+    const TwipRect before = m.Image1.rect;
     m.Image1.rect.Width = twips::fromPixelsX(picturePixels.width());
     m.Image1.rect.Height = twips::fromPixelsY(picturePixels.height());
+    followPicture(m, before);
 }
 
 namespace {

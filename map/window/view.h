@@ -24,6 +24,11 @@ struct MapView {
     TwipRect img4Way{0, 0, 1080, 810};
 };
 
+// Figures and labels stand on the picture: after the image moved or changed size from
+// before, every segment end, marker, label and the last vertex keep their place on it.
+// Zoom, scroll and the natural size call it, so whatever changes the view carries them.
+void followPicture(MapModel& m, const TwipRect& before);
+
 // ZoomPic: f > 1 enlarges about the viewport's centre; the scale factors follow.
 void ZoomPic(MapModel& m, double ZoomPercent);
 // ScrollPic: 0 down, 1 up, 2 right, 3 left (the picture moves), 4 centre; others nothing.

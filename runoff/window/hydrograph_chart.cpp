@@ -7,10 +7,11 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QGraphicsItemGroup>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGraphicsScene>
 #include <QGraphicsLayout>
-#include <QLegend>
-#include <QLegendMarker>
+#include <QPainter>
 #include <QLocale>
 #include <QLineSeries>
 #include <QMouseEvent>
@@ -31,7 +32,12 @@ namespace corv {
 void ChartGrid::setRowCount(int rows)
 {
     rows = std::max(rows, 0);
-    for (auto& column : cells_) column.resize(static_cast<std::size_t>(rows), 0.0f);
+    for (int c = 1; c <= columns_; ++c) {
+        // A column whose drawn length changes is new to its drawing.
+        const int length = lengths_[static_cast<std::size_t>(c - 1)];
+        if ((length < 0 ? rows : std::min(length, rows)) != columnRows(c)) touch(c);
+        cells_[static_cast<std::size_t>(c - 1)].resize(static_cast<std::size_t>(rows), 0.0f);
+    }
     labels_.resize(static_cast<std::size_t>(rows));
     rows_ = rows;
     timeLabelled_ = std::min(timeLabelled_, rows);
@@ -43,7 +49,30 @@ void ChartGrid::setColumnCount(int columns)
     cells_.resize(static_cast<std::size_t>(columns), std::vector<float>(static_cast<std::size_t>(rows_), 0.0f));
     styles_.resize(static_cast<std::size_t>(columns), 0);
     columnLabels_.resize(static_cast<std::size_t>(columns));
+    lengths_.resize(static_cast<std::size_t>(columns), -1);
+    stamps_.resize(static_cast<std::size_t>(columns));
+    for (int c = columns_ + 1; c <= columns; ++c) touch(c);
     columns_ = columns;
+}
+
+int ChartGrid::columnRows(int column) const
+{
+    checkColumn(column);
+    const int length = lengths_[static_cast<std::size_t>(column - 1)];
+    return length < 0 ? rows_ : std::min(length, rows_);
+}
+
+void ChartGrid::setColumnRows(int column, int rows)
+{
+    checkColumn(column);
+    lengths_[static_cast<std::size_t>(column - 1)] = std::max(rows, 0);
+    touch(column);
+}
+
+std::uint64_t ChartGrid::columnStamp(int column) const
+{
+    checkColumn(column);
+    return stamps_[static_cast<std::size_t>(column - 1)];
 }
 
 void ChartGrid::checkRow(int row) const
@@ -72,6 +101,7 @@ void ChartGrid::setData(int row, int column, float value)
 {
     checkCell(row, column);
     cells_[static_cast<std::size_t>(column - 1)][static_cast<std::size_t>(row - 1)] = value;
+    touch(column);
 }
 
 const std::vector<float>& ChartGrid::column(int column) const
@@ -207,14 +237,27 @@ void ChartGrid::labelRowsByTime(float hours, int decimals)
     timeDecimals_ = decimals;
 }
 
-QString routingRunName(std::int16_t routeType)
+QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in)
 {
+    const auto file = [](const QString& path) { return QFileInfo(path).fileName(); };
     // The route type codes of the hydrograph window's state.
     switch (routeType) {
-    case 1: return QStringLiteral("Modified Puls routing");
-    case 2: return QStringLiteral("Muskingum routing");
-    case 3: return QStringLiteral("Combined hydrograph");
-    case 4: return QStringLiteral("Travel time routing");
+    case 0: {
+        // The graph file's extension says nothing here.
+        QString method = in.ComboDimgraph;
+        if (method.endsWith(QLatin1String(".DGF"), Qt::CaseInsensitive)) method.chop(4);
+        QString storm = in.ComboRain;
+        if (storm.contains(QLatin1String("Storm File")) && !s.stormFile.isEmpty())
+            storm = QStringLiteral("storm file ") + file(s.stormFile);
+        return method + QStringLiteral(", ") + storm;
+    }
+    case 1: return QStringLiteral("Modified Puls routing, ") + file(in.ratingFileName);
+    case 2: return QStringLiteral("Muskingum routing, K %1 h, X %2").arg(in.txtMuskK.trimmed(), in.txtMuskX.trimmed());
+    case 3:
+        return QStringLiteral("Combined with ") +
+               (file(s.combineFileName) == QLatin1String("TmpHDB.GRF") ? QStringLiteral("HDB flow")
+                                                                        : file(s.combineFileName));
+    case 4: return QStringLiteral("Travel time routing, %1 %2").arg(in.txtTatum.trimmed(), in.capTatum.toLower());
     default: return QStringLiteral("Hydrograph");
     }
 }
@@ -263,11 +306,12 @@ AxisScale roundScale(double low, double high, int maxIntervals, bool hours)
     return a;
 }
 
-void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& runName)
+void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& name)
 {
     const int rows = s.it + 1;
     if (grid.ColumnCount() < 2) grid.setColumnCount(2);  // the excess column and the first hydrograph's
-    if (grid.ColumnCount() == 2) grid.setRowCount(rows);
+    // The grid holds the longest run: a shorter run cuts no earlier one short.
+    grid.setRowCount(grid.ColumnCount() == 2 ? rows : std::max(rows, grid.RowCount()));
     s.labelStep = static_cast<std::int16_t>(s.it / 6);
     int decimals = s.udur < 1 ? 2 : 0;
     if (s.udur == 0.5f) decimals = 1;
@@ -275,7 +319,6 @@ void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, co
     grid.divisionsPerLabel = s.labelStep;
     grid.divisionsPerTick = s.labelStep;
     grid.labelTicks = true;
-    grid.setRowCount(rows);
 
     const int newest = grid.ColumnCount();
     const VArray<float>& flow = routeType != 0 ? s.qout : s.qi;
@@ -285,16 +328,17 @@ void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, co
         grid.setData(row, 1, i <= excessTo ? s.excess(i) : 0.0f);
         grid.setData(row, newest, flow(i));
     }
+    for (int row = rows + 1; row <= grid.RowCount(); ++row) grid.setData(row, 1, 0.0f);
+    grid.setColumnRows(1, rows);
+    grid.setColumnRows(newest, rows);
     grid.labelRowsByTime(s.udur, decimals);
     grid.setColumnCount(newest + 1);
     grid.hoursPerRow = s.udur;
     grid.setColumnLabel(1, QStringLiteral("Excess of run %1").arg(newest - 1));
-    grid.setColumnLabel(newest, QStringLiteral("%1: %2").arg(newest - 1).arg(runName.isEmpty() ? routingRunName(routeType)
-                                                                                             : runName));
+    grid.setColumnLabel(newest, QStringLiteral("%1: %2").arg(newest - 1).arg(name));
     grid.setColumnStyle(1, 1);
     grid.setColumnStyle(grid.ColumnCount(), 6);
 }
-
 
 namespace {
 
@@ -306,11 +350,12 @@ const QColor kRunColours[] = {QColor(0xd5, 0x5e, 0x00), QColor(0x00, 0x72, 0xb2)
                               QColor(0xa0, 0x8c, 0x00)};
 const QColor kExcessLine(0x3a, 0x6e, 0x9e);
 const QColor kExcessFill(0x9e, 0xc5, 0xe6, 170);
-// The legend names the newest runs only: more would cover the curves.
-constexpr int kLegendRuns = 6;
+const QColor kGroupColour(0x99, 0x99, 0x99);
 // Pixels a tick label needs across (time) and up (flow, depth, excess).
 constexpr int kTickWidth = 44;
 constexpr int kTickHeight = 28;
+// Above the excess area, below the legend.
+constexpr qreal kRunsZ = 20, kLegendZ = 30;
 
 QFont chartFont(double points, bool bold = false)
 {
@@ -332,8 +377,8 @@ void applyScale(QValueAxis* axis, const AxisScale& a)
 {
     // Only what changes: every change lays the axis out again.
     axis->setTickType(QValueAxis::TicksFixed);
-    axis->setRange(a.min, a.max);
-    axis->setTickCount(a.intervals() + 1);
+    if (axis->min() != a.min || axis->max() != a.max) axis->setRange(a.min, a.max);
+    if (axis->tickCount() != a.intervals() + 1) axis->setTickCount(a.intervals() + 1);
     axis->setMinorTickCount(0);
     const QString format = QStringLiteral("%.%1f").arg(a.decimals);
     if (axis->labelFormat() != format) axis->setLabelFormat(format);
@@ -365,7 +410,100 @@ QList<QPointF> excessSteps(const std::vector<float>& values, int rows, double ho
     return points;
 }
 
+QPen runPen(const QColor& colour, bool newest)
+{
+    QColor c = colour;
+    if (!newest) c.setAlpha(190);
+    // Earlier runs a pixel wide, which Qt draws without building an outline.
+    QPen pen(c, newest ? 2.8 : 1.0);
+    pen.setCosmetic(!newest);
+    return pen;
+}
+
 }  // namespace
+
+// The runs, drawn over the plot above the excess: the earlier ones from one image, the
+// newest from its curve.
+class RunLayer : public QGraphicsItem {
+public:
+    RunLayer(HydrographChart& chart, QGraphicsItem* parent) : QGraphicsItem(parent), chart_(chart)
+    {
+        setZValue(kRunsZ);
+        setAcceptedMouseButtons(Qt::NoButton);
+    }
+    void setPlot(const QRectF& plot)
+    {
+        if (plot == plot_) return;
+        prepareGeometryChange();
+        plot_ = plot;
+    }
+    QRectF boundingRect() const override { return plot_; }
+    void paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*) override { chart_.paintRuns(*p); }
+
+private:
+    HydrographChart& chart_;
+    QRectF plot_;
+};
+
+// The legend: one line per entry, a line or box in the entry's colours and its name.
+class RunLegend : public QGraphicsItem {
+public:
+    struct Entry {
+        QString text;
+        QPen pen;
+        QBrush box;  // the excess: a box instead of a line
+    };
+    explicit RunLegend(QGraphicsItem* parent) : QGraphicsItem(parent), font_(chartFont(6.5))
+    {
+        setZValue(kLegendZ);
+        setAcceptedMouseButtons(Qt::NoButton);
+    }
+    void setEntries(std::vector<Entry> entries, double maxWidth)
+    {
+        prepareGeometryChange();
+        entries_ = std::move(entries);
+        const QFontMetricsF fm(font_);
+        double text = 0;
+        for (const Entry& e : entries_) text = std::max(text, fm.horizontalAdvance(e.text));
+        size_ = QSizeF(std::min(kSample + 3 * kPad + text, maxWidth), entries_.size() * line() + 2 * kPad);
+        update();
+    }
+    const std::vector<Entry>& entries() const { return entries_; }
+    double line() const { return QFontMetricsF(font_).height(); }
+    QSizeF size() const { return size_; }
+    QRectF boundingRect() const override { return QRectF(QPointF(), size_); }
+    void paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*) override
+    {
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(QPen(QColor(0xbb, 0xbb, 0xbb)));
+        p->setBrush(QColor(255, 255, 255, 215));
+        p->drawRect(boundingRect().adjusted(0.5, 0.5, -0.5, -0.5));
+        p->setFont(font_);
+        const QFontMetricsF fm(font_);
+        const double textWidth = size_.width() - kSample - 3 * kPad;
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            const Entry& e = entries_[i];
+            const double top = kPad + static_cast<double>(i) * line(), mid = top + line() / 2;
+            if (e.box.style() != Qt::NoBrush) {
+                p->setPen(e.pen);
+                p->setBrush(e.box);
+                p->drawRect(QRectF(kPad, mid - 3, kSample, 6));
+            } else {
+                p->setPen(e.pen);
+                p->drawLine(QPointF(kPad, mid), QPointF(kPad + kSample, mid));
+            }
+            p->setPen(Qt::black);
+            p->drawText(QRectF(2 * kPad + kSample, top, textWidth, line()), Qt::AlignVCenter | Qt::AlignLeft,
+                        fm.elidedText(e.text, Qt::ElideRight, textWidth));
+        }
+    }
+
+private:
+    static constexpr double kPad = 3, kSample = 14;
+    QFont font_;
+    std::vector<Entry> entries_;
+    QSizeF size_;
+};
 
 HydrographChart::HydrographChart(QWidget* parent) : QWidget(parent)
 {
@@ -382,6 +520,8 @@ HydrographChart::HydrographChart(QWidget* parent) : QWidget(parent)
     layout->addWidget(view_);
     refresh();
 }
+
+HydrographChart::~HydrographChart() = default;
 
 void HydrographChart::setGeometryTwips(const TwipGeometry& g)
 {
@@ -401,25 +541,24 @@ QChart* HydrographChart::newChart()
     chart->setLocalizeNumbers(true);
     chart->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));  // 1,200 cfs
     chart->setToolTip(toolTip());
-    QLegend* legend = chart->legend();
-    legend->setFont(chartFont(6.5));
-    legend->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    chart->legend()->hide();
     timeAxis_ = flowAxis_ = excessAxis_ = nullptr;
     excess_ = nullptr;
+    layer_ = nullptr;
+    legend_ = nullptr;
+    legendBeside_ = false;
     runs_.clear();
+    earlier_ = QImage();
+    earlierRuns_ = 0;
+    earlierDrawn_ = 0;
     return chart;
 }
 
 void HydrographChart::showChart(QChart* chart)
 {
-    // The scales first: a scale changed on a chart in view recomputes every curve.
-    fitScales(false);
-    if (chart != view_->chart()) {
-        QChart* old = view_->chart();
-        view_->setChart(chart);
-        delete old;
-    }
-    placeLegend();
+    QChart* old = view_->chart();
+    view_->setChart(chart);
+    delete old;
 }
 
 void HydrographChart::refresh()
@@ -470,7 +609,7 @@ void HydrographChart::drawTable()
     bars->attachAxis(durations);
     bars->attachAxis(flowAxis_);
     flowHigh_ *= 1.12;  // room for the labels above the bars
-    chart->legend()->hide();
+    fitScales();
     showChart(chart);
 }
 
@@ -480,246 +619,268 @@ void HydrographChart::drawHydrographs()
     const int newest = grid_.ColumnCount() - 1;
     const double hours = grid_.hoursPerRow > 0 ? grid_.hoursPerRow : 1.0;
     const QString timeTitle = grid_.hoursPerRow > 0 ? QStringLiteral("Time (hours)") : QStringLiteral("Time step");
-    float top = 0;
-    const QList<QPointF> steps = excessSteps(grid_.column(1), rows, hours, top);
-    const bool withExcess = grid_.series1Secondary && !steps.isEmpty();
 
-    // What each run draws, and the extents the scales must hold.
-    std::vector<QList<QPointF>> curves(static_cast<std::size_t>(newest - 1));
-    double low = 0, high = 0;
-    for (int c = 2; c <= newest; ++c) {
-        QList<QPointF>& points = curves[static_cast<std::size_t>(c - 2)];
-        float runHigh = 0, runLow = 0;
-        seriesPoints(grid_.column(c), rows, points, runHigh, runLow);
-        for (QPointF& p : points) p.setX(p.x() * hours);
-        high = std::max(high, static_cast<double>(runHigh));
-        low = std::min(low, static_cast<double>(runLow));
-    }
-
-    // A chart that draws the earlier runs already keeps them and takes the new run's
-    // curve: laying every curve out again after each compute is most of a chart's cost.
-    const bool keep = timeAxis_ && timeAxis_->titleText() == timeTitle && (excessAxis_ != nullptr) == withExcess &&
-                      runs_.size() <= curves.size();
+    // The runs drawn before stay as drawn while their columns are unchanged; anything
+    // else (a cleared chart, another time step) draws a new chart.
+    std::size_t same = 0;
+    while (same < runs_.size() && static_cast<int>(same) + 2 <= newest &&
+           runs_[same].stamp == grid_.columnStamp(static_cast<int>(same) + 2))
+        ++same;
+    const bool keep = layer_ && hours == runHours_ && same == runs_.size() &&
+                      (excessAxis_ != nullptr) == grid_.series1Secondary;
     QChart* chart = keep ? view_->chart() : newChart();
-    QLegend* legend = chart->legend();
     if (!keep) {
+        runHours_ = hours;
         timeAxis_ = new QValueAxis;
         styleAxis(timeAxis_, timeTitle);
         chart->addAxis(timeAxis_, Qt::AlignBottom);
         flowAxis_ = new QValueAxis;
         styleAxis(flowAxis_, QStringLiteral("Flow (cfs)"));
         chart->addAxis(flowAxis_, Qt::AlignLeft);
-        if (withExcess) {
+        if (grid_.series1Secondary) {
+            // The excess hangs from the top on its own axis, as hyetographs are drawn.
             excessAxis_ = new QValueAxis;
             styleAxis(excessAxis_, QStringLiteral("Excess (inches)"));
             excessAxis_->setReverse(true);
             excessAxis_->setGridLineVisible(false);
             chart->addAxis(excessAxis_, Qt::AlignRight);
-        }
-    }
-    timeEnd_ = std::max(rows - 1, 0) * hours;
-    flowLow_ = low;
-    flowHigh_ = high;
-    excessHigh_ = withExcess ? top : 0;
-    // On a chart in view the curves kept follow a changed scale once, before the new
-    // curve comes; a new chart is laid out once it is shown.
-    if (keep) fitScales(false);
-
-    const auto newMarker = [legend](QAbstractSeries* series) {
-        for (QLegendMarker* m : legend->markers(series)) {
-            m->setFont(legend->font());
-            if (m->type() == QLegendMarker::LegendMarkerTypeArea) {
-                m->setShape(QLegend::MarkerShapeRectangle);
-                m->setBrush(kExcessFill);
-            }
-        }
-    };
-
-    // The excess hangs from the top on its own axis, as hyetographs are drawn.
-    if (withExcess) {
-        const QList<QPointF> base{steps.front(), steps.back()};
-        if (!excess_) {
-            auto* upper = new QLineSeries(chart);
-            upper->replace(steps);
-            auto* lower = new QLineSeries(chart);
-            lower->replace(base);
-            excess_ = new QAreaSeries(upper, lower);
+            excess_ = new QAreaSeries(new QLineSeries(chart), new QLineSeries(chart));
             excess_->setPen(QPen(kExcessLine, 1.0));
             excess_->setBrush(kExcessFill);
-            excess_->setName(grid_.columnLabel(1));
             chart->addSeries(excess_);
             excess_->attachAxis(timeAxis_);
             excess_->attachAxis(excessAxis_);
-            newMarker(excess_);
-        } else {
-            if (excess_->upperSeries()->points() != steps) excess_->upperSeries()->replace(steps);
-            if (excess_->lowerSeries()->points() != base) excess_->lowerSeries()->replace(base);
-            if (excess_->name() != grid_.columnLabel(1)) excess_->setName(grid_.columnLabel(1));
         }
+        layer_ = new RunLayer(*this, chart);
+        legend_ = new RunLegend(chart);
+        connect(chart, &QChart::plotAreaChanged, this, [this](const QRectF& plot) {
+            if (layer_) layer_->setPlot(plot);
+            placeLegend();
+        });
     }
 
-    bool added = false;
-    for (int c = 2; c <= newest; ++c) {
-        const auto i = static_cast<std::size_t>(c - 2);
-        QColor colour = kRunColours[i % std::size(kRunColours)];
-        if (c != newest) colour.setAlpha(190);
-        const QPen pen(colour, c == newest ? 2.8 : 1.3);
-        QLineSeries* series = i < runs_.size() ? runs_[i] : nullptr;
-        // A run that is no longer the newest is drawn thinner by a series of its own (the
-        // last one so far, so the legend keeps its order): a legend entry whose pen
-        // changes in place draws a shorter mark than the others.
-        if (series && series->pen() != pen && i + 1 == runs_.size()) {
-            series->setVisible(false);  // the chart deletes its drawing only later
-            chart->removeSeries(series);
-            series->deleteLater();
-            runs_.pop_back();
-            series = nullptr;
-        }
-        if (!series) series = new QLineSeries;
-        const QString name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
-        if (series->name() != name) series->setName(name);
-        if (series->pen() != pen) series->setPen(pen);
-        if (i >= runs_.size()) {
-            // Added and given its axes while empty: on a chart in view each of these
-            // steps lays the curve out again.
-            added = true;
-            chart->addSeries(series);
-            series->attachAxis(timeAxis_);
-            series->attachAxis(flowAxis_);
-            newMarker(series);
-            runs_.push_back(series);
-        }
-        if (series->points() != curves[i]) series->replace(curves[i]);
-        // The legend names the newest runs only.
-        const bool named = c > newest - kLegendRuns;
-        for (QLegendMarker* m : legend->markers(series))
-            m->setVisible(named);
+    // Each new run: its curve reduced once from its own rows, its peak and extent.
+    for (int c = static_cast<int>(runs_.size()) + 2; c <= newest; ++c) {
+        Run run;
+        const int length = grid_.columnRows(c);
+        float high = 0, low = 0;
+        seriesPoints(grid_.column(c), length, run.curve, high, low);
+        for (QPointF& p : run.curve) p.setX(p.x() * hours);
+        const std::vector<float>& values = grid_.column(c);
+        const auto top = std::max_element(values.begin(), values.begin() + length);
+        run.peak = top == values.begin() + length ? QPointF() : QPointF((top - values.begin()) * hours, *top);
+        run.end = std::max(length - 1, 0) * hours;
+        run.low = low;
+        run.high = high;
+        run.name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
+        run.colour = kRunColours[static_cast<std::size_t>(c - 2) % std::size(kRunColours)];
+        run.stamp = grid_.columnStamp(c);
+        runs_.push_back(std::move(run));
     }
-    if (keep && added) {
-        // Qt Charts hides a legend's entries whenever a series comes and shows them again
-        // only in a legend attached to the chart: this one stands loose in the plot.
-        for (QGraphicsItem* item : legend->childItems())
-            if (item->type() == QGraphicsItemGroup::Type) item->setVisible(true);
+    timeEnd_ = flowLow_ = flowHigh_ = 0;
+    for (const Run& r : runs_) {
+        timeEnd_ = std::max(timeEnd_, r.end);
+        flowLow_ = std::min(flowLow_, r.low);
+        flowHigh_ = std::max(flowHigh_, r.high);
     }
-    if (!keep) {
-        // A small legend inside the plot, where it hides least (see placeLegend).
-        legend->setAlignment(Qt::AlignRight);  // entries one under another
-        legend->detachFromChart();
-        legend->setBackgroundVisible(true);
-        legend->setBrush(QColor(255, 255, 255, 200));
-        legend->setPen(QPen(QColor(0xbb, 0xbb, 0xbb)));
-        legend->setShowToolTips(true);
-        legend->layout()->setContentsMargins(3, 2, 3, 2);
-        connect(chart, &QChart::plotAreaChanged, this, [this] { placeLegend(); });
+
+    if (excess_) {
+        float top = 0;
+        const QList<QPointF> steps = excessSteps(grid_.column(1), std::min(rows, grid_.columnRows(1)), hours, top);
+        excessHigh_ = top;
+        const QList<QPointF> base = steps.isEmpty() ? QList<QPointF>() : QList<QPointF>{steps.front(), steps.back()};
+        if (excess_->upperSeries()->points() != steps) excess_->upperSeries()->replace(steps);
+        if (excess_->lowerSeries()->points() != base) excess_->lowerSeries()->replace(base);
+        excess_->setVisible(!steps.isEmpty());  // a routing run has no excess
+        excess_->setName(grid_.columnLabel(1));
     }
-    showChart(chart);
+    fitScales(keep);
+    if (!keep) showChart(chart);
+    placeLegend();
+    layer_->update();
 }
 
-void HydrographChart::fitScales(bool legendToo)
+void HydrographChart::fitScales(bool grow)
 {
     // As many ticks as their labels have room for (room for three intervals at least).
     const int across = std::clamp((width() - 90) / kTickWidth, 3, 10);
     const int up = std::clamp((height() - 60) / kTickHeight, 3, 8);
-    if (timeAxis_) applyScale(timeAxis_, roundScale(0, timeEnd_, across, true));
-    if (flowAxis_) applyScale(flowAxis_, roundScale(flowLow_, flowHigh_ > 0 ? flowHigh_ : 1.0, up));
+    const auto fit = [grow](QValueAxis* axis, double low, double high, int intervals, bool hours) {
+        if (!axis) return;
+        if (grow && axis->min() <= low && high <= axis->max()) return;
+        if (grow) {
+            const double span = axis->max() - axis->min();
+            high = std::max(high, high > axis->max() ? axis->max() + span / 2 : axis->max());
+            low = std::min(low, low < axis->min() ? axis->min() - span / 2 : axis->min());
+        }
+        applyScale(axis, roundScale(low, high, intervals, hours));
+    };
+    if (layer_) fit(timeAxis_, 0, timeEnd_, across, true);
+    fit(flowAxis_, flowLow_, flowHigh_ > 0 ? flowHigh_ : 1.0, up, false);
     // The excess takes about the top third of the plot; a few labels say its depths.
     if (excessAxis_) applyScale(excessAxis_, roundScale(0, excessHigh_ * 3, std::max(3, up / 2)));
-    if (legendToo) placeLegend();
 }
 
-namespace {
-
-// The drawing in the chart's own coordinates: the curves as polylines and the excess
-// as the boxes of its bars.
-struct Drawn {
-    std::vector<QPolygonF> curves;
-    std::vector<QRectF> bars;
-};
-
-Drawn drawnShapes(QChart* chart)
+QPointF HydrographChart::toView(const QPointF& v) const
 {
-    Drawn d;
-    for (QAbstractSeries* series : chart->series()) {
-        if (auto* area = qobject_cast<QAreaSeries*>(series)) {
-            const QList<QPointF> steps = area->upperSeries()->points();
-            for (qsizetype i = 1; i + 1 < steps.size(); i += 2)
-                d.bars.push_back(QRectF(chart->mapToPosition(QPointF(steps[i].x(), 0), area),
-                                        chart->mapToPosition(steps[i + 1], area))
-                                     .normalized());
-        } else if (auto* line = qobject_cast<QLineSeries*>(series)) {
-            QPolygonF curve;
-            curve.reserve(line->count());
-            for (const QPointF& p : line->points()) curve.append(chart->mapToPosition(p, line));
-            d.curves.push_back(std::move(curve));
-        }
-    }
-    return d;
+    const QRectF plot = view_->chart()->plotArea();
+    const double t0 = timeAxis_->min(), t1 = timeAxis_->max(), q0 = flowAxis_->min(), q1 = flowAxis_->max();
+    return {plot.left() + (v.x() - t0) / (t1 - t0) * plot.width(), plot.bottom() - (v.y() - q0) / (q1 - q0) * plot.height()};
 }
 
-// How much of the drawing a legend at rect would hide: the length of the curves
-// inside it and a quarter of the excess bars' area under it, in pixels.
-double hidden(const Drawn& d, const QRectF& rect)
+void HydrographChart::updateEarlier(double pixelRatio)
 {
-    double cover = 0;
-    for (const QRectF& bar : d.bars) {
-        const QRectF under = bar.intersected(rect);
-        if (!under.isEmpty()) cover += under.width() * under.height() / 4;
+    const QRectF plot = view_->chart()->plotArea();
+    const double scale[4] = {timeAxis_->min(), timeAxis_->max(), flowAxis_->min(), flowAxis_->max()};
+    const std::size_t wanted = runs_.empty() ? 0 : runs_.size() - 1;
+    // Another plot or scale: the image starts again; otherwise it takes only the runs
+    // it lacks (the one that was the newest, now drawn thinner).
+    if (plot != earlierPlot_ || !std::equal(scale, scale + 4, earlierScale_) || earlier_.isNull() ||
+        earlier_.devicePixelRatio() != pixelRatio || wanted < earlierRuns_) {
+        const QSize size = (plot.size() * pixelRatio).toSize().expandedTo(QSize(1, 1));
+        earlier_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        earlier_.setDevicePixelRatio(pixelRatio);
+        earlier_.fill(Qt::transparent);
+        earlierPlot_ = plot;
+        std::copy(scale, scale + 4, earlierScale_);
+        earlierRuns_ = 0;
     }
-    const double left = rect.left(), right = rect.right(), top = rect.top(), bottom = rect.bottom();
-    for (const QPolygonF& curve : d.curves)
-        for (qsizetype i = 1; i < curve.size(); ++i) {
-            const QPointF& a = curve[i - 1];
-            const QPointF& b = curve[i];
-            if (std::max(a.x(), b.x()) < left || std::min(a.x(), b.x()) > right || std::max(a.y(), b.y()) < top ||
-                std::min(a.y(), b.y()) > bottom)
-                continue;
-            // Samples every two pixels along a segment that comes near.
-            const QLineF segment(a, b);
-            const int pieces = std::max(1, static_cast<int>(segment.length() / 2));
-            for (int k = 0; k < pieces; ++k)
-                if (rect.contains(segment.pointAt((k + 0.5) / pieces))) cover += segment.length() / pieces;
-        }
-    return cover;
+    if (earlierRuns_ == wanted) return;
+    QPainter p(&earlier_);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(-plot.topLeft());
+    for (; earlierRuns_ < wanted; ++earlierRuns_) {
+        const Run& run = runs_[earlierRuns_];
+        QPolygonF line(run.curve.size());
+        for (qsizetype i = 0; i < run.curve.size(); ++i) line[i] = toView(run.curve[i]);
+        p.setPen(runPen(run.colour, false));
+        p.drawPolyline(line);
+        ++earlierDrawn_;
+    }
 }
 
-}  // namespace
+void HydrographChart::paintRuns(QPainter& p)
+{
+    if (runs_.empty() || !timeAxis_) return;
+    const QRectF plot = view_->chart()->plotArea();
+    if (plot.isEmpty()) return;
+    updateEarlier(p.device() ? p.device()->devicePixelRatio() : 1.0);
+    p.save();
+    p.setClipRect(plot);
+    p.drawImage(plot.topLeft(), earlier_);
+    const Run& run = runs_.back();
+    QPolygonF line(run.curve.size());
+    for (qsizetype i = 0; i < run.curve.size(); ++i) line[i] = toView(run.curve[i]);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(runPen(run.colour, true));
+    p.drawPolyline(line);
+    p.restore();
+}
 
 void HydrographChart::placeLegend()
 {
     QChart* chart = view_->chart();
-    // A chart out of sight has no place to find yet: showing it places the legend.
-    if (!chart || !timeAxis_ || chart->legend()->isAttachedToChart() || !isVisible()) return;
-    QLegend* legend = chart->legend();
+    if (!legend_ || runs_.empty()) return;
     const QRectF plot = chart->plotArea();
-    // A loose legend's size hint is that of its largest entry with the legend's
-    // margins; the entries stand one under another.
-    int lines = 0;
-    for (QLegendMarker* m : legend->markers())
-        if (m->isVisible()) ++lines;
-    qreal left = 0, top = 0, right = 0, bottom = 0;
-    legend->layout()->getContentsMargins(&left, &top, &right, &bottom);
-    const QSizeF hint = legend->effectiveSizeHint(Qt::PreferredSize);
-    const double line = hint.height() - top - bottom;
-    const QSizeF size(std::min(hint.width(), plot.width() * 0.75),
-                      std::min(lines * line + top + bottom + 2, plot.height() - 8));
-    // The corner or side where it hides least of the curves and the excess; the top
-    // right, where a hydrograph has receded, when several hide equally little.
-    const double x[] = {plot.right() - size.width() - 4, plot.left() + 4};
-    const double y[] = {plot.top() + 4, plot.center().y() - size.height() / 2, plot.bottom() - size.height() - 4};
-    const Drawn drawn = drawnShapes(chart);
-    QRectF best;
-    double least = 0;
-    for (double atX : x)
-        for (double atY : y) {
-            const QRectF rect(QPointF(atX, atY), size);
-            const double cover = hidden(drawn, rect);
-            if (best.isNull() || cover < least - 0.5) {
-                best = rect;
-                least = cover;
-            }
+    if (plot.width() < 8 || plot.height() < 8) return;
+    updateEarlier(view_->devicePixelRatioF());
+    const double line = legend_->line();
+
+    // Every run is named: the newest each on a line of their own, the earlier ones
+    // together on one when there are more than half the plot's height holds.
+    const auto entries = [this](std::size_t lines) {
+        std::vector<RunLegend::Entry> out;
+        if (excess_ && excess_->isVisible())
+            out.push_back({excess_->name(), QPen(kExcessLine, 1.0), QBrush(kExcessFill)});
+        const std::size_t room = lines > out.size() ? lines - out.size() : 1;
+        const std::size_t single = runs_.size() <= room ? runs_.size() : std::max<std::size_t>(room, 2) - 1;
+        const std::size_t grouped = runs_.size() - single;
+        if (grouped > 0) {
+            const QString name = grouped == 1 ? runs_[0].name : QStringLiteral("1-%1: earlier runs").arg(grouped);
+            out.push_back({name, runPen(grouped == 1 ? runs_[0].colour : kGroupColour, false), QBrush()});
         }
-    legend->setGeometry(best);
-    legend->update();
+        for (std::size_t i = grouped; i < runs_.size(); ++i)
+            out.push_back({runs_[i].name, runPen(runs_[i].colour, i + 1 == runs_.size()), QBrush()});
+        return out;
+    };
+
+    // What a legend at rect would hide: no peak ever; of the curves and the excess as
+    // little as may be (pixels of the earlier runs' image, the newest curve's length,
+    // a quarter of the excess boxes' area).
+    const std::vector<QPointF> peaks = peaksInView();
+    QPolygonF newest(runs_.back().curve.size());
+    for (qsizetype i = 0; i < newest.size(); ++i) newest[i] = toView(runs_.back().curve[i]);
+    const QList<QPointF> steps = excess_ && excess_->isVisible() ? excess_->upperSeries()->points() : QList<QPointF>();
+    const auto hidden = [&](const QRectF& rect) {
+        for (const QPointF& peak : peaks)
+            if (rect.adjusted(-4, -4, 4, 4).contains(peak)) return -1.0;
+        double cover = 0;
+        const double ratio = earlier_.devicePixelRatio();
+        const QRectF inPlot = rect.translated(-plot.topLeft());
+        const QRect inImage = QRectF(inPlot.topLeft() * ratio, inPlot.size() * ratio).toAlignedRect() & earlier_.rect();
+        for (int y = inImage.top(); y <= inImage.bottom(); y += 2)
+            for (int x = inImage.left(); x <= inImage.right(); x += 2)
+                if (qAlpha(earlier_.pixel(x, y)) > 0) cover += 2 / ratio;
+        for (qsizetype i = 1; i < newest.size(); ++i) {
+            const QLineF segment(newest[i - 1], newest[i]);
+            if (!rect.intersects(QRectF(segment.p1(), segment.p2()).normalized().adjusted(-1, -1, 1, 1))) continue;
+            const int pieces = std::max(1, static_cast<int>(segment.length() / 2));
+            for (int k = 0; k < pieces; ++k)
+                if (rect.contains(segment.pointAt((k + 0.5) / pieces))) cover += segment.length() / pieces;
+        }
+        for (qsizetype i = 1; i + 1 < steps.size(); i += 2) {
+            const QRectF bar(toView(QPointF(steps[i].x(), 0)), toView(steps[i + 1]));
+            const QRectF under = bar.normalized().intersected(rect);
+            if (!under.isEmpty()) cover += under.width() * under.height() / 4;
+        }
+        return cover;
+    };
+
+    const auto lines = static_cast<std::size_t>(std::max(2.0, plot.height() * 0.5 / line));
+    for (std::size_t room = lines; room >= 2 && !legendBeside_; --room) {
+        legend_->setEntries(entries(room), plot.width() * 0.6);
+        const QSizeF size = legend_->size();
+        // The top right first, where a hydrograph has receded.
+        const double x[] = {plot.right() - size.width() - 4, plot.left() + 4};
+        const double y[] = {plot.top() + 4, plot.center().y() - size.height() / 2, plot.bottom() - size.height() - 4};
+        QRectF best;
+        double least = -1;
+        for (double atX : x)
+            for (double atY : y) {
+                const QRectF rect(QPointF(atX, atY), size);
+                const double cover = hidden(rect);
+                if (cover >= 0 && (least < 0 || cover < least - 0.5)) {
+                    best = rect;
+                    least = cover;
+                }
+            }
+        if (least >= 0) {
+            legend_->setPos(best.topLeft());
+            return;
+        }
+        if (room == 2) break;
+    }
+    // No place in the plot leaves every peak in sight: the legend stands beside it.
+    legend_->setEntries(entries(lines), std::max(60.0, view_->width() * 0.3));
+    const double wide = legend_->size().width();
+    if (!legendBeside_) {
+        legendBeside_ = true;
+        chart->setMargins(QMargins(2, 2, static_cast<int>(wide) + 8, 2));
+    }
+    legend_->setPos(chart->size().width() - wide - 4, 4);
+}
+
+std::vector<QPointF> HydrographChart::peaksInView() const
+{
+    std::vector<QPointF> peaks;
+    if (!timeAxis_ || !flowAxis_) return peaks;
+    for (const Run& run : runs_) peaks.push_back(toView(run.peak));
+    return peaks;
+}
+
+QRectF HydrographChart::legendRect() const
+{
+    return legend_ ? QRectF(legend_->pos(), legend_->size()) : QRectF();
 }
 
 HydrographChart::AxisLook HydrographChart::axisLook(Qt::Alignment side) const
@@ -748,10 +909,8 @@ HydrographChart::AxisLook HydrographChart::axisLook(Qt::Alignment side) const
 QStringList HydrographChart::legendEntries() const
 {
     QStringList entries;
-    QChart* chart = view_->chart();
-    if (!chart || !chart->legend()->isVisible()) return entries;
-    for (QLegendMarker* m : chart->legend()->markers())
-        if (m->isVisible()) entries << m->label();
+    if (legend_)
+        for (const RunLegend::Entry& e : legend_->entries()) entries << e.text;
     return entries;
 }
 
@@ -760,16 +919,16 @@ QString HydrographChart::gridSummary() const
     return QStringLiteral("%1 columns, %2 rows").arg(grid_.ColumnCount()).arg(grid_.RowCount());
 }
 
-void HydrographChart::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    placeLegend();
-}
-
 void HydrographChart::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // Another size lays the chart out anew: scales fitted to it, the legend placed again.
+    if (legendBeside_ && view_->chart()) {
+        legendBeside_ = false;
+        view_->chart()->setMargins(QMargins(2, 2, 4, 2));
+    }
     fitScales();
+    placeLegend();
 }
 
 void HydrographChart::mouseDoubleClickEvent(QMouseEvent* event)

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QImage>
+#include <QPolygonF>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -13,8 +15,8 @@
 
 class QAreaSeries;
 class QChart;
-class QLineSeries;
 class QChartView;
+class QPainter;
 class QValueAxis;
 
 namespace corv {
@@ -42,6 +44,12 @@ public:
     // What the legend calls a column ("2: SCS, Peak at 2/3"); empty: not named.
     QString columnLabel(int column) const;
     void setColumnLabel(int column, const QString& label);
+    // The rows a column's run holds (all the grid's rows unless set): a run keeps its own
+    // length when a later one is longer or shorter, and the grid holds the longest.
+    int columnRows(int column) const;
+    void setColumnRows(int column, int rows);
+    // Changes whenever a column's cells or length change, so a drawing knows what is new.
+    std::uint64_t columnStamp(int column) const;
     // Hours from one row to the next once hydrographs are plotted (0 in the table view).
     float hoursPerRow = 0;
 
@@ -63,6 +71,7 @@ private:
     void checkRow(int row) const;
     void checkColumn(int column) const;
     void checkCell(int row, int column) const;
+    void touch(int column) { stamps_[static_cast<std::size_t>(column - 1)] = ++changes_; }
     int rows_ = 0;
     int columns_ = 0;
     std::vector<std::vector<float>> cells_;  // [column - 1][row - 1]: a series is one block
@@ -73,6 +82,9 @@ private:
     int timeDecimals_ = 0;
     std::vector<int> styles_;
     std::vector<QString> columnLabels_;
+    std::vector<int> lengths_;  // -1: every row of the grid
+    std::vector<std::uint64_t> stamps_;
+    std::uint64_t changes_ = 0;
 };
 
 // The table view of the depth-duration boxes (rows 0..7 of txtDuration, txtRain,
@@ -80,16 +92,24 @@ private:
 void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, const std::array<QString, 8>& rains,
                     const std::array<QString, 8>& factors);
 
-// Adds the hydrograph of a run as the newest column: the runoff qi of a compute
-// (routeType 0) or the outflow qout of a routing run, with the rainfall excess in
-// column 1 and the rows labelled by their time. Leaves an empty column for the next
-// run; sets s.labelStep and s.labelFormat. The legend names the run by its number
-// since the table view and runName ("SCS, Peak at 2/3"); without a name, by the
-// routing of routeType ("Muskingum routing").
-void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& runName = {});
+// What tells one run from another in the legend.
+struct RunInputs {
+    QString ComboDimgraph, ComboRain;                // a compute's method and storm
+    QString txtMuskK, txtMuskX, txtTatum, capTatum;  // the routing's own values
+    QString ratingFileName;                          // a Modified Puls run's table
+};
+// The legend's name of a run of routeType: a compute by its method and storm ("SCS,
+// Peak at 2/3", "SCS, storm file STORM1.TXT"), a routing by its kind and values
+// ("Muskingum routing, K 1 h, X 0.25"), a combined run by its file.
+QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in);
 
-// The name of a run of routeType when its caller gives none.
-QString routingRunName(std::int16_t routeType);
+// Adds the hydrograph of a run as the newest column, over its own it + 1 rows: the
+// runoff qi of a compute (routeType 0) or the outflow qout of a routing run, with the
+// rainfall excess in column 1 and the rows labelled by their time. Earlier runs keep
+// their lengths; the grid holds the longest. Leaves an empty column for the next run;
+// sets s.labelStep and s.labelFormat. The legend names the run by its number since
+// the table view and name ("2: SCS, Peak at 2/3").
+void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& name);
 
 // A value axis cut at round numbers: from min to max in intervals of step, labels
 // with the given decimals.
@@ -115,23 +135,28 @@ struct TwipGeometry {
     bool operator==(const TwipGeometry&) const = default;
 };
 
+class RunLayer;
+class RunLegend;
+
 // The chart control: draws its grid and reports a double-click (the user event that
 // enlarges or restores it). Before a run it shows the depth-duration table as bars of
 // storm depth by duration; once hydrographs are plotted (the last column is the
-// empty one left for the next run) it draws flow against time in hours, each run in
-// its own colour and the newest boldest, the rainfall excess of column 1 as steps
-// hanging from the top on its own axis in inches, and a small legend naming the runs.
-// A click takes the focus, as on any other control.
+// empty one left for the next run) it draws flow against time in hours, each run over
+// its own length in its own colour and the newest boldest, the rainfall excess of
+// column 1 as steps hanging from the top on its own axis in inches, and a small legend
+// naming the runs where it hides no peak. A click takes the focus, as on any other
+// control.
 class HydrographChart : public QWidget {
     Q_OBJECT
     // What the grid holds, as "3 columns, 97 rows" (read by tests and scenarios).
     Q_PROPERTY(QString text READ gridSummary)
 public:
     explicit HydrographChart(QWidget* parent = nullptr);
+    ~HydrographChart() override;
 
     ChartGrid& grid() { return grid_; }
     const ChartGrid& grid() const { return grid_; }
-    // Redraws the series from the grid.
+    // Draws what the grid holds: a new run is drawn alone, earlier ones stay as drawn.
     void refresh();
 
     TwipGeometry geometryTwips() const { return place_; }
@@ -148,8 +173,13 @@ public:
         QStringList labels;
     };
     AxisLook axisLook(Qt::Alignment side) const;
-    // The legend's entries, top to bottom.
+    // The legend's entries, top to bottom, and where it stands in the view.
     QStringList legendEntries() const;
+    QRectF legendRect() const;
+    // Where each run's peak is drawn in the view, oldest first, and how many times the
+    // earlier runs were drawn from their curves since the chart was made.
+    std::vector<QPointF> peaksInView() const;
+    int earlierRunsDrawn() const { return earlierDrawn_; }
 
 signals:
     void DblClick();
@@ -158,34 +188,56 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
+    friend class RunLayer;
+    // One run as drawn: its curve in hours and cfs (reduced to what a screen shows),
+    // its highest point and extent, its name and pen.
+    struct Run {
+        QPolygonF curve;
+        QPointF peak;
+        double end = 0, low = 0, high = 0;
+        QString name;
+        QColor colour;
+        std::uint64_t stamp = 0;
+    };
     // A chart with the look every view shares and nothing drawn yet.
     QChart* newChart();
-    // Sets the scales, puts the chart in view and places the legend.
     void showChart(QChart* chart);
     void drawTable();
     void drawHydrographs();
-    // Sets the axes at round numbers for the current size (and places the legend).
-    void fitScales(bool legendToo = true);
+    // The axes at round numbers: fitted to what is drawn, or (grow) kept while what is
+    // drawn fits and widened by half at least when it does not, so that a new run
+    // seldom makes the earlier ones be drawn again.
+    void fitScales(bool grow = false);
     void placeLegend();
+    // The chart's plot area and the mapping of hours and cfs into it.
+    QPointF toView(const QPointF& value) const;
+    // The runs before the newest, drawn once into an image the size of the plot.
+    void updateEarlier(double pixelRatio);
+    void paintRuns(QPainter& p);
 
     ChartGrid grid_;
     TwipGeometry place_;
     QChartView* view_ = nullptr;
-    // The value axes of the chart drawn (null when not drawn) and the extents of
-    // what they hold.
     QValueAxis* timeAxis_ = nullptr;
     QValueAxis* flowAxis_ = nullptr;
     QValueAxis* excessAxis_ = nullptr;
+    QAreaSeries* excess_ = nullptr;
+    RunLayer* layer_ = nullptr;
+    RunLegend* legend_ = nullptr;
+    bool legendBeside_ = false;
     double timeEnd_ = 0;
     double flowLow_ = 0, flowHigh_ = 0;
     double excessHigh_ = 0;
-    // The series of the hydrographs drawn: the excess (null when not drawn) and the
-    // runs in column order.
-    QAreaSeries* excess_ = nullptr;
-    std::vector<QLineSeries*> runs_;
+    double runHours_ = 0;
+    std::vector<Run> runs_;
+    // The image of the earlier runs and what it was drawn for.
+    QImage earlier_;
+    QRectF earlierPlot_;
+    double earlierScale_[4] = {0, 0, 0, 0};
+    std::size_t earlierRuns_ = 0;
+    int earlierDrawn_ = 0;
 };
 
 }  // namespace corv

@@ -1,5 +1,5 @@
-// Plotting on the chart's grid: one new column per run, the excess in column 1, row
-// labels by the time step, routing runs and shorter runs.
+// Plotting on the chart's grid: one new column per run over its own length, the
+// excess in column 1, row labels by the time step, the runs' names, round scales.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -26,120 +26,98 @@ ComputeState run(int it, int obs, float udur, float scale = 1)
     return s;
 }
 
-ChartGrid tableView()  // the depth-duration table before any run
+}  // namespace
+
+TEST(HydrographChart, EachRunKeepsItsOwnLength)
 {
     ChartGrid g;
     resetChartGrid(g, {"1", "6"}, {"1.00", "2.00"}, {});
-    return g;
-}
-
-}  // namespace
-
-TEST(HydrographChart, EachComputeAddsAColumn)
-{
-    ChartGrid g = tableView();
     ComputeState first = run(5, 2, 0.5f);
-    plotHydrograph(g, first, 0);
-    EXPECT_EQ(g.ColumnCount(), 3);  // excess, the hydrograph, and the empty one for the next run
-    ASSERT_EQ(g.RowCount(), 6);
+    plotHydrograph(g, first, 0, "A");
+    // The excess, the hydrograph and the empty column for the next run, 6 rows.
+    ASSERT_EQ(std::pair(g.ColumnCount(), g.RowCount()), std::pair(3, 6));
     EXPECT_EQ(first.labelFormat, "0.0");
-    for (int r = 1; r <= 6; ++r) {
+    for (int r = 1; r <= 6; ++r) {  // labels 0, 0.5, 1, ...
         EXPECT_EQ(g.rowLabel(r), QString::number((r - 1) * 0.5));
         EXPECT_FLOAT_EQ(g.data(r, 2), static_cast<float>(r - 1));
-        EXPECT_FLOAT_EQ(g.data(r, 3), 0);
         EXPECT_FLOAT_EQ(g.data(r, 1), r - 1 <= 3 ? 0.1f : 0.0f);  // excess through obs + 1
     }
-    EXPECT_EQ(g.columnStyle(1), 1);
-    EXPECT_EQ(g.columnStyle(3), 6);
+    EXPECT_EQ(std::pair(g.columnStyle(1), g.columnStyle(3)), std::pair(1, 6));
 
-    ComputeState second = run(96, 4, 0.25f, 2);  // longer: older columns keep their values, then 0
-    plotHydrograph(g, second, 0);
-    EXPECT_EQ(g.ColumnCount(), 4);
-    ASSERT_EQ(g.RowCount(), 97);
-    EXPECT_EQ(second.labelStep, 16);
-    EXPECT_EQ(g.divisionsPerLabel, 16);
-    EXPECT_EQ(g.rowLabel(2), "0.25");
-    EXPECT_FLOAT_EQ(g.data(7, 2), 0);
+    // Longer: the grid holds 97 rows, the first run still its 6; labels by 0.25 h.
+    ComputeState second = run(96, 4, 0.25f, 2);
+    plotHydrograph(g, second, 0, "B");
+    ASSERT_EQ(std::pair(g.RowCount(), g.rowLabel(2)), std::pair(97, QString("0.25")));
+    EXPECT_EQ(std::pair(int(second.labelStep), g.divisionsPerLabel), std::pair(16, 16));
+    EXPECT_EQ(std::pair(g.columnRows(2), g.columnRows(3)), std::pair(6, 97));
     EXPECT_FLOAT_EQ(g.data(97, 3), 192);
 
-    ComputeState third = run(3, 1, 2);  // shorter: every series is shortened
-    plotHydrograph(g, third, 0);
-    ASSERT_EQ(g.RowCount(), 4);
-    EXPECT_EQ(g.rowLabel(4), "6");
-    for (int c = 2; c <= 4; ++c) EXPECT_FLOAT_EQ(g.data(4, c), c == 3 ? 6 : 3) << c;
+    // Shorter: no earlier run is cut; the excess is the newest run's alone.
+    const std::uint64_t secondStamp = g.columnStamp(3);
+    ComputeState third = run(3, 1, 2);
+    plotHydrograph(g, third, 0, "C");
+    EXPECT_EQ(std::tuple(g.RowCount(), g.columnRows(2), g.columnRows(3), g.columnRows(4)), std::tuple(97, 6, 97, 4));
+    EXPECT_EQ(g.columnStamp(3), secondStamp);  // untouched, so not drawn again
+    EXPECT_EQ(std::tuple(g.data(97, 3), g.data(4, 4), g.data(5, 1)), std::tuple(192.0f, 3.0f, 0.0f));
+
+    // A routing run plots the outflow; its excess column is all 0.
+    third.obs = -2;
+    plotHydrograph(g, third, 2, "D");
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(std::pair(g.data(r, 1), g.data(r, 5)), std::pair(0.0f, 1.0f - r)) << r;
+    third.excess.redim(0);  // obs + 1 = 2 lies outside the excess
+    third.obs = 1;
+    EXPECT_THROW(plotHydrograph(g, third, 0, "E"), RuntimeError);
 }
 
-TEST(HydrographChart, RoutingRunPlotsTheOutflowWithoutExcess)
+// Each name says what tells the run apart: its number, method and storm or file, or
+// its routing with the values it was routed with.
+TEST(HydrographChart, RunsAreNamedByWhatDiffers)
 {
-    ChartGrid g = tableView();
-    ComputeState computed = run(8, 3, 1);
-    plotHydrograph(g, computed, 0);
-    computed.obs = -2;
-    plotHydrograph(g, computed, 2);
-    EXPECT_EQ(g.ColumnCount(), 4);
-    for (int r = 1; r <= 9; ++r) {
-        EXPECT_FLOAT_EQ(g.data(r, 1), 0) << r;
-        EXPECT_FLOAT_EQ(g.data(r, 3), -static_cast<float>(r - 1));
-    }
-    ComputeState shortExcess = run(5, 2, 1);
-    shortExcess.excess.redim(2);  // obs + 1 = 3 lies outside
-    EXPECT_THROW(plotHydrograph(g, shortExcess, 0), RuntimeError);
-}
+    ComputeState s;
+    s.stormFile = "/data/storms/STORM1.TXT";
+    s.combineFileName = "/data/Basin1.GRF";
+    RunInputs in{"SCS.DGF", "Peak at 2/3", " 1.5", "0.25", "30", "minutes", "/data/POND.RAT"};
+    const std::pair<std::int16_t, const char*> cases[] = {
+        {0, "SCS, Peak at 2/3"},       {1, "Modified Puls routing, POND.RAT"},
+        {2, "Muskingum routing, K 1.5 h, X 0.25"}, {3, "Combined with Basin1.GRF"},
+        {4, "Travel time routing, 30 minutes"}};
+    for (auto [route, name] : cases) EXPECT_EQ(runName(route, s, in), name) << route;
+    in.ComboRain = "Storm File";
+    EXPECT_EQ(runName(0, s, in), "SCS, storm file STORM1.TXT");
+    s.combineFileName = "/prog/TmpHDB.GRF";
+    EXPECT_EQ(runName(3, s, in), "Combined with HDB flow");
 
-TEST(HydrographChart, RunsAreNamedByNumberAndMethodOrRouting)
-{
-    ChartGrid g = tableView();
-    EXPECT_EQ(g.columnLabel(1), "Storm depth");
-    ComputeState s = run(8, 3, 1);
-    plotHydrograph(g, s, 0, "SCS, Peak at 2/3");
-    EXPECT_EQ(g.columnLabel(2), "1: SCS, Peak at 2/3");
-    EXPECT_EQ(g.columnLabel(1), "Excess of run 1");
-    EXPECT_EQ(g.columnLabel(3), "");  // the empty column waiting for the next run
-    EXPECT_FLOAT_EQ(g.hoursPerRow, 1);
-    s.obs = -2;
-    plotHydrograph(g, s, 2);  // a routing run names itself by its routing
-    plotHydrograph(g, s, 4);
-    plotHydrograph(g, s, 3, "Combined with Basin1.GRF");
-    EXPECT_EQ(g.columnLabel(3), "2: Muskingum routing");
-    EXPECT_EQ(g.columnLabel(4), "3: Travel time routing");
-    EXPECT_EQ(g.columnLabel(5), "4: Combined with Basin1.GRF");
-    EXPECT_EQ(routingRunName(1), "Modified Puls routing");
-    // Back to the table view the numbering starts again.
+    // The legend numbers runs from the table view on (and names the excess by the newest).
+    ChartGrid g;
+    plotHydrograph(g, s = run(8, 3, 1), 0, "SCS, Peak at 2/3");
     resetChartGrid(g, {"1"}, {"1"}, {});
-    EXPECT_EQ(g.columnLabel(2), "");
-    EXPECT_FLOAT_EQ(g.hoursPerRow, 0);
+    EXPECT_EQ(std::pair(g.columnLabel(1), g.columnLabel(2)), std::pair(QString("Storm depth"), QString()));
     plotHydrograph(g, s, 0, "Rational Method, Average");
-    EXPECT_EQ(g.columnLabel(2), "1: Rational Method, Average");
+    EXPECT_EQ(std::pair(g.columnLabel(1), g.columnLabel(2)),
+              std::pair(QString("Excess of run 1"), QString("1: Rational Method, Average")));
 }
 
 // Round axis scales: flows by 1, 2 or 5 times a power of ten, time by hours a reader
 // counts in (quarter and half hours, 1, 2, 3, 4, 6, 12 hours, days).
 TEST(HydrographChart, AxesStopAtRoundNumbers)
 {
-    auto expectScale = [](AxisScale a, double min, double max, double step, int decimals) {
-        EXPECT_DOUBLE_EQ(a.min, min);
-        EXPECT_DOUBLE_EQ(a.max, max);
-        EXPECT_DOUBLE_EQ(a.step, step);
-        EXPECT_EQ(a.decimals, decimals);
-        EXPECT_EQ(a.intervals(), static_cast<int>(std::lround((max - min) / step)));
+    // low, high, at most so many intervals, hours; then the scale's max, step, decimals.
+    const std::tuple<double, int, bool, double, double, int> cases[] = {
+        {2194.2, 5, false, 2500, 500, 0},  // by 200 would take 11 intervals
+        {2194.2, 12, false, 2200, 200, 0},
+        {46 * (1.0f / 6), 6, true, 8, 2, 0},  // 46 ten-minute steps: 7.667 h
+        {19.25, 6, true, 20, 4, 0},         {30, 6, true, 30, 6, 0},
+        {100, 6, true, 120, 24, 0},  // whole days
+        {0.4, 4, true, 0.4, 0.1, 1},        {3.8333, 12, true, 4, 0.5, 1},
+        {1.4, 6, true, 1.5, 0.25, 2},       {0.37 * 3, 5, false, 1.5, 0.5, 1},  // an excess of 0.37 in, tripled
+        {0, 5, false, 1, 0.2, 1},  // nothing at all still gives a scale
+        {24, 0, false, 50, 50, 0},  // at least one interval
     };
-    // The peak of 2194.2 cfs in five intervals: by 500 to 2500 (by 200 would take 11).
-    expectScale(roundScale(0, 2194.2, 5), 0, 2500, 500, 0);
-    expectScale(roundScale(0, 2194.2, 12), 0, 2200, 200, 0);
-    // 46 ten-minute steps end at 7.667 h: by 2 h to 8 in six intervals (by 1 h: 8).
-    expectScale(roundScale(0, 46 * (1.0f / 6), 6, true), 0, 8, 2, 0);
-    // 19.25 h by 4 h; 30 h by 6 h; 100 h by whole days; 0.4 h by 0.1 h.
-    expectScale(roundScale(0, 19.25, 6, true), 0, 20, 4, 0);
-    expectScale(roundScale(0, 30, 6, true), 0, 30, 6, 0);
-    expectScale(roundScale(0, 100, 6, true), 0, 120, 24, 0);
-    expectScale(roundScale(0, 0.4, 4, true), 0, 0.4, 0.1, 1);
-    expectScale(roundScale(0, 3.8333, 12, true), 0, 4, 0.5, 1);
-    expectScale(roundScale(0, 1.2, 6, true), 0, 1.2, 0.2, 1);
-    expectScale(roundScale(0, 1.4, 6, true), 0, 1.5, 0.25, 2);
-    // Excess of 0.37 in, tripled: by 0.5 in three intervals where five fit.
-    expectScale(roundScale(0, 0.37 * 3, 5), 0, 1.5, 0.5, 1);
-    // A negative flow widens the scale downwards; nothing at all still gives a scale.
-    expectScale(roundScale(-3, 47, 5), -20, 60, 20, 0);
-    expectScale(roundScale(0, 0, 5), 0, 1, 0.2, 1);
-    expectScale(roundScale(0, 24, 0), 0, 50, 50, 0);  // at least one interval
+    for (auto [high, intervals, hours, max, step, decimals] : cases) {
+        const AxisScale a = roundScale(0, high, intervals, hours);
+        EXPECT_TRUE(a.min == 0 && std::fabs(a.max - max) < 1e-9 && std::fabs(a.step - step) < 1e-9) << high;
+        EXPECT_EQ(a.decimals, decimals) << high;
+    }
+    const AxisScale negative = roundScale(-3, 47, 5);  // a negative flow widens it downwards
+    EXPECT_EQ(std::tuple(negative.min, negative.max, negative.intervals()), std::tuple(-20.0, 60.0, 4));
 }
