@@ -12,6 +12,7 @@
 #include "common/module1.h"
 #include "common/runtime_error.h"
 #include "common/shell.h"
+#include "map/browser/map_pages.h"
 
 namespace corv {
 
@@ -65,15 +66,10 @@ void MapSourceWindow::Form_Load()
     QPointer<MapSourceWindow> alive(this);
     QTimer tick;  // wakes the wait when the helper says nothing
     tick.start(50);
-    const auto start = steady_clock::now();
-    auto navigation = start;
-    bool counting = false;
-    while (alive && !loaded_ && !ended_) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        if (!alive) return;
-        if (navigating_ && !counting) counting = true, navigation = steady_clock::now();
-        if (steady_clock::now() - (counting ? navigation : start) > (counting ? kPageWait : kStartWait)) break;
-    }
+    const auto runEvents = [] { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); };
+    const auto over = [&] { return !alive || loaded_ || ended_; };
+    if (!waitForPage(steady_clock::now, runEvents, [&] { return over() || navigating_; }, kStartWait) || over()) return;
+    waitForPage(steady_clock::now, runEvents, over, kPageWait);
 }
 
 void MapSourceWindow::close()

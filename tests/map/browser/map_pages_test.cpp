@@ -6,7 +6,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTcpSocket>
 #include <chrono>
@@ -22,6 +21,8 @@ namespace {
 
 const QString kBigCaption =
     "Press Alt*PrtScr to copy to clipboard, on map set Contents and turn off Map Labels";
+// The program's own big map has no contents list or labels to turn off.
+const QString kOwnBigCaption = "Drag the map to the basin; Press Alt*PrtScr to copy to clipboard";
 const QString kViewerCaption =
     "Press Alt*PrtScr to copy to clipboard, set Content(Hydrography or Contours or Scanned Topo) turn off Map Labels";
 const QString kLatLongCaption =
@@ -57,10 +58,10 @@ TEST(MapPages, DefaultsAreTheProgramsOwnPagesAndTheUsgsViewer)
     const auto loopback = [&] { return ++asked, QStringLiteral("http://127.0.0.1:50123"); };
     using Choices = std::vector<std::pair<QString, QString>>;
     EXPECT_EQ(allChoices(readMapSites(dir.path()), loopback),
-              (Choices{{"http://127.0.0.1:50123/bigmap.htm", kBigCaption},
+              (Choices{{"http://127.0.0.1:50123/bigmap.htm", kOwnBigCaption},
                        {"http://apps.nationalmap.gov/viewer/", kViewerCaption},
                        {"http://127.0.0.1:50123/latlongmap.htm", kLatLongCaption},
-                       {"http://127.0.0.1:50123/bigmap.htm", kBigCaption}}));
+                       {"http://127.0.0.1:50123/bigmap.htm", kOwnBigCaption}}));
     EXPECT_EQ(asked, 3);
     // The viewer alone never starts the program's server.
     EXPECT_EQ(chooseMapPage(false, true, readMapSites(dir.path()), noProgramPages).address.host(), "apps.nationalmap.gov");
@@ -132,17 +133,6 @@ TEST(MapPages, WaitEndsWhenCompleteOrAfterTheLimit)
     EXPECT_EQ(rounds, 3);
 }
 
-TEST(MapPages, UserAgentNamesTheProgramOnce)
-{
-    const QString engine = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/102.0 Safari/537.36";
-    const QString agent = mapUserAgent(engine);
-    EXPECT_TRUE(agent.startsWith(engine + " Corvantine/")) << agent.toStdString();
-    EXPECT_TRUE(QRegularExpression("^Corvantine/\\d+\\.\\d+\\.\\d+$").match(agent.mid(engine.size() + 1)).hasMatch())
-        << agent.toStdString();
-    // A second window on the same profile does not append it again.
-    EXPECT_EQ(mapUserAgent(agent), agent);
-}
-
 namespace {
 
 // A program folder with the served files, files beside them that are not served, and a
@@ -168,6 +158,9 @@ struct PagesFolder {
             EXPECT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(text);
         }
+        // Links inside the served folder, to the sites file and to the folder above it.
+        QFile::link(root.filePath("program/Corvantine_mapsites.txt"), root.filePath("program/leaflet/evil.js"));
+        QFile::link(root.path(), root.filePath("program/leaflet/up"));
     }
 };
 
@@ -248,10 +241,11 @@ TEST(PageServer, RefusesEverythingElse)
           "/leaflet/images", "/leaflet/missing.js", "/BIGMAP.HTM", "/bigmap.htm/", "/../secret.htm",
           "/leaflet/../../secret.htm", "/leaflet/../bigmap.htm", "/leaflet/images/../leaflet.css",
           "/leaflet/..%2f..%2fsecret.htm", "/leaflet%2fleaflet.css", "/%2e%2e/secret.htm", "/bigmap%2ehtm",
-          "//bigmap.htm", "/leaflet//leaflet.css", "/leaflet\\leaflet.css", "/leaflet/./leaflet.css"}) {
+          "//bigmap.htm", "/leaflet//leaflet.css", "/leaflet\\leaflet.css", "/leaflet/./leaflet.css",
+          "/leaflet/evil.js", "/leaflet/up/secret.htm"}) {
         const QByteArray answer = answerPageRequest(p.folder, request(QByteArray("GET ") + target + " HTTP/1.1"));
         EXPECT_EQ(statusOf(answer), "HTTP/1.1 404 Not Found") << target;
-        EXPECT_FALSE(answer.contains("secret")) << target;
+        EXPECT_FALSE(answer.contains("secret") || answer.contains("mappages")) << target;
         EXPECT_EQ(pageFileFor(p.folder, target), QString()) << target;
     }
     EXPECT_EQ(bodyOf(answerPageRequest(p.folder, request("HEAD /missing.htm HTTP/1.1"))), "");
@@ -290,7 +284,7 @@ TEST(PageServer, AnswersOverLoopbackAndDropsSlowClients)
     // A head longer than the limit is refused without reading the rest.
     const QByteArray huge = "GET /bigmap.htm HTTP/1.1\r\nX-Padding: " + QByteArray(kPageRequestLimit, 'a') + "\r\n\r\n";
     EXPECT_EQ(statusOf(exchange(port, {huge})), "HTTP/1.1 431 Request Header Fields Too Large");
-    EXPECT_EQ(statusOf(exchange(port, {"GET /../secret.htm HTTP/1.1\r\n\r\n"})), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(statusOf(exchange(port, {"GET /leaflet/evil.js HTTP/1.1\r\n\r\n"})), "HTTP/1.1 404 Not Found");
 
     // A client that connects and says nothing neither stops others being served nor stays.
     QTcpSocket silent;
