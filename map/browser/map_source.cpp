@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
-#include <QUrl>
 #include <chrono>
 
 #include "common/dialogs.h"
