@@ -8,8 +8,8 @@
 
 int main(int argc, char** argv)
 {
-    // The map-source window's web view shares its OpenGL context with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No OpenGL context sharing: the map-source window's web engine, which needs it, runs
+    // in a process of its own (corvantine-mapsource), so the program loads no GL driver.
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvantine");
     if (const QScreen* screen = QGuiApplication::primaryScreen())

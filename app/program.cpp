@@ -6,7 +6,7 @@
 
 #include "hdb/window/date_form.h"
 #include "map/window/form1.h"
-#include "map/browser/form4.h"
+#include "map/browser/map_source.h"
 #include "map/picture/picture_check.h"
 #include "runoff/window/form3.h"
 
@@ -56,13 +56,12 @@ DateForm* Program::dateForm()
     return dateForm_;
 }
 
-Form4* Program::form4() { return form4_; }
+MapSourceWindow* Program::form4() { return form4_; }
 
 QWidget* Program::window(const QString& name)
 {
     if (name == QLatin1String("Form1")) return form1_;
     if (name == QLatin1String("Form3")) return form3_;
-    if (name == QLatin1String("Form4")) return form4_;
     if (name == QLatin1String("DateForm")) return dateForm_;
     return nullptr;
 }
@@ -96,8 +95,11 @@ void Program::openMapSource()
 {
     // One window at a time: a pick while it is open (or still loading) opens nothing.
     if (form4_) return;
-    form4_ = new Form4(*this);
-    connect(form4_.data(), &Form4::unloaded, this, [this] { form4_ = nullptr; });
+    form4_ = new MapSourceWindow(*this, this);
+    connect(form4_.data(), &MapSourceWindow::unloaded, this, [this] {
+        if (form4_) form4_->deleteLater();
+        form4_ = nullptr;
+    });
     form4_->Form_Load();
 }
 
@@ -108,6 +110,7 @@ void Program::endProgram()
     // Every other window goes with the map window, without a prompt.
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != form1_) w->hide();
+    if (form4_) form4_->close();
     emit ended();
 }
 

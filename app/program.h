@@ -14,7 +14,7 @@ namespace corv {
 
 class Form1;
 class Form3;
-class Form4;
+class MapSourceWindow;
 class DateForm;
 
 class Program : public QObject, public Shell {
@@ -35,7 +35,7 @@ public:
     Form1* form1();  // created on first use
     Form3* form3();  // created (and loaded) on first use and after each close
     DateForm* dateForm();  // created on first use, then kept hidden for the run
-    Form4* form4();  // the map-source window while it is open, else nullptr
+    MapSourceWindow* form4();  // the map-source window while it is open, else nullptr
     // The hydrograph window's state: it outlives the window.
     Form3State& form3State() { return form3State_; }
     // Looks a window up by its name ("Form1", ...); nullptr when not loaded.
@@ -52,7 +52,7 @@ private:
     std::unique_ptr<Dialogs> dialogs_;
     QPointer<Form1> form1_;
     QPointer<Form3> form3_;
-    QPointer<Form4> form4_;
+    QPointer<MapSourceWindow> form4_;
     QPointer<DateForm> dateForm_;
     Form3State form3State_;
     bool ending_ = false;

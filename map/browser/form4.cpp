@@ -79,6 +79,7 @@ void Form4::Form_Load()
 
         pageStarted_ = pageLoading_ = false;
         WebBrowser1->load(page.address);
+        emit pageRequested();
         // Wakes the wait at least this often when the page sends nothing (a silent server).
         QTimer tick;
         tick.start(50);

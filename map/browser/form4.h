@@ -1,5 +1,7 @@
 // Form4: the map-source window. It shows an online map page so that the user can move
-// it to the basin, copy the screen and paste the copy into the map window.
+// it to the basin, copy the screen and paste the copy into the map window. It runs in
+// its own process (map/helper/corvantine_mapsource.cpp, started by MapSourceWindow), so
+// that the program starts without the web engine and its OpenGL driver.
 #pragma once
 
 #include <QWidget>
@@ -27,6 +29,8 @@ public:
     void Form_Unload();
 
 signals:
+    // The chosen page's navigation began (the wait for it starts).
+    void pageRequested();
     // The window is closed; it deletes itself.
     void unloaded();
 

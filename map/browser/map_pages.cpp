@@ -94,6 +94,10 @@ MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& site
                       const std::function<QString()>& programPages)
 {
     const auto pages = [&] { return sites.mapPages.isEmpty() ? programPages() : sites.mapPages; };
+    // The program's own big map has neither a contents list nor map labels to turn off.
+    if (bigMapPage && sites.mapPages.isEmpty())
+        return {pageAddress(pages(), kBigMapPath),
+                QStringLiteral("Drag the map to the basin; Press Alt*PrtScr to copy to clipboard")};
     if (bigMapPage)
         return {pageAddress(pages(), kBigMapPath),
                 QStringLiteral("Press Alt*PrtScr to copy to clipboard, on map set Contents and turn off Map Labels")};

@@ -40,6 +40,8 @@ struct MapPage {
 };
 
 // The page and the window's caption for the two flags; the big map wins over the viewer.
+// The caption names only what the page offers: the program's own big map has no
+// contents list or map labels.
 // programPages gives the site of the program's own pages; it is asked only when one of
 // them is chosen and no mapPages site is set.
 MapPage chooseMapPage(bool bigMapPage, bool usgsViewerPage, const MapSites& sites,

@@ -1,6 +1,10 @@
 // The loopback server of the program's map pages.
 #include "map/browser/page_server.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
+#include <optional>
 
 #include "map/browser/map_pages.h"
 
@@ -57,9 +62,35 @@ QString pageFileFor(const QString& folder, const QByteArray& target)
                         path == QLatin1String("/mappage.js") ||
                         (leafletPath.match(path).hasMatch() && !path.contains(QLatin1String("..")));
     if (!listed || contentType(path).isEmpty()) return {};
-    const QString file = QDir(folder).filePath(path.mid(1));
-    return QFileInfo(file).isFile() ? file : QString();
+    // Only files of the folder itself: a link anywhere below it (to the sites file, to a
+    // folder elsewhere) would hand out whatever it points to.
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty()) return {};
+    const QString file = QDir(root).filePath(path.mid(1));
+    const QFileInfo info(file);
+    return info.isFile() && !info.isSymLink() && info.canonicalFilePath() == file ? file : QString();
 }
+
+namespace {
+
+// The bytes of a regular file that is no link, opened so that a link put in its place
+// since the check is not followed either; nothing when it is none.
+std::optional<QByteArray> readPageFile(const QString& name)
+{
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    QFile file;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                         file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!regular) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+}  // namespace
 
 QByteArray answerPageRequest(const QString& folder, const QByteArray& head)
 {
@@ -72,10 +103,9 @@ QByteArray answerPageRequest(const QString& folder, const QByteArray& head)
     const bool get = parts[0] == "GET";
     if (!get && parts[0] != "HEAD") return refusal("405 Method Not Allowed", true, "Allow: GET, HEAD\r\n");
     const QString name = pageFileFor(folder, parts[1]);
-    if (name.isEmpty()) return refusal("404 Not Found", get);
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) return refusal("404 Not Found", get);
-    return response("200 OK", contentType(name), file.readAll(), get);
+    const std::optional<QByteArray> body = name.isEmpty() ? std::nullopt : readPageFile(name);
+    if (!body) return refusal("404 Not Found", get);
+    return response("200 OK", contentType(name), *body, get);
 }
 
 MapPageServer::MapPageServer(const QString& folder, QObject* parent, int connectionMs)

@@ -21,7 +21,8 @@ inline constexpr qsizetype kPageRequestLimit = 8192;
 // files: /bigmap.htm, /latlongmap.htm, /mappage.js and the pages, scripts, style sheets and
 // pictures of /leaflet/. Names are plain (letters, digits, '.', '_', '-', no leading '.'),
 // so "..", encoded characters, doubled or back slashes and absolute addresses never match.
-// A query ("?...") is ignored.
+// A query ("?...") is ignored. Only regular files that are no links, with no link on the
+// way to them inside the folder, are served.
 QString pageFileFor(const QString& folder, const QByteArray& target);
 
 // The whole answer (status line, headers and, but for HEAD, the body) to one request head

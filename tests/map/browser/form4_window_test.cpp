@@ -1,7 +1,6 @@
-// The map-source window opened from the picture menu, against a web server of the test's
-// own on a free local port: caption, page, scroll bars, layout, one window at a time, the
-// menu back on close, the bounded wait for a server that never answers, and the program's
-// own map pages from its loopback server.
+// The map-source window against web servers of the test's own: picked from the menu it runs
+// in its helper process; the window itself, in this process, shows pages without scroll
+// bars and the program's own pages, which say so on the map when tiles can't be loaded.
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -14,6 +13,7 @@
 #include "common/module1.h"
 #include "map/browser/form4.h"
 #include "map/browser/map_pages.h"
+#include "map/browser/map_source.h"
 #include "map/map_window.h"
 
 using namespace corv;
@@ -21,56 +21,41 @@ using namespace corv::test;
 
 namespace {
 
-// Serves /bigmap.htm, /latlongmap.htm and /viewer/ as pages far taller and wider than any
-// window (titled with their path); anything else is not found. A silent server reads the
-// requests and never answers.
-class PageServer : public QObject {
+// Answers each known path with a page far taller and wider than any window, titled with
+// its path, and records the path, User-Agent and Referer; a silent server never answers.
+class PageServer : public QTcpServer {
 public:
     explicit PageServer(bool silent) : silent_(silent)
     {
-        server_.listen(QHostAddress::LocalHost, 0);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
+        listen(QHostAddress::LocalHost, 0);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection())
                 connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
         });
     }
-    QString site() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
-    QStringList requests;    // pages asked for (the browser's icon requests left out)
-    QStringList userAgents;  // the User-Agent each of those requests sent
-    QStringList referers;    // the Referer each of those requests sent (empty for none)
+    QString site() const { return QStringLiteral("127.0.0.1:%1").arg(serverPort()); }
+    QStringList requests, userAgents, referers;
 
 private:
     void answer(QTcpSocket* socket)
     {
-        QByteArray& got = pending_[socket];
-        got += socket->readAll();
-        if (!got.contains("\r\n\r\n")) return;
-        const QString path = QString::fromLatin1(got.split(' ').value(1));
-        pending_.remove(socket);
-        const bool known =
-            path == "/bigmap.htm" || path == "/latlongmap.htm" || path == "/viewer/" || path == "/tile.png";
-        if (known) {
+        const QString head = QString::fromLatin1(socket->property("head").toByteArray() + socket->readAll());
+        socket->setProperty("head", head.toLatin1());
+        const QString path = head.section(' ', 1, 1);
+        if (!head.contains("\r\n\r\n")) return;
+        if (path != "/favicon.ico") {
             requests << path;
-            static const QRegularExpression agentLine("\\r\\nUser-Agent: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
-            userAgents << agentLine.match(QString::fromLatin1(got)).captured(1);
-            static const QRegularExpression refererLine("\\r\\nReferer: ([^\\r]*)\\r\\n", QRegularExpression::CaseInsensitiveOption);
-            referers << refererLine.match(QString::fromLatin1(got)).captured(1);
+            userAgents << QRegularExpression("\\r\\nUser-Agent: ([^\\r]*)").match(head).captured(1);
+            referers << QRegularExpression("\\r\\nReferer: ([^\\r]*)").match(head).captured(1);
         }
         if (silent_) return;
-        QByteArray status = "404 Not Found", body = "not here";
-        if (known) {
-            status = "200 OK";
-            body = "<!DOCTYPE html><html><head><title>" + path.toLatin1() +
-                   "</title></head><body><div style='width:3000px;height:4000px'>map</div></body></html>";
-        }
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nCache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
-                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        const QByteArray body = "<!DOCTYPE html><html><head><title>" + path.toLatin1() +
+                                "</title></head><body><div style='width:3000px;height:4000px'>map</div></body></html>";
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\nConnection: close\r\n"
+                      "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
-
-    QTcpServer server_;
     bool silent_;
-    QHash<QTcpSocket*, QByteArray> pending_;
 };
 
 // The value of a script run in the page (an invalid value when it gives none in 5 s).
@@ -87,16 +72,23 @@ void writeSites(const MapWindow& w, const QString& site)
     writeFile(w.dir.filePath(kMapSitesFile), QStringLiteral("mappages = %1\nusgsviewer = %1\n").arg(site).toUtf8());
 }
 
-// Closes the window as the user would; the picture menu comes back.
-void closeForm4(MapWindow& w)
+// The window as the menu would load it, in this process.
+Form4* loadForm4(MapWindow& w, bool big, bool viewer)
 {
-    Form4* f = w.program->form4();
-    QVERIFY(f);
-    QVERIFY(!w.list("lstMenu2")->isVisible());
-    f->close();
-    QTRY_VERIFY(!w.program->form4());
+    Module1::bigMapPage = big, Module1::usgsViewerPage = viewer;
+    auto* f = new Form4(*w.program);
+    f->Form_Load();
+    return f;
+}
+
+// Closes the helper's window as the user would; the picture menu comes back.
+void closeMapSource(MapWindow& w)
+{
+    QVERIFY(w.program->form4() && w.program->form4()->process().state() == QProcess::Running &&
+            !w.list("lstMenu2")->isVisible());
+    w.program->form4()->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.program->form4(), 10000);
     QVERIFY(w.list("lstMenu2")->isVisible());
-    QVERIFY(!w.program->window("Form4"));
 }
 
 }  // namespace
@@ -104,179 +96,118 @@ void closeForm4(MapWindow& w)
 class Form4WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void eachPageFromTheMenu()
+    void initTestCase()
     {
-        PageServer server(false);
-        MapWindow w;
-        writeSites(w, server.site());
-        const QString big = "Press Alt*PrtScr to copy to clipboard, on map set Contents and turn off Map Labels";
-        const QString viewer = "Press Alt*PrtScr to copy to clipboard, set Content(Hydrography or Contours or "
-                               "Scanned Topo) turn off Map Labels";
-        const QString latLong = "Drag the map or pointer to desired location then click pointer; Press Alt*PrtScr "
-                                "to copy to clipboard";
-        struct Pick {
-            const char* item;
-            std::pair<bool, bool> flags;
-            QString path, caption;
-            const char* secondItem;  // picked while the window is open
-        };
-        for (const Pick& p : {Pick{"Big Google Maps", {true, false}, "/bigmap.htm", big, "USGS Map Viewer"},
-                              Pick{"USGS Map Viewer", {false, true}, "/viewer/", viewer, "Google Map Lat/Long"},
-                              Pick{"Google Map Lat/Long", {false, false}, "/latlongmap.htm", latLong, "Big Google Maps"}}) {
-            w.pictureMenu(p.item);
-            QCOMPARE(std::pair(Module1::bigMapPage, Module1::usgsViewerPage), p.flags);
-            Form4* f = w.program->form4();
-            QVERIFY(f && f->isVisible() && (f->windowState() & Qt::WindowMaximized));
-            QCOMPARE(w.program->window("Form4"), f);
-            QCOMPARE(f->windowTitle(), p.caption);
-            QWebEngineView* view = control<QWebEngineView>(f, "WebBrowser1");
-            QVERIFY(view->isVisible());
-            QCOMPARE(view->url(), QUrl("http://" + server.site() + p.path));
-            // The page was complete when the pick returned.
-            QCOMPARE(server.requests.back(), p.path);
-            // Tile servers are told which program asks: the engine's agent with the program's name.
-            const QString agent = view->page()->profile()->httpUserAgent();
-            QVERIFY2(QRegularExpression("^Mozilla/5\\.0 .+ Corvantine/\\d+\\.\\d+\\.\\d+$").match(agent).hasMatch(),
-                     qPrintable(agent));
-            QCOMPARE(agent.count("Corvantine/"), 1);
-            QCOMPARE(server.userAgents.back(), agent);
-            QCOMPARE(js(view, "document.readyState + ' ' + document.title").toString(), "complete " + p.path);
-
-            // Taller and wider than the window, yet without scroll bars.
-            QCOMPARE(js(view, "document.documentElement.scrollHeight > innerHeight && "
-                              "document.documentElement.scrollWidth > innerWidth")
-                         .toBool(),
-                     true);
-            QTRY_COMPARE(js(view, "getComputedStyle(document.body).overflow + ' ' + "
-                                  "(innerWidth - document.documentElement.clientWidth) + ' ' + "
-                                  "(innerHeight - document.documentElement.clientHeight)")
-                             .toString(),
-                         QStringLiteral("hidden 0 0"));
-
-            // The view fills the window, maximised and after the user resizes it.
-            QCOMPARE(view->geometry(), f->rect());
-            f->setWindowState(Qt::WindowNoState);
-            f->resize(520, 360);
-            QTRY_COMPARE(f->size(), QSize(520, 360));
-            QCOMPARE(view->geometry(), QRect(0, 0, 520, 360));
-
-            // A second pick while the window is open changes the flags and opens nothing.
-            const int asked = server.requests.size();
-            w.pictureMenu(p.secondItem);
-            QVERIFY(Module1::bigMapPage != p.flags.first || Module1::usgsViewerPage != p.flags.second);
-            QCOMPARE(w.program->form4(), f);
-            QCOMPARE(f->windowTitle(), p.caption);
-            QCOMPARE(view->url(), QUrl("http://" + server.site() + p.path));
-            QCOMPARE(server.requests.size(), asked);
-
-            // Closing shows the picture menu again, though the user picked meanwhile.
-            closeForm4(w);
-        }
-        QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
+        // Offline, here and in the helpers: only loopback addresses bypass the dead proxy.
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--proxy-server=127.0.0.1:9");
     }
 
-    void silentServerEndsTheWaitAfterTenSeconds()
-    {
-        PageServer server(true);
-        MapWindow w;
-        writeSites(w, server.site());
-        QElapsedTimer clock;
-        clock.start();
-        w.pictureMenu("USGS Map Viewer");
-        const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 10000 && elapsed < 20000, qPrintable(QString::number(elapsed)));
-        QCOMPARE(server.requests, QStringList{"/viewer/"});
-
-        // The window is open with its page still loading, and closes as usual.
-        Form4* f = w.program->form4();
-        QVERIFY(f && f->isVisible());
-        QCOMPARE(f->windowTitle(), QStringLiteral("Press Alt*PrtScr to copy to clipboard, set Content(Hydrography or "
-                                                  "Contours or Scanned Topo) turn off Map Labels"));
-        QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
-        closeForm4(w);
-    }
-
-    void badSitesFileIsShownAndTheWindowStays()
+    void pickRunsTheWindowInItsOwnProcess()
     {
         MapWindow w;
+        // A bad sites file: the message shows in the program and the window stays, blank.
         writeFile(w.dir.filePath(kMapSitesFile), "usgsviewer = http://exa mple.org\n");
         w.pictureMenu("USGS Map Viewer");
         QCOMPARE(w.dialogs->messages(), std::vector<QString>{"Corvantine_mapsites.txt, line 1: \"http://exa mple.org\" "
                                                              "is no web address"});
-        Form4* f = w.program->form4();
-        QVERIFY(f && f->isVisible());
-        QVERIFY(!f->WebBrowser1->isVisible());
-        closeForm4(w);
-    }
-
-    void pagesFetchTheirMapFromTheWeb()
-    {
-        // The map of a page comes from a web server. The program's own pages (no sites
-        // file) come from its loopback server, so the tile server is told the page's site
-        // in the Referer; pages set up as a folder's files may fetch too, without one.
-        PageServer tiles(false);
-        MapWindow w;
-        const QByteArray page =
-            "<!DOCTYPE html><html><body><img src='http://" + tiles.site().toLatin1() + "/tile.png'></body></html>";
-        writeFile(w.dir.filePath("bigmap.htm"), page);
-        QDir(w.dir.path()).mkpath("pages");
-        writeFile(w.dir.filePath("pages/bigmap.htm"), page);
-
-        w.pictureMenu("Big Google Maps");
-        const QUrl address = w.program->form4()->WebBrowser1->url();
-        QCOMPARE(address.scheme(), QStringLiteral("http"));
-        QCOMPARE(address.host(), QStringLiteral("127.0.0.1"));
-        QCOMPARE(address.path(), QStringLiteral("/bigmap.htm"));
-        QVERIFY(address.port() > 0 && address.port() != QUrl("http://" + tiles.site()).port());
-        QTRY_VERIFY_WITH_TIMEOUT(tiles.requests.contains("/tile.png"), 10000);
-        // Another site than the tile server's: the page's origin.
-        QCOMPARE(tiles.referers.back(), address.adjusted(QUrl::RemovePath).toString() + "/");
-        QCOMPARE(tiles.userAgents.back(), w.program->form4()->WebBrowser1->page()->profile()->httpUserAgent());
-        closeForm4(w);
-
-        tiles.requests.clear();
-        writeSites(w, QUrl::fromLocalFile(w.dir.filePath("pages")).toString());
-        w.pictureMenu("Big Google Maps");
-        QCOMPARE(w.program->form4()->WebBrowser1->url(), QUrl::fromLocalFile(w.dir.filePath("pages/bigmap.htm")));
-        QTRY_VERIFY_WITH_TIMEOUT(tiles.requests.contains("/tile.png"), 10000);
-        QCOMPARE(tiles.referers.back(), QString());
-        closeForm4(w);
-        QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
-    }
-
-    void programsOwnPagesDrawTheMap()
-    {
-        // The program's folder as built: the shipped pages, Leaflet beside them, no sites set.
-        MapWindow w({1000, 680}, QStringLiteral(PROGRAM_DATA_DIR));
+        closeMapSource(w);
+        // A server that never answers: the pick returns about 10 s after the navigation.
+        PageServer silent(true), server(false);
+        writeSites(w, silent.site());
+        QElapsedTimer clock;
+        clock.start();
         w.pictureMenu("Google Map Lat/Long");
-        Form4* f = w.program->form4();
-        QVERIFY(f);
-        QWebEngineView* view = f->WebBrowser1;
-        const QString site = view->url().adjusted(QUrl::RemovePath).toString();
-        QVERIFY2(QRegularExpression("^http://127\\.0\\.0\\.1:\\d+$").match(site).hasMatch(), qPrintable(site));
-        QCOMPARE(view->url().path(), QStringLiteral("/latlongmap.htm"));
-        QTRY_COMPARE(js(view, "typeof L + ' ' + L.version").toString().left(8), QStringLiteral("object 1"));
-        QVERIFY(js(view, "document.querySelector('.leaflet-control-attribution').textContent").toString().contains("OpenStreetMap"));
-
-        // The pointer's position in decimal degrees, longitude first, in the box and its popup.
-        QVERIFY(QRegularExpression("^Longitude -?\\d+\\.\\d{5}, Latitude -?\\d+\\.\\d{5}$")
-                    .match(js(view, "document.getElementById('readout').textContent").toString())
-                    .hasMatch());
-        QCOMPARE(js(view, "pointer.setLatLng([40.5, -105.25]); document.getElementById('readout').textContent").toString(),
-                 QStringLiteral("Longitude -105.25000, Latitude 40.50000"));
-        QCOMPARE(js(view, "pointer.fire('click'); pointer.isPopupOpen() + ' ' + pointer.getPopup().getContent()").toString(),
-                 QStringLiteral("true Longitude -105.25000, Latitude 40.50000"));
-        QVERIFY(js(view, "pointer.dragging.enabled()").toBool());
-        closeForm4(w);
-
+        QVERIFY2(clock.elapsed() >= 10000 && clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(silent.requests, QStringList{"/latlongmap.htm"});
+        // A second pick while the window is open changes the flags and opens nothing.
+        MapSourceWindow* open = w.program->form4();
         w.pictureMenu("Big Google Maps");
-        view = w.program->form4()->WebBrowser1;
-        QCOMPARE(view->url(), QUrl(site + "/bigmap.htm"));
-        QTRY_COMPARE(js(view, "typeof L + ' ' + document.querySelectorAll('.leaflet-control-scale-line').length").toString(),
-                     QStringLiteral("object 2"));
-        QVERIFY(js(view, "document.querySelector('.leaflet-control-attribution').textContent").toString().contains("OpenStreetMap"));
-        closeForm4(w);
+        QVERIFY(Module1::bigMapPage && w.program->form4() == open);
+        closeMapSource(w);  // still loading, and open
+        QCOMPARE(silent.requests.size(), 1);
+        // The page was complete when the pick returned, asked for with the program's name.
+        writeSites(w, server.site());
+        w.pictureMenu("USGS Map Viewer");
+        QCOMPARE(server.requests, QStringList{"/viewer/"});
+        QVERIFY2(QRegularExpression("^Mozilla/5\\.0 .+ Corvantine/\\d+\\.\\d+\\.\\d+$").match(server.userAgents[0]).hasMatch(),
+                 qPrintable(server.userAgents[0]));
+        closeMapSource(w);
+    }
+
+    void pagesFillTheWindowAndFetchTheirMapFromTheWeb()
+    {
+        PageServer server(false);
+        MapWindow w;
+        writeSites(w, server.site());
+        std::unique_ptr<Form4> f(loadForm4(w, false, true));
+        QVERIFY(f->isVisible() && (f->windowState() & Qt::WindowMaximized));
+        QCOMPARE(f->windowTitle(), chooseMapPage(false, true, readMapSites(w.dir.path()), {}).caption);
+        QWebEngineView* view = control<QWebEngineView>(f.get(), "WebBrowser1");
+        QCOMPARE(view->url(), QUrl("http://" + server.site() + "/viewer/"));
+        // Taller and wider than the window, yet without scroll bars.
+        QVERIFY(js(view, "document.documentElement.scrollHeight > innerHeight && "
+                         "document.documentElement.scrollWidth > innerWidth").toBool());
+        QTRY_COMPARE(js(view, "getComputedStyle(document.body).overflow + ' ' + "
+                              "(innerWidth - document.documentElement.clientWidth) + ' ' + "
+                              "(innerHeight - document.documentElement.clientHeight)").toString(),
+                     QStringLiteral("hidden 0 0"));
+        // The view fills the window, maximised and after the user resizes it.
+        QCOMPARE(view->geometry(), f->rect());
+        f->setWindowState(Qt::WindowNoState);
+        f->resize(520, 360);
+        QTRY_COMPARE(view->geometry(), QRect(0, 0, 520, 360));
+
+        // The program's own pages come from its loopback server, so the tile server is told
+        // the page's site in the Referer; pages set up as a folder's files fetch too, without one.
+        const QByteArray page = "<!DOCTYPE html><html><body><img src='http://" + server.site().toLatin1() + "/tile.png'></body></html>";
+        QDir(w.dir.path()).mkpath("pages");
+        writeFile(w.dir.filePath("bigmap.htm"), page);
+        writeFile(w.dir.filePath("pages/bigmap.htm"), page);
+        QFile::remove(w.dir.filePath(kMapSitesFile));
+        f.reset(loadForm4(w, true, false));
+        const QUrl address = f->WebBrowser1->url();
+        QVERIFY(address.scheme() == "http" && address.host() == "127.0.0.1" && address.path() == "/bigmap.htm");
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.contains("/tile.png"), 10000);
+        QCOMPARE(server.referers.back(), address.adjusted(QUrl::RemovePath).toString() + "/");
+        server.requests.clear();
+        writeSites(w, QUrl::fromLocalFile(w.dir.filePath("pages")).toString());
+        f.reset(loadForm4(w, true, false));
+        QCOMPARE(f->WebBrowser1->url(), QUrl::fromLocalFile(w.dir.filePath("pages/bigmap.htm")));
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.contains("/tile.png"), 10000);
+        QCOMPARE(server.referers.back(), QString());
+        // The agent names the program once, though three windows used the profile.
+        QCOMPARE(server.userAgents.back(), f->WebBrowser1->page()->profile()->httpUserAgent());
+        QCOMPARE(server.userAgents.back().count("Corvantine/"), 1);
         QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
+    }
+
+    void programsOwnPagesSayOfflineWhatStillWorks()
+    {
+        // The program's folder as built: the shipped pages and Leaflet beside them, no sites set.
+        MapWindow w({1000, 680}, QStringLiteral(PROGRAM_DATA_DIR));
+        std::unique_ptr<Form4> f(loadForm4(w, false, false));
+        QWebEngineView* view = f->WebBrowser1;
+        QVERIFY(QRegularExpression("^http://127\\.0\\.0\\.1:\\d+/latlongmap\\.htm$").match(view->url().toString()).hasMatch());
+        // Leaflet has drawn the map, but no tile comes: it says so, naming the host and what still works.
+        const QString notice = "getComputedStyle(document.getElementById('offline')).display + ': ' + "
+                               "document.getElementById('offline').textContent";
+        QTRY_COMPARE_WITH_TIMEOUT(js(view, notice).toString(),
+                                  "block: Map tiles can't be loaded from tile.openstreetmap.org (no connection to it?). "
+                                  "The pointer still reads longitude and latitude.", 10000);
+        // The pointer's position in decimal degrees, longitude first, in the box and its popup.
+        QCOMPARE(js(view, "pointer.setLatLng([40.5, -105.25]); pointer.fire('click'); pointer.dragging.enabled() + ' ' + "
+                          "document.getElementById('readout').textContent + ' ' + pointer.getPopup().getContent()").toString(),
+                 "true Longitude -105.25000, Latitude 40.50000 Longitude -105.25000, Latitude 40.50000");
+
+        const QUrl latLong = view->url();
+        f.reset(loadForm4(w, true, false));
+        view = f->WebBrowser1;
+        QCOMPARE(view->url(), latLong.resolved(QUrl("/bigmap.htm")));  // the same server
+        QTRY_COMPARE(js(view, "document.querySelectorAll('.leaflet-control-scale-line').length + ' ' + "
+                              "document.querySelector('.leaflet-control-attribution').textContent.includes('OpenStreetMap')")
+                         .toString(), QStringLiteral("2 true"));
+        QTRY_COMPARE_WITH_TIMEOUT(js(view, notice).toString(),
+                                  "block: Map tiles can't be loaded from tile.openstreetmap.org (no connection to it?).", 10000);
     }
 };
 
