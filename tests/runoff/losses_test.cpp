@@ -1,5 +1,4 @@
-// Loss set-up (curve number and initial loss, derived limits, messages) and the
-// per-step accounting of rainfall excess.
+// Loss set-up (limits derived or entered, messages) and the per-step loss accounting.
 #include <gtest/gtest.h>
 
 #include "runoff/stage_support.h"
@@ -118,21 +117,19 @@ TEST(LossAccounting, ContinuousCurveNumberRules)
         account(s, rain);
         return s;
     };
-    // 5 in at once: Q = 4.1429^2 / 8.4286 = 2.0363 in, loss 2.9637 in; the store would
-    // fall to 4.2857 - 2.9637 + 0.0009 = 1.3229, below the wet limit, so the 0.0407 in
-    // it cannot hold runs off too: excess 2.0770 in, the store at the wet limit.
+    // 5 in at once: Q = 4.1429^2 / 8.4286 = 2.0363 in; the store would fall to 4.2857 -
+    // 2.9637 + 0.0009 = 1.3229, below the wet limit: its 0.0407 in runs off too (2.0770).
     const ComputeState wet = run({5});
     EXPECT_NEAR(wet.excess(1), 2.0770f, 1e-4);
     EXPECT_NEAR(wet.S1Step(2), 1.3636f, 1e-4);
-    // 0.1 in fills less than the 5 % depletion threshold (0.3333 in): the rain does not
-    // deplete the store, which only recovers twice by 0.002 x 0.449: 4.28751 in.
+    // 0.1 in is below the 5 % depletion threshold (0.3333 in): the store only recovers,
+    // twice by 0.002 x 0.449: 4.28751 in.
     const ComputeState light = run({0.1f});
     EXPECT_FLOAT_EQ(light.excess(1), 0);
     EXPECT_NEAR(light.S1Step(2), 4.28751f, 2e-5);
-    // 6 in, then a dry step at hour 0: the cumulative rain (6 in) is capped at the
-    // store's deficit, 6.6667 - 1.3636 = 5.3030 in, then lowered by the hour's recovery
-    // (0.19 x 0.0103973 x 0.1 = 0.00019755 in) and the step's 0.002 in: 5.30083 in; the
-    // store rises by the same two: 1.36583 in.
+    // 6 in, then a dry step at hour 0: the 6 in are capped at 6.6667 - 1.3636 = 5.3030,
+    // less the hour's 0.19 x 0.0103973 x 0.1 = 0.00019755 and the step's 0.002: 5.30083;
+    // the store rises by the same two: 1.36583 in.
     const ComputeState dry = run({6, 0});
     EXPECT_FLOAT_EQ(dry.excess(2), 0);
     EXPECT_NEAR(dry.pCumStep(3), 5.30083f, 2e-5);
@@ -164,9 +161,8 @@ TEST(LossAccounting, ContinuousInitialLossRules)
     }
 }
 
-// The storm starts at midnight: the step ending at 1 h (the 6th of 10 minutes, the
-// 10th of 6 minutes) falls in hour 1, the one before in hour 0; 24.5 h is 00:30 of the
-// next day.
+// From midnight, the step ending at 1 h (6th of 10 min, 10th of 6 min) falls in hour 1,
+// the one before in hour 0; 24.5 h is 00:30 of the next day.
 TEST(LossAccounting, DateAndHourOfEachStep)
 {
     for (auto [udur, steps, date, hour] :
