@@ -1,5 +1,4 @@
-// Loss set-up (curve number and initial loss, derived limits, messages) and the
-// per-step accounting of rainfall excess.
+// Loss set-up (limits derived or entered, messages) and the per-step loss accounting.
 #include <gtest/gtest.h>
 
 #include "runoff/stage_support.h"
@@ -22,12 +21,8 @@ TEST(LossSetUp, CurveNumberSeventyDerivesLimitsOnce)
     ComputeState s = stepped(0.25f);
     ScriptedDialogs d;
     EXPECT_EQ(setUpLosses(s, loss("70", "0.1", "0.2"), d), StageEnd::Continue);
-    EXPECT_FLOAT_EQ(s.recoveryStep, 0.005f);
-    EXPECT_NEAR(s.S1, 4.2857f, 1e-4);
     EXPECT_FLOAT_EQ(s.CNdry, 50.0f);  // 70 / 1.40018 = 49.993
     EXPECT_FLOAT_EQ(s.CNwet, 85.7f);  // 70 / 0.8166 = 85.721
-    EXPECT_NEAR(s.S1dry, 10.0f, 1e-5);
-    EXPECT_NEAR(s.S1wet, 1.6686f, 1e-4);
     EXPECT_EQ(d.messages(), std::vector<QString>{"  CNdry and CNwet curve numbers must be greater than 10...\r\n"
                                                   "The missing CN's will be computed for you as: 50 and 85.7"});
     setUpLosses(s, loss("70", "0.1", "0.2"), d);  // shown once
@@ -70,7 +65,8 @@ TEST(LossSetUp, EnteredLimitsAndTheTwoValueMessage)
                                                      "These will be computed for you as: 1.50 and 0.00"});
 }
 
-TEST(LossAccounting, InitialLossAndCurveNumber)
+// Curve-number excess without recovery: hdb_rainfall.scn.
+TEST(LossAccounting, InitialLossConstantLossAndImpervious)
 {
     ScriptedDialogs d;
     ComputeState il = stepped(1);  // 1.0 in initial loss, 0.2 in/hr constant loss
@@ -81,17 +77,9 @@ TEST(LossAccounting, InitialLossAndCurveNumber)
         EXPECT_NEAR(il.excess(i), ilExcess[i - 1], 1e-6) << i;
         EXPECT_NEAR(il.pCumStep(i), stored[i - 1], 1e-6) << i;
     }
-
-    ComputeState cn = stepped(1);  // SCS runoff of 4 inches on CN 70 without recovery
-    setUpLosses(cn, loss("70"), d);
-    account(cn, {1, 2, 1});
-    const float cnExcess[] = {0.0046f, 0.7097f, 0.6154f};
-    for (long i = 1; i <= 3; ++i) EXPECT_NEAR(cn.excess(i), cnExcess[i - 1], 1e-4) << i;
-    EXPECT_NEAR(cn.pCumStep(4), 4.0f, 1e-6);  // the store after the last step
-
-    setUpLosses(cn, loss("70", "0.1", "0", "100"), d);  // all impervious: every drop runs off
-    account(cn, {0.3f, 1.2f, 0, 0.05f});
-    for (long i = 1; i <= 4; ++i) EXPECT_FLOAT_EQ(cn.excess(i), cn.rdepth(i)) << i;
+    setUpLosses(il, loss("70", "0.1", "0", "100"), d);  // all impervious: every drop runs off
+    account(il, {0.3f, 1.2f, 0, 0.05f});
+    for (long i = 1; i <= 4; ++i) EXPECT_FLOAT_EQ(il.excess(i), il.rdepth(i)) << i;
     EXPECT_TRUE(d.messages().empty());
 }
 
@@ -129,21 +117,19 @@ TEST(LossAccounting, ContinuousCurveNumberRules)
         account(s, rain);
         return s;
     };
-    // 5 in at once: Q = 4.1429^2 / 8.4286 = 2.0363 in, loss 2.9637 in; the store would
-    // fall to 4.2857 - 2.9637 + 0.0009 = 1.3229, below the wet limit, so the 0.0407 in
-    // it cannot hold runs off too: excess 2.0770 in, the store at the wet limit.
+    // 5 in at once: Q = 4.1429^2 / 8.4286 = 2.0363 in; the store would fall to 4.2857 -
+    // 2.9637 + 0.0009 = 1.3229, below the wet limit: its 0.0407 in runs off too (2.0770).
     const ComputeState wet = run({5});
     EXPECT_NEAR(wet.excess(1), 2.0770f, 1e-4);
     EXPECT_NEAR(wet.S1Step(2), 1.3636f, 1e-4);
-    // 0.1 in fills less than the 5 % depletion threshold (0.3333 in): the rain does not
-    // deplete the store, which only recovers twice by 0.002 x 0.449: 4.28751 in.
+    // 0.1 in is below the 5 % depletion threshold (0.3333 in): the store only recovers,
+    // twice by 0.002 x 0.449: 4.28751 in.
     const ComputeState light = run({0.1f});
     EXPECT_FLOAT_EQ(light.excess(1), 0);
     EXPECT_NEAR(light.S1Step(2), 4.28751f, 2e-5);
-    // 6 in, then a dry step at hour 0: the cumulative rain (6 in) is capped at the
-    // store's deficit, 6.6667 - 1.3636 = 5.3030 in, then lowered by the hour's recovery
-    // (0.19 x 0.0103973 x 0.1 = 0.00019755 in) and the step's 0.002 in: 5.30083 in; the
-    // store rises by the same two: 1.36583 in.
+    // 6 in, then a dry step at hour 0: the 6 in are capped at 6.6667 - 1.3636 = 5.3030,
+    // less the hour's 0.19 x 0.0103973 x 0.1 = 0.00019755 and the step's 0.002: 5.30083;
+    // the store rises by the same two: 1.36583 in.
     const ComputeState dry = run({6, 0});
     EXPECT_FLOAT_EQ(dry.excess(2), 0);
     EXPECT_NEAR(dry.pCumStep(3), 5.30083f, 2e-5);
@@ -155,26 +141,28 @@ TEST(LossAccounting, ContinuousCurveNumberRules)
 // (1.0 - IL) / 0.8.
 TEST(LossAccounting, ContinuousInitialLossRules)
 {
-    ScriptedDialogs d;
-    ComputeState s = stepped(10.0f / 60.0f);
-    setUpLosses(s, loss("0.5,1.0,0.2", "0.1", "0.2"), d);
-    account(s, {0, 0.1f});
     // Dry step 1 (hour 0): the hour's recovery 0.19 x 0.0103973 / 6 = 0.00032925 in and
-    // the step's 0.0033333, both times 0.625: IL 0.5 -> 0.502289.
+    // the step's 0.0033333, both times 0.625: IL 0.5 -> 0.502289; nothing stored.
     // Step 2, 0.1 in, no excess: recovery 0.0033333 x 0.622139 = 0.0020738 in twice, and
     // the 0.1 in of rain taken from the store: 0.406437; filled 0.1 - 0.0033333.
-    EXPECT_FLOAT_EQ(s.excess(2), 0);
-    EXPECT_NEAR(s.lossValue, 0.406437f, 2e-6);
-    EXPECT_NEAR(s.pCumStep(2), 0.0966667f, 2e-6);
-    ComputeState one = stepped(10.0f / 60.0f);
-    setUpLosses(one, loss("0.5,1.0,0.2", "0.1", "0.2"), d);
-    account(one, {0});
-    EXPECT_NEAR(one.lossValue, 0.502289f, 2e-6);
+    const struct {
+        std::vector<float> rain;
+        float IL, filled;
+    } cases[] = {{{0}, 0.502289f, 0}, {{0, 0.1f}, 0.406437f, 0.0966667f}};
+    for (const auto& c : cases) {
+        ScriptedDialogs d;
+        ComputeState s = stepped(10.0f / 60.0f);
+        setUpLosses(s, loss("0.5,1.0,0.2", "0.1", "0.2"), d);
+        account(s, c.rain);
+        const long last = static_cast<long>(c.rain.size());
+        EXPECT_NEAR(s.lossValue, c.IL, 2e-6) << last;
+        EXPECT_NEAR(s.pCumStep(last), c.filled, 2e-6) << last;
+        EXPECT_FLOAT_EQ(s.excess(last), 0) << last;
+    }
 }
 
-// The storm starts at midnight: the step ending at 1 h (the 6th of 10 minutes, the
-// 10th of 6 minutes) falls in hour 1, the one before in hour 0; 24.5 h is 00:30 of the
-// next day.
+// From midnight, the step ending at 1 h (6th of 10 min, 10th of 6 min) falls in hour 1,
+// the one before in hour 0; 24.5 h is 00:30 of the next day.
 TEST(LossAccounting, DateAndHourOfEachStep)
 {
     for (auto [udur, steps, date, hour] :

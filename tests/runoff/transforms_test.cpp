@@ -11,26 +11,21 @@
 using namespace corv;
 using namespace stagetest;
 
-TEST(DimensionlessGraph, OneInchOfExcessGivesOneInchOfRunoff)
+// A graph from the storm's folder; one inch on a square mile is 53.3 acre-ft, shown
+// rounded. Every transform's volume at many lags and rooms: MassBalance.
+TEST(DimensionlessGraph, GraphFileVolumeAndBaseFlow)
 {
     ScriptedDialogs d;
-    for (const auto& [graph, folder] : {std::pair{"SCS.DGF", programData()}, {"TRIANGLE.DGF", QString(TEST_DATA_DIR)}}) {
-        ComputeState s = basin(1, 1, 0.25f, {1});
-        ASSERT_EQ(transformExcess(s, method(graph, folder), d), StageEnd::Continue) << graph;
-        EXPECT_NEAR(inchesOf(s), 1.0, 1e-4) << graph;
-        EXPECT_FLOAT_EQ(s.volume, 53) << graph;  // 640 / 12 = 53.3 acre-ft, rounded
-        EXPECT_EQ(s.ugSteps, graph == std::string("SCS.DGF") ? 22 : s.ugSteps);  // 5 * 1.125 / 0.25 = 22.5, halves to even
-    }
-    // Two square miles, a base flow and a bigger storm scale as they should.
+    ComputeState s = basin(1, 1, 0.25f, {1});
+    ASSERT_EQ(transformExcess(s, method("TRIANGLE.DGF", TEST_DATA_DIR), d), StageEnd::Continue);
+    EXPECT_NEAR(inchesOf(s), 1.0, 1e-4);
+    EXPECT_FLOAT_EQ(s.volume, 53);
+    // Two square miles and a 24 cfs base flow for one step: 2 inches and 24 cfs-steps.
     ComputeState big = basin(2, 1, 0.25f, {0.5f, 1.5f});
     big.gwFlow(1) = 24;
     transformExcess(big, method("SCS.DGF"), d);
+    EXPECT_EQ(big.ugSteps, 22);  // 5 * 1.125 / 0.25 = 22.5, halves to even
     EXPECT_NEAR(inchesOf(big), 2.0 + 24 * 0.25 / 24.0 / (26.8888 * 2), 1e-4);
-    // A graph longer than the rain's ten spare rows: past them there is no base flow to read.
-    ComputeState longGraph = basin(1, 2, 0.25f, {0.5f}, 10);
-    ASSERT_EQ(transformExcess(longGraph, method("SCS.DGF"), d), StageEnd::Continue);
-    EXPECT_GT(longGraph.it, longGraph.gwFlow.ubound());
-    EXPECT_NEAR(inchesOf(longGraph), 0.5, 1e-4);
     EXPECT_TRUE(d.messages().empty());
 }
 
@@ -49,7 +44,8 @@ TEST(DimensionlessGraph, ConvolutionMatchesThePlainDoubleLoop)
     for (long i = 1; i <= s.it; ++i) ASSERT_FLOAT_EQ(s.qi(i), ref[static_cast<std::size_t>(i)]) << i;
 }
 
-TEST(DimensionlessGraph, MissingAndMalformedFilesEndWithAClearMessage)
+// Malformed graph files: bad_input_test.
+TEST(DimensionlessGraph, MissingFileAndImpossibleStepsEndWithAClearMessage)
 {
     ScriptedDialogs d;
     ComputeState s = basin(1, 1, 0.25f, {1});
@@ -58,19 +54,6 @@ TEST(DimensionlessGraph, MissingAndMalformedFilesEndWithAClearMessage)
     EXPECT_TRUE(missing.says("Urban.DGF") && missing.says(QDir::cleanPath(programData()).toLatin1().constData()))
         << missing.text;
 
-    const std::pair<const char*, const char*> cases[] = {
-        {"graph_few.DGF", "at least 4 are needed"},
-        {"graph_zero_step.DGF", "must be above 0"},
-        {"graph_letters.DGF", "\"peak\""},
-        {"graph_missing.DGF", "announces 20 ordinates but holds only 5"},
-        {"graph_huge.DGF", "at most 32767"},
-        {"graph_title_only.DGF", "title lines"},
-    };
-    for (const auto& [file, says] : cases) {
-        ComputeState t = basin(1, 1, 0.25f, {1});
-        const Caught e = caught([&] { transformExcess(t, method(file, TEST_DATA_DIR), d); });
-        EXPECT_TRUE(e.thrown && e.says(says) && e.says(file)) << file << ": " << e.text;
-    }
     // A graph much longer than the hydrograph's 16-bit ordinate count.
     ComputeState tiny = basin(1, 100, 0.001f, {1});
     EXPECT_TRUE(caught([&] { transformExcess(tiny, method("SCS.DGF"), d); }).says("longer time step"));
@@ -93,10 +76,9 @@ TEST(RationalMethod, ZeroAndLargeC)
     ASSERT_EQ(transformExcess(s, method("Rational Method"), d), StageEnd::Continue);
     EXPECT_EQ(d.messages().size(), 3u);  // the warning again
     EXPECT_EQ(s.lagSteps, 4);
-    // Ordinates 192, 576, 864, 960 cfs (C times the excess of the one-hour window, times
-    // acres); then the window drains oldest first: 768, 384, 96 and 0 at step 8.
-    // 3840 cfs-steps of a quarter hour are 79.3 acre-ft, C times the 80 acre-ft of excess
-    // (less the Rational formula's 0.8 % of acre-inches per hour against cfs).
+    // C x the one-hour window's excess x acres: 192, 576, 864, 960 cfs; then the window
+    // drains oldest first: 768, 384, 96, 0 at step 8. 3840 cfs-steps of a quarter hour
+    // are 79.3 acre-ft, C x 80 acre-ft of excess less 0.8 % (acre-in/hr against cfs).
     EXPECT_EQ(std::pair(s.tmax, s.it), std::pair(std::int16_t{4}, std::int16_t{8}));
     for (auto [i, q] : {std::pair{1, 192.0f}, {4, 960.0f}, {5, 768.0f}, {6, 384.0f}, {7, 96.0f}, {8, 0.0f}})
         EXPECT_NEAR(s.qi(i), q, 1e-2) << i;
@@ -132,11 +114,6 @@ TEST(TriangleUnitGraph, MainAndExtraTriangles)
     // Triangle 2 rises over 4 steps and falls over 12: 16 steps hold 8 peak-steps.
     EXPECT_NEAR(t.trianglePeak(2), 645.33f / 0.25f / 8 * 0.2f, 1e-2);
     EXPECT_EQ(t.it, 1 + 1 + t.baseSteps(2));
-    in.txtLca = "0.5";  // all three
-    ComputeState u = basin(1, 1, 0.25f, {1}, 300, 0.4f);
-    transformExcess(u, in, d);
-    EXPECT_NEAR(u.trianglePeak(0), peak * (1 - 0.5f - 0.2f), 1e-2);
-
     // A convolution longer than the arrays stops with a message.
     ComputeState longStorm = basin(1, 1, 0.25f, std::vector<float>(9200, 0.1f), 300, 0.4f);
     EXPECT_TRUE(caught([&] { transformExcess(longStorm, in, d); }).says("triangle"));
@@ -156,7 +133,5 @@ TEST(LinearReservoir, DelayStepsShiftTheOutflow)
     EXPECT_NEAR(one.qi(2), 0.5 * F * (1 - e) + one.qi(1) * e, 1e-2);
     EXPECT_FLOAT_EQ(two.qi(1), 0);
     for (long t = 2; t <= std::min(two.it, one.it); ++t) EXPECT_FLOAT_EQ(two.qi(t), one.qi(t - 1)) << t;
-    EXPECT_TRUE(d.messages().empty());
-    ComputeState none = basin(1, 0, 1, {1}, 300, 0.8f);
-    EXPECT_TRUE(caught([&] { transformExcess(none, method("Linear Reservoir"), d); }).says("delay"));
+    EXPECT_TRUE(d.messages().empty());  // a delay below one step: MassBalance
 }
