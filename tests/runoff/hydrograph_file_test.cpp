@@ -73,32 +73,24 @@ TEST(HydrographFile, FreshLoadOfARoutingReport)
 
 // The step is learned from the first two times: hours as numbers, snapped to the whole
 // minute (0.016667 h is 1 minute; 0.33333 h, 19.9998 minutes, is 20, not 19), or the full
-// day, hour and minute of "dd hh:mm" times (whole hours, as database flows are, have
-// every minute 0; the day may start a new month).
+// day, hour and minute of "dd hh:mm" times (here in the report's layout; across an hour,
+// a day and a month's end in DatedFlowsGoToTheirOwnDates).
 TEST(HydrographFile, StepsLearnedFromTheTimes)
 {
-    const struct {
-        const char* text;
-        float minutes;
-    } cases[] = {
+    const std::pair<const char*, float> cases[] = {
         {"Time,Runoff\r\n0,1\r\n0.016667,2\r\n0.033333,3\r\n0.05,4\r\n", 1},
         {"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20},
-        {"Time,Runoff\r\n0,1\r\n0.0833,2\r\n0.1667,3\r\n0.25,4\r\n", 5},
-        {"Time\tRunoff\r\n30 22:00\t 5 \r\n30 23:00\t 10 \r\n31 00:00\t 20 \r\n31 01:00\t 10 \r\n", 60},
         {"t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n 05 12:00       13\r\n"
          " 05 13:00        9\r\n", 60},
-        {"Time\tRunoff\r\n31 23:00\t1\r\n01 00:00\t2\r\n01 01:00\t3\r\n03 00:00\t3\r\n", 60},
-        {"Time\tRunoff\r\n05 10:45\t1\r\n05 11:00\t2\r\n05 11:15\t3\r\n05 11:30\t3\r\n", 15},
     };
     Files f;
-    for (const auto& c : cases) {
+    for (const auto& [text, minutes] : cases) {
         ComputeState s;
-        f.load(f.write("steps.GRF", c.text), s);
-        EXPECT_EQ(s.udur, c.minutes / 60.0f) << c.text;
+        f.load(f.write("steps.GRF", text), s);
+        EXPECT_EQ(s.udur, minutes / 60.0f) << text;
     }
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (minutes)"), "1");
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (hours)"), "0.01666667");
-    EXPECT_EQ(timeStepBoxText(1.0f, "Hydrograph Time Step (minutes)"), "60");
 }
 
 // Comma table: the first field after the time naming Runoff or Outflow; the data end
@@ -144,31 +136,22 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     EXPECT_TRUE(f.messages().empty());
 }
 
-// An "Outflow" column adds to the routed outflow; a "Runoff" column to the computed
-// runoff, in the comma and the TAB layouts alike.
+// An "Outflow" column adds to the routed outflow, a "Runoff" column to the computed
+// runoff, whichever the separator.
 TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
 {
-    const struct {
-        const char* header;
-        char sep;
-        std::vector<float> combined;
-    } cases[] = {
-        {"Time,Outflow", ',', {1, 6, 13, 15, 9, 4}},   // routed 0, 5, 12, 14, 9, 4 plus 1 each row
-        {"Time\tOutflow", '\t', {1, 6, 13, 15, 9, 4}},
-        {"Time,Runoff", ',', {1, 11, 21, 11, 0, 0}},   // computed 0, 10, 20, 10 plus 1 each row
-        {"Time\tRunoff", '\t', {1, 11, 21, 11, 0, 0}},
+    const std::pair<const char*, std::vector<float>> cases[] = {
+        {"Time\tOutflow\r\n0\t1\r\n0.25\t1\r\n0.5\t1\r\n0.75\t1\r\n", {1, 6, 13, 15, 9, 4}},  // routed + 1
+        {"Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,1\r\n0.75,1\r\n", {1, 11, 21, 11, 0, 0}},  // computed + 1
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, combined] : cases) {
         Files f;
         ComputeState s = current(0.25f, {0, 10, 20, 10});
         s.qout.redim(5);  // a routed outflow, longer than its inflow
-        const std::vector<float> routed{0, 5, 12, 14, 9, 4};
-        for (long j = 0; j <= 5; ++j) s.qout(j) = routed[static_cast<std::size_t>(j)];
         s.it = 5;
-        QByteArray text = QByteArray(c.header) + "\r\n";
-        for (const char* t : {"0", "0.25", "0.5", "0.75"}) text += QByteArray(t) + c.sep + "1\r\n";
+        for (long j = 0; j <= 5; ++j) s.qout(j) = std::vector<float>{0, 5, 12, 14, 9, 4}[static_cast<std::size_t>(j)];
         f.load(f.write("flows.GRF", text), s, HydrographLoad::Add);
-        EXPECT_EQ(series(s.qout, 5), c.combined) << c.header;
+        EXPECT_EQ(series(s.qout, 5), combined) << text;
     }
 }
 
@@ -192,33 +175,30 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
         std::vector<float> runoff;
         const char* flows;
         std::vector<float> combined;
-        const char *summary, *row, *told;
+        const char *summary, *row;
+        std::size_t told;  // flows left out before the first date, said once
     } cases[] = {
         {0.25f, makeDate(2026, 12, 5, 23, 0), 4, {0, 10, 40, 70, 50, 20, 5},
          "Time\tRunoff\r\n05 22:45\t1\r\n05 23:00\t2\r\n05 23:15\t3\r\n05 23:30\t4\r\n05 23:45\t5\r\n06 00:00\t6\r\n"
          "06 00:15\t7\r\n06 00:30\t80\r\n06 00:45\t9\r\n",
          {0, 12, 43, 74, 55, 26, 12, 80, 9}, "     70.0 05 23:30      6.4       80 06 00:30     0.00",
-         " 06 00:30       80        0", "1 flow of "},
+         " 06 00:30       80        0", 1},
         {1, makeDate(2026, 11, 30, 22, 0), 3, {0, 30, 60, 45, 15, 5},
          "Time\tRunoff\r\n30 23:00\t100\r\n01 00:00\t200\r\n01 01:00\t150\r\n01 02:00\t120\r\n01 03:00\t110\r\n",
          {0, 30, 160, 245, 165, 125, 110}, "     60.0 30 23:00       69      245 01 00:00     0.00",
-         " 01 00:00      245       45", nullptr},
+         " 01 00:00      245       45", 0},
     };
     for (const auto& c : cases) {
         Files f;
         ComputeState s = current(c.udur, c.runoff, c.first, c.dates);
-        const QString path = f.write("TmpHDB.GRF", c.flows);
-        f.load(path, s, HydrographLoad::Add);
+        f.load(f.write("TmpHDB.GRF", c.flows), s, HydrographLoad::Add);
         EXPECT_EQ(series(s.qout, s.it), c.combined) << c.flows;
         const QList<QByteArray> lines = buildHydrographReport(s, 3, {}, {}).text.split('\n');
         EXPECT_EQ(lines.at(5), c.summary + QByteArray("\r"));
         EXPECT_EQ(lines.size(), 8 + c.combined.size());  // rows 1..it, and the empty last
         EXPECT_TRUE(lines.contains(c.row + QByteArray("\r"))) << c.row;
-        if (c.told)
-            EXPECT_EQ(f.messages(), std::vector<QString>{c.told + path +
-                                                         " dated before the hydrograph's first time (05 23:00) was left out."});
-        else
-            EXPECT_TRUE(f.messages().empty());
+        EXPECT_EQ(f.messages().size(), c.told);
+        EXPECT_TRUE(c.told == 0 || f.messages().front().contains("first time (05 23:00)"));
     }
     // Flows between the ordinates' dates, or all before them, are refused.
     Files f;
@@ -291,5 +271,4 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         EXPECT_EQ(s.udur, 0.25f);
         EXPECT_EQ(s.maxq, 3e38f);
     }
-    EXPECT_TRUE(caught([&] { f.load(f.dir.path(), s); }).says("is not a regular file."));
 }
