@@ -75,7 +75,7 @@ TEST(DamagedPicture, MetafilesThatCrashOrStallTheLibraryReturnInTime)
     // and, outside sanitizer builds, an address-space limit.
     std::this_thread::sleep_for(std::chrono::seconds(2));
     const std::vector<QString> limits = helperLimits();
-    EXPECT_EQ(limits.size(), 2u);  // the crashed one is gone already
+    EXPECT_GE(limits.size(), 2u);  // the crashed one may be gone already; on a busy machine it may not
     for (const QString& l : limits) {
         EXPECT_TRUE(l.contains(QRegularExpression(QStringLiteral("Max cpu time +12 +13 ")))) << l.toStdString();
 #ifndef __SANITIZE_ADDRESS__
