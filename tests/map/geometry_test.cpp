@@ -66,7 +66,7 @@ TEST(Geometry, OldPixelScaleUsesUnroundedPixels)
     // Longitude/latitude and the pixel-pair scale: tests/scenarios/map_longlat_scale.scn,
     // map_picture_cancels.scn.
     MapFixture f;
-    f.pixelUnits(false);
+    f.pixelUnits();
     std::tie(f.m.s.scaleX, f.m.Image1.rect.Left, f.m.Image1.rect.Top) = std::tuple(1.0f / 15, 150., 300.);
     f.trace("Start Area", {{1000, 1000}, {2500, 1000}, {2500, 2000}});
     // The triangle's centroid is the mean of its corners, (66.67 + 2 x 166.67) / 3 and
