@@ -15,6 +15,7 @@
 #include "map/main_menu.h"
 #include "map/map_model.h"
 #include "map/map_ops.h"
+#include "support/file_bytes.h"
 
 namespace corv::test {
 
@@ -65,11 +66,10 @@ struct MapFixture {
         m.s.areaUnits = QStringLiteral(" (mi^2)");
         m.s.lengthUnits = QStringLiteral(" (mi)");
     }
-    // Map units equal to image twips, y downward: a pixel-pair scale of 1 from 0, 0.
-    void pixelUnits(bool pair = true)
+    // The screen-pixel scale (its factor set by the caller), y downward.
+    void pixelUnits()
     {
         m.s.pixelScale = true;
-        m.s.pixelPairScale = pair;
         m.s.areaFactor = 1;
         m.s.areaUnits = QStringLiteral(" (pix^2)");
         m.s.lengthUnits = QStringLiteral(" (pix)");
@@ -96,16 +96,11 @@ inline bool near(QRgb c, QRgb want, int tolerance)
                      std::abs(qBlue(c) - qBlue(want))}) <= tolerance;
 }
 
-inline QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+inline QByteArray readAll(const QString& path) { return readBytes(path); }
 
 inline QString writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    writeBytes(path, bytes);
     return path;
 }
 

@@ -11,33 +11,10 @@
 using namespace corv;
 using corv::test::MapFixture;
 
-TEST(Trace, ThreeVertexAreaClosesTheRingAndReports)
+TEST(Trace, FiguresFollowOneAnotherInTheirStyles)
 {
-    MapFixture f;
-    f.pick("Start Area");
-    EXPECT_FALSE(f.m.s.panZoomAllowed);  // the picture may not move under a figure
-    f.clicks({{1000, 1000}, {4000, 1000}, {1000, 5000}});
-    f.pick("End Area/Line");
-    // The closing segment comes third, in the area style (width 3, black).
-    const Segment& closing = f.m.Line1(2);
-    EXPECT_EQ(std::tuple(closing.BorderWidth, closing.BorderColor, closing.X1, closing.Y1, closing.X2, closing.Y2),
-              std::tuple(3, 0u, 1000.f, 5000.f, 1000.f, 1000.f));
-    // Before any scale: twips as miles, no area factor and no area unit label. The
-    // centroid is the corners' mean, (1000 + 4000 + 1000) / 3 and (7000 + 7000 + 3000) / 3
-    // (edge midpoints gave 1750, 6000 for the slanted edge).
-    EXPECT_EQ(f.lines(), QStringList({"Area1 X,Y Coordinates   (mi)", "1000, 7000", "4000, 7000", "1000, 3000",
-                                      "1000, 7000", "Xmin 1000, Ymin 3000, Xmax 4000, Ymax 7000",
-                                      "Area1= 0.00, Perimeter= 12000 (mi), Centroid= 2000, 5667", ""}));
-    EXPECT_EQ(f.m.Label1[0].Caption, "Area1= 0.00, Perimeter= 12000 (mi)");
-    EXPECT_TRUE(f.m.s.traceMode == 0 && !f.m.Shape1.Visible);
-    f.pick("Start Area");  // the next area starts after the closing segment, in a new box
-    EXPECT_EQ(f.m.s.traceStart(2), 3);
-    f.click(2000, 2000);
-    EXPECT_EQ(f.m.Text1.Text, "Area2 X,Y Coordinates   (mi)\r\n2000, 6000\r\n");
-}
-
-TEST(Trace, StreamOnAScrolledPicture)
-{
+    // The report lines before any scale: tests/scenarios/trace_area.scn; the ring's
+    // style: form1_window_test.cpp.
     MapFixture f;
     f.m.Image1.rect.Left = -300;  // segments live in viewport twips
     f.m.Image1.rect.Top = 200;
@@ -50,12 +27,18 @@ TEST(Trace, StreamOnAScrolledPicture)
     f.pick("End Area/Line");
     // No area yet: the centroid is the origin, nearest to the stream's first vertex.
     EXPECT_EQ(f.m.Label1[0].Caption, QString("\r\nLongest Stream Lenth= 1000 (mi)\r\nLength Below Centroid= 1000 (mi)"));
+    EXPECT_TRUE(f.m.s.traceMode == 0 && !f.m.Shape1.Visible);
     // The very first figure with one segment gives its element back at completion.
-    EXPECT_EQ(f.m.s.segmentIndex, 0);
     f.pick("Start Area");
+    EXPECT_FALSE(f.m.s.panZoomAllowed);  // the picture may not move under an area
     EXPECT_EQ(f.m.s.traceStart(2), 0);
-    f.clicks({{1000, 1000}, {2000, 2000}});
+    f.clicks({{1000, 1000}, {2000, 2000}, {1000, 3000}});
     EXPECT_EQ(std::pair(f.m.Line1(0).X1, f.m.Line1(0).BorderWidth), std::pair(700.f, 3));
+    f.pick("End Area/Line");
+    f.pick("Start Area");  // the next area starts after the closing segment, in a new box
+    EXPECT_EQ(f.m.s.traceStart(3), 3);
+    f.click(2000, 2000);
+    EXPECT_EQ(f.m.Text1.Text, "Area3 X,Y Coordinates   (mi)\r\n1700, 5800\r\n");
 }
 
 TEST(Trace, UndoCutsTheLastLine)
@@ -88,12 +71,21 @@ TEST(Trace, UndoCutsTheLastLine)
 
 TEST(Trace, ClearingFiguresAndAll)
 {
+    // Later figures cleared while traced: tests/scenarios/map_clear_while_tracing.scn.
     MapFixture f;
-    for (float x : {1000.f, 4000.f}) {  // segments 0..2 and 3..5, each labelled
-        f.trace("Start Area", {{x, 1000}, {x + 2000, 1000}, {x + 2000, 3000}});
-        f.pick("Add Label");
-    }
+    f.pick("Start Area");  // the very first figure, cleared while traced, starts again
+    f.clicks({{1000, 1000}, {3000, 1000}});
     f.pick("Clear Area/Line");
+    EXPECT_EQ(std::tuple(f.m.s.traceMode, f.m.s.traceCount, f.m.s.areaCount, f.m.s.segmentIndex, f.m.Text1.Text),
+              std::tuple(std::int16_t(1), std::int16_t(1), std::int16_t(1), std::int16_t(0), QString()));
+    EXPECT_FALSE(f.m.Line1(0).Visible || f.m.Shape1.Visible);
+    f.clicks({{1000, 1000}, {3000, 1000}, {3000, 3000}});  // segments 0..2
+    f.pick("End Area/Line");
+    EXPECT_EQ(f.m.s.areaReport, "Area1= 0.00, Perimeter= 6828 (mi)");
+    f.pick("Add Label");
+    f.trace("Start Area", {{4000, 1000}, {6000, 1000}, {6000, 3000}});  // segments 3..5
+    f.pick("Add Label");
+    f.pick("Clear Area/Line");  // the last figure and its label go
     EXPECT_EQ(std::tuple(f.m.Line1.highestIndex(), f.m.s.traceCount, f.m.s.areaCount), std::tuple(2L, std::int16_t(1), std::int16_t(1)));
     EXPECT_TRUE(f.m.Label1[0].Visible && !f.m.Label1[1].Visible);
     f.pick("Clear Area/Line");  // the first area goes; the count stays
@@ -102,8 +94,6 @@ TEST(Trace, ClearingFiguresAndAll)
     EXPECT_EQ(std::pair(f.m.s.traceCount, f.m.s.areaCount), (std::pair<std::int16_t, std::int16_t>(0, 1)));
 
     // The picture menu's reset (clearAll) with a figure in progress: all goes, the scale stays.
-    f.trace("Start Area", {{1000, 1000}, {3000, 1000}, {3000, 3000}});
-    f.pick("Add Label");
     f.trace("Start Stream Line", {{1000, 4000}, {2000, 4000}, {3000, 4000}});
     f.pick("Start Area");
     f.clicks({{500, 500}, {800, 800}});
@@ -113,29 +103,6 @@ TEST(Trace, ClearingFiguresAndAll)
     EXPECT_FALSE(f.m.Line1(0).Visible || f.m.Label1[0].Visible || f.m.Shape1.Visible);
     EXPECT_EQ(std::vector<int>({f.m.s.segmentIndex, f.m.s.traceCount, f.m.s.areaCount}), std::vector<int>(3, 0));
     EXPECT_EQ(std::pair(f.m.s.traceMode, f.m.s.scaleX), std::pair(std::int16_t(1), 0.25f));  // mode and scale stay
-    EXPECT_TRUE(f.messages().empty());
-}
-
-TEST(Trace, ClearWhileTracingStartsTheSameFigureAgain)
-{
-    // Later figures and a cleared stream: tests/scenarios/map_clear_while_tracing.scn.
-    MapFixture f;
-    f.pick("Start Area");  // the very first figure
-    f.clicks({{1000, 1000}, {3000, 1000}});
-    f.pick("Clear Area/Line");
-    EXPECT_EQ(std::tuple(f.m.s.traceMode, f.m.s.traceCount, f.m.s.areaCount, f.m.s.segmentIndex, f.m.Text1.Text),
-              std::tuple(std::int16_t(1), std::int16_t(1), std::int16_t(1), std::int16_t(0), QString()));
-    EXPECT_FALSE(f.m.Line1(0).Visible || f.m.Shape1.Visible);
-    f.clicks({{1000, 1000}, {3000, 1000}, {3000, 3000}});
-    f.pick("End Area/Line");
-    EXPECT_EQ(f.m.s.areaReport, "Area1= 0.00, Perimeter= 6828 (mi)");
-    f.pick("Add Label");
-    f.pick("Start Area");  // a later area: its segments from 3 on
-    f.clicks({{4000, 1000}, {6000, 1000}, {6000, 3000}});
-    f.pick("Clear Area/Line");
-    EXPECT_EQ(std::tuple(f.m.s.traceCount, f.m.s.areaCount, f.m.s.segmentIndex, f.m.Line1.highestIndex()),
-              std::tuple(std::int16_t(2), std::int16_t(2), std::int16_t(3), 2L));
-    EXPECT_TRUE(f.m.Label1[0].Visible && !f.m.Label1[1].Visible && f.m.s.lastTraceType == 1);
     EXPECT_TRUE(f.messages().empty());
 }
 
@@ -165,11 +132,9 @@ TEST(MainMenu, StateMachineRefusalsAndPlacement)
     f.pick("Start Stream Line");
     f.pick("Start Area");  // refused while a stream is traced
     EXPECT_EQ(f.m.s.traceMode, 2);
+    f.pick("Load/Save Map");  // back to idle (the scale kept whole: tests/scenarios/map_longlat_scale.scn)
     f.m.s.pixelScale = f.m.s.pixelPairScale = f.m.s.longLatScale = true;
     f.m.s.scaleX = 0.25f;
-    f.pick("Load/Save Map");  // back to idle; the scale stays whole, kind and factors
-    EXPECT_TRUE(f.m.s.traceMode == 0 && f.m.s.scaleX == 0.25f);
-    EXPECT_TRUE(f.m.s.pixelScale && f.m.s.pixelPairScale && f.m.s.longLatScale);
     f.m.Image1.Stretch = true;
     f.pick("Start Area");
     f.pick("Set Scale");  // below 0.5: the view and the whole scale are reset, the mode stays
