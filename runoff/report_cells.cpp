@@ -270,17 +270,32 @@ template <int D>
     static_assert(D >= 1 && D <= 5);
     constexpr int kWhole = 8 - D;
     constexpr std::uint64_t kWholeBytes = (1ULL << (8 * kWhole)) - 1;
-    const std::uint64_t digits = digitBytes(r);
-    const int zeros = digits == 0 ? 8 : std::countr_zero(digits) / 8;
-    const int blanks = std::min(zeros, kWhole - 1);
+    // Leading zeros up to the whole part's last digit, counted from r alongside the digits.
+    int blanks = 0;
+    for (int k = D + 1; k <= 7; ++k) blanks += r < static_cast<std::uint32_t>(kPow10[k]) ? 1 : 0;
     if (negative && blanks == 0) return false;
-    std::uint64_t text = digits + 0x3030303030303030ULL - (0x1010101010101010ULL & ((1ULL << (8 * blanks)) - 1));
+    std::uint64_t text = digitBytes(r) + 0x3030303030303030ULL - (0x1010101010101010ULL & ((1ULL << (8 * blanks)) - 1));
     if (negative) text += static_cast<std::uint64_t>('-' - ' ') << (8 * (blanks - 1));
     const std::uint64_t head = (text & kWholeBytes) | (static_cast<std::uint64_t>('.') << (8 * kWhole)) |
                                ((text & ~kWholeBytes) << 8);
     std::memcpy(cell, &head, 8);
     cell[8] = static_cast<char>(text >> 56);
     return true;
+}
+
+// |x| x 10^D rounded half up, from the single's bits, for |x| below 1024: the mantissa
+// times 10^D is exact in 64 bits, and adding half of the last place before the shift
+// rounds as halfUp does on the (exact) double product.
+template <int D>
+[[gnu::always_inline]] inline std::uint64_t scaledHalfUp(float x)
+{
+    constexpr std::uint64_t kScale = D == 1 ? 10 : D == 2 ? 100 : D == 3 ? 1000 : D == 4 ? 10000 : 100000;
+    const auto bits = std::bit_cast<std::uint32_t>(x);
+    const int exponent = static_cast<int>((bits >> 23) & 0xff);  // |x| = mantissa x 2^(exponent - 150)
+    if (exponent < 107) return 0;                                // below 2^-20: under a tenth of the last place
+    const std::uint64_t mantissa = (bits & 0x7fffff) | 0x800000;
+    const int shift = 150 - exponent;
+    return (mantissa * kScale + (1ULL << (shift - 1))) >> shift;
 }
 
 }  // namespace
@@ -291,13 +306,16 @@ template <int D>
 char* putMaskCellOf(char* cell, float x)
 {
     constexpr unsigned long long kScale = D == 0 ? 1 : D == 1 ? 10 : D == 2 ? 100 : D == 3 ? 1000 : 100000;
+    if constexpr (D > 0 && std::endian::native == std::endian::little) {
+        // The common case: below 1000, at most eight digits, written together.
+        if (std::fabs(x) < 1000.0f) {
+            const std::uint64_t r = scaledHalfUp<D>(x);
+            if (r < 100000000 && putEightDigitCell<D>(cell, static_cast<std::uint32_t>(r), x < 0)) return cell + kCellWidth;
+        }
+    }
     const double a = std::fabs(static_cast<double>(x));
     if (!(a < 1e9)) return putText(cell, fm(x, kMasks[D]));
     const unsigned long long r = static_cast<unsigned long long>(halfUp(a * static_cast<double>(kScale)));
-    if constexpr (D > 0 && std::endian::native == std::endian::little) {
-        // The common case: at most eight digits, written together.
-        if (r < 100000000 && putEightDigitCell<D>(cell, static_cast<std::uint32_t>(r), x < 0)) return cell + kCellWidth;
-    }
     const unsigned long long whole = r / kScale;
     const auto frac = static_cast<unsigned>(r - whole * kScale);
     const bool negative = x < 0;  // -0.000001 is "-0.00000"; -0.0 is not below 0
