@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -98,7 +99,9 @@ void plainDoubleLoop(benchmark::State& state)
         }
         benchmark::DoNotOptimize(qi.data());
     }
-    state.counters["steps x ordinates"] = static_cast<double>(steps * (m + 1));
+    const auto wet = static_cast<double>(std::count_if(excess.begin() + 1, excess.begin() + static_cast<long>(steps) + 1,
+                                                       [](float e) { return e != 0; }));
+    state.counters["wet steps x ordinates"] = wet * static_cast<double>(m + 1);
 }
 BENCHMARK(plainDoubleLoop)->Apply(corv::bench::medianOfSeven);
 
