@@ -1,11 +1,14 @@
-// The hydrograph report of 30,000 ordinates in the compute layout, written as the
-// program writes it, against the same bytes put in a file with one plain buffered
-// write; the run ends with their ratios (target: at most 3).
+// The hydrograph report of 32,000 rows in the compute layout, written as the program
+// writes it, against the same bytes written to a new file with one plain write and
+// renamed over the old one (as the program's save path replaces a file); the run
+// ends with their ratios (target: at most 3).
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <random>
 
 #include "runoff/hydrograph_report.h"
@@ -15,7 +18,7 @@ using namespace corv;
 
 namespace {
 
-constexpr int kOrdinates = 30000;
+constexpr int kOrdinates = 32000;
 
 // A long SCS run: rain over the first rainSteps steps, storm after storm of runoff.
 ComputeState longRun(int rainSteps)
@@ -61,27 +64,33 @@ void plainWrite(benchmark::State& state)
     QTemporaryDir dir;
     ComputeState s = longRun(static_cast<int>(state.range(0)));
     const QByteArray bytes = buildHydrographReport(s, 0, QString(), boxes()).text;
-    const QByteArray path = dir.filePath("Temp.GRF").toLocal8Bit();
+    const QByteArray path = dir.filePath("Temp.GRF").toLocal8Bit(), fresh = path + ".new", aside = path + ".old";
+    std::FILE* first = std::fopen(path.constData(), "wb");
+    std::fclose(first);
+    // Rewriting the file in place would make ext4 flush it at close; the program never
+    // does that, it writes a new file and steps the old one aside.
     for (auto _ : state) {
-        std::FILE* f = std::fopen(path.constData(), "wb");
-        std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), f);
-        std::fclose(f);
+        const int fd = ::open(fresh.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 || ::write(fd, bytes.constData(), static_cast<std::size_t>(bytes.size())) != bytes.size() ||
+            ::close(fd) != 0 || std::rename(path.constData(), aside.constData()) != 0 ||
+            std::rename(fresh.constData(), path.constData()) != 0 || ::unlink(aside.constData()) != 0)
+            state.SkipWithError("the plain write failed");
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 
-// Rain over 96 steps (a design storm), and over nearly every ordinate (a long storm file).
-BENCHMARK(reportWrite)->Arg(96)->Arg(kOrdinates - 1)->Unit(benchmark::kMillisecond);
-BENCHMARK(plainWrite)->Arg(96)->Arg(kOrdinates - 1)->Unit(benchmark::kMillisecond);
+// Rain over 96 steps (a design storm), and on every row (a long storm file).
+BENCHMARK(reportWrite)->Arg(96)->Arg(kOrdinates - 1)->Apply(corv::bench::medianOfSeven);
+BENCHMARK(plainWrite)->Arg(96)->Arg(kOrdinates - 1)->Apply(corv::bench::medianOfSeven);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    corv::bench::initialize(argc, argv);
     corv::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* arg : {"/96", "/29999"})
+    for (const char* arg : {"/96", "/31999"})
         reporter.ratio(std::string("reportWrite") + arg, std::string("plainWrite") + arg, 3.0);
     benchmark::Shutdown();
     return 0;

@@ -1,9 +1,13 @@
 // The hydrograph report file and the caption summary (see hydrograph_report.h).
 #include "runoff/hydrograph_report.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <string>
+#include <vector>
 
 #include "common/dates.h"
 #include "common/numbers.h"
@@ -39,6 +43,131 @@ char* putDateCell(char* cell, double date)
     const std::string text = formatDate(date, " dd hh:mm");
     for (std::size_t k = 0; k < kCellWidth; ++k) cell[k] = k < text.size() ? text[k] : ' ';
     return cell + kCellWidth;
+}
+
+// The length of every row, known before any is written: nine characters a cell and the
+// line end, with the rain columns only up to the row after the last rain.
+struct RowLayout {
+    RowLayout(const ComputeState& s, std::int16_t routeType, long firstRow) : first(firstRow), scs(s.scsMode)
+    {
+        const bool routing = routeType != route::kNone;
+        shortRow = (routing ? (routeType == route::kModifiedPuls ? 4 : 2) : 1) + 1;
+        longRow = routing ? shortRow : shortRow + (s.scsMode ? 6 : 4);
+        extrasTo = routing ? first - 1 : std::max(first - 1, std::min<long>(static_cast<long>(s.obs) + 1, s.it));
+    }
+    // Characters before row i (first <= i <= it + 1).
+    std::size_t offset(long i) const
+    {
+        const long longRows = std::clamp(extrasTo - first + 1, 0L, i - first);
+        const long shortRows = i - first - longRows;
+        return static_cast<std::size_t>(longRows * (longRow * static_cast<long>(kCellWidth) + 2) +
+                                        shortRows * (shortRow * static_cast<long>(kCellWidth) + 2));
+    }
+    // Whether every array a row reads reaches its last row: rows can then be written in
+    // any order. (Otherwise they go in order, so that a short array fails at the same
+    // row and leaves the same rows written as ever.)
+    bool arraysReach(const ComputeState& s) const
+    {
+        const long last = s.it;
+        if (longRow == shortRow) {
+            if (shortRow == 5) return s.qi.ubound() >= last && s.qout.ubound() >= last && s.elvout.ubound() >= last &&
+                                      s.storout.ubound() >= last;
+            if (shortRow == 3) return s.qi.ubound() >= last && s.qout.ubound() >= last;
+            return s.qi.ubound() >= last;
+        }
+        const long rain = extrasTo;
+        return s.qi.ubound() >= last && s.rdepth.ubound() >= rain && s.excess.ubound() >= rain &&
+               s.pCumStep.ubound() >= rain && s.gwFlow.ubound() >= rain && (!scs || s.S1Step.ubound() >= rain);
+    }
+    long first;
+    bool scs;
+    long shortRow = 0, longRow = 0;  // cells in a row without and with the rain columns
+    long extrasTo = 0;               // the last row with the rain columns
+};
+
+// Writes rows; each row touches only its own characters and its own ground-water flow.
+struct RowWriter {
+    ComputeState& s;
+    std::int16_t routeType;
+    int timeDecimals;
+    long first;
+    const double* dates;  // each row's date for database series, else null
+
+    char* put(char* p, long i, long extrasTo) const
+    {
+        if (dates) p = putDateCell(p, dates[i - first]);
+        else p = putMaskCell(p, static_cast<float>(i) * s.udur, timeDecimals);
+        if (routeType != route::kNone) {
+            if (routeType == route::kModifiedPuls) {
+                p = putMaskCell(p, s.elvout(i), 2);
+                p = putFlowCell(p, s.storout(i));
+            }
+            p = putFlowCell(p, s.qout(i));
+            p = putFlowCell(p, s.qi(i));
+        } else {
+            p = putFlowCell(p, s.qi(i));
+            if (i <= extrasTo) {
+                p = putMaskCell(p, s.rdepth(i), 5);
+                p = putMaskCell(p, s.excess(i), 5);
+                if (s.scsMode) {
+                    p = putMaskCell(p, 1000.0f / (s.S1Step(i) + 10.0f), 5);
+                    p = putMaskCell(p, s.S1Step(i), 5);
+                }
+                p = putMaskCell(p, s.pCumStep(i), 5);
+                p = putRoundedCell(p, s.gwFlow(i));
+            }
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        return p;
+    }
+};
+
+// Rows from to last at out (row first's place). A long report whose arrays reach its end
+// is written in bands of rows on the thread pool the map view draws with; a band the
+// pool has no free thread for is written here, so a busy pool never stalls the report.
+void putRows(const RowWriter& writer, const RowLayout& layout, char* out, long from, long last, bool anyOrder)
+{
+    const auto band = [&](long a, long b) {
+        char* p = out + layout.offset(a) - layout.offset(from);
+        for (long i = a; i <= b; ++i) p = writer.put(p, i, layout.extrasTo);
+    };
+    constexpr long kRowsPerBand = 4096;
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const long rows = last - from + 1;
+    const long bands = anyOrder ? std::clamp<long>(rows / kRowsPerBand, 1, std::clamp(pool->maxThreadCount(), 1, 8)) : 1;
+    if (bands == 1) {
+        band(from, last);
+        return;
+    }
+    QSemaphore done;
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(bands));
+    long others = 0;
+    for (long b = 1; b < bands; ++b) {
+        const long a = from + rows * b / bands, z = from + rows * (b + 1) / bands - 1;
+        auto work = [&, a, z, b] {
+            try {
+                band(a, z);
+            } catch (...) {
+                failures[static_cast<std::size_t>(b)] = std::current_exception();
+            }
+        };
+        if (pool->tryStart([&, work] {
+                work();
+                done.release();
+            }))
+            ++others;
+        else
+            work();
+    }
+    try {
+        band(from, from + rows / bands - 1);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
+    done.acquire(static_cast<int>(others));
+    for (const std::exception_ptr& f : failures)
+        if (f) std::rethrow_exception(f);
 }
 
 void parameterLines(QByteArray& out, const ComputeState& s, const ReportBoxes& b)
@@ -157,45 +286,13 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
     }
     line(out, header);
 
-    // The rows straight into place: nine characters a cell, at most eight cells and
-    // the line end a row.
-    constexpr std::size_t kMaxRow = 8 * kCellWidth + 2;
     const long first = database ? 1 : 0;
-    const long rows = std::max(0L, static_cast<long>(s.it) - first + 1);
+    const RowLayout layout(s, routeType, first);
     const qsizetype at = out.size();
-    out.resize(at + static_cast<qsizetype>(rows * static_cast<long>(kMaxRow)));
-    char* p = out.data() + at;
-    const long extrasTo = static_cast<long>(s.obs) + 1;
-    for (long i = first; i <= s.it; ++i) {
-        if (database) {
-            p = putDateCell(p, s.rrtime(i));
-        } else {
-            p = putMaskCell(p, static_cast<float>(i) * s.udur, timeDecimals);
-        }
-        if (routing) {
-            if (routeType == route::kModifiedPuls) {
-                p = putMaskCell(p, s.elvout(i), 2);
-                p = putFlowCell(p, s.storout(i));
-            }
-            p = putFlowCell(p, s.qout(i));
-            p = putFlowCell(p, s.qi(i));
-        } else {
-            p = putFlowCell(p, s.qi(i));
-            if (i <= extrasTo) {
-                p = putMaskCell(p, s.rdepth(i), 5);
-                p = putMaskCell(p, s.excess(i), 5);
-                if (s.scsMode) {
-                    p = putMaskCell(p, 1000.0f / (s.S1Step(i) + 10.0f), 5);
-                    p = putMaskCell(p, s.S1Step(i), 5);
-                }
-                p = putMaskCell(p, s.pCumStep(i), 5);
-                p = putRoundedCell(p, s.gwFlow(i));
-            }
-        }
-        *p++ = '\r';
-        *p++ = '\n';
-    }
-    out.resize(p - out.data());
+    out.resize(at + static_cast<qsizetype>(layout.offset(s.it + 1)));
+    // Database rows carry the dates continueStepDates filled in above.
+    const RowWriter writer{s, routeType, timeDecimals, first, database ? s.rrtime.data() + first : nullptr};
+    putRows(writer, layout, out.data() + at, first, s.it, layout.arraysReach(s));
 
     return caption;
 }

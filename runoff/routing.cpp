@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <utility>
@@ -382,6 +383,51 @@ std::string modpul(ComputeState& s, const RatingTable& t, const QString& beginEl
     return joined(rule.note(), over.note());
 }
 
+namespace {
+
+// count (1 or 2) travel-time passes, the first ending at ordinate L: q(k) becomes
+// (q(k - 1) + q(k)) / 2 for k from 2 to L + 1 and q(1) becomes (q(0) + q(1)) / 2, each pass
+// from the values the one before left; q(1) takes its mean with the steady flow q(0),
+// which no pass changes. Above its last ordinate a series is all zeros,
+// so a pass leaves zeros there and the second of two passes can run in the same sweep.
+// The sweep goes down in blocks of four ordinates, each block loaded before it is
+// stored, with the singles' own sums and halvings (times 0.5 is the same single as
+// divided by 2): the output is the one-pass-at-a-time loop's, bit for bit, four
+// ordinates an instruction, and each ordinate read once for two passes.
+void halfStepPasses(float* q, long L, int count)
+{
+    using Four = float __attribute__((vector_size(16)));
+    const auto load = [](const float* at) {
+        Four v;
+        std::memcpy(&v, at, sizeof v);
+        return v;
+    };
+    const Four half = {0.5f, 0.5f, 0.5f, 0.5f};
+    for (long k = L; k <= L + count; ++k) q[k] = 0;
+    long j = L + count;  // the highest ordinate still to be worked
+    if (count == 1) {
+        for (; j >= 5; j -= 4) {
+            const Four v = (load(q + j - 4) + load(q + j - 3)) * half;
+            std::memcpy(q + j - 3, &v, sizeof v);
+        }
+        for (; j >= 2; --j) q[j] = (q[j - 1] + q[j]) * 0.5f;
+        q[1] = (q[0] + q[1]) * 0.5f;
+        return;
+    }
+    // Two passes: the first pass's means at j - 4 .. j - 1 and j - 3 .. j, then the
+    // second's at j - 3 .. j.
+    for (; j >= 6; j -= 4) {
+        const Four below = load(q + j - 5), middle = load(q + j - 4), top = load(q + j - 3);
+        const Four v = ((below + middle) * half + (middle + top) * half) * half;
+        std::memcpy(q + j - 3, &v, sizeof v);
+    }
+    for (; j >= 3; --j) q[j] = ((q[j - 2] + q[j - 1]) * 0.5f + (q[j - 1] + q[j]) * 0.5f) * 0.5f;
+    if (j == 2) q[2] = ((q[0] + q[1]) * 0.5f + (q[1] + q[2]) * 0.5f) * 0.5f;
+    q[1] = (q[0] + (q[0] + q[1]) * 0.5f) * 0.5f;
+}
+
+}  // namespace
+
 void TatumRoute(ComputeState& s, bool routeAgain)
 {
     commonStart(s, routeAgain);
@@ -402,17 +448,13 @@ void TatumRoute(ComputeState& s, bool routeAgain)
     std::fill(q + lastInflow + 1, q + s.qout.ubound() + 1, 0.0f);
 
     // Each pass moves the series half a step later: q(k + 1) takes the mean of q(k)
-    // and q(k + 1), worked from the end so that each mean uses the values before
-    // the pass; q(1) takes its mean with the steady flow of ordinate 0. (Setting it
-    // to 0 instead lost half of the first ordinate, half the volume of a Rational
-    // hydrograph whose storm fits in its first step.)
-    for (long p = 1; p <= N; ++p) {
-        const long L = lastInflow + p;
-        q[L] = 0;
-        q[L + 1] = 0;
-        for (long k = L; k >= 1; --k) q[k + 1] = (q[k] + q[k + 1]) / 2.0f;
-        q[1] = (q[0] + q[1]) / 2.0f;
-    }
+    // and q(k + 1), each mean from the values before the pass; q(1) takes its mean
+    // with the steady flow of ordinate 0. (Setting it to 0 instead lost half of the
+    // first ordinate, half the volume of a Rational hydrograph whose storm fits in its
+    // first step.) The passes go two at a time (see halfStepPasses).
+    long p = 1;
+    for (; p + 1 <= N; p += 2) halfStepPasses(q, lastInflow + p, 2);
+    if (p <= N) halfStepPasses(q, lastInflow + p, 1);
 
     long k = 0;
     for (; k <= newit; ++k) {

@@ -1,7 +1,6 @@
 // The map picture menu and the pad, clicked through as a user would: load, zoom,
 // scroll, save as JPEG and bitmap, copy and paste, speed and failures.
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QImageReader>
 
 #include "common/module1.h"
@@ -95,9 +94,7 @@ private slots:
     {
         MapWindow& w = *w_;
         // Each save path's failures one by one: jpeg_writer_test.cpp, picture_menu_test.cpp.
-        const QString gone = " could not be saved (the folder " + w.dir.filePath("gone") + " does not exist).";
         const std::tuple<const char*, const char*, QString> cases[] = {
-            {"gone/map.jpg", "Path not found: ", gone}, {"gone/map.bmp", "Path not found: ", gone},
             {"locked.jpg", "Permission denied: ", " could not be saved (the file is read-only)."},
             {"full.bmp", "Path/File access error: ", " could not be saved (No space left on device)."}};
         for (const auto& [name, kind, why] : cases) {
@@ -113,7 +110,7 @@ private slots:
             }
             QCOMPARE(w.dialogs->messages().back(), kind + path + why);
             QVERIFY(w.c("img4Way")->isVisible() && w.m().padVisible);
-            QCOMPARE(readAll(path), QByteArray(QString(name).startsWith("gone") ? "<missing>" : "an older map picture"));
+            QCOMPARE(readAll(path), QByteArray("an older map picture"));
         }
         const std::size_t shown = w.dialogs->messages().size();  // Cancel says nothing
         w.dialogs->answerFile(std::nullopt);
@@ -139,8 +136,9 @@ private slots:
         QCOMPARE(w.dialogs->unanswered(), 0);
     }
 
-    // Metafiles that crash or stall the metafile library: the window tells the user and
-    // goes on with its picture and scale; one reader limit was set when the program started.
+    // A metafile that crashes the metafile library (stalls are stopped in time too:
+    // picture_damage_test.cpp): the window tells the user and goes on with its picture and
+    // scale; one reader limit was set when the program started.
     void damagedMetafiles()
     {
         MapWindow& w = *w_;
@@ -149,21 +147,16 @@ private slots:
         w.dialogs->answerFile(w.dir.filePath("scan.bmp"));
         w.pictureMenu("Load Map File");
         w.m().s.scaleX = w.m().s.scaleY = 0.125f;
-        for (const char* name : {"damaged_brush.wmf", "damaged_bitmap.wmf"}) {
-            QElapsedTimer t;
-            t.start();
-            w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/") + name);
-            w.pictureMenu("Load Map File");
-            QVERIFY2(t.elapsed() < 11500, name);
-            QCOMPARE(w.dialogs->messages().back(), QStringLiteral(TEST_DATA_DIR "/") + name +
-                                                       ": Invalid picture\r\nThe map picture and its traced figures are unchanged.");
-            QCOMPARE(w.form->picture().image().size(), QSize(1200, 900));
-            QVERIFY(w.c("img4Way")->isVisible() && w.m().s.scaleX == 0.125f && w.m().s.scaleY == 0.125f);
-        }
+        const QString damaged = QStringLiteral(TEST_DATA_DIR "/damaged_brush.wmf");
+        w.dialogs->answerFile(damaged);
+        w.pictureMenu("Load Map File");
+        QCOMPARE(w.dialogs->messages().back(), damaged + ": Invalid picture\r\nThe map picture and its traced figures are unchanged.");
+        QCOMPARE(w.form->picture().image().size(), QSize(1200, 900));
+        QVERIFY(w.c("img4Way")->isVisible() && w.m().s.scaleX == 0.125f && w.m().s.scaleY == 0.125f);
         w.dialogs->answerFile(QStringLiteral(TEST_DATA_DIR "/sample.wmf"));
         w.pictureMenu("Load Map File");
         QCOMPARE(w.form->picture().image().size(), QSize(96, 72));
-        QCOMPARE(w.dialogs->messages().size(), std::size_t(2));
+        QCOMPARE(w.dialogs->messages().size(), std::size_t(1));
     }
 
     void cleanupTestCase() { w_.reset(); }
