@@ -37,11 +37,12 @@ TEST(View, PadZoomKeepsTheCentreAndReturns)
 {
     ViewFixture f;
     const QRectF start = f.image();
-    f.pad(1000, 100);  // one step in: 1 + the speed of 0.05
+    f.m.s.scrollSpeed = 0.5f;  // one step in is 1.5 times, one step out two thirds
+    f.pad(1000, 100);
     EXPECT_TRUE(f.m.Image1.Stretch);
-    EXPECT_TRUE(f.imageNear(QRectF(1500 - 4500 * 0.05, 750 - 3750 * 0.05, 6300, 4725)));  // (6000, 4500) stays
-    EXPECT_FLOAT_EQ(f.m.s.scaleX, float(1 / 1.05));
-    f.pad(1000, 700);  // one step out: back
+    EXPECT_TRUE(f.imageNear(QRectF(1500 - 4500 * 0.5, 750 - 3750 * 0.5, 9000, 6750)));  // (6000, 4500) stays
+    EXPECT_FLOAT_EQ(f.m.s.scaleX, float(1 / 1.5));
+    f.pad(1000, 700);
     EXPECT_TRUE(f.imageNear(start));
     EXPECT_TRUE(std::abs(f.m.s.scaleX - 1) < 1e-6 && std::abs(f.m.s.scaleY - 1) < 1e-6);
 
