@@ -1,7 +1,9 @@
-// The map window clicked through as a user would: setting the scale with two clicks,
-// tracing a square, reading the box and the label, saving the coordinate file, moving
-// and editing the label, the box following the tracing.
+// The map window clicked through as a user would: tracing a square, saving the
+// coordinate file, moving and editing the label, figures following the view, the scale
+// frame and its spinner, the box following the tracing, help. The scale kinds and
+// refused replies: scale_test.cpp and tests/scenarios/map_*.scn.
 #include <QPlainTextEdit>
+#include <QSpinBox>
 
 #include "map/map_window.h"
 
@@ -12,29 +14,14 @@ class Form1Window : public QObject {
     Q_OBJECT
 
 private slots:
-    void setScaleTraceASquareAndSaveTheCoordinates()
+    void traceASquareSaveLabelZoomAndSetScale()
     {
         MapWindow w({1600, 1000});
-        // Asked for near the lower right corner, the menu and the scale frame open inside.
-        w.menu("Set Scale", 23500, 14500);
-        QCOMPARE(w.form->windowTitle(), QString("Left Click 1st Point on Scale"));
-        w.leftClicks({{1500, 1500}, {2500, 1500}});  // 1,000 twips apart
-        QWidget* frame = w.c("frameScale");
-        const QRect window(QPoint(), w.c("UserControlPic1")->size());
-        QVERIFY(frame->isVisible() && window.contains(frame->geometry()) && window.contains(w.c("lstMenu1")->geometry()));
-        auto* distance = control<QLineEdit>(w.form, "Text2");  // "Miles / Sq Miles" as it opens
-        distance->selectAll();
-        QTest::keyClicks(distance, "1");
-        QTest::mouseClick(w.c("Command1"), Qt::LeftButton);
-        QVERIFY(!frame->isVisible());
-
         w.menu("Start Area");
         QCOMPARE(w.c("Image1")->cursor().shape(), Qt::CrossCursor);
         w.leftClicks({{1500, 1500}, {2500, 1500}, {2500, 2500}, {1500, 2500}});
         w.menu("End Area/Line");
         auto* box = control<QPlainTextEdit>(w.form, "Text1");  // its lines: tests/scenarios/trace_area.scn
-        QVERIFY(box->isVisible());
-        QCOMPARE(textOf(w.c("Label1(0)")), QString("Area1= 1.000 (mi^2), Perimeter= 4.00 (mi)"));
         QCOMPARE(w.c("Image1")->cursor().shape(), Qt::ArrowCursor);
 
         // A right click on the box saves it under the name the user gives.
@@ -43,11 +30,10 @@ private slots:
         QCOMPARE(w.dialogs->asked().back().file.fileName, QString("CorvanData1.txt"));
         QCOMPARE(QString::fromLocal8Bit(readAll(w.dir.filePath("square.txt"))), box->toPlainText().replace("\n", "\r\n"));
 
-        // "Add Label" puts the report where the menu was and hides the box; the ring is
-        // drawn in the area style, black and three pixels wide, closing edge too.
+        // "Add Label" puts the report where the menu was; the ring is drawn in the area
+        // style, black and three pixels wide, closing edge too.
         w.menu("Add Label", 4500, 3000);
         QWidget* label = w.c("Label1(0)");
-        QVERIFY(label->isVisible() && !box->isVisible());
         QCOMPARE(label->pos(), QPoint(300, 200));
         const QImage shot = w.c("UserControlPic1")->grab().toImage();
         for (QPoint edge : {QPoint(100, 133), QPoint(99, 133), QPoint(166, 133), QPoint(133, 100), QPoint(133, 166)})
@@ -76,8 +62,22 @@ private slots:
         QCOMPARE(label->pos(), inView(labelAt).toPoint());
         QCOMPARE(w.c("UserControlPic1")->grab().toImage().pixelColor(inView(edgeAt).toPoint()), QColor(Qt::black));
         w.menu("Set Scale");
-        QCOMPARE(w.m().Image1.rect.Left, (w.m().UserControlPic1.Width - w.m().Image1.rect.Width) / 2);
         QCOMPARE(label->pos(), inView(labelAt).toPoint());
+
+        // Asked for near the lower right corner, the menu and the scale frame open inside.
+        w.menu("Set Scale", 23500, 14500);
+        w.leftClicks({{1500, 1500}, {2500, 3500}});
+        const QRect window(QPoint(), w.c("UserControlPic1")->size());
+        QVERIFY(w.c("frameScale")->isVisible() && window.contains(w.c("frameScale")->geometry()));
+        QVERIFY(window.contains(w.c("lstMenu1")->geometry()));
+        // The spinner follows the unit clicked (its rules: scale_test.cpp).
+        auto* spin = control<QSpinBox>(w.form, "UpDown1");
+        QCOMPARE(std::pair(spin->minimum(), spin->maximum()), std::pair(1, 100000));
+        auto spinner = [&] { return std::tuple(textOf(w.c("Text2")), spin->value(), spin->singleStep()); };
+        QTest::mouseClick(w.c("Option1(2)"), Qt::LeftButton);  // feet: the spinner moves in miles
+        QCOMPARE(spinner(), std::tuple(QString("5280"), 5280, 5280));
+        spin->stepBy(-1);  // hits 1: 5000 feet, steps of 1000
+        QCOMPARE(spinner(), std::tuple(QString("5000"), 5000, 1000));
         QVERIFY(w.dialogs->messages().empty());
     }
 
@@ -98,13 +98,27 @@ private slots:
         QVERIFY(w.m().Text1.Text.endsWith("\r\nnote"));
         w.leftClicks({{4500, 1200}});
         QVERIFY(box->toPlainText().contains("\nnote") && shownAsModel());
-        // "Save Area/Line" into a missing folder says why (the words: save_file_test.cpp);
-        // Cancel stays silent.
+        // "Save Area/Line" into a missing folder says why (the words: save_file_test.cpp;
+        // Cancel: coordinate_file_test.cpp).
         w.dialogs->answerFile(w.dir.filePath("gone/CorvanData0.txt"));
         w.menu("Save Area/Line");
-        w.dialogs->answerFile(std::nullopt);
-        w.menu("Save Area/Line");
         QVERIFY(w.dialogs->messages().size() == 1 && w.dialogs->messages()[0].startsWith("Path not found: "));
+    }
+
+    // Help shows the help text in the program's own read-only window; without the file
+    // the box says which file is missing.
+    void helpShowsTheProgramsHelpText()
+    {
+        MapWindow w;
+        w.menu("Help");
+        const auto& missing = w.dialogs->asked().at(0);
+        QCOMPARE(std::pair(missing.text, missing.title),
+                 std::pair(QString("Cant find Notepad.exe"), "File not found: " + w.dir.filePath("CorvantineHelp.txt")));
+        writeFile(w.dir.filePath("CorvantineHelp.txt"), "Right-click the map.\r\n");
+        w.menu("Help");
+        auto* view = w.form->findChild<QPlainTextEdit*>("TextViewer");
+        QVERIFY(view && view->isVisible() && view->isReadOnly());
+        QCOMPARE(view->toPlainText(), QString("Right-click the map.\n"));
     }
 };
 

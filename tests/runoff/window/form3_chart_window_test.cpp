@@ -1,14 +1,11 @@
 // The hydrograph window's chart and the areal-reduction factors that follow the basin
-// area and durations: what the chart shows a reader (axis titles, round ticks, the
-// legend, the table view), every run drawn whole and named, and what a new run redraws.
-#include <QApplication>
+// area and durations: the table view, the legend naming the runs, axis titles and round
+// ticks, every run drawn whole and named, and what a new run redraws.
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QtTest>
 
-#include "app/program.h"
-#include "map/window/form1.h"
 #include "runoff/window/form3.h"
 #include "support/program_window.h"
 #include "support/widget_lookup.h"
@@ -44,11 +41,11 @@ private:
         return {edit("txtArealAdj(0)")->text(), edit("txtArealAdj(1)")->text()};
     }
     // An SCS compute with curve number 75, whose caption ends with the storm's depth.
-    void computeStorm(const char* inches)
+    void computeStorm(const char* inches, const char* arrangement = "Peak at 2/3")
     {
         Form3* f = form3();
         choose(f->ComboDimgraph, "SCS.DGF");
-        choose(f->ComboRain, "Peak at 2/3");
+        choose(f->ComboRain, arrangement);
         typeInto("txtCNloss", "75");
         press(f->Command1);
         QVERIFY(dialogs_->messages().empty());
@@ -77,80 +74,50 @@ private slots:
     // u = ln 5 / ln 10 = 0.69897; 1 h: exp(u ln 0.945) = 0.9612; 6 h: exp(u ln 0.980) =
     // 0.9860. 25 mi^2 is a column (0.880, 0.957); 400 acres = 0.625 mi^2, below a square
     // mile; 3200 acres = 5 mi^2. An emptied box is no area yet: the factors wait for one.
-    void arealFactorsFollowDurationsAndArea()
+    // The chart shows the reduced depths as bars before a compute and a legend naming
+    // each run after.
+    void arealFactorsAndTheChartOfTheRuns()
     {
         showWindow("400");
         Form3* f = form3();
+        HydrographChart* chart = f->MSChart1;
         QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);
         QCOMPARE(factors(), (QStringList{"0.655", ""}));
         typeInto("txtDuration(1)", "2");
         typeInto("txtRain(1)", "2.00");
         QCOMPARE(factors(), (QStringList{"0.655", "0.736"}));
+        // Bars of 0.655 and 1.472 in with room for their labels, 1.12 times: 1.649 in, in
+        // at most five intervals, is 0 to 2 by 0.5 (unreduced 2.24 would reach 2.5).
+        press(f->Command2);
+        QCOMPARE(chart->axisLook(Qt::AlignBottom).labels, (QStringList{"1", "2"}));
+        QCOMPARE(chart->axisLook(Qt::AlignLeft).labels, (QStringList{"0.0", "0.5", "1.0", "1.5", "2.0"}));
+        QCOMPARE(chart->grid().columnLabel(1), QString("Storm depth"));
         computeStorm("1.47");
         typeInto("txtDuration(1)", "6");
         QCOMPARE(factors(), (QStringList{"0.655", "0.835"}));
         const std::tuple<const char*, const char*, const char*, const char*> steps[] = {
-            {"5", " (mi^2)", "0.961", "0.986"}, {"25", nullptr, "0.880", "0.957"}, {"", nullptr, "0.880", "0.957"},
+            {"25", nullptr, "0.880", "0.957"}, {"", nullptr, "0.880", "0.957"},
             {"400", " (acres)", "1.000", "1.000"}, {"3200", " (acres)", "0.961", "0.986"}};
         for (auto [area, units, one, six] : steps) {
             if (units) program_->handOffToRunoff(basinOf(area, units));
             else typeInto("txtBasinArea", area);
             QCOMPARE(factors(), (QStringList{one, six}));
         }
-        computeStorm("1.97");  // 2.00 in * 0.986 for the basin handed last
+        computeStorm("1.97", "Peak Centered");  // 2.00 in * 0.986 for the basin handed last
+        QCOMPARE(chart->legendEntries(), (QStringList{"Excess of run 2", "1: SCS, Peak at 2/3", "2: SCS, Peak Centered"}));
+        press(f->Command2);  // clearing the plots forgets the runs and their names
+        QVERIFY(chart->legendEntries().isEmpty());
         QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);  // unticked: 1 whatever the area
         QCOMPARE(factors(), (QStringList{"1.000", "1.000"}));
     }
 
-    // Before a compute the chart shows the depth-duration table as bars; after runs,
-    // flow against time at round ticks, the excess on its own reversed axis, and a
-    // legend naming each run. The basin of compute_e2e.scn (1 mi^2, lag 0.54 h, 5-minute
-    // step, CN 75) peaks at 24 cfs and its 47 rows end at 46 * 5 min = 3.83 h.
-    void chartReadsAsAHydrograph()
-    {
-        showWindow("1.000");
-        Form3* f = form3();
-        HydrographChart* chart = f->MSChart1;
-        QCOMPARE(chart->size(), QSize(361, 227));  // 5415 x 3405 twips at 15 twips a pixel
-        typeInto("txtDuration(1)", "6");
-        typeInto("txtRain(1)", "2.4");
-        QTest::mouseClick(f->Command2, Qt::LeftButton);
-        QCOMPARE(chart->axisLook(Qt::AlignBottom).labels, (QStringList{"1", "6"}));
-        // 2.4 in and room for its label: 0 to 3 by 1 (0.5 would need six intervals).
-        QCOMPARE(chart->axisLook(Qt::AlignLeft).labels, (QStringList{"0", "1", "2", "3"}));
-        typeInto("txtDuration(1)", "");
-        typeInto("txtRain(1)", "");
-
-        typeInto("txtelv1", "5000");
-        typeInto("txtElv2", "4000");
-        QTest::mouseClick(f->txtCNloss, Qt::LeftButton);  // leaves the elevation box: 5 minutes
-        computeStorm("1.00");
-        QVERIFY(f->windowTitle().startsWith("Runoff Qmax=24 cfs"));
-        const auto x = chart->axisLook(Qt::AlignBottom), y = chart->axisLook(Qt::AlignLeft);
-        QCOMPARE((QStringList{x.title, y.title, chart->axisLook(Qt::AlignRight).title}),
-                 (QStringList{"Time (hours)", "Flow (cfs)", "Excess (inches)"}));
-        // 3.83 h in at most six intervals: whole hours. 24 cfs in at most five: by 5.
-        QCOMPARE(x.labels, (QStringList{"0", "1", "2", "3", "4"}));
-        QCOMPARE(y.labels, (QStringList{"0", "5", "10", "15", "20", "25"}));
-        choose(f->ComboRain, "Peak Centered");
-        QTest::mouseClick(f->Command1, Qt::LeftButton);
-        QCOMPARE(chart->legendEntries(), (QStringList{"Excess of run 2", "1: SCS, Peak at 2/3", "2: SCS, Peak Centered"}));
-
-        // Clearing the plots forgets the runs and their names.
-        QTest::mouseClick(f->Command2, Qt::LeftButton);
-        QVERIFY(chart->legendEntries().isEmpty());
-    }
-
-    // Eight runs at the design size, the first 70 ten-minute rows long and the others 40,
+    // Eight runs on the window's chart, the first 70 ten-minute rows long and the others 40,
     // peaking at 2,000 cfs (the first at 1,000 at row 50, past every later run's end) and
     // then at rows spread so that a peak stands near every corner of the plot.
     void everyRunDrawnWholeAndNamed()
     {
-        HydrographChart chart;
-        chart.resize(361, 227);
-        chart.grid().series1Secondary = true;
-        resetChartGrid(chart.grid(), {"1"}, {"1"}, {});
-        chart.show();
+        showWindow("1");
+        HydrographChart& chart = *form3()->MSChart1;
         const std::pair<int, float> peaks[] = {{50, 1000}, {2, 1900}, {38, 1950}, {20, 300},
                                                {3, 250},   {37, 200}, {12, 2000}, {30, 1000}};
         const auto plot = [&chart](int run, int rows, int top, float high) {
@@ -163,8 +130,13 @@ private slots:
             chart.refresh(), QCoreApplication::processEvents();  // as after a compute
         };
         for (int run = 1; run <= 8; ++run) plot(run, run == 1 ? 70 : 40, peaks[run - 1].first, peaks[run - 1].second);
-        // The time axis holds the first run: 69 / 6 = 11.5 h, by 2 h to 12.
-        QCOMPARE(chart.axisLook(Qt::AlignBottom).labels.last(), QString("12"));
+        // The time axis holds the first run: 69 / 6 = 11.5 h in at most six intervals, by
+        // 2 h to 12; 2,000 cfs in at most five, by 500.
+        const auto x = chart.axisLook(Qt::AlignBottom), y = chart.axisLook(Qt::AlignLeft);
+        QCOMPARE(x.labels, (QStringList{"0", "2", "4", "6", "8", "10", "12"}));
+        QCOMPARE(y.labels, (QStringList{"0", "500", "1,000", "1,500", "2,000"}));
+        QCOMPARE((QStringList{x.title, y.title, chart.axisLook(Qt::AlignRight).title}),
+                 (QStringList{"Time (hours)", "Flow (cfs)", "Excess (inches)"}));
         // Every run named, the earliest together on one line; no peak under the legend.
         const QStringList entries = chart.legendEntries();
         QVERIFY2(entries.size() >= 3 && entries[1].startsWith("1-") && entries.last() == "8: Run 8",
@@ -186,7 +158,6 @@ private slots:
                     if (QColor(shot.pixel(x, y)).saturation() > 60) return true;
             return false;
         };
-        QCOMPARE(chart.axisLook(Qt::AlignLeft).labels.last(), QString("2,000"));
         const QPoint first = at(7.5, 1000 * std::exp(-5.0 / 4));
         QVERIFY(coloured(first - QPoint(0, 2), first + QPoint(0, 2)));
         // The third run ends at 1,518 cfs at 6.5 h: nothing below it to the next step.
