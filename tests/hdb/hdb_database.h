@@ -8,7 +8,6 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
-#include <QTime>
 #include <stdexcept>
 
 #include "support/core_application.h"
@@ -45,16 +44,14 @@ public:
         QSqlQuery q(QSqlDatabase::database(name_));
         if (!q.exec(sql)) throw std::runtime_error((sql + ": " + q.lastError().text()).toStdString());
     }
-    // One row of a station: "hh:mm" or "hh:mm:ss" on 05-Dec-2026, or a whole
+    // Rows of a station: "hh:mm" or "hh:mm:ss" on 05-Dec-2026, or a whole
     // "yyyy-mm-dd hh:mm:ss"; the value as SQL text ("NULL" for none).
-    void addRow(const char* table, int id, const QString& when, const QString& value)
+    void addRows(const char* table, int id, std::initializer_list<std::pair<QString, const char*>> rows)
     {
-        const QString at = when.size() > 8 ? when : "2026-12-05 " + when + (when.size() == 5 ? ":00" : "");
-        exec(QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', %4)").arg(table).arg(id).arg(at, value));
-    }
-    void addRows(const char* table, int id, std::initializer_list<std::pair<const char*, const char*>> rows)
-    {
-        for (const auto& [when, value] : rows) addRow(table, id, when, value);
+        for (const auto& [when, value] : rows) {
+            const QString at = when.size() > 8 ? when : "2026-12-05 " + when + (when.size() == 5 ? ":00" : "");
+            exec(QStringLiteral("INSERT INTO %1 VALUES (%2, '%3', %4)").arg(table).arg(id).arg(at, value));
+        }
     }
 
 private:
@@ -77,9 +74,8 @@ inline void fillSample(Database& d)
     // A null value among the rows.
     d.addRows("rhour", 13, {{"01:00", "0.1"}, {"02:00", "NULL"}});
     // Unit rain every 15 minutes, then every 5 minutes: 0.01 at 00:00 rising by 0.01 to 0.1 at 01:25.
-    for (int k = 0; k < 10; ++k)
-        d.addRow("runit", 12, QTime(0, 0).addSecs(60 * (k < 4 ? 15 * k : 40 + 5 * k)).toString("hh:mm"),
-                 QString::number(0.01 * (k + 1)));
+    d.addRows("runit", 12, {{"00:00", "0.01"}, {"00:15", "0.02"}, {"00:30", "0.03"}, {"00:45", "0.04"}, {"01:00", "0.05"},
+                            {"01:05", "0.06"}, {"01:10", "0.07"}, {"01:15", "0.08"}, {"01:20", "0.09"}, {"01:25", "0.1"}});
     // Unit rain every half hour, three rows with a gap.
     d.addRows("runit", 11, {{"00:00", "0.5"}, {"00:30", "0.25"}, {"01:30", "0.125"}});
     // Three equal rows at 00:00, then one at 01:00; the same (once) and a row a year later.
