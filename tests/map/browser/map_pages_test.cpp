@@ -3,11 +3,11 @@
 // server of the program's own pages.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTcpSocket>
+#include <QtCore/qtestsupport_core.h>
 #include <chrono>
 
 #include "common/runtime_error.h"
@@ -18,13 +18,7 @@
 
 using namespace corv;
 
-namespace {
-
-void writeSites(const QTemporaryDir& dir, const QByteArray& text) { test::writeFile(dir.filePath(kMapSitesFile), text); }
-
-}  // namespace
-
-TEST(MapPages, FlagsChooseThePageAndItsCaption)
+TEST(MapPages, SitesFileAndFlagsChooseThePageAndItsCaption)
 {
     const QString big = "Press Alt*PrtScr to copy to clipboard, on map set Contents and turn off Map Labels";
     // The program's own big map has no contents list or labels to turn off.
@@ -34,9 +28,10 @@ TEST(MapPages, FlagsChooseThePageAndItsCaption)
     const QString latLong = "Drag the map or pointer to desired location then click pointer; Press Alt*PrtScr to "
                             "copy to clipboard";
     QTemporaryDir dir;
+    const auto writeSites = [&](const char* text) { test::writeFile(dir.filePath(kMapSitesFile), text); };
     const MapSites defaults = readMapSites(dir.path());  // no sites file
-    writeSites(dir, "# our own server\n\n  mappages =  maps.example.org:8080/corvantine/  \r\n"
-                    "usgsviewer=https://viewer.example.gov\n");
+    writeSites("# our own server\n\n  mappages =  maps.example.org:8080/corvantine/  \r\n"
+               "usgsviewer=https://viewer.example.gov\n");
     const MapSites configured = readMapSites(dir.path());
     struct Case { bool big, viewer; const MapSites& sites; const char* address; QString caption; };
     int asked = 0;  // the program's own server is started only for its own pages
@@ -54,24 +49,21 @@ TEST(MapPages, FlagsChooseThePageAndItsCaption)
     EXPECT_EQ(asked, 3);
 
     // A site left out or empty keeps its default; a typed blank in a folder is encoded.
-    writeSites(dir, "usgsviewer =\nmappages = file:///srv/our maps\n");
+    writeSites("usgsviewer =\nmappages = file:///srv/our maps\n");
     const MapSites sites = readMapSites(dir.path());
     EXPECT_EQ(sites.usgsViewer, "http://apps.nationalmap.gov");
     EXPECT_EQ(sites.mapPages, "file:///srv/our%20maps");
     // Where no server can run, the folder's files (a trailing separator dropped).
     EXPECT_EQ(folderSite(dir.filePath("Corvantine 1/")), "file://" + QDir::cleanPath(dir.filePath("Corvantine%201")));
-}
 
-TEST(MapPages, BadSitesFileLinesAreNamed)
-{
-    QTemporaryDir dir;
+    // A bad line is named.
     for (auto [text, message] :
          {std::pair{"# sites\nmappages maps.example.org\n", "Corvantine_mapsites.txt, line 2: \"name = site\" expected"},
           {"mapsite = maps.example.org\n", "Corvantine_mapsites.txt, line 1: unknown name \"mapsite\" (mappages or usgsviewer)"},
           {"\nusgsviewer = http://exa mple.org\n", "Corvantine_mapsites.txt, line 2: \"http://exa mple.org\" is no web address"},
           {"mappages = ftp://maps.example.org\n", "Corvantine_mapsites.txt, line 1: \"ftp://maps.example.org\" is no web address"},
           {"mappages = http://\n", "Corvantine_mapsites.txt, line 1: \"http://\" is no web address"}}) {
-        writeSites(dir, text);
+        writeSites(text);
         EXPECT_EQ(test::errorText([&] { readMapSites(dir.path()); }), message);
     }
 }
@@ -79,22 +71,19 @@ TEST(MapPages, BadSitesFileLinesAreNamed)
 TEST(MapPages, WaitEndsWhenCompleteOrAfterTheLimit)
 {
     using namespace std::chrono;
-    // A fake steady clock; each round of events advances it by step.
-    milliseconds clock{5000}, step{3000};
-    int rounds = 0;
-    auto now = [&] { return steady_clock::time_point(clock); };
-    auto events = [&] { ++rounds, clock += step; };
-    // Never complete: rounds at 3, 6, 9 s go on, the one at 12 s passes 10 s and ends it.
-    EXPECT_FALSE(waitForPage(now, events, [] { return false; }, seconds(10)));
-    EXPECT_EQ(rounds, 4);
-    // Steps of 2.5 s: exactly 10 s is not yet past the limit, 12.5 s is.
-    rounds = 0, step = milliseconds(2500);
-    EXPECT_FALSE(waitForPage(now, events, [] { return false; }, seconds(10)));
-    EXPECT_EQ(rounds, 5);
-    // Complete after the second round: one more round of events, then the end.
-    rounds = 0;
-    EXPECT_TRUE(waitForPage(now, events, [&] { return rounds == 2; }, seconds(10)));
-    EXPECT_EQ(rounds, 3);
+    // A fake steady clock from 5 s; each round of events advances it by the step.
+    // Never complete, 3 s steps: rounds at 3, 6, 9 s go on, the one at 12 s passes 10 s.
+    // 2.5 s steps: exactly 10 s is not yet past the limit, 12.5 s is. Complete after the
+    // second round: one more round of events, then the end.
+    struct Case { int stepMs, completeAfter; bool complete; int rounds; };
+    for (const Case& c : {Case{3000, -1, false, 4}, {2500, -1, false, 5}, {2500, 2, true, 3}}) {
+        milliseconds clock{5000};
+        int rounds = 0;
+        const bool complete = waitForPage([&] { return steady_clock::time_point(clock); },
+                                          [&] { ++rounds, clock += milliseconds(c.stepMs); },
+                                          [&] { return rounds == c.completeAfter; }, seconds(10));
+        EXPECT_EQ(std::pair(complete, rounds), std::pair(c.complete, c.rounds)) << c.stepMs << " ms steps";
+    }
 }
 
 namespace {
@@ -128,35 +117,27 @@ QByteArray statusOf(const QByteArray& answer) { return answer.left(answer.indexO
 
 QByteArray bodyOf(const QByteArray& answer) { return answer.mid(answer.indexOf("\r\n\r\n") + 4); }
 
-// Runs events (the server shares this thread) until the socket is in state, for at most 5 s.
-void waitFor(QTcpSocket& socket, QAbstractSocket::SocketState state)
-{
-    for (const QDeadlineTimer deadline(5000); socket.state() != state && !deadline.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-// Sends the parts to the server and returns all it answered before it closed the connection.
+// Sends the parts to the server (it shares this thread) and returns all it answered
+// before it closed the connection, waiting at most 5 s for that.
 QByteArray exchange(quint16 port, const QList<QByteArray>& parts)
 {
     QTcpSocket client;
-    QByteArray got;
-    QObject::connect(&client, &QTcpSocket::readyRead, [&] { got += client.readAll(); });
     client.connectToHost(QHostAddress::LocalHost, port);
-    waitFor(client, QAbstractSocket::ConnectedState);
     for (const QByteArray& part : parts) {
         client.write(part);
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    waitFor(client, QAbstractSocket::UnconnectedState);
+    (void)QTest::qWaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 5000);
     EXPECT_EQ(client.state(), QAbstractSocket::UnconnectedState) << "the server kept the connection open";
-    return got;
+    return client.readAll();
 }
 
 }  // namespace
 
-TEST(PageServer, ServesThePagesTheirScriptAndLeaflet)
+TEST(PageServer, ServesThePagesTheirScriptAndLeafletAndNothingElse)
 {
     PagesFolder p;
+    const auto answer = [&](const QByteArray& line) { return answerPageRequest(p.folder, request(line)); };
     for (auto [target, type, body] :
          {std::tuple{"/bigmap.htm", "text/html; charset=utf-8", "<html>big</html>"},
           {"/latlongmap.htm", "text/html; charset=utf-8", "<html>lat/long</html>"},
@@ -164,20 +145,17 @@ TEST(PageServer, ServesThePagesTheirScriptAndLeaflet)
           {"/leaflet/leaflet.min.js?v=1.7", "text/javascript; charset=utf-8", "var L;"},
           {"/leaflet/leaflet.css", "text/css; charset=utf-8", ".leaflet{}"},
           {"/leaflet/images/marker-icon.png", "image/png", "\x89PNG"}}) {
-        const QByteArray answer = answerPageRequest(p.folder, request(QByteArray("GET ") + target + " HTTP/1.1"));
-        EXPECT_EQ(statusOf(answer), "HTTP/1.1 200 OK") << target;
-        EXPECT_TRUE(answer.contains(QByteArray("\r\nContent-Type: ") + type + "\r\n")) << target;
-        EXPECT_EQ(bodyOf(answer), body) << target;
+        const QByteArray got = answer(QByteArray("GET ") + target + " HTTP/1.1");
+        EXPECT_EQ(statusOf(got), "HTTP/1.1 200 OK") << target;
+        EXPECT_TRUE(got.contains(QByteArray("\r\nContent-Type: ") + type + "\r\n")) << target;
+        EXPECT_EQ(bodyOf(got), body) << target;
     }
     // HEAD: the same head, no body; HTTP/1.0 is answered too.
-    const QByteArray head = answerPageRequest(p.folder, request("HEAD /latlongmap.htm HTTP/1.0"));
+    const QByteArray head = answer("HEAD /latlongmap.htm HTTP/1.0");
     EXPECT_EQ(statusOf(head), "HTTP/1.1 200 OK");
     EXPECT_TRUE(head.contains("\r\nContent-Length: 21\r\n") && head.endsWith("\r\nConnection: close\r\n\r\n"));
-}
+    EXPECT_EQ(bodyOf(answer("HEAD /missing.htm HTTP/1.1")), "");
 
-TEST(PageServer, RefusesEverythingElse)
-{
-    PagesFolder p;
     // Not one of the served files, or a way out of the folder.
     for (const char* target :
          {"/", "/viewer.htm", "/Corvantine_mapsites.txt", "/leaflet/notes.txt", "/leaflet/.hidden.js",
@@ -186,21 +164,19 @@ TEST(PageServer, RefusesEverythingElse)
           "/leaflet/..%2f..%2fsecret.htm", "/leaflet%2fleaflet.css", "/%2e%2e/secret.htm", "/bigmap%2ehtm",
           "//bigmap.htm", "/leaflet//leaflet.css", "/leaflet\\leaflet.css", "/leaflet/./leaflet.css",
           "/leaflet/evil.js", "/leaflet/up/secret.htm"}) {
-        const QByteArray answer = answerPageRequest(p.folder, request(QByteArray("GET ") + target + " HTTP/1.1"));
-        EXPECT_EQ(statusOf(answer), "HTTP/1.1 404 Not Found") << target;
-        EXPECT_FALSE(answer.contains("secret") || answer.contains("mappages")) << target;
+        const QByteArray got = answer(QByteArray("GET ") + target + " HTTP/1.1");
+        EXPECT_EQ(statusOf(got), "HTTP/1.1 404 Not Found") << target;
+        EXPECT_FALSE(got.contains("secret") || got.contains("mappages")) << target;
     }
-    EXPECT_EQ(bodyOf(answerPageRequest(p.folder, request("HEAD /missing.htm HTTP/1.1"))), "");
-
     // Not a request of this server: an absolute address or path, a malformed line.
     for (const char* line : {"GET http://127.0.0.1/bigmap.htm HTTP/1.1", "GET C:/bigmap.htm HTTP/1.1",
                              "GET *", "GET /bigmap.htm", "GET  /bigmap.htm HTTP/1.1", "GET /bigmap.htm HTTP/2",
                              "get /bigmap.htm HTTP/1.1", "\x16\x03\x01\x02", ""})
-        EXPECT_EQ(statusOf(answerPageRequest(p.folder, request(line))), "HTTP/1.1 400 Bad Request") << line;
+        EXPECT_EQ(statusOf(answer(line)), "HTTP/1.1 400 Bad Request") << line;
     // Read only.
     for (const char* method : {"POST", "PUT", "DELETE", "OPTIONS"}) {
-        const QByteArray answer = answerPageRequest(p.folder, request(QByteArray(method) + " /bigmap.htm HTTP/1.1"));
-        EXPECT_TRUE(answer.startsWith("HTTP/1.1 405 Method Not Allowed\r\n") && answer.contains("\r\nAllow: GET, HEAD\r\n"));
+        const QByteArray got = answer(QByteArray(method) + " /bigmap.htm HTTP/1.1");
+        EXPECT_TRUE(got.startsWith("HTTP/1.1 405 Method Not Allowed\r\n") && got.contains("\r\nAllow: GET, HEAD\r\n"));
     }
 }
 
@@ -222,13 +198,11 @@ TEST(PageServer, AnswersOverLoopbackAndDropsSlowClients)
     // A head longer than the limit is refused without reading the rest.
     const QByteArray huge = "GET /bigmap.htm HTTP/1.1\r\nX-Padding: " + QByteArray(kPageRequestLimit, 'a') + "\r\n\r\n";
     EXPECT_EQ(statusOf(exchange(port, {huge})), "HTTP/1.1 431 Request Header Fields Too Large");
-    EXPECT_EQ(statusOf(exchange(port, {"GET /leaflet/evil.js HTTP/1.1\r\n\r\n"})), "HTTP/1.1 404 Not Found");
 
     // A client that connects and says nothing neither stops others being served nor stays.
     QTcpSocket silent;
     silent.connectToHost(QHostAddress::LocalHost, port);
     EXPECT_EQ(bodyOf(exchange(port, {request("GET /mappage.js HTTP/1.1")})), "var page;");
     EXPECT_EQ(silent.state(), QAbstractSocket::ConnectedState);
-    waitFor(silent, QAbstractSocket::UnconnectedState);
-    EXPECT_EQ(silent.state(), QAbstractSocket::UnconnectedState);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.state() == QAbstractSocket::UnconnectedState; }, 5000));
 }
