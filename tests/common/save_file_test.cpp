@@ -66,7 +66,7 @@ TEST(SaveFile, EveryFailurePointAndAFileSizeLimitKeepTheOlderFile)
     const QString shown = saveErrorOf([&] { saveFile(path, big); });
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(shown, "Path/File access error: " + path + " could not be saved (File too large).");
-    expectSame(before, snapshot(path), "size limit");
+    EXPECT_TRUE(snapshot(path) == before) << "the older file changed";
     SaveFile{path}.write("half", 4);  // abandoned without commit
     EXPECT_EQ(folderEntries(dir.path()), QStringList{"Saved.GRF"});
 }

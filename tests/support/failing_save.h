@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <functional>
-#include <string>
+#include <utility>
 #include <sys/stat.h>
 #include <vector>
 
@@ -33,30 +33,24 @@ inline std::vector<FailCase> durableFailures(std::size_t partway)
             {P::Close, 0, "close"}, {P::Rename, 0, "rename"}};
 }
 
+// A file's content, mode and modification time.
 struct FileSnapshot {
     QByteArray bytes;
     mode_t mode = 0;
-    struct timespec mtime {};
+    std::pair<time_t, long> mtime;
+    bool operator==(const FileSnapshot&) const = default;
 };
 
 inline FileSnapshot snapshot(const QString& path)
 {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
-    return {readBytes(path), st.st_mode, st.st_mtim};
+    return {readBytes(path), st.st_mode, {st.st_mtim.tv_sec, st.st_mtim.tv_nsec}};
 }
 
 inline QStringList folderEntries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-inline void expectSame(const FileSnapshot& before, const FileSnapshot& after, const std::string& where)
-{
-    EXPECT_EQ(after.bytes, before.bytes) << where << ": the older file changed";
-    EXPECT_EQ(after.mode, before.mode) << where;
-    EXPECT_EQ(std::make_pair(after.mtime.tv_sec, after.mtime.tv_nsec), std::make_pair(before.mtime.tv_sec, before.mtime.tv_nsec))
-        << where;
 }
 
 // Runs save (which returns the text the user was shown, empty for none) once for each
@@ -77,7 +71,7 @@ inline void expectFailuresKeepOlder(const QString& path, const std::vector<FailC
         EXPECT_TRUE(shown.contains(QFileInfo(path).fileName()) && shown.contains(device.reason()))
             << c.name << ": " << shown.toStdString();
         EXPECT_TRUE(c.point != FailingSaveDevice::Point::Byte || c.byte == 0 || device.written() == c.byte) << c.name;
-        expectSame(before, snapshot(path), c.name);
+        EXPECT_TRUE(snapshot(path) == before) << c.name << ": the older file changed";
         EXPECT_EQ(folderEntries(folder), entries) << c.name << ": a file was left beside it";
     }
 }

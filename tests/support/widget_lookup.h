@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QWidget>
 #include <stdexcept>
 
@@ -37,7 +36,6 @@ inline QString textOf(QWidget* w)
 {
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
     if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
-    if (auto* e = qobject_cast<QTextEdit*>(w)) return e->toPlainText();
     if (auto* e = qobject_cast<QLabel*>(w)) return e->text();
     if (auto* e = qobject_cast<QAbstractButton*>(w)) return e->text();
     if (auto* e = qobject_cast<QGroupBox*>(w)) return e->title();
