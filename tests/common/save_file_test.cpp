@@ -82,8 +82,7 @@ TEST(SaveFile, ReplacingKeepsModeAndOwnerNewFilesTakeTheMaskLinksAreFollowed)
     EXPECT_NE(after.st_ino, before);  // a new file took the name, with the older one's mode and owner
     EXPECT_TRUE(!root || std::make_pair(after.st_uid, after.st_gid) == std::make_pair(4321u, 4322u));
 
-    // New files: the mask, or the owner alone; a replaced owner-only file keeps its
-    // owner's bits and loses the others'.
+    // New files: the mask, or the owner alone; a replaced owner-only file keeps only its owner's bits.
     const mode_t mask = ::umask(022);
     saveFile(dir.filePath("plain.txt"), "a");
     saveFile(dir.filePath("mine.txt"), "b", {.ownerOnly = true});
@@ -140,10 +139,9 @@ TEST(SaveFile, ReadOnlyFilesFoldersSpecialFilesAndMissingFolders)
     EXPECT_EQ(folderEntries(dir.path()), (QStringList{"locked.txt", "loop", "pipe", "sub"}));
 }
 
-// Every save path under its file name: only the JPEG picture keeps the replaced file's
-// times (others show the save's time to backup and build tools); a link under one of the
-// program's own names is replaced, never written through, while one the user chose is
-// followed.
+// Every save path under its file name: only the JPEG keeps the replaced file's times
+// (others show backup and build tools the save's time); a link under one of the
+// program's own names is replaced, never written through; one the user chose is followed.
 TEST(SavePaths, OnlyTheJpegKeepsTimesAndTheProgramsOwnNamesReplaceALink)
 {
     QTemporaryDir dir;
@@ -160,11 +158,7 @@ TEST(SavePaths, OnlyTheJpegKeepsTimesAndTheProgramsOwnNamesReplaceALink)
     RetrievalInputs flows;
     flows.ComboDSID = "21 flow cfs Zulu Creek", flows.ComboUnits = "Unit Values", flows.txtRainAdjust = "1";
     flows.folder = dir.path();
-    const struct {
-        const char* name;
-        bool keepsTimes, ownName;
-        std::function<void(const QString&)> save;
-    } paths[] = {
+    const std::tuple<const char*, bool, bool, std::function<void(const QString&)>> paths[] = {
         {"map.jpg", true, false, [&](const QString& p) { mIntelJPEGLibrary::SaveDibToJpegFile(dib, p, 90); }},
         {"map.bmp", false, false, [&](const QString& p) { saveBitmapFile(picture, p); }},
         {"area.txt", false, false,
@@ -184,16 +178,16 @@ TEST(SavePaths, OnlyTheJpegKeepsTimesAndTheProgramsOwnNamesReplaceALink)
              GetHDBQ(day, day + 1, obs, udur, connection, flows, map.ops.dlg);
          }},
     };
-    for (const auto& c : paths) {
-        const QString path = putFile(dir.filePath(c.name), "older"), victim = putFile(dir.filePath("victim"), "victim");
-        c.save(path);
-        EXPECT_EQ(statOf(path).st_mtim.tv_sec == kOldChange, c.keepsTimes) << c.name;
-        EXPECT_NE(readBytes(path), "older") << c.name;
+    for (const auto& [name, keepsTimes, ownName, save] : paths) {
+        const QString path = putFile(dir.filePath(name), "older"), victim = putFile(dir.filePath("victim"), "victim");
+        save(path);
+        EXPECT_EQ(statOf(path).st_mtim.tv_sec == kOldChange, keepsTimes) << name;
+        EXPECT_NE(readBytes(path), "older") << name;
         QFile::remove(path);
         ASSERT_TRUE(QFile::link(victim, path));
-        c.save(path);
-        EXPECT_EQ(QFileInfo(path).isSymLink(), !c.ownName) << c.name;
-        EXPECT_EQ(readBytes(victim) == "victim", c.ownName) << c.name;
+        save(path);
+        EXPECT_EQ(QFileInfo(path).isSymLink(), !ownName) << name;
+        EXPECT_EQ(readBytes(victim) == "victim", ownName) << name;
     }
     EXPECT_TRUE(map.messages().empty()) << map.messages().front().toStdString();
 }

@@ -1,5 +1,4 @@
-// Shared by the fuzz targets whose readers take a file name: the input is written to
-// one private file, which the reader then reads as a user's file.
+// For readers that take a file name: the input goes to one private file, read as a user's.
 #pragma once
 
 #include <QFile>

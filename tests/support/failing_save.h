@@ -1,15 +1,12 @@
-// One check that every save path runs under each failure of a FailingSaveDevice: the
-// user is told (file name and reason), the older file is byte for byte as it was with
-// its mode and times, and nothing is left beside it.
+// One check every save path runs under each failure of a FailingSaveDevice: the user is
+// told the file and the reason, the older file stays as it was, nothing is left beside it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringList>
 #include <functional>
-#include <utility>
 #include <sys/stat.h>
 #include <vector>
 
@@ -24,8 +21,7 @@ struct FailCase {
     const char* name;
 };
 
-// The failure points of a durable save: at the first byte, partway, at the flush to
-// disk, at the close and at the rename.
+// A durable save's failure points: the first byte, partway, the flush, the close, the rename.
 inline std::vector<FailCase> durableFailures(std::size_t partway)
 {
     using P = FailingSaveDevice::Point;
@@ -53,8 +49,7 @@ inline QStringList folderEntries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// Runs save (which returns the text the user was shown, empty for none) once for each
-// failure case with path already holding an older file.
+// Runs save (returning the text the user was shown, empty for none) for each failure case.
 inline void expectFailuresKeepOlder(const QString& path, const std::vector<FailCase>& cases,
                                     const std::function<QString()>& save)
 {

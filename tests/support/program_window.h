@@ -3,9 +3,6 @@
 #pragma once
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 

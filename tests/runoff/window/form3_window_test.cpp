@@ -1,16 +1,12 @@
-// The hydrograph window where a scenario cannot see: the chart's enlargement and
-// place, state kept for the run, the pointer after a compute, save and view, clicks
-// during a compute. The rest is in tests/scenarios/compute_e2e.scn and form3_*.scn.
+// The hydrograph window where a scenario cannot see (the rest: tests/scenarios/
+// compute_e2e.scn, form3_*.scn): places, run-long state, save and view, busy clicks.
 #include <QApplication>
 #include <QChartView>
 #include <QPlainTextEdit>
 #include <QtTest>
 #include <functional>
 
-#include "app/program.h"
 #include "hdb/window/date_form.h"
-#include "map/window/form1.h"
-#include "runoff/window/form3.h"
 #include "runoff/stage_support.h"
 #include "support/failing_save_device.h"
 #include "support/program_window.h"
@@ -40,12 +36,6 @@ class Form3WindowTest : public QObject, corv::test::ProgramWindow<ActingDialogs>
 
 private:
     Form1* map() { return program_->form1(); }
-    void closeAnswering(MsgAnswer a)
-    {
-        dialogs_->answerMessage(a);
-        form3()->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
 private slots:
     void init()
@@ -58,10 +48,9 @@ private slots:
     }
     void cleanup() { stopProgram(); }
 
-    // The chart's enlargement put back by No with the map menu still hidden; the
-    // routing frame centred; the loss box moving the length caption; the design place
-    // and the run-long state at reopening; "Clear Hydrograph Plots" ending a pending
-    // route.
+    // The enlarged chart put back by No, the map menu still hidden; the routing frame
+    // centred; the length caption moved by the loss box; at reopening the design place
+    // and the run-long state; "Clear Hydrograph Plots" ending a pending route.
     void placesAndRunLongStateAcrossClosing()
     {
         Form3* f = form3();
@@ -72,7 +61,8 @@ private slots:
         QCOMPARE(f->MSChart1->geometryTwips(), (TwipGeometry{0, 0, f->ScaleWidth(), f->ScaleHeight()}));
         map()->model().lstMenu1.Visible = false;
         map()->refresh();
-        closeAnswering(MsgAnswer::No);
+        dialogs_->answerMessage(MsgAnswer::No);
+        f->close();
         QCOMPARE(f->MSChart1->geometryTwips(), home);
         QVERIFY(!map()->lstMenu1->isVisible());
         QTest::mouseDClick(f->MSChart1->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
@@ -87,7 +77,9 @@ private slots:
         choose(f->ComboDimgraph, "SCS.DGF");
         QCOMPARE(f->twipGeometry(f->lblL).Top, 1080);
 
-        closeAnswering(MsgAnswer::Yes);
+        dialogs_->answerMessage(MsgAnswer::Yes);
+        f->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         program_->handOffToRunoff(basin);
         QCOMPARE(form3()->MSChart1->geometryTwips(), (TwipGeometry{3600, 2880, 5415, 3405}));
         QCOMPARE(program_->form3State().routeType, std::int16_t(2));
@@ -100,8 +92,8 @@ private slots:
         QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 2);
     }
 
-    // The pointer after a compute, the save dialog's request, Cancel, a full disk, and
-    // View's read-only window read afresh each time.
+    // The pointer after a compute; View's read-only window read afresh each time; the
+    // save dialog's request, Cancel, and a full disk.
     void computeThenSaveAndView()
     {
         Form3* f = form3();
@@ -112,24 +104,6 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
 
         const QByteArray written = readFile(path("Temp.GRF"));
-        const QString saved = path("Saved.GRF");
-        dialogs_->answerFile(saved);
-        press(f->Command3);
-        QCOMPARE(readFile(saved), written);
-        const FileRequest& r = dialogs_->asked().front().file;
-        QVERIFY(r.save && r.fileName.isEmpty() && r.title.isEmpty() && r.initDir == dir_.path());
-        dialogs_->answerFile(std::nullopt);
-        press(f->Command3);
-        stagetest::writeFile(saved, "an older hydrograph");
-        {
-            test::FailingSaveDevice full(test::FailingSaveDevice::Point::Byte, 100);
-            const ScopedSaveDevice scoped(full);
-            dialogs_->answerFile(saved);
-            press(f->Command3);
-        }
-        QCOMPARE(dialogs_->messages(), std::vector<QString>{"Path/File access error: " + saved + " could not be saved (No space left on device)."});
-        QCOMPARE(readFile(saved), QByteArray("an older hydrograph"));
-
         press(f->ViewHydroData);
         auto* view = f->findChild<QPlainTextEdit*>("TextViewer");
         QVERIFY(view && view->isVisible() && view->isReadOnly() && QFontInfo(view->font()).fixedPitch());
@@ -138,6 +112,24 @@ private slots:
         press(f->ViewHydroData);
         QCOMPARE(f->findChildren<QPlainTextEdit*>("TextViewer"), QList<QPlainTextEdit*>{view});
         QCOMPARE(view->toPlainText(), QString("rewritten"));
+
+        const QString saved = path("Saved.GRF");
+        dialogs_->answerFile(saved);
+        press(f->Command3);
+        QCOMPARE(readFile(saved), QByteArray("rewritten"));
+        const FileRequest& r = dialogs_->asked().front().file;
+        QVERIFY(r.save && r.fileName.isEmpty() && r.title.isEmpty() && r.initDir == dir_.path());
+        dialogs_->answerFile(std::nullopt);
+        press(f->Command3);
+        stagetest::writeFile(saved, "an older hydrograph");
+        test::FailingSaveDevice full(test::FailingSaveDevice::Point::Byte);
+        const ScopedSaveDevice scoped(full);
+        dialogs_->answerFile(saved);
+        press(f->Command3);
+        QCOMPARE(dialogs_->messages(),
+                 std::vector<QString>{"Path/File access error: " + saved + " could not be saved (No space left on device)."});
+        QCOMPARE(readFile(saved), QByteArray("an older hydrograph"));
+
     }
 
     void noSecondComputeAndNoClosingDuringOne()
