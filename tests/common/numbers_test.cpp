@@ -6,7 +6,6 @@
 
 #include "common/module1.h"
 #include "common/numbers.h"
-#include "common/runtime_error.h"
 #include "support/error_number.h"
 
 using namespace corv;

@@ -2,8 +2,6 @@
 // then every save path of the program for times and links.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QTemporaryDir>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -20,7 +18,6 @@
 #include "runoff/file_copy.h"
 #include "runoff/hydrograph_report.h"
 #include "support/failing_save.h"
-#include "support/file_bytes.h"
 
 using namespace corv;
 using namespace corv::test;

@@ -17,16 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     routed.it = 12;
     routed.maxout = 300;
     routed.tmaxout = 1;
-    const struct {
-        const corv::ComputeState* start;
-        HydrographLoad mode;
-        bool routeAgain;
-    } loads[] = {{nullptr, HydrographLoad::Fresh, false}, {&computed, HydrographLoad::Add, false}, {&routed, HydrographLoad::Add, true}};
-    for (const auto& l : loads) {
-        corv::ComputeState s = l.start ? *l.start : corv::ComputeState();
-        bool routeAgain = l.routeAgain;
+    auto load = [&](corv::ComputeState s, HydrographLoad mode, bool routeAgain) {
         corv::ScriptedDialogs dialogs;
-        corv::fuzz::resultOrError([&] { corv::LoadHydrographFile(path, s, l.mode, routeAgain, dialogs); }, "Flow.GRF");
-    }
+        corv::fuzz::resultOrError([&] { corv::LoadHydrographFile(path, s, mode, routeAgain, dialogs); }, "Flow.GRF");
+    };
+    load(corv::ComputeState(), HydrographLoad::Fresh, false);
+    load(computed, HydrographLoad::Add, false);
+    load(routed, HydrographLoad::Add, true);
     return 0;
 }

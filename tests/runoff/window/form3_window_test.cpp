@@ -41,9 +41,6 @@ private slots:
     void init()
     {
         startProgram();
-        map()->setWindowState(Qt::WindowNoState);
-        map()->resize(1000, 680);
-        QCoreApplication::processEvents();
         program_->handOffToRunoff(basin);
     }
     void cleanup() { stopProgram(); }
