@@ -98,25 +98,22 @@ TEST(SaveFile, ReplacingKeepsModeAndOwnerNewFilesTakeTheMaskLinksAreFollowed)
     EXPECT_EQ(readBytes(dir.filePath("maps/gone.bmp")), "far");
 }
 
-// The superuser counts as the owner, so that a 0444 file is read-only also for root.
-TEST(SaveFile, ReadOnlyByTheWriteBitOfTheClassThatApplies)
+// Refused before anything is written, with the file and the reason. Read-only is the
+// write bit of the class that applies; root counts as the owner, so 0444 holds for root.
+TEST(SaveFile, RefusesReadOnlyFilesFoldersSpecialFilesAndMissingFolders)
 {
     const gid_t groups[] = {100, 27};  // an ordinary user's groups
     // uid, the file's owner and group, its mode, read-only.
-    const std::tuple<uid_t, uid_t, gid_t, mode_t, bool> cases[] = {
+    const std::tuple<uid_t, uid_t, gid_t, mode_t, bool> modes[] = {
         {1000, 1000, 5, 0644, false}, {1000, 1000, 100, 0464, true} /* the owner's bit for the owner */,
         {1000, 2000, 27, 0464, false} /* a supplementary group */, {1000, 2000, 27, 0646, true},
         {1000, 2000, 5, 0442, false} /* others */, {1000, 2000, 5, 0664, true}, {0, 2000, 5, 0466, true}, {0, 2000, 5, 0600, false}};
-    for (const auto& [uid, owner, group, mode, readOnly] : cases) {
+    for (const auto& [uid, owner, group, mode, readOnly] : modes) {
         struct stat st {};
         st.st_uid = owner, st.st_gid = group, st.st_mode = S_IFREG | mode;
         EXPECT_EQ(readOnlyByMode(st, uid, 100, groups, 2), readOnly) << uid << " " << std::oct << mode;
     }
-}
 
-// Refused before anything is written, with the file and the reason.
-TEST(SaveFile, ReadOnlyFilesFoldersSpecialFilesAndMissingFolders)
-{
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0666), 0);

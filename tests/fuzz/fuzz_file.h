@@ -37,8 +37,7 @@ inline void resultOrError(auto&& read, const char* named = nullptr)
     }
 }
 
-// A small storm hydrograph as a compute leaves it: qi(1..8) at 15-minute steps,
-// rising to 400 cfs, and qout(0..1).
+// A storm hydrograph as a compute leaves it: qi(1..8) at 15-minute steps to 400 cfs, qout(0..1).
 inline ComputeState computedHydrograph()
 {
     ComputeState s;

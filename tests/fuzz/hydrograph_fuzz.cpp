@@ -1,6 +1,5 @@
-// The hydrograph file reader (reports of the program, comma and TAB tables): any bytes
-// loaded as a fresh hydrograph, added to a computed one and added to a routed one (its
-// outflow then the current one, and longer); errors name the file.
+// The hydrograph file reader: any bytes loaded fresh, added to a computed hydrograph and
+// to a routed one (whose longer outflow is then the current one); errors name the file.
 #include "common/dialogs.h"
 #include "fuzz_file.h"
 #include "runoff/hydrograph_file.h"

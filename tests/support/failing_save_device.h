@@ -1,5 +1,4 @@
-// A save device that fails on purpose: at a chosen byte (a full disk), at the flush
-// to disk, at the close or at a rename.
+// A save device failing on purpose: at a chosen byte (a full disk), the flush, the close or a rename.
 #pragma once
 
 #include <QString>

@@ -31,8 +31,7 @@ T* control(QWidget* window, const QString& name)
     return w;
 }
 
-// What a user reads in a control: a list's items, a window's caption, or the text,
-// plain text, title or current text the control holds.
+// What a user reads: a list's items, a window's caption, or a control's (plain) text or title.
 inline QString textOf(QWidget* w)
 {
     if (auto* e = qobject_cast<QListWidget*>(w)) {

@@ -1,5 +1,4 @@
-// The hydrograph window's start-up lists and tables, the chart's table view and the
-// hydrograph file copy.
+// The hydrograph window's start-up lists and tables, the chart's table view, the file copy.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -41,8 +40,7 @@ TEST(HydrographChartGrid, TableViewStopsAtTheFirstEmptyDepth)
     EXPECT_THROW(g.setData(1, 3, 0), RuntimeError);
 }
 
-// The copy itself and its refusals are the save path's (save_file_test, and "Save
-// Hydrograph" in form3_window_test).
+// The copy and its refusals are the save path's (save_file_test, form3_window_test).
 TEST(FileCopy, SourceMustExistAndTheSourceItselfIsKnownByAnyPath)
 {
     QTemporaryDir dir;

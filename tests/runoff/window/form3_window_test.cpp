@@ -34,9 +34,6 @@ const BasinMeasurements basin{2, QString("12.3"), QString("10"), QString("5"), "
 class Form3WindowTest : public QObject, corv::test::ProgramWindow<ActingDialogs> {
     Q_OBJECT
 
-private:
-    Form1* map() { return program_->form1(); }
-
 private slots:
     void init()
     {
@@ -56,12 +53,12 @@ private slots:
         program_->form3State().ratingFileName = "Pond.RAT";
         QTest::mouseDClick(f->MSChart1, Qt::LeftButton, {}, QPoint(20, 20));
         QCOMPARE(f->MSChart1->geometryTwips(), (TwipGeometry{0, 0, f->ScaleWidth(), f->ScaleHeight()}));
-        map()->model().lstMenu1.Visible = false;
-        map()->refresh();
+        program_->form1()->model().lstMenu1.Visible = false;
+        program_->form1()->refresh();
         dialogs_->answerMessage(MsgAnswer::No);
         f->close();
         QCOMPARE(f->MSChart1->geometryTwips(), home);
-        QVERIFY(!map()->lstMenu1->isVisible());
+        QVERIFY(!program_->form1()->lstMenu1->isVisible());
         QTest::mouseDClick(f->MSChart1->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
         QTest::mouseDClick(f->MSChart1, Qt::LeftButton, {}, QPoint(20, 20));  // enlarged and back
         QCOMPARE(f->MSChart1->geometryTwips(), home);
