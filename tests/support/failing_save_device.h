@@ -1,5 +1,4 @@
-// A save device that fails on purpose: at a chosen byte (a full disk), at the flush
-// to disk, at the close or at a rename.
+// A save device failing on purpose: at a chosen byte (a full disk), the flush, the close or a rename.
 #pragma once
 
 #include <QString>
@@ -18,36 +17,33 @@ public:
 
     ssize_t write(int fd, const void* data, std::size_t size) override
     {
-        if (point_ == Point::Byte && written_ >= byte_) return failWith(ENOSPC);
+        if (point_ == Point::Byte && written_ >= byte_) return fail();
         if (point_ == Point::Byte) size = std::min(size, byte_ - written_);
         const ssize_t r = SaveDevice::write(fd, data, size);
         written_ += r > 0 ? static_cast<std::size_t>(r) : 0;
         return r;
     }
-    int sync(int fd) override { return point_ == Point::Sync ? failWith(EIO) : SaveDevice::sync(fd); }
+    int sync(int fd) override { return point_ == Point::Sync ? fail() : SaveDevice::sync(fd); }
     int close(int fd) override
     {
         const int r = SaveDevice::close(fd);
-        return point_ == Point::Close ? failWith(EIO) : r;
+        return point_ == Point::Close ? fail() : r;
     }
     int rename(const char* from, const char* to) override
     {
         ++renames_;
         const bool fails = (point_ == Point::Rename && renames_ == 1) || (point_ == Point::SecondRename && renames_ == 2);
-        return fails ? failWith(EXDEV) : SaveDevice::rename(from, to);
+        return fails ? fail() : SaveDevice::rename(from, to);
     }
     std::size_t written() const { return written_; }
     // The reason the user should read.
-    QString reason() const
-    {
-        const int e = point_ == Point::Byte ? ENOSPC : point_ == Point::Sync || point_ == Point::Close ? EIO : EXDEV;
-        return QString::fromLocal8Bit(std::strerror(e));
-    }
+    QString reason() const { return QString::fromLocal8Bit(std::strerror(errno_)); }
 
 private:
-    static int failWith(int e) { return errno = e, -1; }
+    int fail() const { return errno = errno_, -1; }
     Point point_;
     std::size_t byte_;
+    int errno_ = point_ == Point::Byte ? ENOSPC : point_ == Point::Sync || point_ == Point::Close ? EIO : EXDEV;
     std::size_t written_ = 0;
     int renames_ = 0;
 };

@@ -1,11 +1,7 @@
-// The program over a temporary folder, as the window tests start and end it: the
-// unit-graph file beside it, the map window showing and scripted dialogs.
+// The program over a temporary folder as window tests run it: SCS.DGF, the map, scripted dialogs.
 #pragma once
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -32,8 +28,7 @@ protected:
         program_ = std::make_unique<Program>(dir_.path(), std::move(d));
         program_->form1()->show();
     }
-    // After each test: every question the test queued answered, the windows gone and the
-    // files the program wrote removed.
+    // After each test: every queued question answered, the windows gone, written files removed.
     void stopProgram(std::initializer_list<const char*> written = {"Temp.GRF"})
     {
         const int unanswered = dialogs_->unanswered();

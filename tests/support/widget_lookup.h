@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QWidget>
 #include <stdexcept>
 
@@ -32,23 +31,18 @@ T* control(QWidget* window, const QString& name)
     return w;
 }
 
-// What a user reads in a control.
+// What a user reads: a list's items, a window's caption, or a control's (plain) text or title.
 inline QString textOf(QWidget* w)
 {
-    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
-    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
-    if (auto* e = qobject_cast<QTextEdit*>(w)) return e->toPlainText();
-    if (auto* e = qobject_cast<QLabel*>(w)) return e->text();
-    if (auto* e = qobject_cast<QAbstractButton*>(w)) return e->text();
-    if (auto* e = qobject_cast<QGroupBox*>(w)) return e->title();
-    if (auto* e = qobject_cast<QComboBox*>(w)) return e->currentText();
     if (auto* e = qobject_cast<QListWidget*>(w)) {
         QStringList items;
         for (int i = 0; i < e->count(); ++i) items << e->item(i)->text();
         return items.join('|');
     }
     if (w->isWindow()) return w->windowTitle();
-    return w->property("text").toString();
+    for (const char* name : {"text", "plainText", "title", "currentText"})
+        if (const QVariant v = w->property(name); v.isValid()) return v.toString();
+    return {};
 }
 
 }  // namespace corv::test
