@@ -26,13 +26,7 @@ ComputeState compute(float area, float lag, float udur, const char* cn, const ch
     return s;
 }
 
-ReportBoxes titled(const char* title, const char* title2, const char* method = "", const char* C = "")
-{
-    ReportBoxes b;
-    b.txtTitle = title, b.txtTile2 = title2, b.ComboDimgraph = method, b.txtC = C;
-    return b;
-}
-const ReportBoxes kBoxes = titled("Enter Title 1", "Enter Title 2", "Triangle Unit Graph", "1");
+const ReportBoxes kBoxes{.txtTitle = "Enter Title 1", .txtTile2 = "Enter Title 2", .ComboDimgraph = "Triangle Unit Graph", .txtC = "1"};
 
 std::vector<std::string> lines(const QByteArray& text)
 {
@@ -156,8 +150,7 @@ TEST(HydrographReport, RoutingLayout)
     for (VArray<float>* a : {&s.qi, &s.qout}) a->redim(2);
     s.qi(1) = 150.4f, s.qout(1) = 80.06f, s.qout(2) = 120.4f;
     s.maxq = 150.4f, s.tmax = 1, s.volume = 9.87f, s.maxout = 120.4f, s.tmaxout = 2, s.maxelv = 101.5f;
-    ReportBoxes b = titled("Routed", "Second");
-    b.txtMuskK = "1", b.txtMuskX = "0.25";
+    const ReportBoxes b{.txtTitle = "Routed", .txtTile2 = "Second", .txtMuskK = "1", .txtMuskX = "0.25"};
     const HydrographReport m = buildHydrographReport(s, 2, {}, b);
     EXPECT_EQ(lines(m.text), (std::vector<std::string>{
                                  "Routed",
