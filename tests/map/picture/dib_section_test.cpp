@@ -29,9 +29,7 @@ TEST(DibSection, RowsCreateTwiceClearUpAndFailures)
     const long before = cDIBSection::liveSections();
     cDIBSection dib;
     for (auto [width, bytes] : {std::pair{1, 4}, {3, 12}, {4, 12}, {5, 16}, {8, 24}}) {
-        const auto dc = dib.hdc(), handle = dib.hDib();
         ASSERT_TRUE(dib.Create(width, 2));  // the one before is released
-        EXPECT_TRUE(dib.hdc() != dc && dib.hDib() != handle);
         EXPECT_EQ(std::pair(dib.BytesPerScanLine(), dib.header().biSizeImage), std::pair(bytes, std::uint32_t(bytes * 2)));
         EXPECT_EQ(cDIBSection::liveSections(), before + 1);
     }
