@@ -38,11 +38,11 @@ std::vector<std::string> lines(const QByteArray& text)
 }
 
 // A hydrograph made by hand for the cells the computed cases do not reach.
-ComputeState handMade(float peak)
+ComputeState handMade(float peak, long steps = 3)
 {
     ComputeState s;
     s.udur = 1, s.it = 3, s.obs = 1, s.maxq = peak, s.tmax = 1, s.volume = 12.34f;
-    for (VArray<float>* a : {&s.qi, &s.rdepth, &s.excess, &s.gwFlow, &s.pCumStep}) a->redim(3);
+    for (VArray<float>* a : {&s.qi, &s.rdepth, &s.excess, &s.gwFlow, &s.pCumStep}) a->redim(steps);
     s.qi(1) = peak, s.qi(3) = 0.0123f;
     return s;
 }
@@ -189,9 +189,8 @@ TEST(HydrographReport, LongReportWrittenInBandsAsInOneRun)
 {
     // 9,001 six-minute rows with rain on every one, in bands when the pool has threads.
     // Row 7000 (a later band's): 7000 x 0.1 h = 700.00000, flow 7000 (to tens), rain 0.07000.
-    ComputeState s = handMade(50);
+    ComputeState s = handMade(50, 9000);
     s.udur = 0.1f, s.it = 9000, s.obs = 8999;
-    for (VArray<float>* a : {&s.qi, &s.rdepth, &s.excess, &s.gwFlow, &s.pCumStep}) a->redim(9000);
     for (long i = 1; i <= 9000; ++i) s.qi(i) = static_cast<float>(i), s.rdepth(i) = static_cast<float>(i) / 1e5f;
     QThreadPool* pool = QThreadPool::globalInstance();
     const int threads = pool->maxThreadCount();

@@ -1,12 +1,8 @@
-// The picture menu's rules: save names and kinds, the speed reply, bitmap files.
+// The picture menu's rules: save names and kinds, the speed reply (bitmap files:
+// picture_menu_window_test.cpp).
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QTemporaryDir>
-
-#include "common/runtime_error.h"
 #include "map/picture/picture_menu.h"
-#include "map/map_fixture.h"
 
 using namespace corv;
 
@@ -24,19 +20,4 @@ TEST(PictureMenu, ScrollSpeedReplies)
         EXPECT_EQ(scrollSpeedFromReply(reply), speed) << reply;
     for (const char* ignored : {"0.51", "0", "-0.1", "fast", "1e300", "-1e300", "0.5000001"})
         EXPECT_FALSE(scrollSpeedFromReply(ignored).has_value()) << ignored;
-}
-
-// Through the menu, under any name but a .jpg one, and failing: picture_menu_window_test.cpp
-// (each failure of the save path: save_file_test.cpp).
-TEST(PictureMenu, BitmapFiles)
-{
-    QTemporaryDir dir;
-    QImage picture(13, 7, QImage::Format_ARGB32_Premultiplied);
-    picture.fill(qRgb(10, 200, 30));
-    const QString path = dir.filePath("map.jpeg");
-    saveBitmapFile(picture, path);
-    const QByteArray bytes = test::readAll(path);
-    EXPECT_TRUE(bytes.startsWith("BM") && bytes[28] == 24);  // 24 bits per pixel
-    const QImage back(path, "bmp");
-    EXPECT_TRUE(back.size() == picture.size() && back.pixel(12, 6) == qRgb(10, 200, 30));
 }

@@ -70,6 +70,7 @@ private slots:
         QVERIFY(w.c("img4Way")->isVisible());
         const QImage capture = w.form->Picture2->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(QImage(w.dir.filePath("map.png"), "bmp").convertToFormat(QImage::Format_RGB32), capture);
+        QCOMPARE(readAll(w.dir.filePath("map.png")).at(28), char(24));  // 24 bits per pixel
         QVERIFY(capture.size() == w.form->size() && near(capture.pixel(padCentre), qRgb(200, 200, 200), 0) &&
                 near(capture.pixel(centre), qRgb(20, 90, 40), 0));
 
