@@ -62,12 +62,9 @@ std::vector<QString> helperLimits()
     std::vector<QString> found;
     const QByteArray parent = "\nPPid:\t" + QByteArray::number(getpid()) + "\n";
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly)) continue;
-        const QByteArray s = status.readAll();
-        if (!s.startsWith("Name:\tcorvantine-meta") || !s.contains(parent)) continue;
-        QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
-        if (limits.open(QIODevice::ReadOnly)) found.push_back(QString::fromLatin1(limits.readAll()));
+        const QByteArray status = test::readAll("/proc/" + pid + "/status"), limits = test::readAll("/proc/" + pid + "/limits");
+        if (status.startsWith("Name:\tcorvantine-meta") && status.contains(parent) && limits.startsWith("Limit"))
+            found.push_back(QString::fromLatin1(limits));
     }
     return found;
 }
@@ -109,22 +106,15 @@ TEST(Picture, LoadsMetafilesWithASensibleSize)
         memcpy(d.data() + at + 4, &x, 2);
         EXPECT_EQ(renderMetafile(d).size(), QSize(1024, 512)) << x;
     }
-    EXPECT_TRUE(isMetafile(data) && !isMetafile("BM not a metafile at all"));
 }
 
 TEST(Picture, LoadFailures)
 {
     QTemporaryDir dir;
-    QByteArray badWmf(40, '\0');
-    badWmf[0] = 1;
-    badWmf[2] = 9;
-    badWmf[5] = 3;
     // A missing file and one that is no picture: map_picture_cancels.scn.
-    const std::pair<QString, int> cases[] = {
-        {dir.path(), 53},  // a folder is no picture file
-        {test::writeFile(dir.filePath("bad.wmf"), badWmf), 481}};
-    for (const auto& [path, number] : cases)
-        EXPECT_EQ(test::errorNumber([&] { MapPicture::load(path); }), number) << path.toStdString();
+    EXPECT_EQ(test::errorNumber([&] { MapPicture::load(dir.path()); }), 53);  // a folder is no picture file
+    const QByteArray badWmf = QByteArray("\x01\x00\x09\x00\x00\x03", 6) + QByteArray(34, '\0');  // a header, no records
+    EXPECT_EQ(test::errorNumber([&] { MapPicture::load(test::writeFile(dir.filePath("bad.wmf"), badWmf)); }), 481);
     EXPECT_TRUE(MapPicture::load(QString()).isNull());  // an empty name: an empty picture
 }
 
