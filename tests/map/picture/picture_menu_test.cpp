@@ -1,13 +1,8 @@
-// The picture menu's rules: save names and kinds, the speed reply, bitmap files.
+// The picture menu's rules: save names and kinds, the speed reply (bitmap files:
+// picture_menu_window_test.cpp).
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QTemporaryDir>
-
-#include "common/runtime_error.h"
 #include "map/picture/picture_menu.h"
-#include "map/map_fixture.h"
-#include "support/failing_save.h"
 
 using namespace corv;
 
@@ -25,29 +20,4 @@ TEST(PictureMenu, ScrollSpeedReplies)
         EXPECT_EQ(scrollSpeedFromReply(reply), speed) << reply;
     for (const char* ignored : {"0.51", "0", "-0.1", "fast", "1e300", "-1e300", "0.5000001"})
         EXPECT_FALSE(scrollSpeedFromReply(ignored).has_value()) << ignored;
-}
-
-TEST(PictureMenu, BitmapFilesWhateverTheName)
-{
-    QTemporaryDir dir;
-    QImage picture(13, 7, QImage::Format_ARGB32_Premultiplied);
-    picture.fill(qRgb(10, 200, 30));
-    for (const char* name : {"map.jpeg", "map.png", "map"}) {
-        const QString path = dir.filePath(name);
-        saveBitmapFile(picture, path);
-        const QByteArray bytes = test::readAll(path);
-        EXPECT_TRUE(bytes.startsWith("BM") && bytes[28] == 24) << name;  // 24 bits per pixel
-        const QImage back(path, "bmp");
-        EXPECT_TRUE(back.size() == picture.size() && back.pixel(12, 6) == qRgb(10, 200, 30)) << name;
-    }
-
-    // A full disk, a failed flush or rename, or a read-only file (as root too) keep the
-    // older bitmap as it was.
-    const QString older = test::writeFile(dir.filePath("older.bmp"), "an older bitmap");
-    test::expectFailuresKeepOlder(older, test::durableFailures(50),
-                                  [&] { return test::saveErrorOf([&] { saveBitmapFile(picture, older); }); });
-    QFile::setPermissions(older, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    EXPECT_EQ(test::saveErrorOf([&] { saveBitmapFile(picture, older); }),
-              "Permission denied: " + older + " could not be saved (the file is read-only).");
-    EXPECT_EQ(test::readAll(older), "an older bitmap");
 }
