@@ -1,38 +1,18 @@
 // Runoff that holds its water: each transform returns the excess volume once its
-// hydrograph has drained, each routing its inflow less what it still stores, storms hold
-// their table depth, the impervious share is counted once, base flow runs under the
-// whole hydrograph; the cases are worked by hand.
+// hydrograph has drained, storms hold their table depth, the impervious share is counted
+// once, base flow runs under the whole hydrograph (routings: routing_test).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 
-#include "runoff/routing.h"
 #include "runoff/stage_support.h"
 
 using namespace corv;
 using namespace stagetest;
 
-namespace {
-
-double total(const std::vector<float>& v)
-{
-    double t = 0;
-    for (float x : v) t += x;
-    return t;
-}
-
-// A series' volume in cfs-steps, ordinate to ordinate as a routing steps (trapezoids).
-double steps(const VArray<float>& q, long last)
-{
-    double t = 0;
-    for (long j = 0; j < last; ++j) t += (q(j) + q(j + 1)) / 2.0;
-    return t;
-}
-
 constexpr float kSixMinutes = 6.0f / 60.0f;  // neither is exact in binary
 constexpr float kTenMinutes = 10.0f / 60.0f;
-
-}  // namespace
 
 // For lags from a tenth of a step to a hundred steps, each transform returns the
 // excess (times C for the Rational method) within 1 %. The Rational hydrograph is in
@@ -59,7 +39,7 @@ TEST(MassBalance, EveryTransformReturnsTheExcessVolume)
                         EXPECT_TRUE(std::string(name) == "Linear Reservoir" && steps < 1 && e.says("delay")) << where;
                         continue;
                     }
-                    const double expected = total(storm) * (std::string(name) == "Rational Method" ? C : 1.0f);
+                    const double expected = std::accumulate(storm.begin(), storm.end(), 0.0) * (std::string(name) == "Rational Method" ? C : 1.0f);
                     EXPECT_NEAR(inchesOf(s) / expected, 1.0, 0.01) << where;
                     ++computed;
                 }
@@ -198,52 +178,5 @@ TEST(MassBalance, BaseFlowUnderTheWholeHydrograph)
         EXPECT_FLOAT_EQ(s.gwFlow(s.obs + 1), 10) << name;
         EXPECT_FLOAT_EQ(s.qi(s.it), 10) << name;
         EXPECT_GT(s.it, s.obs + 2) << name;
-    }
-}
-
-// The routing rows: inflow = outflow + change in what is stored, within 1 % of the
-// inflow, for each routing of a computed hydrograph (10 mi^2, lag 1 h, 1.5 in of excess
-// at 6-minute steps), of the spike 0, 1280, 0 whose first interval carries all of it, and
-// of a flood on a 50 cfs base flow, from which the routing starts steadily. Storage in
-// cfs-steps of 0.1 h: Muskingum's K (X I + (1 - X) O) / dt (K = 2 h, X = 0.3, so its first
-// coefficient (0.05 - 0.6) / 1.45 is negative); Modified Puls's storage (acre-ft) x 12.1
-// / dt in a pond of S = 1 h x O, tabled to 48.4 cfs and extrapolated beyond; travel time
-// (0.75 h: Int(2 x 0.75 / 0.1 + 0.5) = 15 half-step passes) the start's flow for half a
-// step a pass, none once drained.
-TEST(MassBalance, EveryRoutingHoldsItsInflow)
-{
-    ScriptedDialogs d;
-    ComputeState computed = basin(10, 1, kSixMinutes, {0.05f, 0.1f, 0.2f, 0.4f, 0.3f, 0.2f, 0.15f, 0.1f});
-    ASSERT_EQ(transformExcess(computed, method("SCS.DGF"), d), StageEnd::Continue);
-    std::vector<float> q(computed.qi.vec().begin() + 1, computed.qi.vec().begin() + computed.it + 1);
-    ComputeState base = inflow({50, 200, 600, 900, 700, 400, 200, 100, 50}, kSixMinutes);
-    base.qi(0) = 50;
-    const ComputeState inflows[] = {inflow(q, kSixMinutes), inflow({1280, 0, 0}, kSixMinutes), base};
-
-    const RatingTable pond = readRatingTable(testData("pond.RAT"), kSixMinutes);
-    const struct {
-        const char* name;
-        std::function<void(ComputeState&)> route;
-        std::function<double(const ComputeState&, long)> stored;
-    } routings[] = {
-        {"Muskingum", [](ComputeState& s) { muskingum(s, 2, 0.3f, false); },
-         [](const ComputeState& s, long j) { return 2 * (0.3 * s.qi(j) + 0.7 * s.qout(j)) / 0.1; }},
-        {"Modified Puls", [&](ComputeState& s) { modpul(s, pond, "", false); },
-         [](const ComputeState& s, long j) { return s.storout(j) * 12.1 / 0.1; }},
-        {"travel time",
-         [](ComputeState& s) {
-             s.tatumTime = 0.75f;
-             TatumRoute(s, false);
-         },
-         [](const ComputeState& s, long j) { return j == 0 ? s.qi(0) * 15 / 2.0 : 0.0; }},
-    };
-    for (const auto& r : routings) {
-        for (const ComputeState& in : inflows) {
-            ComputeState s = in;
-            r.route(s);
-            const double volume = steps(s.qi, s.it);
-            EXPECT_NEAR(volume + r.stored(s, 0), steps(s.qout, s.it) + r.stored(s, s.it), 0.01 * volume)
-                << r.name << ", inflow from " << in.qi(0) << " then " << in.qi(1) << " cfs";
-        }
     }
 }
