@@ -74,37 +74,33 @@ TEST(HydrographFile, FreshLoadOfARoutingReport)
 // The step is learned from the first two times: hours as numbers, snapped to the whole
 // minute (0.016667 h is 1 minute; 0.33333 h, 19.9998 minutes, is 20, not 19), or the full
 // day, hour and minute of "dd hh:mm" times (here in the report's layout; across an hour,
-// a day and a month's end in DatedFlowsGoToTheirOwnDates).
-TEST(HydrographFile, StepsLearnedFromTheTimes)
+// a day and a month's end in DatedFlowsGoToTheirOwnDates). A comma table's flows are the
+// first field after the time naming Runoff or Outflow, and end at a blank line; the peak
+// is the first highest flow.
+TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
 {
-    const std::pair<const char*, float> cases[] = {
-        {"Time,Runoff\r\n0,1\r\n0.016667,2\r\n0.033333,3\r\n0.05,4\r\n", 1},
-        {"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20},
+    const struct {
+        const char* text;
+        float minutes;
+        std::vector<float> flows;
+        std::int16_t tmax;
+    } cases[] = {
+        {"Title\r\nTime,Inflow,Runoff,Outflow\r\n0,9,1.5,7\r\n0.016667,9,4.5,7\r\n0.033333,9,4.5,7\r\n0.05,9, 3 ,7\r\n"
+         "\r\n0.066667,9,100,7\r\n", 1, {1.5f, 4.5f, 4.5f, 3}, 1},
+        {"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20, {1, 2, 3, 4}, 3},
         {"t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n 05 12:00       13\r\n"
-         " 05 13:00        9\r\n", 60},
+         " 05 13:00        9\r\n", 60, {12, 14, 13, 9}, 1},
     };
     Files f;
-    for (const auto& [text, minutes] : cases) {
+    for (const auto& c : cases) {
         ComputeState s;
-        f.load(f.write("steps.GRF", text), s);
-        EXPECT_EQ(s.udur, minutes / 60.0f) << text;
+        f.load(f.write("steps.GRF", c.text), s);
+        EXPECT_EQ(s.udur, c.minutes / 60.0f) << c.text;
+        EXPECT_EQ(series(s.qi, s.it), c.flows) << c.text;
+        EXPECT_TRUE(s.maxq == c.flows[std::size_t(c.tmax)] && s.tmax == c.tmax) << c.text;
     }
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (minutes)"), "1");
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (hours)"), "0.01666667");
-}
-
-// Comma table: the first field after the time naming Runoff or Outflow; the data end
-// at a blank line; the peak is the first highest flow.
-TEST(HydrographFile, SeparatedTableEndsAtABlankLine)
-{
-    Files f;
-    ComputeState s;
-    f.load(f.write("comma.GRF", "Title\r\nTime,Inflow,Runoff,Outflow\r\n0,9,1.5,7\r\n0.016667,9,2.5,7\r\n"
-                                "0.033333,9,4.5,7\r\n0.05,9, 3 ,7\r\n\r\n0.066667,9,100,7\r\n"),
-           s);
-    EXPECT_EQ(series(s.qi, s.it), (std::vector<float>{1.5f, 2.5f, 4.5f, 3}));
-    EXPECT_EQ(s.maxq, 4.5f);
-    EXPECT_EQ(s.tmax, 2);
 }
 
 // After a compute (qout 0..1) the file adds to the computed runoff (beyond a shorter file
@@ -200,26 +196,19 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
         EXPECT_EQ(f.messages().size(), c.told);
         EXPECT_TRUE(c.told == 0 || f.messages().front().contains("first time (05 23:00)"));
     }
-    // Flows between the ordinates' dates, or all before them, are refused.
+    // A fresh load after database rain keeps the file's hours: its rows carry no dates.
     Files f;
     ComputeState s = current(1, {0, 30, 60, 45, 15, 5}, makeDate(2026, 11, 30, 22, 0), 3);
-    EXPECT_TRUE(caught([&] { f.load(f.write("off.GRF", "Time\tRunoff\r\n30 22:00\t1\r\n30 23:00\t1\r\n30 23:30\t1\r\n"
-                                                       "01 00:30\t1\r\n"), s, HydrographLoad::Add); })
-                    .says("has a flow on line 4 dated 30 23:30, between the current hydrograph's ordinates"));
-    EXPECT_TRUE(caught([&] { f.load(f.write("early.GRF", "Time\tRunoff\r\n29 01:00\t1\r\n29 02:00\t1\r\n29 03:00\t1\r\n"
-                                                         "29 04:00\t1\r\n"), s, HydrographLoad::Add); })
-                    .says("has no flow dated at or after the current hydrograph's first time (30 22:00)."));
-    EXPECT_EQ(s.qout.ubound(), 1);
-    // A fresh load after database rain keeps the file's hours: its rows carry no dates.
-    s.it = 0;
     f.load(f.write("fresh.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n2,3\r\n3,4\r\n"), s);
     EXPECT_TRUE(buildHydrographReport(s, 3, {}, {}).text.endsWith("\r\n      3.0        4        4\r\n"));
 }
 
+// Refused files change nothing, here on a hydrograph of database rain dated from 30 Nov
+// 22:00 at 15 minutes.
 TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
 {
     Files f;
-    ComputeState s = current(0.25f, {0, 3e38f, 0});
+    ComputeState s = current(0.25f, {0, 3e38f, 0}, makeDate(2026, 11, 30, 22, 0), 2);
     QByteArray many = "Time,Runoff\r\n";
     for (int i = 0; i <= 32001; ++i) many += QByteArray::number(i * 0.25) + ",1\r\n";
     const struct {
@@ -250,6 +239,11 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"junk.GRF", "Time\tRunoff\r\nx y:z\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
         {"colon.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n:\t2\r\n", "has no \"dd hh:mm\" time on line 3"},
         {"nan.GRF", "Time\tRunoff\r\nnan nan:nan\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
+        // Dated flows between the current ordinates' dates, or all before them.
+        {"off.GRF", "Time\tRunoff\r\n30 22:00\t1\r\n30 22:15\t1\r\n30 22:20\t1\r\n30 22:45\t1\r\n",
+         "has a flow on line 4 dated 30 22:20, between the current hydrograph's ordinates"},
+        {"early.GRF", "Time\tRunoff\r\n29 01:00\t1\r\n29 01:15\t1\r\n29 01:30\t1\r\n29 01:45\t1\r\n",
+         "has no flow dated at or after the current hydrograph's first time (30 22:00)."},
         // A step unlike the current hydrograph's, and sums beyond singles.
         {"half.GRF", "Time,Runoff\r\n0,100\r\n0.5,100\r\n", "steps 0.5 hours at line 3 (\"0.5,100\"), the current "
                                                             "hydrograph 0.25 hours: Unit durations must match current hydrograph"},
@@ -265,10 +259,7 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         EXPECT_TRUE(e.says(("The hydrograph file " + f.dir.filePath(c.name).toStdString() + " ").c_str()) &&
                     e.says(c.says))
             << c.name << " -> " << e.text;
-        EXPECT_EQ(s.it, 2);
-        EXPECT_EQ(series(s.qi, 2), (std::vector<float>{0, 3e38f, 0}));
-        EXPECT_EQ(s.qout.ubound(), 1);
-        EXPECT_EQ(s.udur, 0.25f);
-        EXPECT_EQ(s.maxq, 3e38f);
+        EXPECT_TRUE(s.it == 2 && s.qout.ubound() == 1 && s.udur == 0.25f && s.maxq == 3e38f) << c.name;
+        EXPECT_EQ(series(s.qi, 2), (std::vector<float>{0, 3e38f, 0})) << c.name;
     }
 }
