@@ -5,7 +5,6 @@
 // a combined series are routing.scn's).
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include "runoff/compute_driver.h"
@@ -154,21 +153,6 @@ TEST(ComputeDriver, ChartResetOnlyWhenTheTypedStepChanges)
     EXPECT_EQ(w.chart.RowCount(), 3);  // the depth-duration table again
 }
 
-// "Go" gives the routings room for five times the ordinates, at most 32000 (a single
-// product: no 16-bit overflow on the way); a routine that refuses ends it quietly.
-TEST(ComputeDriverRouting, RoomForTheRoutingAndQuietRefusals)
-{
-    Window w;
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    w.hooks.routeOrCombine = [](Form3State&, const ComputeBoxes&, Dialogs&, CommonDialog&) {};
-    for (auto [it, newit] : {std::pair<std::int16_t, std::int16_t>{100, 500}, {6500, 32000}}) {
-        w.state.computeState.it = it;
-        const ComputeOutcome quiet = w.go(3);
-        EXPECT_FALSE(quiet.end != End::Stopped || quiet.caption || quiet.chartChanged || !w.messages().empty());
-        EXPECT_EQ(w.state.computeState.newit, newit);
-    }
-}
-
 // Each option routes the computed runoff: Muskingum twice gives one outflow, not the
 // first outflow routed again; travel time of 30 minutes (the caption says minutes) is
 // Int(2 x 0.5 / 0.25 + 0.5) = 4 half-step passes at 15 minutes; Modified Puls asks for
@@ -196,11 +180,13 @@ TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
     EXPECT_EQ(series(s.qi, computedIt), runoff);
 }
 
-// A combine file that is gone says so by name; a database flow that brought nothing back
-// (the retrieval said why) ends quietly. A file the reader refuses (its faults are
+// A combine file that is gone says so by name. A file the reader refuses (its faults are
 // hydrograph_file_test's) ends in the error handler naming the file, and the hydrograph,
-// the boxes, the report and the chart stay as they were.
-TEST(ComputeDriverRouting, MissingAndRefusedFilesKeepEverything)
+// the boxes, the report and the chart stay as they were. A database flow that brought
+// nothing back (the retrieval said why) and a routine that refuses end quietly; "Go" gives
+// the routings room for five times the ordinates, at most 32000 (a single product: no
+// 16-bit overflow on the way).
+TEST(ComputeDriverRouting, MissingRefusedAndQuietEndsKeepEverything)
 {
     Window w;
     ASSERT_EQ(w.compute().end, End::Plotted);
@@ -212,27 +198,29 @@ TEST(ComputeDriverRouting, MissingAndRefusedFilesKeepEverything)
     EXPECT_EQ(w.said(), "File not found: " + w.dir.filePath("gone.GRF").toStdString());
     EXPECT_EQ(w.asked().front().title, "Load hydrograph or combine with current");
     EXPECT_EQ(w.asked().front().file.filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
+
+    w.answerFile(writeFile(w.dir.filePath("junk.GRF"), "Time\tRunoff\r\n05 10:00\t1\r\nnan nan:nan\t1\r\n"));
+    const ComputeOutcome out = w.go(2);
+    EXPECT_EQ(out.end, End::Failed);
+    EXPECT_TRUE(w.said().rfind("The hydrograph file " + w.dir.filePath("junk.GRF").toStdString() + " ", 0) == 0 &&
+                w.said().find("has no \"dd hh:mm\" time on line 3") != std::string::npos && !endsWithHint(w.said()))
+        << w.said();
+    EXPECT_FALSE(out.caption || out.rainfallBoxes.txtGraphtimestep || w.state.routeAgain);
+    EXPECT_EQ(w.report(), before);
+    EXPECT_EQ(w.chart.ColumnCount(), 3);
+    EXPECT_EQ(series(s.qi, s.it), runoff);
+    EXPECT_EQ(s.qout.ubound(), 1);
+
     w.boxes.chkCombineHDB = true;
     w.hooks.databaseFlow = [](ComputeState&, RainfallBoxes&) { return StageEnd::EndCompute; };
-    EXPECT_EQ(w.go(2).end, End::Stopped);
-    EXPECT_TRUE(w.messages().empty());
-    w.boxes.chkCombineHDB = false;
-
-    QDir(w.dir.path()).mkdir("folder.GRF");
-    writeFile(w.dir.filePath("junk.GRF"), "Time\tRunoff\r\n05 10:00\t1\r\nnan nan:nan\t1\r\n");
-    for (auto [name, says] : {std::pair{"junk.GRF", "has no \"dd hh:mm\" time on line 3"},
-                              {"folder.GRF", "is not a regular file."}}) {
-        const QString path = w.dir.filePath(name);
-        w.answerFile(path);
-        const ComputeOutcome out = w.go(2);
-        EXPECT_EQ(out.end, End::Failed);
-        EXPECT_TRUE(w.said().rfind("The hydrograph file " + path.toStdString() + " ", 0) == 0 &&
-                    w.said().find(says) != std::string::npos && !endsWithHint(w.said()))
-            << w.said();
-        EXPECT_FALSE(out.caption || out.rainfallBoxes.txtGraphtimestep || w.state.routeAgain);
-        EXPECT_EQ(w.report(), before);
-        EXPECT_EQ(w.chart.ColumnCount(), 3);
-        EXPECT_EQ(series(s.qi, s.it), runoff);
-        EXPECT_EQ(s.qout.ubound(), 1);
+    const auto quiet = [&w](const ComputeOutcome& o) {
+        return o.end == End::Stopped && !o.caption && !o.chartChanged && w.messages().empty();
+    };
+    EXPECT_TRUE(quiet(w.go(2)));
+    w.hooks.routeOrCombine = [](Form3State&, const ComputeBoxes&, Dialogs&, CommonDialog&) {};
+    for (auto [it, newit] : {std::pair<std::int16_t, std::int16_t>{100, 500}, {6500, 32000}}) {
+        s.it = it;
+        EXPECT_TRUE(quiet(w.go(3))) << it;
+        EXPECT_EQ(s.newit, newit);
     }
 }
