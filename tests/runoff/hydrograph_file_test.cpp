@@ -17,15 +17,12 @@ using namespace stagetest;
 
 namespace {
 
-// A hydrograph made by hand as a compute leaves it (qout 0..1); with a first date, its
-// ordinates 1..dates carry dates as database rain gives them.
+// A hydrograph q(0) = 0, q(1).. made by hand as a compute leaves it (qout 0..1); with a
+// first date, its ordinates 1..dates carry dates as database rain gives them.
 ComputeState current(float udur, const std::vector<float>& q, double first = 0, int dates = 0)
 {
-    ComputeState s;
-    s.udur = udur, s.it = static_cast<std::int16_t>(q.size() - 1), s.obs = -2;
-    s.qi.redim(s.it);
-    for (long j = 0; j <= s.it; ++j) s.qi(j) = q[static_cast<std::size_t>(j)];
-    s.qout.redim(1);
+    ComputeState s = inflow({q.begin() + 1, q.end()}, udur);
+    s.obs = -2;
     s.maxq = *std::max_element(q.begin(), q.end());
     s.tmax = static_cast<std::int16_t>(std::max_element(q.begin(), q.end()) - q.begin());
     if (first > 0) {
@@ -57,7 +54,7 @@ std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().beg
 TEST(HydrographFile, FreshLoadOfARoutingReport)
 {
     Files f;
-    ComputeState r = current(10.0f / 60.0f, {9, 9, 9, 9, 9});
+    ComputeState r = current(10.0f / 60.0f, {0, 9, 9, 9, 9});
     r.qout.redim(4);
     r.qout(1) = 1.234f, r.qout(2) = 56.78f, r.qout(3) = 1005, r.qout(4) = 3;
     writeHydrographReport(r, 2, {}, {}, f.dir.path());
