@@ -23,7 +23,6 @@ TEST(MassBalance, EveryTransformReturnsTheExcessVolume)
     const std::vector<std::vector<float>> storms = {
         {1.0f}, {0.3f, 0.7f, 0, 0, 0.5f}, {0.01f, 0.02f, 0.05f, 0.1f, 0.3f, 0.6f, 0.2f, 0.1f, 0.05f, 0.02f, 0.01f, 0.01f}};
     ScriptedDialogs d;
-    int computed = 0;
     for (float udur : {kSixMinutes, kTenMinutes}) {
         for (float steps : {0.1f, 0.5f, 1.2f, 3.5f, 10.0f, 37.0f, 100.0f}) {
             const float lag = steps * udur;
@@ -32,21 +31,18 @@ TEST(MassBalance, EveryTransformReturnsTheExcessVolume)
                                               {"Linear Reservoir", 0.3f}, {"SCS.DGF", 1.0f}}) {
                     ComputeState s = basin(2.5f, lag, udur, storm, 10, C);
                     const Caught e = caught([&] { transformExcess(s, method(name), d); });
-                    const std::string where = std::string(name) + " lag " + std::to_string(steps) + " steps of " +
-                                              std::to_string(udur) + " h, " + std::to_string(storm.size()) + " steps";
-                    if (e.thrown) {
-                        // Only a reservoir delay below one step is refused, with its reason.
-                        EXPECT_TRUE(std::string(name) == "Linear Reservoir" && steps < 1 && e.says("delay")) << where;
-                        continue;
+                    const std::string n = name, where = n + " lag " + std::to_string(steps) + " steps of " +
+                                                                 std::to_string(udur) + " h, " + std::to_string(storm.size()) + " steps";
+                    // Only a reservoir delay below one step is refused, with its reason.
+                    EXPECT_TRUE(!e.thrown || (n == "Linear Reservoir" && steps < 1 && e.says("delay"))) << where;
+                    const double excess = std::accumulate(storm.begin(), storm.end(), 0.0);
+                    if (!e.thrown) {
+                        EXPECT_NEAR(inchesOf(s) / excess / (n == "Rational Method" ? C : 1), 1.0, 0.01) << where;
                     }
-                    const double expected = std::accumulate(storm.begin(), storm.end(), 0.0) * (std::string(name) == "Rational Method" ? C : 1.0f);
-                    EXPECT_NEAR(inchesOf(s) / expected, 1.0, 0.01) << where;
-                    ++computed;
                 }
             }
         }
     }
-    EXPECT_GT(computed, 150);
 }
 
 // Every arrangement of every table at 6- and 10-minute, quarter-hour and two-hour steps
@@ -66,11 +62,12 @@ TEST(MassBalance, EveryStormHoldsItsTableDepth)
                 RainfallBoxes boxes;
                 ASSERT_EQ(buildRainfall(s, rainTable(arrangement, hours, inches), common, d, boxes), StageEnd::Continue);
                 const std::string where = arrangement + (" step " + std::to_string(udur)) + " h, " + std::to_string(s.tdepth);
-                double sum = 0;
-                for (long i = 1; i <= s.obs; ++i) sum += s.rdepth(i);
-                EXPECT_GE(s.obs, 1);
+                ASSERT_GE(s.obs, 1);
+                const double sum = std::accumulate(s.rdepth.vec().begin() + 1, s.rdepth.vec().begin() + s.obs + 1, 0.0);
                 EXPECT_NEAR(sum, s.tdepth, 1e-4 * s.tdepth) << where;
-                if (arrangement == std::string("Average")) EXPECT_FLOAT_EQ(s.rdepth(s.obs), s.rdepth(1)) << where;
+                if (arrangement == std::string("Average")) {
+                    EXPECT_FLOAT_EQ(s.rdepth(s.obs), s.rdepth(1)) << where;
+                }
             }
         }
     }
@@ -159,10 +156,8 @@ TEST(MassBalance, StepCountsAndTheRationalWindow)
         ASSERT_EQ(transformExcess(s, method("Rational Method"), d), StageEnd::Continue);
         EXPECT_EQ(s.lagSteps, steps) << lag;
         EXPECT_NEAR(s.qi(1), peak, 0.05) << lag;
-        EXPECT_FLOAT_EQ(s.maxq, s.qi(1)) << lag;
-        EXPECT_EQ(s.tmax, 1) << lag;
-        EXPECT_EQ(s.it, steps + 1) << lag;
-        EXPECT_FLOAT_EQ(s.qi(s.it), 0) << lag;
+        EXPECT_TRUE(s.maxq == s.qi(1) && s.tmax == 1) << lag;  // the peak at the storm's step
+        EXPECT_TRUE(s.it == steps + 1 && s.qi(s.it) == 0) << lag;
     }
 }
 

@@ -75,7 +75,7 @@ TEST(Muskingum, TextbookSteadyStartAndRisingLimb)
         s.qi(0) = c.in[0];
         muskingum(s, c.K, c.X, false);
         for (std::size_t k = 0; k < c.out.size(); ++k) EXPECT_NEAR(s.qout(long(k)), c.out[k], c.tolerance) << k;
-        if (c.K > 2) EXPECT_TRUE(s.tmaxout == 10.0f && std::abs(s.maxout - 641.8) < 0.05) << s.maxout;
+        EXPECT_TRUE(c.K < 2 || (s.tmaxout == 10.0f && std::abs(s.maxout - 641.8) < 0.05)) << s.maxout;
     }
 }
 
