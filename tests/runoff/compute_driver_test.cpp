@@ -153,45 +153,22 @@ TEST(ComputeDriver, ChartResetOnlyWhenTheTypedStepChanges)
     EXPECT_EQ(w.chart.RowCount(), 3);  // the depth-duration table again
 }
 
-// Each option routes the computed runoff: Muskingum twice gives one outflow, not the
-// first outflow routed again; travel time of 30 minutes (the caption says minutes) is
-// Int(2 x 0.5 / 0.25 + 0.5) = 4 half-step passes at 15 minutes; Modified Puls asks for
-// its table in the program's folder.
-TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
+// A combine file that is gone says so by name. A file the reader refuses (its faults are
+// hydrograph_file_test's) ends in the error handler naming the file, and the hydrograph,
+// the boxes, the report and the chart stay as they were. Each option then routes the
+// computed runoff: Muskingum twice gives one outflow, not the first outflow routed again;
+// travel time of 30 minutes (the caption says minutes) is Int(2 x 0.5 / 0.25 + 0.5) = 4
+// half-step passes at 15 minutes; Modified Puls asks for its table in the program's
+// folder. A database flow that brought nothing back (the retrieval said why) and a
+// routine that refuses end quietly; "Go" gives the routings room for five times the
+// ordinates, at most 32000 (a single product: no 16-bit overflow on the way).
+TEST(ComputeDriverRouting, RoutesAndCombinesFromTheComputedHydrograph)
 {
     Window w;
     ASSERT_EQ(w.compute().end, End::Plotted);
     ComputeState& s = w.state.computeState;
     const std::vector<float> runoff = series(s.qi, s.it);
     const std::int16_t computedIt = s.it;
-    w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.25";
-    ASSERT_EQ(w.go(1).end, End::Plotted) << w.said();
-    const std::vector<float> first = series(s.qout, s.it);
-    ASSERT_EQ(w.go(1).end, End::Plotted);
-    EXPECT_EQ(series(s.qout, s.it), first);
-    EXPECT_EQ(w.state.routeType, 0);
-    w.boxes.txtTatum = "30";
-    ASSERT_EQ(w.go(3).end, End::Plotted);
-    EXPECT_EQ(s.newit, computedIt + 5);
-    w.answerFile(testData("pond.RAT"));
-    ASSERT_EQ(w.go(0).end, End::Plotted) << w.said();
-    EXPECT_EQ(w.asked().front().file.filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
-    EXPECT_EQ(w.asked().front().file.initDir, w.dir.path());
-    EXPECT_EQ(series(s.qi, computedIt), runoff);
-}
-
-// A combine file that is gone says so by name. A file the reader refuses (its faults are
-// hydrograph_file_test's) ends in the error handler naming the file, and the hydrograph,
-// the boxes, the report and the chart stay as they were. A database flow that brought
-// nothing back (the retrieval said why) and a routine that refuses end quietly; "Go" gives
-// the routings room for five times the ordinates, at most 32000 (a single product: no
-// 16-bit overflow on the way).
-TEST(ComputeDriverRouting, MissingRefusedAndQuietEndsKeepEverything)
-{
-    Window w;
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    ComputeState& s = w.state.computeState;
-    const std::vector<float> runoff = series(s.qi, s.it);
     const QString before = w.report();
     w.answerFile(w.dir.filePath("gone.GRF"));
     EXPECT_EQ(w.go(2).end, End::Stopped);
@@ -210,6 +187,21 @@ TEST(ComputeDriverRouting, MissingRefusedAndQuietEndsKeepEverything)
     EXPECT_EQ(w.chart.ColumnCount(), 3);
     EXPECT_EQ(series(s.qi, s.it), runoff);
     EXPECT_EQ(s.qout.ubound(), 1);
+
+    w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.25";
+    ASSERT_EQ(w.go(1).end, End::Plotted) << w.said();
+    const std::vector<float> first = series(s.qout, s.it);
+    ASSERT_EQ(w.go(1).end, End::Plotted);
+    EXPECT_EQ(series(s.qout, s.it), first);
+    EXPECT_EQ(w.state.routeType, 0);
+    w.boxes.txtTatum = "30";
+    ASSERT_EQ(w.go(3).end, End::Plotted);
+    EXPECT_EQ(s.newit, computedIt + 5);
+    w.answerFile(testData("pond.RAT"));
+    ASSERT_EQ(w.go(0).end, End::Plotted) << w.said();
+    EXPECT_EQ(w.asked().front().file.filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
+    EXPECT_EQ(w.asked().front().file.initDir, w.dir.path());
+    EXPECT_EQ(series(s.qi, computedIt), runoff);
 
     w.boxes.chkCombineHDB = true;
     w.hooks.databaseFlow = [](ComputeState&, RainfallBoxes&) { return StageEnd::EndCompute; };
