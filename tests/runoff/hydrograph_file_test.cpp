@@ -108,10 +108,7 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     Files f;
     ComputeState s = current(10.0f / 60.0f, {0, 20, 40, 30, 10, 5});
     s.maxout = 999, s.tmaxout = 9;
-    const QByteArray times[] = {"0,", "0.16667,", "0.33333,", "0.5,", "0.66667,", "0.83333,", "1,"};
-    f.load(f.write("add.GRF", "Time,Runoff\r\n" + times[0] + "1\r\n" + times[1] + "2\r\n" + times[2] + "3\r\n" +
-                                  times[3] + "4\r\n"),
-           s, HydrographLoad::Add);
+    f.load(f.write("add.GRF", "Time,Runoff\r\n0,1\r\n0.16667,2\r\n0.33333,3\r\n0.5,4\r\n"), s, HydrographLoad::Add);
     EXPECT_EQ(series(s.qout, 6), (std::vector<float>{1, 22, 43, 34, 10, 5, 0}));
     EXPECT_EQ(s.qout.ubound(), 6);
     EXPECT_EQ(s.maxq, 40.0f);    // the computed peak is the inflow's
@@ -119,9 +116,8 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     EXPECT_EQ(s.tmaxout, 2.0f);
     EXPECT_FLOAT_EQ(s.volume, 1.6f);  // 115 cfs x 1.9835 / 144
     EXPECT_TRUE(f.routeAgain);
-    QByteArray more = "Time,Runoff\r\n";
-    for (const QByteArray& t : times) more += t + (t == times[6] ? "5\r\n" : "1\r\n");
-    f.load(f.write("more.GRF", more), s, HydrographLoad::Add);
+    f.load(f.write("more.GRF", "Time,Runoff\r\n0,1\r\n0.16667,1\r\n0.33333,1\r\n0.5,1\r\n0.66667,1\r\n0.83333,1\r\n1,5\r\n"),
+           s, HydrographLoad::Add);
     EXPECT_EQ(series(s.qout, s.it), (std::vector<float>{2, 23, 44, 35, 11, 6, 5}));
     EXPECT_EQ(series(s.qi, 5), (std::vector<float>{1, 22, 43, 34, 10, 5}));
     EXPECT_EQ(s.maxq, 43.0f);
@@ -140,9 +136,8 @@ TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
     for (const auto& [text, combined] : cases) {
         Files f;
         ComputeState s = current(0.25f, {0, 10, 20, 10});
-        s.qout.redim(5);  // a routed outflow, longer than its inflow
+        s.qout = current(0.25f, {0, 5, 12, 14, 9, 4}).qi;  // a routed outflow, longer than its inflow
         s.it = 5;
-        for (long j = 0; j <= 5; ++j) s.qout(j) = std::vector<float>{0, 5, 12, 14, 9, 4}[static_cast<std::size_t>(j)];
         f.load(f.write("flows.GRF", text), s, HydrographLoad::Add);
         EXPECT_EQ(series(s.qout, 5), combined) << text;
     }
@@ -190,8 +185,7 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
         EXPECT_EQ(lines.at(5), c.summary + QByteArray("\r"));
         EXPECT_EQ(lines.size(), 8 + c.combined.size());  // rows 1..it, and the empty last
         EXPECT_TRUE(lines.contains(c.row + QByteArray("\r"))) << c.row;
-        EXPECT_EQ(f.messages().size(), c.told);
-        EXPECT_TRUE(c.told == 0 || f.messages().front().contains("first time (05 23:00)"));
+        EXPECT_EQ(f.messages().size(), c.told);  // its wording: hdb_rainfall.scn
     }
     // A fresh load after database rain keeps the file's hours: its rows carry no dates.
     Files f;
@@ -226,7 +220,7 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         // Flows and times beyond singles, by name.
         {"huge.GRF", "Time,Runoff\r\n0,1\r\n0.25,5E82\r\n", "has the number \"5E82\" on line 3, beyond the range"},
         {"far.GRF", "Time,Runoff\r\n0,1\r\n1e39,2\r\n", "has the number \"1e39\" on line 3"},
-        // Times that stand still, go back, stay within a minute or are no "dd hh:mm".
+        // Times that stand still, go back, stay within a minute or are no "dd hh:mm" (NaN: the driver's).
         {"back.GRF", "Time,Runoff\r\n0,1\r\n-0.25,2\r\n", "goes back in time on line 3"},
         {"second.GRF", "Time,Runoff\r\n0,1\r\n0.001,2\r\n", "gives no time step of a minute or more with its times up to line 3"},
         {"equal.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n05 10:00\t2\r\n", "repeats the time of the row before on line 3"},
@@ -235,7 +229,6 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"day.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n04 10:15\t2\r\n", "goes back in time on line 3"},
         {"junk.GRF", "Time\tRunoff\r\nx y:z\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
         {"colon.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n:\t2\r\n", "has no \"dd hh:mm\" time on line 3"},
-        {"nan.GRF", "Time\tRunoff\r\nnan nan:nan\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
         // Dated flows between the current ordinates' dates, or all before them.
         {"off.GRF", "Time\tRunoff\r\n30 22:00\t1\r\n30 22:15\t1\r\n30 22:20\t1\r\n30 22:45\t1\r\n",
          "has a flow on line 4 dated 30 22:20, between the current hydrograph's ordinates"},
