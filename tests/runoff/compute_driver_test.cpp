@@ -127,30 +127,29 @@ TEST(ComputeDriver, AreaUnitsFromTheCaption)
     }
 }
 
+// 15 minutes, then 15 hours (Average, 4 inches over 24 hours: two 15-hour steps): the
+// number as typed is the same, the plots stay; then 10: the old plots go, this run's
+// hydrograph the only one. A changed step resets the chart even when the run then stops:
+// the depth-duration table again. Each report comes with the normal pointer.
 TEST(ComputeDriver, ChartResetOnlyWhenTheTypedStepChanges)
 {
     Window w;
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    EXPECT_TRUE(w.hourglasses == 1 && !w.busy);  // the normal pointer for the report
-    EXPECT_EQ(w.chart.ColumnCount(), 3);
-    // 15 minutes, then 15 hours: the number as typed is the same, the plots stay.
-    w.boxes.Label14 = "Hydrograph Time Step (hours)";
-    w.boxes.ComboRain = "Average";  // 4 inches over 24 hours: two 15-hour steps
-    w.boxes.txtDuration[2] = "24";
-    w.boxes.txtRain[2] = "4.00";
-    ASSERT_EQ(w.compute().end, End::Plotted) << w.said();
-    EXPECT_FLOAT_EQ(w.state.computeState.udur, 15);
-    EXPECT_EQ(w.chart.ColumnCount(), 4);
-    // Then 10: the old plots go, and this run's hydrograph is the only one.
-    w.boxes.txtGraphtimestep = "10";
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    EXPECT_EQ(w.chart.ColumnCount(), 3);
-    // A changed step resets the chart even when the run then stops.
-    w.boxes.txtGraphtimestep = "20";
-    w.boxes.txtCNloss = "70,60";
-    const ComputeOutcome stopped = w.compute();
-    EXPECT_TRUE(stopped.end == End::Stopped && stopped.chartChanged);
-    EXPECT_EQ(w.chart.RowCount(), 3);  // the depth-duration table again
+    w.boxes.ComboRain = "Average";
+    w.boxes.txtDuration[2] = "24", w.boxes.txtRain[2] = "4.00";
+    const struct {
+        const char *unit, *step, *cn;
+        float udur;
+        int columns;  // 0: the run stops
+    } runs[] = {{"minutes", "15", "75", 0.25f, 3}, {"hours", "15", "75", 15, 4}, {"hours", "10", "75", 10, 3},
+                {"hours", "20", "70,60", 0, 0}};
+    for (const auto& r : runs) {
+        w.boxes.Label14 = QString("Hydrograph Time Step (%1)").arg(r.unit);
+        w.boxes.txtGraphtimestep = r.step, w.boxes.txtCNloss = r.cn;
+        const ComputeOutcome out = w.compute();
+        EXPECT_EQ(out.end, r.columns ? End::Plotted : End::Stopped) << r.step << w.said();
+        EXPECT_TRUE(!r.columns || (w.chart.ColumnCount() == r.columns && w.state.computeState.udur == r.udur)) << r.step;
+        EXPECT_TRUE(r.columns ? w.hourglasses == 1 && !w.busy : out.chartChanged && w.chart.RowCount() == 3) << r.step;
+    }
 }
 
 // A combine file that is gone says so by name. A file the reader refuses (its faults are
