@@ -1,8 +1,6 @@
-// The compute driver on the window's box texts: prompts, no excess and the error
-// handler, area units, the chart reset rule, the pointer, and the route/combine path
-// after a hydrograph (refusals and a second click are in form3_window_test; the
-// report's routing headers, a combine with a saved hydrograph and the next routing of
-// a combined series are routing.scn's).
+// The compute driver on the window's box texts: prompts, no excess and the error handler,
+// area units, the chart reset rule, the pointer, and the route/combine path (refusals and
+// a second click: form3_window_test; routing headers and combined series: routing.scn).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -69,13 +67,11 @@ std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().beg
 
 }  // namespace
 
-// A box left at its prompt stops the compute before the hourglass (the test is on the
-// text and case-sensitive; both at once are compute_e2e.scn's). 5 inches of initial loss
-// take all 2.5 inches of rain: a message. A box value beyond singles, values that fit
-// but make a stage's results infinite (a curve number of -1e38, a graph of
-// near-smallest ordinates scaled to unit volume) and a storm file with no number where
-// one is read end in the error handler with the hint. Each message shows with the
-// normal pointer; the report and the chart stay as they were.
+// A box at its prompt (case-sensitive; both at once: compute_e2e.scn) stops before the
+// hourglass; 5 inches of initial loss take all 2.5 inches of rain. A box beyond singles,
+// values making a stage's results infinite (curve number -1e38, a graph of near-smallest
+// ordinates scaled to unit volume) and a storm file lacking a number end in the error
+// handler with the hint. Each message shows with the normal pointer; report and chart stay.
 TEST(ComputeDriver, StopsAndErrorsKeepTheLastReport)
 {
     Window w;
@@ -127,10 +123,9 @@ TEST(ComputeDriver, AreaUnitsFromTheCaption)
     }
 }
 
-// 15 minutes, then 15 hours (Average, 4 inches over 24 hours: two 15-hour steps): the
-// number as typed is the same, the plots stay; then 10: the old plots go, this run's
-// hydrograph the only one. A changed step resets the chart even when the run then stops:
-// the depth-duration table again. Each report comes with the normal pointer.
+// 15 minutes, then 15 hours (Average, 4 in over 24 h: two steps): the typed number is the
+// same, the plots stay; then 10: only this run's plot. A changed step resets the chart even
+// when the run then stops. Each report comes with the normal pointer.
 TEST(ComputeDriver, ChartResetOnlyWhenTheTypedStepChanges)
 {
     Window w;
@@ -152,15 +147,13 @@ TEST(ComputeDriver, ChartResetOnlyWhenTheTypedStepChanges)
     }
 }
 
-// A combine file that is gone says so by name. A file the reader refuses (its faults are
-// hydrograph_file_test's) ends in the error handler naming the file, and the hydrograph,
-// the boxes, the report and the chart stay as they were. Each option then routes the
-// computed runoff: Muskingum twice gives one outflow, not the first outflow routed again;
-// travel time of 30 minutes (the caption says minutes) is Int(2 x 0.5 / 0.25 + 0.5) = 4
-// half-step passes at 15 minutes; Modified Puls asks for its table in the program's
-// folder. A database flow that brought nothing back (the retrieval said why) and a
-// routine that refuses end quietly; "Go" gives the routings room for five times the
-// ordinates, at most 32000 (a single product: no 16-bit overflow on the way).
+// A combine file that is gone says so by name; one the reader refuses (its faults:
+// hydrograph_file_test) ends in the error handler naming it, and the hydrograph, boxes,
+// report and chart stay. Each option routes the computed runoff: Muskingum twice gives
+// one outflow; travel time 30 minutes (the caption's unit) is Int(2 x 0.5 / 0.25 + 0.5)
+// = 4 half-step passes at 15 minutes; Modified Puls asks for its table in the program's
+// folder. A database flow that brought nothing back and a routine that refuses end
+// quietly; "Go" leaves room for 5 x the ordinates, at most 32000 (no 16-bit overflow).
 TEST(ComputeDriverRouting, RoutesAndCombinesFromTheComputedHydrograph)
 {
     Window w;

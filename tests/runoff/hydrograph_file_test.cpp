@@ -1,7 +1,6 @@
-// The hydrograph file reader on reports written by the program (compute and routing
-// layouts), comma and TAB tables, learned steps, combining (by row, by date on a
-// hydrograph of database rain, onto a routed outflow), and files it refuses without
-// touching the current hydrograph.
+// The hydrograph file reader on the program's reports, comma and TAB tables, learned
+// steps, combining (by row, by date after database rain, onto a routed outflow), and
+// files it refuses without touching the current hydrograph.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -47,10 +46,9 @@ std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().beg
 
 }  // namespace
 
-// A routing report of the program: the Outflow column as printed (1.234 -> 1.2, 56.78
-// -> 57, 1005 -> 1010), not the Inflow after it (the compute report's Runoff column is
-// routing.scn's combine); the step, the second row's 0.16667, snapped to 10 minutes;
-// (1.2 + 57 + 1010 + 3) cfs x 1.9835 / 144 steps a day = 14.8, 15 acre-ft.
+// A routing report: the Outflow column as printed (1.234 -> 1.2, 56.78 -> 57, 1005 ->
+// 1010), not the Inflow after it (a compute report: routing.scn); the step 0.16667 snapped
+// to 10 minutes; (1.2 + 57 + 1010 + 3) cfs x 1.9835 / 144 steps a day = 14.8, 15 acre-ft.
 TEST(HydrographFile, FreshLoadOfARoutingReport)
 {
     Files f;
@@ -68,12 +66,11 @@ TEST(HydrographFile, FreshLoadOfARoutingReport)
     EXPECT_TRUE(f.messages().empty());
 }
 
-// The step is learned from the first two times: hours as numbers, snapped to the whole
-// minute (0.016667 h is 1 minute; 0.33333 h, 19.9998 minutes, is 20, not 19), or the full
-// day, hour and minute of "dd hh:mm" times (here in the report's layout; across an hour,
-// a day and a month's end in DatedFlowsGoToTheirOwnDates). A comma table's flows are the
-// first field after the time naming Runoff or Outflow, and end at a blank line; the peak
-// is the first highest flow.
+// The step is learned from the first two times: hours snapped to the whole minute (0.016667
+// h is 1 minute; 0.33333 h, 19.9998 minutes, is 20, not 19), or "dd hh:mm" (here in the
+// report's layout; across a month's end: DatedFlowsGoToTheirOwnDates). A comma table's
+// flows are the first field after the time naming Runoff or Outflow, to a blank line; the
+// peak is the first highest flow.
 TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
 {
     const struct {
@@ -100,9 +97,8 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (hours)"), "0.01666667");
 }
 
-// After a compute (qout 0..1) the file adds to the computed runoff (beyond a shorter file
-// the runoff stays as it was); a second, longer file adds to the combined outflow, which
-// becomes the inflow and grows. Times as a report prints 10 minutes, 0.16667 h.
+// After a compute (qout 0..1) a file adds to the runoff (kept beyond a shorter file); a
+// second, longer one adds to the combined outflow, which becomes the inflow and grows.
 TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
 {
     Files f;
@@ -143,9 +139,8 @@ TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
     }
 }
 
-// Flows in "dd hh:mm" on a hydrograph of database rain go to the ordinate of their own
-// date (ordinate i at rrtime(i), stepped on past the rain); the report's rows, its peaks
-// and the volume then describe the one series. By hand:
+// Flows in "dd hh:mm" after database rain go to the ordinate of their own date (rrtime(i),
+// stepped on past the rain); the report's rows, peaks and volume describe that series:
 // - 15 minutes, rain dated 5 Dec 23:00..23:45 (ordinates 1-4), runoff 0 10 40 70 50 20 5
 //   to ordinate 6 (06 00:15); flows 1..7 from 22:45, then 80 and 9 at 00:30 and 00:45.
 //   The 22:45 flow precedes ordinate 1 and is left out; 2..7 go to ordinates 1..6; 80 and

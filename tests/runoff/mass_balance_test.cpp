@@ -14,10 +14,9 @@ using namespace stagetest;
 constexpr float kSixMinutes = 6.0f / 60.0f;  // neither is exact in binary
 constexpr float kTenMinutes = 10.0f / 60.0f;
 
-// For lags from a tenth of a step to a hundred steps, each transform returns the
-// excess (times C for the Rational method) within 1 %. The Rational hydrograph is in
-// acre-inches per hour, read as cfs: 1 acre-in/hr is 1.0083 cfs, so it holds 0.9917 of
-// the excess by the formula's own convention.
+// For lags from a tenth of a step to a hundred steps, each transform returns the excess
+// (times C for the Rational method) within 1 %; the Rational hydrograph, acre-in/hr read
+// as cfs (1 acre-in/hr is 1.0083 cfs), holds 0.9917 of it by the formula's convention.
 TEST(MassBalance, EveryTransformReturnsTheExcessVolume)
 {
     const std::vector<std::vector<float>> storms = {
@@ -74,10 +73,9 @@ TEST(MassBalance, EveryStormHoldsItsTableDepth)
 }
 
 // A slow basin: 100 mi^2, lag 20 h, 5-minute steps, 5 in over 12 h, shape 0.1 per hour.
-// Inflow 5/144 in a step is 26,888.75 cfs; the reservoir's outflow after the 144 steps
-// of rain is 26,888.75 (1 - e^-1.2) = 18,790 cfs, handed on by a register of
-// 240.5 x (20 x 0.0281 + 0.592) = 277.5, i.e. 278 steps, so it comes out at step
-// 144 + 277 = 421; the hydrograph holds the 26,667 acre-ft of excess.
+// Inflow 5/144 in a step is 26,888.75 cfs; the outflow after 144 steps of rain, 26,888.75
+// (1 - e^-1.2) = 18,790 cfs, is delayed 240.5 x (20 x 0.0281 + 0.592) = 277.5, i.e. 278
+// steps, to step 144 + 277 = 421; the hydrograph holds the 26,667 acre-ft of excess.
 TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
 {
     const float udur = 5.0f / 60.0f;
@@ -97,9 +95,8 @@ TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
     EXPECT_TRUE(caught([&] { transformExcess(still, method("Linear Reservoir"), d); }).says("must be above 0"));
 }
 
-// 1 in on a half-impervious basin whose pervious part loses everything (initial loss
-// 5 in): the loss stage gives 0.5 in of excess, and the transform returns 0.5 in, not
-// the 0.75 in of mixing the impervious share twice.
+// 1 in on a half-impervious basin whose pervious part loses all (initial loss 5 in): 0.5
+// in of excess, and the transform returns 0.5 in, not 0.75 from counting the share twice.
 TEST(MassBalance, ImperviousShareCountsOnce)
 {
     ComputeState s;
@@ -140,10 +137,9 @@ TEST(MassBalance, TrianglesRunToTheLongestBase)
 
 // Step counts are rounded from single quotients: lag 0.5 h at 6-minute steps is a rise
 // of (0.05 + 0.5) / 0.1 = 5.5, even 6, not 5. The Rational window: 1.2 steps round to 1,
-// divided by that one step (0.25 h), so 1 in on 640 acres gives 2560 cfs, not 640 / 0.3
-// = 2133; a lag of a tenth of a step still averages over one step, so the storm's own
-// step carries the peak; lag 0.75 h at 6 minutes is a window of 7.5, even 8 steps, 1 in
-// over 0.8 h giving 800 cfs.
+// so 1 in on 640 acres over 0.25 h gives 2560 cfs, not 640 / 0.3 = 2133; a tenth of a
+// step still averages over one, the storm's own step carrying the peak; lag 0.75 h at 6
+// minutes is a window of 7.5, even 8 steps, 1 in over 0.8 h giving 800 cfs.
 TEST(MassBalance, StepCountsAndTheRationalWindow)
 {
     ScriptedDialogs d;

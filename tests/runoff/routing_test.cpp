@@ -1,7 +1,6 @@
-// Routing against the textbook and values worked by hand: Muskingum, Modified Puls
-// (linear storage, beyond the table, below a spillway crest), travel-time passes, the
-// ordinate limit, rerouting after a loaded file, storage-routing file faults, and the
-// inflow each routing holds.
+// Routing against the textbook and by hand: Muskingum, Modified Puls (linear storage,
+// beyond the table, below a spillway crest), travel time, the ordinate limit, table faults,
+// and the inflow each routing holds, also after a loaded file.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -50,16 +49,16 @@ QString linearTable(const QTemporaryDir& dir, float K, float step, int rows, cha
 
 }  // namespace
 
-// - Chow, Maidment and Mays, Applied Hydrology (1988), example 8.4.1: K = 2.3 h, X =
-//   0.15, dt = 1 h, C0 = 0.0631, C1 = 0.3442, C2 = 0.5927, inflow 93, 137, 208, ... cfs.
-//   From the steady start O = 93 cfs: O1 = 0.0631 x 137 + (0.3442 + 0.5927) x 93 = 95.78,
-//   O2 = 0.0631 x 208 + 0.3442 x 137 + 0.5927 x 95.78 = 117.05, O3 = 20.19 + 71.59 +
-//   69.38 = 161.16, O4 = 233.55, the peak 641.8 at hour 10 as the book's 642 (its table
-//   starts from 85 cfs; starting from 0 gave 0, 41, 84).
-// - K = 1 h, X = 0.25, dt = 0.25 h: C0 = -0.125 / 0.875 = -1/7, C1 = 3/7, C2 = 5/7. A
-//   step 0, 1, 1, ... routes to -1/7, then C0 + C1 + C2 (-1/7) = 9/49, then 2/7 + 5/7 x
-//   9/49 = 143/343. No flow below zero is shown: the first 1/7 is held back and paid out
-//   of the next, 9/49 - 7/49 = 2/49.
+// - Chow, Maidment and Mays, Applied Hydrology (1988), example 8.4.1: K = 2.3 h, X = 0.15,
+//   dt = 1 h: C0 = 0.0631, C1 = 0.3442, C2 = 0.5927, inflow 93, 137, 208, ... cfs. From the
+//   steady start O = 93: O1 = 0.0631 x 137 + (0.3442 + 0.5927) x 93 = 95.78, O2 = 0.0631 x
+//   208 + 0.3442 x 137 + 0.5927 x 95.78 = 117.05, O3 = 20.19 + 71.59 + 69.38 = 161.16, O4 =
+//   233.55, the peak 641.8 at hour 10 as the book's 642 (its table starts from 85 cfs; from
+//   0: 0, 41, 84).
+// - K = 1 h, X = 0.25, dt = 0.25 h: C0 = -0.125 / 0.875 = -1/7, C1 = 3/7, C2 = 5/7. A step
+//   0, 1, 1, ... routes to -1/7, then C0 + C1 + C2 (-1/7) = 9/49, then 2/7 + 5/7 x 9/49 =
+//   143/343. No flow below zero is shown: the first 1/7 is held back and paid out of the
+//   next, 9/49 - 7/49 = 2/49.
 TEST(Muskingum, TextbookSteadyStartAndRisingLimb)
 {
     const struct {
@@ -80,13 +79,12 @@ TEST(Muskingum, TextbookSteadyStartAndRisingLimb)
 }
 
 // Muskingum (X = 0.2) stops at the first ordinate after the inflow below the threshold of
-// its peak (0.01 cfs for 8 cfs, 1 cfs for 50 and 500) once under 1 % of the flood is
-// stored. 24 cfs rising over 1 h, falling over 3 h, stopped at its first flow below 1 cfs,
-// lost 1.4 % (K = 1 h) and 4.8 % (K = 3 h); run on, it ends at 6 minutes at ordinate 61
-// and 135, not 58 and 97, at 10 minutes at 37 and 81, not 35 and 59 (equations in double).
-// From the ordinate before newit a drained routing stops though above its threshold: the
-// 8 cfs flood given 30 ordinates ends at 29, its flow of about 0.02 cfs still holding
-// 0.02 x C2 / (1 - C2) = 0.05 cfs-steps of 48, 0.1 % (C2 = 0.675 / 0.925).
+// its peak (0.01 cfs for 8 cfs, 1 cfs for 50 and 500) once under 1 % is stored. 24 cfs
+// rising over 1 h, falling over 3 h, stopped at its first flow below 1 cfs, lost 1.4 % (K
+// = 1 h) and 4.8 % (K = 3 h); run on, it ends at 6 minutes at ordinate 61 and 135, not 58
+// and 97, at 10 minutes at 37 and 81, not 35 and 59. From the ordinate before newit a
+// drained routing stops though above its threshold: 8 cfs given 30 ordinates ends at 29,
+// its 0.02 cfs holding 0.02 x C2 / (1 - C2) = 0.05 of 48 cfs-steps (C2 = 0.675 / 0.925).
 TEST(Muskingum, StopsBelowTheThresholdOfItsPeakOnceDrained)
 {
     const struct {
@@ -250,12 +248,11 @@ TEST(ModifiedPuls, StorageRoutingFileFaults)
     EXPECT_EQ(caught([&] { readRatingTable(one, 0.0f); }).number, err::kDivisionByZero);
 }
 
-// Travel time of 20 minutes at 6-minute steps: Int(2 x (1/3) / 0.1 + 0.5) = Int(7.17)
-// = 7 half-step passes, so a pulse spreads over the binomial 1, 7, 21, 35, 35, 21, 7, 1
-// over 128, its first highest 3 steps later, and the series grows by 1 + 7 ordinates. A
-// flow at the first ordinate (a Rational hydrograph whose storm fits in one step) spreads
-// like any other: T = 6 minutes, 2 passes, 64 becomes 16, 32, 16. T = 0: no pass. Routed
-// again (no file loaded), each gives the same outflow, though the last one was longer.
+// Travel time 20 minutes at 6-minute steps: Int(2 x (1/3) / 0.1 + 0.5) = Int(7.17) = 7
+// half-step passes spread a pulse over the binomial 1, 7, 21, 35, 35, 21, 7, 1 over 128,
+// first highest 3 steps later, the series 1 + 7 ordinates longer. A flow at ordinate 1
+// spreads alike: T = 6 minutes, 2 passes, 64 becomes 16, 32, 16. T = 0: no pass. Routed
+// again (no file loaded), each gives the same outflow though the last one was longer.
 TEST(TatumRoute, PassesDelayAndKeepTheVolume)
 {
     const struct {
@@ -292,14 +289,12 @@ TEST(TatumRoute, PassesDelayAndKeepTheVolume)
 
 // Inflow = outflow + change in storage, within 1 % of the inflow, for each routing of a
 // computed hydrograph (10 mi^2, lag 1 h, 1.5 in at 6-minute steps), of the spike 0, 1280,
-// 0 (all in the first interval), and of a flood on a 50 cfs base flow (a steady start).
-// Storage in cfs-steps of 0.1 h: Muskingum's K (X I + (1 - X) O) / dt (K = 2 h, X = 0.3:
-// C0 = (0.05 - 0.6) / 1.45 < 0); Modified Puls's acre-ft x 12.1 / dt in a pond of S = 1 h
-// x O, tabled to 48.4 cfs; travel time (0.75 h: Int(2 x 0.75 / 0.1 + 0.5) = 15 half-step
-// passes) the start's flow for half a step a pass, none once drained.
-// After a loaded or combined file each takes the current outflow (5, 45, 95, 30 cfs, its
-// peak 95 at ordinate 2) as inflow, not the computed runoff still in qi, that outflow's
-// peak the inflow peak, and gives what it gives for that series.
+// 0, and of a flood on a 50 cfs base flow (a steady start). Storage in cfs-steps of 0.1 h:
+// Muskingum's K (X I + (1 - X) O) / dt (K = 2 h, X = 0.3: C0 = (0.05 - 0.6) / 1.45 < 0);
+// Modified Puls's acre-ft x 12.1 / dt in a pond of S = 1 h x O tabled to 48.4 cfs; travel
+// time (0.75 h: Int(2 x 0.75 / 0.1 + 0.5) = 15 half-step passes) the start's flow for half
+// a step a pass. After a loaded file each routes the current outflow (5, 45, 95, 30 cfs,
+// peak 95 at ordinate 2), not the runoff in qi, and gives what it gives for that series.
 TEST(Routing, EachRoutingHoldsItsInflowAndRoutesALoadedOutflow)
 {
     ScriptedDialogs d;
