@@ -36,17 +36,6 @@ std::vector<float> triangle(float peak, int rise, int fall)
     return q;
 }
 
-// A linear reservoir tabled in `rows` rows of `step` cfs: elevation 100 ft plus one foot a
-// row, storage K O (K hours, 12.1 cfs-hours to the acre-foot).
-QString linearTable(const QTemporaryDir& dir, float K, float step, int rows, char sep = ',')
-{
-    QByteArray rat = "Linear storage\r\n" + QByteArray::number(rows) + "\r\n";
-    for (int i = 0; i < rows; ++i)
-        rat += QByteArray::number(100 + i) + sep + QByteArray::number(step * i) + sep +
-               QByteArray::number(step * i * K / 12.1, 'f', 6) + (i == 1 && sep == ',' ? ",extra\r\n" : "\r\n");
-    return writeFile(dir.filePath("linear.RAT"), rat);
-}
-
 }  // namespace
 
 // - Chow, Maidment and Mays, Applied Hydrology (1988), example 8.4.1: K = 2.3 h, X = 0.15,
@@ -133,8 +122,14 @@ TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
     QTemporaryDir dir;
     std::vector<std::string> notes;
     for (const auto& c : cases) {
+        // Elevation 100 ft plus a foot a row of `step` cfs, storage K O (12.1 cfs-hours to the
+        // acre-foot); the second comma row has a field more.
+        QByteArray rat = "Linear storage\r\n" + QByteArray::number(c.rows) + "\r\n";
+        for (int i = 0; i < c.rows; ++i)
+            rat += QByteArray::number(100 + i) + c.sep + QByteArray::number(c.step * i) + c.sep +
+                   QByteArray::number(c.step * i * c.K / 12.1, 'f', 6) + (i == 1 && c.sep == ',' ? ",x\r\n" : "\r\n");
         ComputeState s = inflow(c.in, c.dt);
-        notes.push_back(modpul(s, readRatingTable(linearTable(dir, c.K, c.step, c.rows, c.sep), c.dt), "", false));
+        notes.push_back(modpul(s, readRatingTable(writeFile(dir.filePath("linear.RAT"), rat), c.dt), "", false));
         const double a = 2 * c.K / c.dt;
         const auto I = [&c](long j) { return j >= 1 && j <= static_cast<long>(c.in.size()) ? c.in[j - 1] : 0.0f; };
         double O = 0, peak = 0;
@@ -298,9 +293,9 @@ TEST(Routing, EachRoutingHoldsItsInflowAndRoutesALoadedOutflow)
     ComputeState computed = basin(10, 1, kSixMinutes, {0.05f, 0.1f, 0.2f, 0.4f, 0.3f, 0.2f, 0.15f, 0.1f});
     ASSERT_EQ(transformExcess(computed, method("SCS.DGF"), d), StageEnd::Continue);
     std::vector<float> q(computed.qi.vec().begin() + 1, computed.qi.vec().begin() + computed.it + 1);
-    ComputeState base = inflow({50, 200, 600, 900, 700, 400, 200, 100, 50}, kSixMinutes);
-    base.qi(0) = 50;
-    const ComputeState inflows[] = {inflow(q, kSixMinutes), inflow({1280, 0, 0}, kSixMinutes), base};
+    ComputeState inflows[] = {inflow(q, kSixMinutes), inflow({1280, 0, 0}, kSixMinutes),
+                              inflow({50, 200, 600, 900, 700, 400, 200, 100, 50}, kSixMinutes)};
+    inflows[2].qi(0) = 50;
 
     const RatingTable pond = readRatingTable(testData("pond.RAT"), kSixMinutes);
     const struct {
@@ -312,16 +307,13 @@ TEST(Routing, EachRoutingHoldsItsInflowAndRoutesALoadedOutflow)
          [](const ComputeState& s, long j) { return 2 * (0.3 * s.qi(j) + 0.7 * s.qout(j)) / 0.1; }},
         {"Modified Puls", [&](ComputeState& s, bool again) { modpul(s, pond, "", again); },
          [](const ComputeState& s, long j) { return s.storout(j) * 12.1 / 0.1; }},
-        {"travel time",
-         [](ComputeState& s, bool again) {
-             s.tatumTime = 0.75f;
-             TatumRoute(s, again);
-         },
+        {"travel time", [](ComputeState& s, bool again) { TatumRoute(s, again); },
          [](const ComputeState& s, long j) { return j == 0 ? s.qi(0) * 15 / 2.0 : 0.0; }},
     };
     for (const auto& r : routings) {
         for (const ComputeState& in : inflows) {
             ComputeState s = in;
+            s.tatumTime = 0.75f;
             r.route(s, false);
             const double volume = sum(s.qi, 0, s.it, true);
             EXPECT_NEAR(volume + r.stored(s, 0), sum(s.qout, 0, s.it, true) + r.stored(s, s.it), 0.01 * volume)
@@ -329,6 +321,7 @@ TEST(Routing, EachRoutingHoldsItsInflowAndRoutesALoadedOutflow)
         }
         ComputeState combined = inflow({40, 80, 0}, kSixMinutes), direct = inflow({45, 95, 30}, kSixMinutes);
         direct.qi(0) = 5;
+        combined.tatumTime = direct.tatumTime = 0.75f;
         combined.qout = direct.qi;
         combined.maxout = 95, combined.tmaxout = 2;
         r.route(combined, true);
