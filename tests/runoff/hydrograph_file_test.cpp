@@ -35,10 +35,10 @@ ComputeState current(float udur, const std::vector<float>& q, double first = 0, 
 struct Files : ScriptedDialogs {
     QTemporaryDir dir;
     bool routeAgain = false;
-    QString write(const char* name, const QByteArray& text) { return writeFile(dir.filePath(name), text); }
-    std::int16_t load(const QString& path, ComputeState& s, HydrographLoad mode = HydrographLoad::Fresh)
+    // Writes `text` as the file `name` and loads it.
+    std::int16_t load(const char* name, const QByteArray& text, ComputeState& s, HydrographLoad mode = HydrographLoad::Fresh)
     {
-        return LoadHydrographFile(path, s, mode, routeAgain, *this);
+        return LoadHydrographFile(writeFile(dir.filePath(name), text), s, mode, routeAgain, *this);
     }
 };
 
@@ -57,7 +57,7 @@ TEST(HydrographFile, FreshLoadOfARoutingReport)
     r.qout(1) = 1.234f, r.qout(2) = 56.78f, r.qout(3) = 1005, r.qout(4) = 3;
     writeHydrographReport(r, 2, {}, {}, f.dir.path());
     ComputeState s;
-    EXPECT_EQ(f.load(f.dir.filePath("Temp.GRF"), s), 3);
+    EXPECT_EQ(f.load("Temp.GRF", readFile(f.dir.filePath("Temp.GRF")), s), 3);
     EXPECT_TRUE(f.routeAgain);
     EXPECT_EQ(s.udur, 1.0f / 6.0f);
     EXPECT_EQ(series(s.qi, s.it), (std::vector<float>{0, 1.2f, 57, 1010, 3}));
@@ -88,7 +88,7 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
     Files f;
     for (const auto& c : cases) {
         ComputeState s;
-        f.load(f.write("steps.GRF", c.text), s);
+        f.load("steps.GRF", c.text, s);
         EXPECT_EQ(s.udur, c.minutes / 60.0f) << c.text;
         EXPECT_EQ(series(s.qi, s.it), c.flows) << c.text;
         EXPECT_TRUE(s.maxq == c.flows[std::size_t(c.tmax)] && s.tmax == c.tmax) << c.text;
@@ -104,7 +104,7 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     Files f;
     ComputeState s = current(10.0f / 60.0f, {0, 20, 40, 30, 10, 5});
     s.maxout = 999, s.tmaxout = 9;
-    f.load(f.write("add.GRF", "Time,Runoff\r\n0,1\r\n0.16667,2\r\n0.33333,3\r\n0.5,4\r\n"), s, HydrographLoad::Add);
+    f.load("add.GRF", "Time,Runoff\r\n0,1\r\n0.16667,2\r\n0.33333,3\r\n0.5,4\r\n", s, HydrographLoad::Add);
     EXPECT_EQ(series(s.qout, 6), (std::vector<float>{1, 22, 43, 34, 10, 5, 0}));
     EXPECT_EQ(s.qout.ubound(), 6);
     EXPECT_EQ(s.maxq, 40.0f);    // the computed peak is the inflow's
@@ -112,7 +112,7 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     EXPECT_EQ(s.tmaxout, 2.0f);
     EXPECT_FLOAT_EQ(s.volume, 1.6f);  // 115 cfs x 1.9835 / 144
     EXPECT_TRUE(f.routeAgain);
-    f.load(f.write("more.GRF", "Time,Runoff\r\n0,1\r\n0.16667,1\r\n0.33333,1\r\n0.5,1\r\n0.66667,1\r\n0.83333,1\r\n1,5\r\n"),
+    f.load("more.GRF", "Time,Runoff\r\n0,1\r\n0.16667,1\r\n0.33333,1\r\n0.5,1\r\n0.66667,1\r\n0.83333,1\r\n1,5\r\n",
            s, HydrographLoad::Add);
     EXPECT_EQ(series(s.qout, s.it), (std::vector<float>{2, 23, 44, 35, 11, 6, 5}));
     EXPECT_EQ(series(s.qi, 5), (std::vector<float>{1, 22, 43, 34, 10, 5}));
@@ -134,7 +134,7 @@ TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
         ComputeState s = current(0.25f, {0, 10, 20, 10});
         s.qout = current(0.25f, {0, 5, 12, 14, 9, 4}).qi;  // a routed outflow, longer than its inflow
         s.it = 5;
-        f.load(f.write("flows.GRF", text), s, HydrographLoad::Add);
+        f.load("flows.GRF", text, s, HydrographLoad::Add);
         EXPECT_EQ(series(s.qout, 5), combined) << text;
     }
 }
@@ -174,7 +174,7 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
     for (const auto& c : cases) {
         Files f;
         ComputeState s = current(c.udur, c.runoff, c.first, c.dates);
-        f.load(f.write("TmpHDB.GRF", c.flows), s, HydrographLoad::Add);
+        f.load("TmpHDB.GRF", c.flows, s, HydrographLoad::Add);
         EXPECT_EQ(series(s.qout, s.it), c.combined) << c.flows;
         const QList<QByteArray> lines = buildHydrographReport(s, 3, {}, {}).text.split('\n');
         EXPECT_EQ(lines.at(5), c.summary + QByteArray("\r"));
@@ -185,7 +185,7 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
     // A fresh load after database rain keeps the file's hours: its rows carry no dates.
     Files f;
     ComputeState s = current(1, {0, 30, 60, 45, 15, 5}, makeDate(2026, 11, 30, 22, 0), 3);
-    f.load(f.write("fresh.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n2,3\r\n3,4\r\n"), s);
+    f.load("fresh.GRF", "Time,Runoff\r\n0,1\r\n1,2\r\n2,3\r\n3,4\r\n", s);
     EXPECT_TRUE(buildHydrographReport(s, 3, {}, {}).text.endsWith("\r\n      3.0        4        4\r\n"));
 }
 
@@ -240,7 +240,7 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
          "has a time step of 3E+38 hours (line 3), beyond the range", HydrographLoad::Fresh},
     };
     for (const auto& c : cases) {
-        const Caught e = caught([&] { f.load(f.write(c.name, c.text), s, c.mode); });
+        const Caught e = caught([&] { f.load(c.name, c.text, s, c.mode); });
         EXPECT_TRUE(e.says(("The hydrograph file " + f.dir.filePath(c.name).toStdString() + " ").c_str()) &&
                     e.says(c.says))
             << c.name << " -> " << e.text;
