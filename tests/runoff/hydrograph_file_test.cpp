@@ -21,7 +21,6 @@ namespace {
 ComputeState current(float udur, const std::vector<float>& q, double first = 0, int dates = 0)
 {
     ComputeState s = inflow({q.begin() + 1, q.end()}, udur);
-    s.obs = -2;
     s.maxq = *std::max_element(q.begin(), q.end());
     s.tmax = static_cast<std::int16_t>(std::max_element(q.begin(), q.end()) - q.begin());
     if (first > 0) {
@@ -53,8 +52,7 @@ TEST(HydrographFile, FreshLoadOfARoutingReport)
 {
     Files f;
     ComputeState r = current(10.0f / 60.0f, {0, 9, 9, 9, 9});
-    r.qout.redim(4);
-    r.qout(1) = 1.234f, r.qout(2) = 56.78f, r.qout(3) = 1005, r.qout(4) = 3;
+    r.qout = current(10.0f / 60.0f, {0, 1.234f, 56.78f, 1005, 3}).qi;
     writeHydrographReport(r, 2, {}, {}, f.dir.path());
     ComputeState s;
     EXPECT_EQ(f.load("Temp.GRF", readFile(f.dir.filePath("Temp.GRF")), s), 3);
