@@ -106,8 +106,7 @@ TEST(HydrographFile, CombiningAddsToTheCurrentHydrograph)
     EXPECT_EQ(series(s.qout, 6), (std::vector<float>{1, 22, 43, 34, 10, 5, 0}));
     EXPECT_EQ(s.qout.ubound(), 6);
     EXPECT_EQ(s.maxq, 40.0f);    // the computed peak is the inflow's
-    EXPECT_EQ(s.maxout, 43.0f);  // the combined peak, not an older routing's
-    EXPECT_EQ(s.tmaxout, 2.0f);
+    EXPECT_EQ(std::pair(s.maxout, s.tmaxout), std::pair(43.0f, 2.0f));  // the combined peak, not an older routing's
     EXPECT_FLOAT_EQ(s.volume, 1.6f);  // 115 cfs x 1.9835 / 144
     EXPECT_TRUE(f.routeAgain);
     f.load("more.GRF", "Time,Runoff\r\n0,1\r\n0.16667,1\r\n0.33333,1\r\n0.5,1\r\n0.66667,1\r\n0.83333,1\r\n1,5\r\n",

@@ -82,8 +82,7 @@ TEST(MassBalance, SlowLinearReservoirDrainsItsWholeVolume)
     ComputeState s = basin(100, 20, udur, std::vector<float>(144, 5.0f / 144), 200, 0.1f);
     ScriptedDialogs d;
     ASSERT_EQ(transformExcess(s, method("Linear Reservoir"), d), StageEnd::Continue);
-    EXPECT_EQ(s.delaySteps, 278);
-    EXPECT_EQ(s.tmax, 421);
+    EXPECT_EQ((std::pair<int, int>(s.delaySteps, s.tmax)), std::pair(278, 421));
     EXPECT_NEAR(s.maxq, 26888.75 * (1 - std::exp(-1.2)), 2.0);
     EXPECT_NEAR(inchesOf(s), 5.0, 0.005);
     EXPECT_NEAR(s.volume, 26667, 27);  // drained to within 0.1 %
@@ -118,8 +117,7 @@ TEST(MassBalance, TrianglesRunToTheLongestBase)
     ComputeState s = basin(1, 1, 0.25f, {1}, 300, 1);
     ScriptedDialogs d;
     ASSERT_EQ(transformExcess(s, in, d), StageEnd::Continue);
-    EXPECT_EQ(s.baseSteps(1), 24);
-    EXPECT_EQ(s.baseSteps(2), 6);
+    EXPECT_EQ((std::pair<int, int>(s.baseSteps(1), s.baseSteps(2))), std::pair(24, 6));
     EXPECT_EQ(s.it, 1 + 1 + 24);
     EXPECT_NEAR(s.trianglePeak(1), 0.3 * 645.33 / 0.25 / 12, 1e-3);
     EXPECT_NEAR(s.qi(23), 0.3 * 645.33 / 0.25 / 12 / 20, 1e-3);
