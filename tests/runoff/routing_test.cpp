@@ -271,10 +271,12 @@ TEST(TatumRoute, PassesDelayAndKeepTheVolume)
     }
     // A negative time is refused; an inflow that fills the 16-bit count is an "Overflow",
     // never a negative count.
-    for (auto [n, T, number] : {std::tuple{3, -0.1f, err::kInvalidProcedureCall}, {32766, 0.0f, err::kOverflow}}) {
+    for (auto [n, T, number, says] : {std::tuple{3, -0.1f, err::kInvalidProcedureCall, "must not be negative"},
+                                      {32766, 0.0f, err::kOverflow, "Overflow"}}) {
         ComputeState s = inflow(std::vector<float>(std::size_t(n), 1.0f), 0.25f);
         s.tatumTime = T;
-        EXPECT_EQ(caught([&] { TatumRoute(s, false); }).number, number) << T;
+        const Caught e = caught([&] { TatumRoute(s, false); });
+        EXPECT_TRUE(e.number == number && e.says(says)) << e.text;
         EXPECT_EQ(s.it, n);
     }
 }
