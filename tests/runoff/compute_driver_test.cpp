@@ -1,11 +1,8 @@
-// The compute driver on the window's box texts: prompts, no excess and the error
-// handler, area units, the chart reset rule, the pointer, and the route/combine path
-// after a hydrograph (refusals and a second click are in form3_window_test; the
-// report's routing headers, a combine with a saved hydrograph and the next routing of
-// a combined series are routing.scn's).
+// The compute driver on the window's box texts: prompts, no excess and the error handler,
+// area units, the chart reset rule, the pointer, and the route/combine path (refusals and
+// a second click: form3_window_test; routing headers and combined series: routing.scn).
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include "runoff/compute_driver.h"
@@ -70,13 +67,11 @@ std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().beg
 
 }  // namespace
 
-// A box left at its prompt stops the compute before the hourglass (the test is on the
-// text and case-sensitive; both at once are compute_e2e.scn's). 5 inches of initial loss
-// take all 2.5 inches of rain: a message. A box value beyond singles, values that fit
-// but make a stage's results infinite (a curve number of -1e38, a graph of
-// near-smallest ordinates scaled to unit volume) and a storm file with no number where
-// one is read end in the error handler with the hint. Each message shows with the
-// normal pointer; the report and the chart stay as they were.
+// A box at its prompt (case-sensitive; both at once: compute_e2e.scn) stops before the
+// hourglass; 5 inches of initial loss take all 2.5 inches of rain. A box beyond singles,
+// values making a stage's results infinite (curve number -1e38, a graph of near-smallest
+// ordinates scaled to unit volume) and a storm file lacking a number end in the error
+// handler with the hint. Each message shows with the normal pointer; report and chart stay.
 TEST(ComputeDriver, StopsAndErrorsKeepTheLastReport)
 {
     Window w;
@@ -128,58 +123,63 @@ TEST(ComputeDriver, AreaUnitsFromTheCaption)
     }
 }
 
+// 15 minutes, then 15 hours (Average, 4 in over 24 h: two steps): the typed number is the
+// same, the plots stay; then 10: only this run's plot. A changed step resets the chart even
+// when the run then stops. Each report comes with the normal pointer.
 TEST(ComputeDriver, ChartResetOnlyWhenTheTypedStepChanges)
 {
     Window w;
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    EXPECT_TRUE(w.hourglasses == 1 && !w.busy);  // the normal pointer for the report
-    EXPECT_EQ(w.chart.ColumnCount(), 3);
-    // 15 minutes, then 15 hours: the number as typed is the same, the plots stay.
-    w.boxes.Label14 = "Hydrograph Time Step (hours)";
-    w.boxes.ComboRain = "Average";  // 4 inches over 24 hours: two 15-hour steps
-    w.boxes.txtDuration[2] = "24";
-    w.boxes.txtRain[2] = "4.00";
-    ASSERT_EQ(w.compute().end, End::Plotted) << w.said();
-    EXPECT_FLOAT_EQ(w.state.computeState.udur, 15);
-    EXPECT_EQ(w.chart.ColumnCount(), 4);
-    // Then 10: the old plots go, and this run's hydrograph is the only one.
-    w.boxes.txtGraphtimestep = "10";
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    EXPECT_EQ(w.chart.ColumnCount(), 3);
-    // A changed step resets the chart even when the run then stops.
-    w.boxes.txtGraphtimestep = "20";
-    w.boxes.txtCNloss = "70,60";
-    const ComputeOutcome stopped = w.compute();
-    EXPECT_TRUE(stopped.end == End::Stopped && stopped.chartChanged);
-    EXPECT_EQ(w.chart.RowCount(), 3);  // the depth-duration table again
-}
-
-// "Go" gives the routings room for five times the ordinates, at most 32000 (a single
-// product: no 16-bit overflow on the way); a routine that refuses ends it quietly.
-TEST(ComputeDriverRouting, RoomForTheRoutingAndQuietRefusals)
-{
-    Window w;
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    w.hooks.routeOrCombine = [](Form3State&, const ComputeBoxes&, Dialogs&, CommonDialog&) {};
-    for (auto [it, newit] : {std::pair<std::int16_t, std::int16_t>{100, 500}, {6500, 32000}}) {
-        w.state.computeState.it = it;
-        const ComputeOutcome quiet = w.go(3);
-        EXPECT_FALSE(quiet.end != End::Stopped || quiet.caption || quiet.chartChanged || !w.messages().empty());
-        EXPECT_EQ(w.state.computeState.newit, newit);
+    w.boxes.ComboRain = "Average";
+    w.boxes.txtDuration[2] = "24", w.boxes.txtRain[2] = "4.00";
+    const struct {
+        const char *unit, *step, *cn;
+        float udur;
+        int columns;  // 0: the run stops
+    } runs[] = {{"minutes", "15", "75", 0.25f, 3}, {"hours", "15", "75", 15, 4}, {"hours", "10", "75", 10, 3},
+                {"hours", "20", "70,60", 0, 0}};
+    for (const auto& r : runs) {
+        w.boxes.Label14 = QString("Hydrograph Time Step (%1)").arg(r.unit);
+        w.boxes.txtGraphtimestep = r.step, w.boxes.txtCNloss = r.cn;
+        const ComputeOutcome out = w.compute();
+        EXPECT_EQ(out.end, r.columns ? End::Plotted : End::Stopped) << r.step << w.said();
+        EXPECT_TRUE(!r.columns || (w.chart.ColumnCount() == r.columns && w.state.computeState.udur == r.udur)) << r.step;
+        EXPECT_TRUE(r.columns ? w.hourglasses == 1 && !w.busy : out.chartChanged && w.chart.RowCount() == 3) << r.step;
     }
 }
 
-// Each option routes the computed runoff: Muskingum twice gives one outflow, not the
-// first outflow routed again; travel time of 30 minutes (the caption says minutes) is
-// Int(2 x 0.5 / 0.25 + 0.5) = 4 half-step passes at 15 minutes; Modified Puls asks for
-// its table in the program's folder.
-TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
+// A combine file that is gone says so by name; one the reader refuses (its faults:
+// hydrograph_file_test) ends in the error handler naming it, and the hydrograph, boxes,
+// report and chart stay. Each option routes the computed runoff: Muskingum twice gives
+// one outflow; travel time 30 minutes (the caption's unit) is Int(2 x 0.5 / 0.25 + 0.5)
+// = 4 half-step passes at 15 minutes; Modified Puls asks for its table in the program's
+// folder. A database flow that brought nothing back and a routine that refuses end
+// quietly; "Go" leaves room for 5 x the ordinates, at most 32000 (no 16-bit overflow).
+TEST(ComputeDriverRouting, RoutesAndCombinesFromTheComputedHydrograph)
 {
     Window w;
     ASSERT_EQ(w.compute().end, End::Plotted);
     ComputeState& s = w.state.computeState;
     const std::vector<float> runoff = series(s.qi, s.it);
     const std::int16_t computedIt = s.it;
+    const QString before = w.report();
+    w.answerFile(w.dir.filePath("gone.GRF"));
+    EXPECT_EQ(w.go(2).end, End::Stopped);
+    EXPECT_EQ(w.said(), "File not found: " + w.dir.filePath("gone.GRF").toStdString());
+    EXPECT_EQ(w.asked().front().title, "Load hydrograph or combine with current");
+    EXPECT_EQ(w.asked().front().file.filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
+
+    w.answerFile(writeFile(w.dir.filePath("junk.GRF"), "Time\tRunoff\r\n05 10:00\t1\r\nnan nan:nan\t1\r\n"));
+    const ComputeOutcome out = w.go(2);
+    EXPECT_EQ(out.end, End::Failed);
+    EXPECT_TRUE(w.said().rfind("The hydrograph file " + w.dir.filePath("junk.GRF").toStdString() + " ", 0) == 0 &&
+                w.said().find("has no \"dd hh:mm\" time on line 3") != std::string::npos && !endsWithHint(w.said()))
+        << w.said();
+    EXPECT_FALSE(out.caption || out.rainfallBoxes.txtGraphtimestep || w.state.routeAgain);
+    EXPECT_EQ(w.report(), before);
+    EXPECT_EQ(w.chart.ColumnCount(), 3);
+    EXPECT_EQ(series(s.qi, s.it), runoff);
+    EXPECT_EQ(s.qout.ubound(), 1);
+
     w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.25";
     ASSERT_EQ(w.go(1).end, End::Plotted) << w.said();
     const std::vector<float> first = series(s.qout, s.it);
@@ -194,45 +194,17 @@ TEST(ComputeDriverRouting, EachOptionRoutesTheComputedHydrograph)
     EXPECT_EQ(w.asked().front().file.filter, "Modpul files (*.RAT)|*.RAT|All files (*.*)|*.*|");
     EXPECT_EQ(w.asked().front().file.initDir, w.dir.path());
     EXPECT_EQ(series(s.qi, computedIt), runoff);
-}
 
-// A combine file that is gone says so by name; a database flow that brought nothing back
-// (the retrieval said why) ends quietly. A file the reader refuses (its faults are
-// hydrograph_file_test's) ends in the error handler naming the file, and the hydrograph,
-// the boxes, the report and the chart stay as they were.
-TEST(ComputeDriverRouting, MissingAndRefusedFilesKeepEverything)
-{
-    Window w;
-    ASSERT_EQ(w.compute().end, End::Plotted);
-    ComputeState& s = w.state.computeState;
-    const std::vector<float> runoff = series(s.qi, s.it);
-    const QString before = w.report();
-    w.answerFile(w.dir.filePath("gone.GRF"));
-    EXPECT_EQ(w.go(2).end, End::Stopped);
-    EXPECT_EQ(w.said(), "File not found: " + w.dir.filePath("gone.GRF").toStdString());
-    EXPECT_EQ(w.asked().front().title, "Load hydrograph or combine with current");
-    EXPECT_EQ(w.asked().front().file.filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
     w.boxes.chkCombineHDB = true;
     w.hooks.databaseFlow = [](ComputeState&, RainfallBoxes&) { return StageEnd::EndCompute; };
-    EXPECT_EQ(w.go(2).end, End::Stopped);
-    EXPECT_TRUE(w.messages().empty());
-    w.boxes.chkCombineHDB = false;
-
-    QDir(w.dir.path()).mkdir("folder.GRF");
-    writeFile(w.dir.filePath("junk.GRF"), "Time\tRunoff\r\n05 10:00\t1\r\nnan nan:nan\t1\r\n");
-    for (auto [name, says] : {std::pair{"junk.GRF", "has no \"dd hh:mm\" time on line 3"},
-                              {"folder.GRF", "is not a regular file."}}) {
-        const QString path = w.dir.filePath(name);
-        w.answerFile(path);
-        const ComputeOutcome out = w.go(2);
-        EXPECT_EQ(out.end, End::Failed);
-        EXPECT_TRUE(w.said().rfind("The hydrograph file " + path.toStdString() + " ", 0) == 0 &&
-                    w.said().find(says) != std::string::npos && !endsWithHint(w.said()))
-            << w.said();
-        EXPECT_FALSE(out.caption || out.rainfallBoxes.txtGraphtimestep || w.state.routeAgain);
-        EXPECT_EQ(w.report(), before);
-        EXPECT_EQ(w.chart.ColumnCount(), 3);
-        EXPECT_EQ(series(s.qi, s.it), runoff);
-        EXPECT_EQ(s.qout.ubound(), 1);
+    const auto quiet = [&w](const ComputeOutcome& o) {
+        return o.end == End::Stopped && !o.caption && !o.chartChanged && w.messages().empty();
+    };
+    EXPECT_TRUE(quiet(w.go(2)));
+    w.hooks.routeOrCombine = [](Form3State&, const ComputeBoxes&, Dialogs&, CommonDialog&) {};
+    for (auto [it, newit] : {std::pair<std::int16_t, std::int16_t>{100, 500}, {6500, 32000}}) {
+        s.it = it;
+        EXPECT_TRUE(quiet(w.go(3))) << it;
+        EXPECT_EQ(s.newit, newit);
     }
 }
