@@ -11,6 +11,7 @@
 #include "common/dialogs.h"
 #include "common/numbers.h"
 #include "common/read_file.h"
+#include "hydrograph_load.h"
 #include "ratio_reporter.h"
 #include "runoff/hydrograph_file.h"
 #include "runoff/rainfall.h"
@@ -70,13 +71,7 @@ void readHydrograph(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString path = writeFile(dir, "long.GRF", kHydrograph);
-    ScriptedDialogs dialogs;
-    for (auto _ : state) {
-        ComputeState s;
-        bool routeAgain = false;
-        LoadHydrographFile(path, s, HydrographLoad::Fresh, routeAgain, dialogs);
-        benchmark::DoNotOptimize(s.maxq);
-    }
+    bench::loadHydrographEachIteration(state, path);
 }
 
 // The baseline: the same file read whole into memory.

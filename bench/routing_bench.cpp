@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "common/dialogs.h"
+#include "hydrograph_load.h"
 #include "ratio_reporter.h"
 #include "runoff/hydrograph_file.h"
 #include "runoff/hydrograph_report.h"
@@ -98,13 +99,7 @@ void readReport(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString path = reportFile(dir);
-    ScriptedDialogs dialogs;
-    for (auto _ : state) {
-        ComputeState s;
-        bool routeAgain = false;
-        LoadHydrographFile(path, s, HydrographLoad::Fresh, routeAgain, dialogs);
-        benchmark::DoNotOptimize(s.volume);
-    }
+    bench::loadHydrographEachIteration(state, path);
 }
 
 void readLines(benchmark::State& state)
