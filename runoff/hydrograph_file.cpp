@@ -2,6 +2,7 @@
 #include "runoff/hydrograph_file.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -100,6 +101,13 @@ struct FileRows {
     long stepLine = 0;           // the line that taught it
 };
 
+// A file's number as a single: within single range inline, otherwise by the checked
+// rule that names the file and line.
+float singleOf(double v, std::string_view field, const std::string& file, long line)
+{
+    return std::fabs(v) <= static_cast<double>(FLT_MAX) ? static_cast<float>(v) : fileSingle(v, field, file, line);
+}
+
 FileRows readRows(const QString& path, float udur)
 {
     const QByteArray bytes = readDataFile(path, kMaxFileBytes, hydrographFile(path), "a hydrograph file");
@@ -117,6 +125,9 @@ FileRows readRows(const QString& path, float udur)
     const std::string_view header = lines[h];
 
     FileRows rows;
+    const std::size_t most = std::min<std::size_t>(lines.size(), kMaxOrdinate + 2);
+    rows.values.reserve(most);
+    rows.lines.reserve(most);
     const bool fixed = header.find("     Time") != std::string_view::npos;
     const char sep = header.find("Time,") != std::string_view::npos ? ',' : '\t';
     std::size_t column = std::string_view::npos;
@@ -187,7 +198,7 @@ FileRows readRows(const QString& path, float udur)
         } else {
             double t = 0;
             if (!strictNumber(timeText, t)) bad("number for the time");
-            const float single = fileSingle(t, timeText, file, number);
+            const float single = singleOf(t, timeText, file, number);
             if (!first && !(single > lastTime)) outOfOrder(single == lastTime ? 0 : -1);
             lastTime = single;
             // The first time that is not 0 is the step, snapped to whole minutes.
@@ -218,7 +229,7 @@ FileRows readRows(const QString& path, float udur)
             fileError(err::kSubscript, path,
                       "has more than " + std::to_string(kMaxOrdinate + 1) +
                           " rows of flows; a hydrograph holds at most that many ordinates.");
-        rows.values.push_back(fileSingle(v, valueText, file, number));
+        rows.values.push_back(singleOf(v, valueText, file, number));
         rows.lines.push_back(number);
     }
     const std::size_t count = rows.values.size();

@@ -2,6 +2,7 @@
 #include "runoff/text_fields.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <string>
 
@@ -98,11 +99,43 @@ double fieldValue(std::string_view t)
     return Val(t);
 }
 
+namespace {
+
+// A plain decimal of at most 15 digits, as a report's cells hold them: its digits and
+// the power of ten are exact doubles, so the one division rounds as a full conversion
+// does, and a long file costs no general parse a cell.
+bool plainDecimal(std::string_view t, double& value)
+{
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const bool negative = !t.empty() && t[0] == '-';
+    const std::size_t first = negative ? 1 : 0;
+    // Fifteen digits at most, leading zeros counted: longer ones take the general rule.
+    if (t.size() <= first || t.size() - first > 16) return false;
+    std::uint64_t digits = 0;
+    std::size_t point = std::string_view::npos;
+    for (std::size_t i = first; i < t.size(); ++i) {
+        const unsigned d = static_cast<unsigned char>(t[i]) - static_cast<unsigned>('0');
+        if (d <= 9) digits = digits * 10 + d;
+        else if (t[i] == '.' && point == std::string_view::npos) point = i;
+        else return false;
+    }
+    const std::size_t count = t.size() - first - (point == std::string_view::npos ? 0 : 1);
+    if (count == 0 || count > 15) return false;
+    const double v =
+        static_cast<double>(digits) / kPow10[point == std::string_view::npos ? 0 : t.size() - 1 - point];
+    value = negative ? -v : v;
+    return true;
+}
+
+}  // namespace
+
 bool strictNumber(std::string_view t, double& value)
 {
-    while (!t.empty() && isBlank(t.front())) t.remove_prefix(1);
-    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
-    // Plain decimals, nearly every field, directly; the rest by the general rule.
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    if (plainDecimal(t, value)) return true;
+    // Other decimals directly; the rest by the general rule.
     if (!t.empty() && (t.front() == '-' || t.front() == '.' || (t.front() >= '0' && t.front() <= '9'))) {
         const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
         if (r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(value)) return true;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 #include "common/read_file.h"
@@ -11,6 +13,7 @@
 #include "runoff/hydrograph_file.h"
 #include "runoff/routing.h"
 #include "runoff/stage_support.h"
+#include "runoff/text_fields.h"
 
 using namespace corv;
 using namespace stagetest;
@@ -134,4 +137,17 @@ TEST(FileReaders, OnlyRegularFilesAreOpened)
     EXPECT_EQ(readRegularFile(dir.filePath("gone.txt"), 10).status, FileRead::Status::Missing);
     ASSERT_TRUE(QFile::link(file, dir.filePath("link.txt")));  // through a link to the regular file
     EXPECT_EQ(readRegularFile(dir.filePath("link.txt"), 10).bytes, "0123456789");
+}
+
+// Fields read as the C library reads them, the short plain decimals of report cells
+// included: halfway cases, a sign on zero, 15 digits and more.
+TEST(FileReaders, NumbersReadAsTheLibraryReadsThem)
+{
+    for (const char* text : {"0.1", "  0.30000 ", "-0.00000", "9007199254740.993", "123456789012345", "1234567890123456",
+                             "0.000000000000001", ".5", "5.", "-12.75e2", "2.675"}) {
+        double got = 0;
+        ASSERT_TRUE(strictNumber(text, got)) << text;
+        const double want = std::strtod(text, nullptr);
+        EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << text;
+    }
 }
