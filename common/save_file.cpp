@@ -98,6 +98,10 @@ bool readOnlyByMode(const struct stat& st, uid_t uid, gid_t gid, const gid_t* gr
 }
 
 ssize_t SaveDevice::write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
+ssize_t SaveDevice::pwrite(int fd, const void* data, std::size_t size, off_t offset)
+{
+    return ::pwrite(fd, data, size, offset);
+}
 int SaveDevice::sync(int fd) { return ::fdatasync(fd); }
 int SaveDevice::close(int fd) { return ::close(fd); }
 int SaveDevice::rename(const char* from, const char* to) { return ::rename(from, to); }
@@ -187,6 +191,23 @@ void SaveFile::writeAll(const char* p, std::size_t left)
         if (r < 0) fail(errno);
         if (r == 0) fail(ENOSPC);  // no progress: the disk takes no more
         p += r;
+        left -= static_cast<std::size_t>(r);
+    }
+}
+
+void SaveFile::writeAt(std::size_t offset, const char* p, std::size_t left) const
+{
+    if (fd_ < 0) throw SaveError(err::kPathFileAccess, shownName_, QStringLiteral("the save has already ended"));
+    while (left > 0) {
+        const ssize_t r = device().pwrite(fd_, p, left, static_cast<off_t>(offset));
+        if (r < 0 && errno == EINTR) continue;
+        // Not fail(): other threads may still be writing to the file.
+        if (r <= 0) {
+            const int e = r < 0 ? errno : ENOSPC;  // no progress: the disk takes no more
+            throw SaveError(numberFor(e), shownName_, reasonOf(e));
+        }
+        p += r;
+        offset += static_cast<std::size_t>(r);
         left -= static_cast<std::size_t>(r);
     }
 }

@@ -65,6 +65,11 @@ public:
 
     void write(const char* data, std::size_t size);
     void write(const QByteArray& bytes) { write(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
+    // Puts size bytes at offset of the new content, beside what write() adds from the
+    // start (which it does not move). Several threads may write apart at once; a
+    // failure raises the error in the thread that met it and leaves the save to be
+    // ended there, so the file beside the target goes when this SaveFile does.
+    void writeAt(std::size_t offset, const char* data, std::size_t size) const;
     // Flushes, forces to disk (when durable), copies mode, owner (and times), closes and renames.
     void commit();
 
@@ -100,6 +105,7 @@ class SaveDevice {
 public:
     virtual ~SaveDevice() = default;
     virtual ssize_t write(int fd, const void* data, std::size_t size);
+    virtual ssize_t pwrite(int fd, const void* data, std::size_t size, off_t offset);
     virtual int sync(int fd);   // forcing the written data to the disk
     virtual int close(int fd);  // the last flush: a network file system reports here
     virtual int rename(const char* from, const char* to);

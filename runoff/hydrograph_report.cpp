@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -126,19 +127,27 @@ struct RowWriter {
 // Rows from to last at out (row first's place). A long report whose arrays reach its end
 // is written in bands of rows on the thread pool the map view draws with; a band the
 // pool has no free thread for is written here, so a busy pool never stalls the report.
-void putRows(const RowWriter& writer, const RowLayout& layout, char* out, long from, long last, bool anyOrder)
+// Given a file (row first's place there at fileAt), each band also goes into it at once,
+// straight from the cache of the core that wrote it: the system copies rows just written
+// by other cores far more slowly. Returns whether the rows went into the file (a report
+// written in one run does not).
+bool putRows(const RowWriter& writer, const RowLayout& layout, char* out, const SaveFile* file, std::size_t fileAt,
+             long from, long last, bool anyOrder)
 {
     const auto band = [&](long a, long b) {
-        char* p = out + layout.offset(a) - layout.offset(from);
+        char* const start = out + layout.offset(a) - layout.offset(from);
+        char* p = start;
         for (long i = a; i <= b; ++i) p = writer.put(p, i, layout.extrasTo);
+        if (file) file->writeAt(fileAt + layout.offset(a) - layout.offset(from), start, static_cast<std::size_t>(p - start));
     };
     constexpr long kRowsPerBand = 4096;
     QThreadPool* pool = QThreadPool::globalInstance();
     const long rows = last - from + 1;
     const long bands = anyOrder ? std::clamp<long>(rows / kRowsPerBand, 1, std::clamp(pool->maxThreadCount(), 1, 8)) : 1;
     if (bands == 1) {
+        file = nullptr;
         band(from, last);
-        return;
+        return false;
     }
     QSemaphore done;
     std::vector<std::exception_ptr> failures(static_cast<std::size_t>(bands));
@@ -168,6 +177,7 @@ void putRows(const RowWriter& writer, const RowLayout& layout, char* out, long f
     done.acquire(static_cast<int>(others));
     for (const std::exception_ptr& f : failures)
         if (f) std::rethrow_exception(f);
+    return file != nullptr;
 }
 
 void parameterLines(QByteArray& out, const ComputeState& s, const ReportBoxes& b)
@@ -209,8 +219,10 @@ void routingLine(QByteArray& out, std::int16_t routeType, const QString& ratingF
 }
 
 // Builds the report into out (emptied first, its room kept) and returns the caption.
+// Given a file, rows written in bands go into it after the lines above them, which
+// alone then stay in out.
 QString buildReport(ComputeState& s, std::int16_t routeType, const QString& ratingFileName, const ReportBoxes& boxes,
-                    QByteArray& out)
+                    QByteArray& out, const SaveFile* file = nullptr)
 {
     const bool routing = routeType != route::kNone;
     const bool database = s.rainMode == 3;
@@ -292,7 +304,8 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
     out.resize(at + static_cast<qsizetype>(layout.offset(s.it + 1)));
     // Database rows carry the dates continueStepDates filled in above.
     const RowWriter writer{s, routeType, timeDecimals, first, database ? s.rrtime.data() + first : nullptr};
-    putRows(writer, layout, out.data() + at, first, s.it, layout.arraysReach(s));
+    if (putRows(writer, layout, out.data() + at, file, static_cast<std::size_t>(at), first, s.it, layout.arraysReach(s)))
+        out.resize(at);
 
     return caption;
 }
@@ -328,12 +341,23 @@ QString writeHydrographReport(ComputeState& s, std::int16_t routeType, const QSt
                               const ReportBoxes& boxes, const QString& folder)
 {
     s.reportPath = folder + QStringLiteral("/Temp.GRF");
-    // One buffer for the run: a long report is not laid out in fresh memory each time.
-    static QByteArray text;
-    const QString caption = buildReport(s, routeType, ratingFileName, boxes, text);
     // Rewritten on every run: not forced to the disk each time (a failure still keeps
     // the earlier report).
-    saveFile(s.reportPath, text, SaveOptions{.ownerOnly = false, .durable = false, .replaceLink = true});
+    // The file is opened first, so that long rows can go into it as they are made; a
+    // refusal is raised once the report has left its marks in s, as it always has.
+    std::optional<SaveFile> file;
+    std::exception_ptr refused;
+    try {
+        file.emplace(s.reportPath, SaveOptions{.ownerOnly = false, .durable = false, .replaceLink = true});
+    } catch (const SaveError&) {
+        refused = std::current_exception();
+    }
+    // One buffer for the run: a long report is not laid out in fresh memory each time.
+    static QByteArray text;
+    const QString caption = buildReport(s, routeType, ratingFileName, boxes, text, file ? &*file : nullptr);
+    if (refused) std::rethrow_exception(refused);
+    file->write(text);
+    file->commit();
     return caption;
 }
 

@@ -166,26 +166,7 @@ TEST(HydrographReport, RoutingLayout)
     EXPECT_EQ(m.caption, "QmaxIn=150 cfs, Vol=9.87 acft, QmaxOut=120 cfs");
 }
 
-TEST(HydrographReport, FileReplacedWholeOrNotAtAll)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Temp.GRF");
-    // The report written after a compute: tests/scenarios/compute_e2e.scn.
-    ComputeState s = compute(1, 1, 1, "0.2", "2", "1.00");
-    // A run whose arrays are too short fails before the file is touched.
-    writeFile(path, "earlier report\r\n");
-    ComputeState broken = handMade(50);
-    broken.obs = 5;
-    EXPECT_EQ(caught([&] { writeHydrographReport(broken, 0, {}, {}, dir.path()); }).text, "Subscript out of range");
-    EXPECT_EQ(readFile(path), "earlier report\r\n");
-    // Nor when the disk fills, or a flush or a rename fails.
-    using P = test::FailingSaveDevice::Point;
-    test::expectFailuresKeepOlder(path, {{P::Byte, 0, "byte 0"}, {P::Byte, 100, "partway"}, {P::Close, 0, "close"},
-                                         {P::Rename, 0, "step aside"}, {P::SecondRename, 0, "take the name"}},
-                                  [&] { return test::saveErrorOf([&] { writeHydrographReport(s, 0, {}, kBoxes, dir.path()); }); });
-}
-
-TEST(HydrographReport, LongReportWrittenInBandsAsInOneRun)
+TEST(HydrographReport, LongReportWrittenInBandsAsInOneRunAndReplacedWholeOrNotAtAll)
 {
     // 9,001 six-minute rows with rain on every one, in bands when the pool has threads.
     // Row 7000 (a later band's): 7000 x 0.1 h = 700.00000, flow 7000 (to tens), rain 0.07000.
@@ -198,8 +179,21 @@ TEST(HydrographReport, LongReportWrittenInBandsAsInOneRun)
     ComputeState one = s;
     const QByteArray inOneRun = buildHydrographReport(one, 0, {}, {}).text;
     pool->setMaxThreadCount(std::max(threads, 4));
-    const QByteArray inBands = buildHydrographReport(s, 0, {}, {}).text;
+    // Bands go into the file as they are made, the lines above them after. Neither a
+    // full disk, a failing band, a close nor a rename touches the older report.
+    QTemporaryDir dir;
+    writeHydrographReport(s, 0, {}, {}, dir.path());
+    const QByteArray inBands = readFile(dir.filePath("Temp.GRF"));
+    using P = test::FailingSaveDevice::Point;
+    test::expectFailuresKeepOlder(dir.filePath("Temp.GRF"), {{P::Byte, 0, "byte 0"}, {P::Byte, 100, "partway"}, {P::At, 0, "a band"},
+                                  {P::Close, 0, "close"}, {P::Rename, 0, "step aside"}, {P::SecondRename, 0, "take the name"}},
+                                  [&] { return test::saveErrorOf([&] { writeHydrographReport(s, 0, {}, {}, dir.path()); }); });
     pool->setMaxThreadCount(threads);
     EXPECT_TRUE(inBands == inOneRun);
     EXPECT_EQ(lines(inBands).at(16 + 7000), "700.00000     7000  0.07000  0.00000  0.00000        0");
+    // Nor does a run whose arrays are too short, which leaves nothing beside it.
+    ComputeState broken = handMade(50);
+    broken.obs = 5;
+    EXPECT_EQ(caught([&] { writeHydrographReport(broken, 0, {}, {}, dir.path()); }).text, "Subscript out of range");
+    EXPECT_TRUE(readFile(dir.filePath("Temp.GRF")) == inBands && test::folderEntries(dir.path()) == QStringList{"Temp.GRF"});
 }

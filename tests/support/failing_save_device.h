@@ -1,4 +1,5 @@
-// A save device failing on purpose: at a chosen byte (a full disk), the flush, the close or a rename.
+// A save device failing on purpose: at a chosen byte (a full disk), any write at an offset,
+// the flush, the close or a rename.
 #pragma once
 
 #include <QString>
@@ -12,7 +13,7 @@ namespace corv::test {
 
 class FailingSaveDevice : public SaveDevice {
 public:
-    enum class Point { Byte, Sync, Close, Rename, SecondRename };
+    enum class Point { Byte, At, Sync, Close, Rename, SecondRename };
     FailingSaveDevice(Point point, std::size_t byte = 0) : point_(point), byte_(byte) {}
 
     ssize_t write(int fd, const void* data, std::size_t size) override
@@ -23,6 +24,7 @@ public:
         written_ += r > 0 ? static_cast<std::size_t>(r) : 0;
         return r;
     }
+    ssize_t pwrite(int fd, const void* data, std::size_t n, off_t at) override { return point_ == Point::At ? fail() : SaveDevice::pwrite(fd, data, n, at); }
     int sync(int fd) override { return point_ == Point::Sync ? fail() : SaveDevice::sync(fd); }
     int close(int fd) override
     {
