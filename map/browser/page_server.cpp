@@ -21,9 +21,6 @@ namespace corv {
 
 namespace {
 
-// More open connections than a web view makes for two pages; further ones are dropped.
-constexpr int kMaxConnections = 32;
-
 QByteArray contentType(const QString& name)
 {
     const QString suffix = QFileInfo(name).suffix().toLower();
@@ -108,10 +105,10 @@ QByteArray answerPageRequest(const QString& folder, const QByteArray& head)
     return response("200 OK", contentType(name), *body, get);
 }
 
-MapPageServer::MapPageServer(const QString& folder, QObject* parent, int connectionMs)
-    : QObject(parent), folder_(folder), connectionMs_(connectionMs)
+MapPageServer::MapPageServer(const QString& folder, QObject* parent, int idleMs, int connectionMs)
+    : QObject(parent), folder_(folder), idleMs_(idleMs), connectionMs_(connectionMs)
 {
-    server_.setMaxPendingConnections(kMaxConnections);
+    server_.setMaxPendingConnections(kMaxPageConnections);
     connect(&server_, &QTcpServer::newConnection, this, &MapPageServer::acceptConnections);
 }
 
@@ -130,12 +127,19 @@ QString MapPageServer::site() const { return QStringLiteral("http://127.0.0.1:%1
 void MapPageServer::acceptConnections()
 {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        if (connections_.size() >= kMaxConnections) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+        // Full: the newcomer is likely the web view's next request, the longest silent
+        // one likely a client that will never ask.
+        if (connections_.size() >= kMaxPageConnections) {
+            auto oldest = connections_.begin();
+            for (auto it = connections_.begin(); it != connections_.end(); ++it)
+                if (it->heard < oldest->heard) oldest = it;
+            drop(oldest.key());
         }
-        connections_.insert(socket, {});
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, this, [this, socket] { drop(socket); });
+        idle->start(idleMs_);
+        connections_.insert(socket, {{}, false, ++heardCount_, idle});
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
         QTimer::singleShot(connectionMs_, socket, [this, socket] { drop(socket); });
@@ -147,6 +151,7 @@ void MapPageServer::readRequest(QTcpSocket* socket)
     auto it = connections_.find(socket);
     if (it == connections_.end()) return;
     Connection& c = it.value();
+    c.heard = ++heardCount_;
     if (c.answered) {
         socket->readAll();  // one request per connection: the rest is not read
         return;
@@ -159,8 +164,11 @@ void MapPageServer::readRequest(QTcpSocket* socket)
     } else if (c.head.size() > kPageRequestLimit) {
         answer = refusal("431 Request Header Fields Too Large");
     } else {
+        c.idle->start(idleMs_);
         return;  // the rest of the head is still to come
     }
+    // Answered: the answer's way out is bounded by the connection's own limit.
+    c.idle->stop();
     c.answered = true;
     c.head.clear();
     socket->readAll();

@@ -11,11 +11,15 @@
 #include <QTcpServer>
 
 class QTcpSocket;
+class QTimer;
 
 namespace corv {
 
 // The most a request line and its header lines may take; a longer request is refused.
 inline constexpr qsizetype kPageRequestLimit = 8192;
+// The most connections the server keeps open at once: a web view opens a few for its
+// page; a newcomer beyond this replaces the connection heard from longest ago.
+inline constexpr int kMaxPageConnections = 64;
 
 // The file of folder that a request target names, or empty when it is none of the served
 // files: /bigmap.htm, /latlongmap.htm, /mappage.js and the pages, scripts, style sheets and
@@ -31,12 +35,14 @@ QString pageFileFor(const QString& folder, const QByteArray& target);
 QByteArray answerPageRequest(const QString& folder, const QByteArray& head);
 
 // A read-only HTTP server of one folder's map pages, on 127.0.0.1 only, at a free port.
-// Everything runs from the event loop: a slow or silent client holds only its own
-// connection, which is dropped after a few seconds.
+// Every connection is served from the event loop side by side with the others: a slow or
+// silent client holds only its own connection, and not for long.
 class MapPageServer : public QObject {
 public:
-    // A connection is dropped connectionMs after it opened, answered or not.
-    explicit MapPageServer(const QString& folder, QObject* parent = nullptr, int connectionMs = 10000);
+    // A connection that sends nothing for idleMs before its request is whole is dropped;
+    // every connection is dropped connectionMs after it opened, answered or not.
+    explicit MapPageServer(const QString& folder, QObject* parent = nullptr, int idleMs = 2500,
+                           int connectionMs = 10000);
     ~MapPageServer() override;
 
     bool listen();
@@ -50,12 +56,16 @@ private:
     void drop(QTcpSocket* socket);
 
     QString folder_;
+    int idleMs_;
     int connectionMs_;
     QTcpServer server_;
     struct Connection {
         QByteArray head;  // what it has sent so far
         bool answered = false;
+        quint64 heard = 0;        // when it opened or last sent something, as a running count
+        QTimer* idle = nullptr;   // drops it when it stays silent
     };
+    quint64 heardCount_ = 0;
     QHash<QTcpSocket*, Connection> connections_;
 };
 

@@ -9,6 +9,8 @@
 #include <QTcpSocket>
 #include <QtCore/qtestsupport_core.h>
 #include <chrono>
+#include <memory>
+#include <vector>
 
 #include "common/runtime_error.h"
 #include "map/browser/map_pages.h"
@@ -180,11 +182,11 @@ TEST(PageServer, ServesThePagesTheirScriptAndLeafletAndNothingElse)
     }
 }
 
-TEST(PageServer, AnswersOverLoopbackAndDropsSlowClients)
+TEST(PageServer, AnswersOverLoopbackAndDropsSilentClients)
 {
     test::ensureCoreApplication();
     PagesFolder p;
-    MapPageServer server(p.folder, nullptr, 1500);
+    MapPageServer server(p.folder, nullptr, 300, 60000);
     ASSERT_TRUE(server.listen());
     const QUrl site(server.site());
     EXPECT_EQ(site.adjusted(QUrl::RemovePort).toString(), "http://127.0.0.1");
@@ -199,10 +201,34 @@ TEST(PageServer, AnswersOverLoopbackAndDropsSlowClients)
     const QByteArray huge = "GET /bigmap.htm HTTP/1.1\r\nX-Padding: " + QByteArray(kPageRequestLimit, 'a') + "\r\n\r\n";
     EXPECT_EQ(statusOf(exchange(port, {huge})), "HTTP/1.1 431 Request Header Fields Too Large");
 
-    // A client that connects and says nothing neither stops others being served nor stays.
-    QTcpSocket silent;
+    // A client that says nothing, or stops halfway through its request, is dropped long
+    // before the connection's own limit.
+    QTcpSocket silent, stopped;
     silent.connectToHost(QHostAddress::LocalHost, port);
+    stopped.connectToHost(QHostAddress::LocalHost, port);
+    stopped.write("GET /bigmap.htm HTTP/1.1\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.state() == QAbstractSocket::UnconnectedState &&
+                                             stopped.state() == QAbstractSocket::UnconnectedState; }, 5000));
+}
+
+TEST(PageServer, ServesBesideSilentClientsAndKeepsNoMoreThanItsBound)
+{
+    test::ensureCoreApplication();
+    PagesFolder p;
+    MapPageServer server(p.folder, nullptr, 60000, 60000);  // nobody is dropped for silence here
+    ASSERT_TRUE(server.listen());
+    const auto port = quint16(QUrl(server.site()).port());
+    // 8 more silent clients than the bound, each connected before the next.
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (int i = 0; i < kMaxPageConnections + 8; ++i) {
+        silent.push_back(std::make_unique<QTcpSocket>());
+        silent.back()->connectToHost(QHostAddress::LocalHost, port);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return silent.back()->state() == QAbstractSocket::ConnectedState; }, 5000));
+    }
+    // A request is answered at once all the same: the 8 latecomers and the request each
+    // replaced the oldest silent client, so the first 9 are gone and the other 63 still open.
     EXPECT_EQ(bodyOf(exchange(port, {request("GET /mappage.js HTTP/1.1")})), "var page;");
-    EXPECT_EQ(silent.state(), QAbstractSocket::ConnectedState);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return silent.state() == QAbstractSocket::UnconnectedState; }, 5000));
+    const auto closed = [&](size_t i) { return silent[i]->state() == QAbstractSocket::UnconnectedState; };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closed(0) && closed(8); }, 5000));
+    for (size_t i = 0; i < silent.size(); ++i) EXPECT_EQ(closed(i), i < 9) << i;
 }
