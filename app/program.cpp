@@ -95,7 +95,7 @@ void Program::openMapSource()
 {
     // One window at a time: a pick while it is open (or still loading) opens nothing.
     if (form4_) return;
-    form4_ = new MapSourceWindow(*this, this);
+    form4_ = new MapSourceWindow(*this, this, mapSourceHelper_);
     connect(form4_.data(), &MapSourceWindow::unloaded, this, [this] {
         if (form4_) form4_->deleteLater();
         form4_ = nullptr;

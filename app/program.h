@@ -36,6 +36,8 @@ public:
     Form3* form3();  // created (and loaded) on first use and after each close
     DateForm* dateForm();  // created on first use, then kept hidden for the run
     MapSourceWindow* form4();  // the map-source window while it is open, else nullptr
+    // The helper program the map-source window runs in (empty: the one beside the program).
+    void setMapSourceHelper(QString path) { mapSourceHelper_ = std::move(path); }
     // The hydrograph window's state: it outlives the window.
     Form3State& form3State() { return form3State_; }
     // Looks a window up by its name ("Form1", ...); nullptr when not loaded.
@@ -53,6 +55,7 @@ private:
     QPointer<Form1> form1_;
     QPointer<Form3> form3_;
     QPointer<MapSourceWindow> form4_;
+    QString mapSourceHelper_;
     QPointer<DateForm> dateForm_;
     Form3State form3State_;
     bool ending_ = false;

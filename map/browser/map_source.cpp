@@ -12,6 +12,7 @@
 #include "common/runtime_error.h"
 #include "common/shell.h"
 #include "map/browser/map_pages.h"
+#include "map/helper_program.h"
 
 namespace corv {
 
@@ -25,20 +26,28 @@ constexpr std::chrono::milliseconds kPageWait{10000};
 // holds the menu no longer than this.
 constexpr std::chrono::milliseconds kStartWait{20000};
 
-}  // namespace
-
-QString mapSourceHelperPath()
+// What the user is told when the helper ended by itself rather than being closed (its
+// window then went without a word); empty for a helper that ended well.
+QString mapSourceStopped(const QString& helper, int exitCode, QProcess::ExitStatus status)
 {
-    const QFileInfo self(QStringLiteral("/proc/self/exe"));
-    return QFileInfo(self.canonicalFilePath()).absolutePath() + QStringLiteral("/corvantine-mapsource");
+    const QString stopped = QStringLiteral("The map page stopped: its helper %1 ").arg(QFileInfo(helper).fileName());
+    if (status == QProcess::CrashExit) return stopped + QStringLiteral("crashed.");
+    if (exitCode != 0) return stopped + QStringLiteral("ended with exit code %1.").arg(exitCode);
+    return {};
 }
 
-MapSourceWindow::MapSourceWindow(Shell& shell, QObject* parent) : QObject(parent), shell_(shell)
+}  // namespace
+
+QString mapSourceHelperPath() { return helperProgramPath(QStringLiteral("corvantine-mapsource")); }
+
+MapSourceWindow::MapSourceWindow(Shell& shell, QObject* parent, QString helper)
+    : QObject(parent), shell_(shell), helper_(helper.isEmpty() ? mapSourceHelperPath() : std::move(helper))
 {
     // The web engine's own warnings go where the program's go.
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(&process_, &QProcess::readyReadStandardOutput, this, &MapSourceWindow::readLines);
-    connect(&process_, &QProcess::finished, this, &MapSourceWindow::ended);
+    connect(&process_, &QProcess::finished, this,
+            [this](int exitCode, QProcess::ExitStatus status) { ended(mapSourceStopped(helper_, exitCode, status)); });
 }
 
 MapSourceWindow::~MapSourceWindow()
@@ -54,12 +63,10 @@ MapSourceWindow::~MapSourceWindow()
 
 void MapSourceWindow::Form_Load()
 {
-    process_.start(mapSourceHelperPath(), {shell_.folder(), QString::number(int(Module1::bigMapPage)),
-                                           QString::number(int(Module1::usgsViewerPage))});
+    process_.start(helper_, {shell_.folder(), QString::number(int(Module1::bigMapPage)),
+                             QString::number(int(Module1::usgsViewerPage))});
     if (!process_.waitForStarted()) {
-        shell_.dialogs().msgBox(QString::fromStdString(err::text(err::kFileNotFound)) + QStringLiteral(": ") +
-                                QFileInfo(mapSourceHelperPath()).fileName());
-        ended();
+        ended(QString::fromStdString(helperNotStarted("map page", helper_).description()));
         return;
     }
     QPointer<MapSourceWindow> alive(this);
@@ -94,10 +101,15 @@ void MapSourceWindow::readLines()
     }
 }
 
-void MapSourceWindow::ended()
+void MapSourceWindow::ended(const QString& why)
 {
     if (ended_) return;
     ended_ = true;
+    if (!why.isEmpty()) {
+        QPointer<MapSourceWindow> alive(this);
+        shell_.dialogs().msgBox(why);
+        if (!alive) return;
+    }
     shell_.showPictureMenu();
     emit unloaded();
 }

@@ -23,7 +23,8 @@ QString mapSourceHelperPath();
 class MapSourceWindow : public QObject {
     Q_OBJECT
 public:
-    explicit MapSourceWindow(Shell& shell, QObject* parent = nullptr);
+    // helper: the helper program; empty: the one beside this program.
+    explicit MapSourceWindow(Shell& shell, QObject* parent = nullptr, QString helper = {});
     // Closes the helper's window with this one's owner (the program ending).
     ~MapSourceWindow() override;
 
@@ -40,9 +41,11 @@ signals:
 
 private:
     void readLines();
-    void ended();
+    // The helper ended, or never started; why is shown first unless empty.
+    void ended(const QString& why = {});
 
     Shell& shell_;
+    QString helper_;
     QProcess process_;
     QByteArray pending_;
     bool navigating_ = false;

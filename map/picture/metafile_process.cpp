@@ -1,11 +1,11 @@
 // Running the metafile helper: the metafile goes to its standard input, the pixels come
 // back on its standard output straight into the picture, under a time limit.
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QProcess>
 #include <algorithm>
 
 #include "common/runtime_error.h"
+#include "map/helper_program.h"
 #include "map/picture/metafile.h"
 #include "map/picture/metafile_process.h"
 #include "map/picture/picture_check.h"
@@ -43,11 +43,7 @@ bool readExactly(QProcess& p, char* to, qint64 n, const QDeadlineTimer& deadline
 
 }  // namespace
 
-QString metafileHelperPath()
-{
-    const QFileInfo self(QStringLiteral("/proc/self/exe"));
-    return QFileInfo(self.canonicalFilePath()).absolutePath() + QStringLiteral("/corvantine-metafile");
-}
+QString metafileHelperPath() { return helperProgramPath(QStringLiteral("corvantine-metafile")); }
 
 QImage renderMetafile(const QByteArray& data, double dpi, const MetafileRun& run)
 {
@@ -57,7 +53,8 @@ QImage renderMetafile(const QByteArray& data, double dpi, const MetafileRun& run
     p.setStandardErrorFile(QProcess::nullDevice());
     const QDeadlineTimer deadline(run.timeLimitMs);
     p.start(QIODevice::ReadWrite);
-    if (!p.waitForStarted(remainingMs(deadline))) invalidPicture();
+    // A helper missing from the installation is no fault of the picture's.
+    if (!p.waitForStarted(remainingMs(deadline))) throw helperNotStarted("metafile", p.program());
     p.write(data);
     p.closeWriteChannel();
 

@@ -130,6 +130,33 @@ private slots:
         closeMapSource(w);
     }
 
+    void aHelperThatStopsOrIsMissingIsNamed()
+    {
+        MapWindow w;
+        const QString missing = w.dir.filePath("gone");
+        const std::pair<QString, QString> cases[] = {
+            {writeScript(w.dir.filePath("aborts"), "echo navigating; kill -ABRT $$"),
+             "The map page stopped: its helper aborts crashed."},
+            {writeScript(w.dir.filePath("fails"), "echo navigating; exit 3"),
+             "The map page stopped: its helper fails ended with exit code 3."},
+            {missing, "File not found: the map page helper " + missing + " is missing"},
+        };
+        for (const auto& [helper, message] : cases) {
+            w.dialogs->clear();
+            w.program->setMapSourceHelper(helper);
+            w.menu("Load/Save Map", 75, 75);
+            pick(w.list("lstMenu2"), "Google Map Lat/Long");  // the menu is back when the pick returns
+            QCOMPARE(w.dialogs->messages(), std::vector<QString>{message});
+            QVERIFY(!w.program->form4() && w.list("lstMenu2")->isVisible());
+        }
+        // Closed by the user, a helper that ends well says nothing.
+        w.dialogs->clear();
+        w.program->setMapSourceHelper(writeScript(w.dir.filePath("closes"), "echo navigating; echo loaded; read line"));
+        w.pictureMenu("Google Map Lat/Long");
+        closeMapSource(w);
+        QCOMPARE(w.dialogs->messages(), std::vector<QString>{});
+    }
+
     void pagesFillTheWindowAndFetchTheirMapFromTheWeb()
     {
         PageServer server(false);

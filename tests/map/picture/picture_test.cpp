@@ -170,10 +170,26 @@ TEST(DamagedPicture, OnlyAWholeReplyOfAHelperThatEndedWellIsAPicture)
         {test::writeScript(dir.filePath("killed"), header + "; kill -SEGV $$"), 481},
         {test::writeScript(dir.filePath("huge"), R"(printf 'CVMF\040\116\000\000\040\116\000\000')"), 481},  // 20000 x 20000
         {test::writeScript(dir.filePath("nomemory"), "exit 3"), 7},
-        {dir.filePath("no such helper"), 481},
     };
     for (const auto& [helper, number] : cases)
         EXPECT_EQ(test::errorNumber([&] { renderMetafile("metafile", 96, {helper}); }), number) << helper.toStdString();
+}
+
+TEST(DamagedPicture, AHelperThatDoesNotStartIsNamedNotTakenForABadPicture)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("no such helper"), unrunnable = dir.filePath("not a program");
+    test::writeFile(unrunnable, "#!/bin/sh\n");  // no permission to run it
+    for (const auto& [helper, text] :
+         {std::pair{missing, "File not found: the metafile helper " + missing + " is missing"},
+          {unrunnable, "Permission denied: the metafile helper " + unrunnable + " cannot be run"}}) {
+        try {
+            renderMetafile("metafile", 96, {helper});
+            ADD_FAILURE() << "no error for " << helper.toStdString();
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.what(), text.toStdString());
+        }
+    }
 }
 
 TEST(DamagedPicture, DataThatEndsEarlyIsRefusedNamingTheFileBeforeDecoding)
