@@ -95,19 +95,6 @@ std::optional<float> lagOf(float C, const Basin& s, float S)
 // in single precision first).
 bool showable(float v, int decimals) { return std::isfinite(v * static_cast<float>(std::pow(10.0, decimals))); }
 
-// Marks a handler as running for as long as it runs.
-class Running {
-public:
-    explicit Running(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~Running() { flag_ = was_; }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-private:
-    bool& flag_;
-    bool was_;
-};
-
 }  // namespace
 
 QString roundedText(float v, int decimals)
@@ -203,8 +190,6 @@ void txtLength_LostFocus(LagBoxes& b)
 
 void txtC_Change(LagBoxes& b)
 {
-    if (b.inLagChange) return;  // txtC was derived from the lag just typed
-    Running running(b.inCChange);
     if (!b.autoTimeStep()) return;
     if (!bothElevationsGiven(b)) return;
     b.yield();
@@ -232,10 +217,8 @@ void txtC_Change(LagBoxes& b)
 
 void txtLag_Change(LagBoxes& b)
 {
-    if (b.inCChange) return;  // the lag was derived from the C just written
-    Running running(b.inLagChange);
     if (!b.methodText().contains(QLatin1String("Linear"))) return;
-    if (const auto shape = linearReservoirShapeFor(b.text(LagBox::txtLag))) b.setText(LagBox::txtC, *shape);
+    if (const auto shape = linearReservoirShapeFor(b.text(LagBox::txtLag))) b.setText(LagBox::shape, *shape);
 }
 
 void txtLag_LostFocus(LagBoxes& b)

@@ -7,8 +7,10 @@
 
 namespace corv {
 
-// The boxes these procedures read and write.
-enum class LagBox { txtelv1, txtElv2, txtL, txtLca, txtS, txtC, txtLag, txtGraphtimestep };
+// The boxes these procedures read and write. txtC is always the basin's lag
+// coefficient; while "Linear Reservoir" is picked the window shows the reservoir's
+// shape in that box instead, and keeps the basin's C aside.
+enum class LagBox { txtelv1, txtElv2, txtL, txtLca, txtS, txtC, txtLag, txtGraphtimestep, shape };
 
 // The hydrograph window as these procedures see it. Writing a box's text raises that
 // box's change handler (txtC_Change, txtLag_Change) before setText returns.
@@ -23,12 +25,6 @@ public:
     virtual QString methodText() const = 0;    // ComboDimgraph
     // Lets pending window events run at the points the procedures allow it.
     virtual void yield() {}
-
-    // Which of the two change handlers is running: each one's write raises the other,
-    // and a handler raised by its partner's write does not write back, so one edit
-    // derives the other box once and the chain ends there.
-    bool inCChange = false;
-    bool inLagChange = false;
 };
 
 // The time step chosen for a step in hours: the snapped step, the caption of Label14
@@ -50,6 +46,7 @@ void Getbasinstats(LagBoxes& boxes);
 void txtElevation_LostFocus(LagBoxes& boxes);  // txtelv1, txtElv2
 void txtLength_LostFocus(LagBoxes& boxes);     // txtL, txtLca
 void txtC_Change(LagBoxes& boxes);
+// In "Linear Reservoir" the shape follows the lag; it is no C, so it derives nothing back.
 void txtLag_Change(LagBoxes& boxes);
 void txtLag_LostFocus(LagBoxes& boxes);
 

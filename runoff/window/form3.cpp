@@ -341,14 +341,33 @@ void Form3::resetChart()
 void Form3::ComboDimgraph_Click()
 {
     const QString T = ComboDimgraph->currentText();
-    Label6->setText(QStringLiteral("C estimate"));
     const bool triangle = T.contains(QLatin1String("Triangle"));
+    const bool linear = T.contains(QLatin1String("Linear"));
+    // The old method's values leave first, so that each method keeps the basin's own.
+    showLinearShape(false);
     showTriangleBoxes(triangle);
-    if (triangle) Label6->setText(QStringLiteral("SCS Recession Ratio"));
-    if (T.contains(QLatin1String("Linear"))) {
-        Label6->setText(QStringLiteral("LinRes-Shape"));
-        if (const auto shape = linearReservoirShapeFor(txtLag->text())) txtC->setText(*shape);
+    showLinearShape(linear);
+    Label6->setText(triangle ? QStringLiteral("SCS Recession Ratio")
+                    : linear ? QStringLiteral("LinRes-Shape")
+                             : QStringLiteral("C estimate"));
+}
+
+void Form3::showLinearShape(bool linear)
+{
+    if (linear == linearShown_) return;
+    // The shape is no lag coefficient: writing it (or the basin's C back) must not
+    // derive a lag and a step from it.
+    const QSignalBlocker quiet(txtC);
+    const std::optional<QString> lagShape = linearReservoirShapeFor(txtLag->text());
+    if (linear) {
+        basinC_ = txtC->text();
+        if (!typedShape_.isEmpty()) txtC->setText(typedShape_);
+        else if (lagShape) txtC->setText(*lagShape);
+    } else {
+        typedShape_ = lagShape && *lagShape == txtC->text() ? QString() : txtC->text();
+        txtC->setText(basinC_);
     }
+    linearShown_ = linear;
 }
 
 std::array<QLineEdit*, 7> Form3::relabelledBoxes() const { return {txtC, txtS, txtLca, txtL, txtElv2, txtelv1, GWloss}; }
@@ -575,14 +594,10 @@ void Form3::txtDuration_Change()
 }
 
 // While the triangle's recession ratios and factors stand in the basin boxes, they are
-// no C, elevations or lengths to derive a lag from.
-void Form3::Getbasinstats()
-{
-    if (!triangleShown_) corv::Getbasinstats(boxes_);
-}
+// no C, elevations or lengths to derive a lag from; nor is the linear reservoir's shape.
 void Form3::txtC_Change()
 {
-    if (!triangleShown_) corv::txtC_Change(boxes_);
+    if (!triangleShown_ && !linearShown_) corv::txtC_Change(boxes_);
 }
 void Form3::txtLag_Change() { corv::txtLag_Change(boxes_); }
 void Form3::txtelv1_LostFocus() { txtElv2_LostFocus(); }
@@ -606,14 +621,24 @@ QLineEdit* Form3::Boxes::box(LagBox b) const
     case LagBox::txtLca: return f_.txtLca;
     case LagBox::txtS: return f_.txtS;
     case LagBox::txtC: return f_.txtC;
+    case LagBox::shape: return f_.txtC;
     case LagBox::txtLag: return f_.txtLag;
     case LagBox::txtGraphtimestep: return f_.txtGraphtimestep;
     }
     return f_.txtC;
 }
 
-QString Form3::Boxes::text(LagBox b) const { return box(b)->text(); }
-void Form3::Boxes::setText(LagBox b, const QString& text) { box(b)->setText(text); }
+// The basin's C is kept aside while the linear reservoir's shape stands in its box.
+QString Form3::Boxes::text(LagBox b) const
+{
+    if (b == LagBox::txtC && f_.linearShown_) return f_.basinC_;
+    return box(b)->text();
+}
+void Form3::Boxes::setText(LagBox b, const QString& text)
+{
+    if (b == LagBox::txtC && f_.linearShown_) f_.basinC_ = text;
+    else if (b != LagBox::shape || f_.linearShown_) box(b)->setText(text);
+}
 QString Form3::Boxes::lengthCaption() const { return f_.lblL->text(); }
 void Form3::Boxes::setTimeStepCaption(const QString& caption) { f_.Label14->setText(caption); }
 bool Form3::Boxes::autoTimeStep() const { return f_.chkAutoTimeStep->isChecked(); }

@@ -70,7 +70,6 @@ public:
     bool computing() const { return driver_.running(); }
 
     // Public operations of the window.
-    void Getbasinstats();
     void resetChart();
     // Unloads the window for a reason other than the user's close (the question is
     // still asked, its answer does not keep the window). False when it stays.
@@ -184,6 +183,9 @@ private:
     void showTriangleBoxes(bool triangle);
     std::array<QLineEdit*, 7> relabelledBoxes() const;
     std::array<QLabel*, 5> relabelledLabels() const;
+    // The linear reservoir's shape in the C box, or the basin's C back: the lag and step
+    // stay, and a shape the user typed comes back with the method.
+    void showLinearShape(bool linear);
 
     void buildControls();
     void wireEvents();
@@ -200,6 +202,9 @@ private:
     bool triangleShown_ = false;
     std::array<QString, 7> basinTexts_, triangleTexts_;  // as relabelledBoxes()
     std::array<QString, 5> basinCaptions_;               // as relabelledLabels()
+    bool linearShown_ = false;
+    QString basinC_;      // the basin's C while the shape stands in its box
+    QString typedShape_;  // a shape typed over the one the lag gives, for the next pick
     bool queryAnswered_ = false;  // Unload already asked: the close goes ahead
     bool destroying_ = false;
 };

@@ -22,7 +22,8 @@ struct FakeBoxes : LagBoxes {
     // The user's typing in the elevation and length boxes (they have no change handler).
     FakeBoxes(const char* e1 = "", const char* e2 = "", const char* l = "", const char* lca = "")
         : boxes{{LagBox::txtelv1, e1}, {LagBox::txtElv2, e2}, {LagBox::txtL, l},       {LagBox::txtLca, lca},
-                {LagBox::txtS, "1"},   {LagBox::txtC, "1"},   {LagBox::txtLag, "1"}, {LagBox::txtGraphtimestep, "15"}}
+                {LagBox::txtS, "1"},   {LagBox::txtC, "1"},   {LagBox::txtLag, "1"}, {LagBox::txtGraphtimestep, "15"},
+                {LagBox::shape, ""}}
     {
     }
     QString text(LagBox b) const override { return boxes.at(b); }
@@ -113,14 +114,13 @@ TEST(LagTimeStep, QuietRefusals)
     for (const char* lag : {"0", "", "-2"}) EXPECT_FALSE(linearReservoirShapeFor(lag)) << lag;
 }
 
-TEST(LagTimeStep, LinearReservoirTakesTheShapeOfItsOwnLag)
+TEST(LagTimeStep, LinearReservoirShapeFollowsTheLagAndDerivesNothing)
 {
-    // The derived lag of 2.56 h writes its shape 1.12899 * 2.56^-1.10391 = 0.39997 into C, and
-    // that C derives no lag back; the chain of the two change handlers ends (a typed C or lag
-    // feeding the other box once: form3_open.scn).
+    // The derived lag of 2.56 h gives the shape 1.12899 * 2.56^-1.10391 = 0.39997; the C box
+    // keeps the lag coefficient (the window shows the shape in its place: form3_linear_reservoir.scn).
     FakeBoxes b("5000", "4000", "10", "5");
     b.method = "Linear Reservoir";
     Getbasinstats(b);
-    EXPECT_EQ(b.derived(), "0.4 100 2.56 15 (minutes)");
-    EXPECT_LT(b.writes, 20);
+    EXPECT_EQ(b.derived(), "1.51 100 2.56 15 (minutes)");
+    EXPECT_EQ(b.boxes[LagBox::shape], "0.4");
 }
