@@ -216,6 +216,18 @@ TEST(RoutingLimit, ARoutingThatHasNotDrainedIsKept)
     EXPECT_NEAR(s.maxout, 1000 * 2 * 0.125 / 10000.125, 1e-6);
     EXPECT_NEAR(sum(s.qout, 1, s.it) / 1000, 1 - 0.4494, 0.002);
     EXPECT_NE(note.find("the most a hydrograph holds: 44."), std::string::npos) << note;  // wording: routing.scn
+
+    // A pond of S = 10,000 h x O begun full at 1 cfs, 40,000 cfs-steps of 15 minutes, with
+    // no inflow: a = 80,000, O x 79,999 / 80,001 a step, e^-0.8 = 44.9 % still stored.
+    QTemporaryDir dir;
+    ComputeState p = inflow({0, 0}, 0.25f);
+    const std::string full = modpul(
+        p, readRatingTable(writeFile(dir.filePath("slow.RAT"), "Slow\r\n2\r\n100,0,0\r\n101,1,826.4463\r\n"), 0.25f),
+        "101", false);
+    EXPECT_EQ(p.it, 32000);
+    EXPECT_NE(full.find("44.9 % of the inflow volume and of the water stored at the start is still stored"),
+              std::string::npos)
+        << full;
 }
 
 TEST(ModifiedPuls, StorageRoutingFileFaults)
