@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "common/dialogs.h"
 #include "common/module1.h"
@@ -172,7 +173,6 @@ private:
             s_ = std::move(saved);
             state_.routeAgain = routeAgain;
             out_.rainfallBoxes = {};
-            out_.caption.reset();
             throw;
         }
         // A pool above its table or a routing that has not drained: said once it is shown.
@@ -354,11 +354,13 @@ private:
         report.txtMuskX = boxes_.txtMuskX;
         report.txtTatum = boxes_.txtTatum;
         report.capTatum = boxes_.capTatum;
-        out_.caption = writeHydrographReport(s_, state_.routeType, state_.ratingFileName, report, folder_);
+        QString caption = writeHydrographReport(s_, state_.routeType, state_.ratingFileName, report, folder_);
         out_.chartChanged = true;
         const RunInputs run{boxes_.ComboDimgraph, boxes_.ComboRain, boxes_.txtMuskK, boxes_.txtMuskX,
                             boxes_.txtTatum, boxes_.capTatum, state_.ratingFileName};
         plotHydrograph(chart_, s_, state_.routeType, runName(state_.routeType, s_, run));
+        // The caption goes to the window only with a run that got this far.
+        out_.caption = std::move(caption);
         state_.routeType = route::kNone;
         state_.hydrographPlotted = true;
         out_.end = ComputeOutcome::End::Plotted;

@@ -421,8 +421,9 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
                   "has a time step of " + hoursText(rows.step) + " hours (" + lineNo(rows.stepLine) +
                       "), beyond the range of times the program computes with.");
 
-    // A dated hydrograph's ordinate 0 has no row: the peaks and the volume leave it out.
-    const long from = carriesDates(n) ? 1 : 0;
+    // The peaks and the volume count every ordinate from 0: a file in hours puts its
+    // first flow there, also on a dated hydrograph (the step before its first date),
+    // whose report then shows that ordinate.
     if (fresh) {
         float tmax = 0;
         peakOf(n.qi, 0, last, n.maxq, tmax);
@@ -431,12 +432,12 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
         n.tmaxout = n.tmax;
         n.rrtime.redim(last);
     } else if (current) {
-        peakOf(n.qout, from, n.it, n.maxout, n.tmaxout);
+        peakOf(n.qout, 0, n.it, n.maxout, n.tmaxout);
     }
     // The volume of the whole hydrograph now current.
     const VArray<float>& series = current ? n.qout : n.qi;
     float volume = 0;
-    for (long j = from; j <= n.it; ++j) {
+    for (long j = 0; j <= n.it; ++j) {
         volume += series(j);
         if (!std::isfinite(volume)) {
             long line = 0;
@@ -456,8 +457,7 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
 
     s = std::move(n);
     routeAgain = true;
-    // Ordinate 0 of a dated hydrograph shows in no row: flows before ordinate 1 would
-    // count in the volume without being seen.
+    // Dated flows before the hydrograph's first date were not added: said, not lost silently.
     if (left > 0)
         dialogs.msgBox(QString::number(left) + (left == 1 ? QStringLiteral(" flow of ") : QStringLiteral(" flows of ")) +
                        path + QStringLiteral(" dated before the hydrograph's first time (") +

@@ -91,12 +91,11 @@ struct RowWriter {
     ComputeState& s;
     std::int16_t routeType;
     int timeDecimals;
-    long first;
-    const double* dates;  // each row's date for database series, else null
+    bool dated;  // database series: each row shows its ordinate's date
 
     char* put(char* p, long i, long extrasTo) const
     {
-        if (dates) p = putDateCell(p, dates[i - first]);
+        if (dated) p = putDateCell(p, ordinateDate(s, i));
         else p = putMaskCell(p, static_cast<float>(i) * s.udur, timeDecimals);
         if (routeType != route::kNone) {
             if (routeType == route::kModifiedPuls) {
@@ -178,6 +177,13 @@ bool putRows(const RowWriter& writer, const RowLayout& layout, char* out, const 
     for (const std::exception_ptr& f : failures)
         if (f) std::rethrow_exception(f);
     return file != nullptr;
+}
+
+// Whether ordinate 0 holds flow in a column the report prints.
+bool flowAtZero(const ComputeState& s, bool routing)
+{
+    const auto holds = [](const VArray<float>& q) { return q.ubound() >= 0 && q(0) != 0; };
+    return holds(s.qi) || (routing && holds(s.qout));
 }
 
 void parameterLines(QByteArray& out, const ComputeState& s, const ReportBoxes& b)
@@ -298,12 +304,15 @@ QString buildReport(ComputeState& s, std::int16_t routeType, const QString& rati
     }
     line(out, header);
 
-    const long first = database ? 1 : 0;
+    // A database series starts at its first recorded date, ordinate 1, unless a file
+    // combined onto it (or a pond's begin elevation) put flow on ordinate 0, the step
+    // before: every flow the series holds is in a row.
+    const long first = database && !flowAtZero(s, routing) ? 1 : 0;
     const RowLayout layout(s, routeType, first);
     const qsizetype at = out.size();
     out.resize(at + static_cast<qsizetype>(layout.offset(s.it + 1)));
     // Database rows carry the dates continueStepDates filled in above.
-    const RowWriter writer{s, routeType, timeDecimals, first, database ? s.rrtime.data() + first : nullptr};
+    const RowWriter writer{s, routeType, timeDecimals, database};
     if (putRows(writer, layout, out.data() + at, file, static_cast<std::size_t>(at), first, s.it, layout.arraysReach(s)))
         out.resize(at);
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -58,6 +59,9 @@ public:
         s_.tmaxout = static_cast<float>(rule_.peakAt());
         return true;
     }
+    // Water above the rest level at the start (cfs-steps): a pool that starts full must
+    // drain it too, though no inflow brought it, before the routing may end.
+    void startsHolding(double stored) { start_ = std::max(stored, 0.0); }
     // Adds an ordinate's inflow and outflow (cfs, one step each) to the water balance.
     void balance(float in, float out)
     {
@@ -65,23 +69,25 @@ public:
         out_ += out;
     }
     // True when the routing ends at ordinate j: below the threshold of its peak once the
-    // inflow has ended and under 1 % of the inflow is still stored (inflow not yet
-    // returned, or less where drainable, in cfs-steps, says that part of it stays for
-    // good, as in a pool below a spillway crest), or, from the ordinate before s.newit
-    // on, as soon as under 1 % is still stored. A slow pond or reach routes on past
-    // s.newit until then, and at the latest stops at ordinate last: its peak is kept, and
-    // note() says how much of the inflow it still holds.
-    bool stop(long j, long lastInflow, long last,
-              double drainable = std::numeric_limits<double>::infinity())
+    // inflow has ended and under 1 % of the water (the inflow and what was stored at the
+    // start) is still stored, or, from the ordinate before s.newit on, as soon as under
+    // 1 % is still stored. What is stored is the water not yet returned, or, given in
+    // cfs-steps, the pool above its rest level: that also leaves out water that stays for
+    // good below a spillway crest, and holds no error of summing flows step by step. A
+    // slow pond or reach routes on past s.newit until then, and at the latest stops at
+    // ordinate last: its peak is kept, and note() says how much it still holds.
+    bool stop(long j, long lastInflow, long last, std::optional<double> pool = std::nullopt)
     {
-        const double stored = std::min(in_ - out_, drainable);
-        if (rule_.drainedAt(j, lastInflow, s_.qout(j), stored, in_)) return true;
-        if (j >= static_cast<long>(s_.newit) - 1 && !RecessionStop::holdsBack(stored, in_)) return true;
+        const double water = start_ + in_;
+        const double stored = pool ? *pool : water - out_;
+        if (rule_.drainedAt(j, lastInflow, s_.qout(j), stored, water)) return true;
+        if (j >= static_cast<long>(s_.newit) - 1 && !RecessionStop::holdsBack(stored, water)) return true;
         if (j < last) return false;
-        const double percent = in_ > 0 ? std::round(1000.0 * stored / in_) / 10.0 : 100.0;
+        const double percent = water > 0 ? std::round(1000.0 * stored / water) / 10.0 : 100.0;
         note_ = "The " + routing_ + " has not drained by ordinate " + std::to_string(j) +
-                ", the most a hydrograph holds: " + strDouble(percent) +
-                " % of the inflow volume is still stored and is not in the routed hydrograph.";
+                ", the most a hydrograph holds: " + strDouble(percent) + " % of the inflow volume" +
+                (start_ > 0 ? " and of the water stored at the start" : "") +
+                " is still stored and is not in the routed hydrograph.";
         return true;
     }
     const std::string& note() const { return note_; }
@@ -90,6 +96,7 @@ private:
     ComputeState& s_;
     std::string routing_;
     RecessionStop rule_;
+    double start_ = 0;         // cfs-steps above the rest level at the start
     double in_ = 0, out_ = 0;  // cfs-steps so far
     std::string note_;
 };
@@ -346,6 +353,7 @@ std::string modpul(ComputeState& s, const RatingTable& t, const QString& beginEl
     const float indication1 = t.indication(1);
     const float rest = restingStorage(t);
     const double cfsStepsPerAcreFoot = kIndicationFactor / 2.0 / static_cast<double>(s.udur);
+    rule.startsHolding((S - rest) * cfsStepsPerAcreFoot);
     // Step j routes the inflow between ordinates j and j + 1, from ordinate 0, so the
     // first interval's inflow is routed too; ordinate j + 1 takes the state at its end.
     long j = 0;

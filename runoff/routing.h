@@ -35,9 +35,10 @@ constexpr long kLastRoutedOrdinate = 32000;
 
 // Muskingum and Modified Puls stop below the flow threshold of their peak once the
 // inflow has ended and under 1 % of it is still stored, or, from ordinate s.newit - 1
-// on, as soon as under 1 % is. A routing still holding more at kLastRoutedOrdinate
-// stops there and keeps what it routed, peak included; its result then says how much
-// of the inflow is still stored. Each returns what the user is to be told after the
+// on, as soon as under 1 % is; for Modified Puls the water above the pool's rest level
+// at the begin elevation counts with the inflow. A routing still holding more at
+// kLastRoutedOrdinate stops there and keeps what it routed, peak included; its result
+// then says how much of the water is still stored. Each returns what the user is to be told after the
 // routing ("" when nothing).
 
 // Muskingum routing with K hours and the weight X over the step s.udur, from the

@@ -208,3 +208,35 @@ TEST(ComputeDriverRouting, RoutesAndCombinesFromTheComputedHydrograph)
         EXPECT_EQ(s.newit, newit);
     }
 }
+
+// "Go" before any hydrograph is computed is refused by name and routes nothing. After a
+// compute, a routing and a combine whose report cannot be written (Temp.GRF is a folder)
+// fail after changing the hydrograph: the series, peaks, volume and the rerouting flag
+// come back as they were, and no caption or box text goes to the window.
+TEST(ComputeDriverRouting, RefusedOrFailedGoChangesNothing)
+{
+    Window w;
+    EXPECT_EQ(w.go(1).end, End::Stopped);
+    EXPECT_EQ(w.said(), "Compute hydrograph before routing.");
+    EXPECT_TRUE(w.chart.ColumnCount() == 2 && !QFile::exists(w.dir.filePath("Temp.GRF")));
+
+    ASSERT_EQ(w.compute().end, End::Plotted);
+    const ComputeState& s = w.state.computeState;
+    const auto look = [&s] {
+        return std::tuple(series(s.qi, s.it), series(s.qout, s.qout.ubound()), s.maxq, s.tmax, s.maxout, s.tmaxout,
+                          s.volume, s.combineFileName);
+    };
+    const auto before = look();
+    QFile::remove(w.dir.filePath("Temp.GRF"));
+    QDir(w.dir.path()).mkdir("Temp.GRF");
+    w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.25";
+    w.answerFile(writeFile(w.dir.filePath("add.GRF"), "Time,Runoff\r\n0,100\r\n0.25,100\r\n0.5,100\r\n0.75,100\r\n"));
+    for (int option : {1, 2}) {
+        const ComputeOutcome out = w.go(option);
+        EXPECT_EQ(out.end, End::Failed) << option;
+        EXPECT_NE(w.said().find("Temp.GRF"), std::string::npos) << w.said();
+        EXPECT_TRUE(look() == before) << option;
+        EXPECT_FALSE(w.state.routeAgain || out.caption || out.rainfallBoxes.txtGraphtimestep) << option;
+        EXPECT_EQ(w.chart.ColumnCount(), 3);
+    }
+}

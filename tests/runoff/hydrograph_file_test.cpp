@@ -146,6 +146,10 @@ TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
 // - Hourly, rain dated 30 Nov 22:00 to 1 Dec 00:00, runoff 0 30 60 45 15 5; flows 100 200
 //   150 120 110 from 30 23:00 across the month's end go to ordinates 2..6: 0 30 160 245
 //   165 125 110, peak 245 at 01 00:00, 835 cfs x 1.9835 / 24 = 69.0 acre-ft.
+// - The same runoff and a file in hours, 1000 cfs at 0 h and 100 at 1, 2 and 3 h: row k
+//   goes to ordinate k, its first flow to ordinate 0, the step before the first date (30
+//   21:00), which then has a row: 1000 130 160 145 15 5, peak 1000 at 30 21:00, 1455
+//   cfs-hours / 12.1 = 120.2, 120 acre-ft (not 455 / 12.1 = 38).
 TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
 {
     const struct {
@@ -167,6 +171,9 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
          "Time\tRunoff\r\n30 23:00\t100\r\n01 00:00\t200\r\n01 01:00\t150\r\n01 02:00\t120\r\n01 03:00\t110\r\n",
          {0, 30, 160, 245, 165, 125, 110}, "     60.0 30 23:00       69      245 01 00:00     0.00",
          " 01 00:00      245       45", 0},
+        {1, makeDate(2026, 11, 30, 22, 0), 3, {0, 30, 60, 45, 15, 5}, "Time,Runoff\r\n0,1000\r\n1,100\r\n2,100\r\n3,100\r\n",
+         {1000, 130, 160, 145, 15, 5}, "     60.0 30 23:00      120     1000 30 21:00     0.00",
+         " 30 21:00     1000        0", 0},
     };
     for (const auto& c : cases) {
         Files f;
@@ -175,7 +182,8 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
         EXPECT_EQ(series(s.qout, s.it), c.combined) << c.flows;
         const QList<QByteArray> lines = buildHydrographReport(s, 3, {}, {}).text.split('\n');
         EXPECT_EQ(lines.at(5), c.summary + QByteArray("\r"));
-        EXPECT_EQ(lines.size(), 8 + c.combined.size());  // rows 1..it, and the empty last
+        // Rows 1..it, ordinate 0's where it carries flow, and the empty last.
+        EXPECT_EQ(lines.size(), 8 + c.combined.size() + (c.combined[0] != 0));
         EXPECT_TRUE(lines.contains(c.row + QByteArray("\r"))) << c.row;
         EXPECT_EQ(f.messages().size(), c.told);  // its wording: hdb_rainfall.scn
     }

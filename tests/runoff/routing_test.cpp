@@ -106,6 +106,12 @@ TEST(Muskingum, StopsBelowTheThresholdOfItsPeakOnceDrained)
 // - a slow pond, 100 cfs for an hour at 10 minutes, K = 100 minutes (a = 20): O(j) - 100 =
 //   -(2000/21)(19/21)^(j-1) to O(6) = 42.259, then O(7) = (100 + 19 x 42.259) / 21 = 42.996
 //   cfs, the peak at 104.2996 ft; it drains past the 30 ordinates of five times the inflow's.
+// - a pond that starts full, K = 20 h at half hours (a = 80), begun at 110 ft: 100 cfs and
+//   2000 cfs-hours, 4000 cfs-steps above its rest level, and inflow 10, 20, 10 (40 cfs-
+//   steps). O(1) = (10 + 79 x 100) / 81 = 97.654, O(2) = 95.613, O(3) = 93.623, O(4) =
+//   91.435, then x 79/81 a step: below the 1 cfs of its 100 cfs peak after ln 91.435 /
+//   ln(81/79) = 180.6, 181 steps, at ordinate 185 (0.9905 cfs, 39.6 cfs-steps still
+//   stored, under 1 % of 4040), not at ordinate 19 with 63 cfs still flowing.
 TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
 {
     const struct {
@@ -115,10 +121,13 @@ TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
         std::vector<float> in;  // ordinates 1.., ordinate 0 is 0
         double peak;            // 0: the recursion's
         float peakAt;
+        const char* begin = "";
+        std::int16_t end = 0;  // 0: not worked by hand
     } cases[] = {{0.25f, 1, 121, 21, ',', {0, 90, 180, 270, 180, 90, 0}, 0, 0},
                  {10.0f / 60, 1, 121, 21, '\t', {0, 120, 480, 900, 600, 300, 150, 60, 0}, 0, 0},
                  {0.25f, 0.5f, 100, 3, ',', {1280, 0, 0}, 409.6, 2},
-                 {10.0f / 60, 100.0f / 60, 10, 11, ',', std::vector<float>(6, 100), 42.996, 7}};
+                 {10.0f / 60, 100.0f / 60, 10, 11, ',', std::vector<float>(6, 100), 42.996, 7},
+                 {0.5f, 20, 10, 21, ',', {10, 20, 10, 0}, 100, 0, "110", 185}};
     QTemporaryDir dir;
     std::vector<std::string> notes;
     for (const auto& c : cases) {
@@ -129,10 +138,12 @@ TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
             rat += QByteArray::number(100 + i) + c.sep + QByteArray::number(c.step * i) + c.sep +
                    QByteArray::number(c.step * i * c.K / 12.1, 'f', 6) + (i == 1 && c.sep == ',' ? ",x\r\n" : "\r\n");
         ComputeState s = inflow(c.in, c.dt);
-        notes.push_back(modpul(s, readRatingTable(writeFile(dir.filePath("linear.RAT"), rat), c.dt), "", false));
+        notes.push_back(modpul(s, readRatingTable(writeFile(dir.filePath("linear.RAT"), rat), c.dt), c.begin, false));
         const double a = 2 * c.K / c.dt;
         const auto I = [&c](long j) { return j >= 1 && j <= static_cast<long>(c.in.size()) ? c.in[j - 1] : 0.0f; };
-        double O = 0, peak = 0;
+        double O = *c.begin ? (std::stod(c.begin) - 100) * c.step : 0, peak = 0;
+        // Water above the rest level at the start and at the end, in cfs-steps (K O / dt).
+        const double water = O * c.K / c.dt + std::accumulate(c.in.begin(), c.in.end(), 0.0);
         for (long j = 0; j <= s.it; ++j) {
             EXPECT_NEAR(s.qout(j), O, 1e-3 * (1 + O)) << j;
             EXPECT_NEAR(s.storout(j), O * c.K / 12.1, 1e-3 * (1 + O)) << j;
@@ -143,11 +154,14 @@ TEST(ModifiedPuls, LinearStorageMatchesTheStorageIndicationResult)
         EXPECT_NEAR(s.maxout, c.peak > 0 ? c.peak : peak, 1e-3);
         EXPECT_TRUE(c.peakAt == 0 || s.tmaxout == c.peakAt) << s.tmaxout;
         EXPECT_NEAR(s.maxelv, 100 + s.maxout / c.step, 1e-4);
-        // Drained (the values are the recursion's up to there), the slow pond past 5 x 6.
+        // Drained (the values are the recursion's up to there), the slow pond past 5 x 6,
+        // to under 1 % of the water it started with and took in.
         EXPECT_TRUE(s.qout(s.it) < 1.0f && (c.peakAt != 7 || s.it > 5 * 6)) << s.it;
+        EXPECT_TRUE(c.end == 0 || s.it == c.end) << s.it;
+        EXPECT_LT(s.storout(s.it) * 12.1 / c.dt, 0.01 * water) << c.begin;
     }
     // The message's wording: routing.scn.
-    EXPECT_TRUE(notes[0].empty() && notes[1].empty() && notes[3].empty());
+    EXPECT_TRUE(notes[0].empty() && notes[1].empty() && notes[3].empty() && notes[4].empty());
     EXPECT_NE(notes[2].find(" (line 5, elevation 102 ft) to an elevation of 104.096 ft, a storage of 16.92562 "
                             "acre-ft and an outflow of 409.6 cfs."), std::string::npos) << notes[2];
 }
@@ -202,6 +216,18 @@ TEST(RoutingLimit, ARoutingThatHasNotDrainedIsKept)
     EXPECT_NEAR(s.maxout, 1000 * 2 * 0.125 / 10000.125, 1e-6);
     EXPECT_NEAR(sum(s.qout, 1, s.it) / 1000, 1 - 0.4494, 0.002);
     EXPECT_NE(note.find("the most a hydrograph holds: 44."), std::string::npos) << note;  // wording: routing.scn
+
+    // A pond of S = 10,000 h x O begun full at 1 cfs, 40,000 cfs-steps of 15 minutes, with
+    // no inflow: a = 80,000, O x 79,999 / 80,001 a step, e^-0.8 = 44.9 % still stored.
+    QTemporaryDir dir;
+    ComputeState p = inflow({0, 0}, 0.25f);
+    const std::string full = modpul(
+        p, readRatingTable(writeFile(dir.filePath("slow.RAT"), "Slow\r\n2\r\n100,0,0\r\n101,1,826.4463\r\n"), 0.25f),
+        "101", false);
+    EXPECT_EQ(p.it, 32000);
+    EXPECT_NE(full.find("44.9 % of the inflow volume and of the water stored at the start is still stored"),
+              std::string::npos)
+        << full;
 }
 
 TEST(ModifiedPuls, StorageRoutingFileFaults)
@@ -245,6 +271,9 @@ TEST(ModifiedPuls, StorageRoutingFileFaults)
 // first highest 3 steps later, the series 1 + 7 ordinates longer. A flow at ordinate 1
 // spreads alike: T = 6 minutes, 2 passes, 64 becomes 16, 32, 16. T = 0: no pass. Routed
 // again (no file loaded), each gives the same outflow though the last one was longer.
+// The series' count is a step past its first zero after the inflow (12, 5, 5). An inflow
+// ending in four zeros, more than its 2 passes fill, counts 7 (the zero at ordinate 6):
+// not 5 or 6 from the zeros inside the inflow, nor newit + 2 = 10 from none.
 TEST(TatumRoute, PassesDelayAndKeepTheVolume)
 {
     const struct {
@@ -253,9 +282,11 @@ TEST(TatumRoute, PassesDelayAndKeepTheVolume)
         std::vector<float> out;  // ordinates 0..
         long newit;
         float peakAt;
-    } cases[] = {{{0, 0, 128, 0}, 20.0f / 60, {0, 0, 0, 1, 7, 21, 35, 35, 21, 7, 1, 0}, 4 + 1 + 7, 6},
-                 {{64, 0, 0}, 0.1f, {0, 16, 32, 16, 0}, 3 + 1 + 2, 2},
-                 {{64, 0, 0}, 0, {0, 64, 0, 0}, 3 + 1, 1}};
+        std::int16_t it;
+    } cases[] = {{{0, 0, 128, 0}, 20.0f / 60, {0, 0, 0, 1, 7, 21, 35, 35, 21, 7, 1, 0}, 4 + 1 + 7, 6, 12},
+                 {{64, 0, 0}, 0.1f, {0, 16, 32, 16, 0}, 3 + 1 + 2, 2, 5},
+                 {{64, 0, 0}, 0, {0, 64, 0, 0}, 3 + 1, 1, 5},
+                 {{64, 0, 0, 0, 0}, 0.1f, {0, 16, 32, 16, 0, 0, 0}, 5 + 1 + 2, 2, 7}};
     for (const auto& c : cases) {
         ComputeState s = inflow(c.in, 0.1f);
         s.tatumTime = c.T;
@@ -263,6 +294,7 @@ TEST(TatumRoute, PassesDelayAndKeepTheVolume)
         const std::vector<float> first = series(s.qout, s.it);
         EXPECT_EQ(std::vector<float>(first.begin(), first.begin() + long(c.out.size())), c.out) << c.T;
         EXPECT_EQ(s.newit, c.newit) << c.T;
+        EXPECT_EQ(s.it, c.it) << c.in.size();
         EXPECT_TRUE(s.tmaxout == c.peakAt && s.maxout == *std::max_element(c.out.begin(), c.out.end())) << c.T;
         EXPECT_DOUBLE_EQ(sum(s.qout, 0, s.it), std::accumulate(c.in.begin(), c.in.end(), 0.0)) << c.T;
         s.it = static_cast<std::int16_t>(c.in.size());
