@@ -78,9 +78,13 @@ TEST_F(HdbTest, StationListsByNameWithTheNullUnitAndAnEmptyLastItem)
     EXPECT_EQ(GetHDBlist(false, connection, dialogs), QStringList({"22 flow cfs Mill Creek", "21 flow cfs Zulu Creek", ""}));
     EXPECT_TRUE(dialogs.messages().empty());
 
-    // Failures are told once: no station, no driver, an empty string, no table or column read.
+    // Failures are told once: no station, no driver, an empty string, a text file given as
+    // the database, no table or column read.
     database->exec("DELETE FROM rsite WHERE datatype_id=10");
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    ASSERT_TRUE(test::writeBytes(text, "Rain gauges, December\r\n"));
     const std::pair<QString, QString> failures[] = {
+        {"Driver=SQLite3;Database=" + text + ";", "The file " + text + " is not an SQLite database."},
         {connection, "Table rsite not found???"},
         {"Driver=NoSuchDriver;", "NoSuchDriver"},
         {QString(), "Data source name not found"}};
