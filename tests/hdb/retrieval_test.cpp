@@ -241,8 +241,8 @@ TEST_F(HdbTest, RetrievalsThatCannotGoOnAreToldAndLeaveTheFlowFileAsItWas)
         {Both, kAlpha, kHourly, "", "No data in rhour for time period."},
         // An end before the start finds nothing.
         {Both, kBeta, kHourly, "", "No data in rhour for time period.", kDay + 1, kDay},
-        // 01:00 on the 5th to 02:00 on the 7th (the 9 inches of 01:00 a record step long)
-        // in steps of 1/1024 hour: 49 x 1024 = 50,176 steps.
+        // 00:00 on the 5th (the start of the 01:00 record's hour) to 01:00 on the 7th in
+        // steps of 1/1024 hour: 49 x 1024 = 50,176 steps.
         {Rainfall, kBeta, kHourly, "0.0009765625 h", "the period holds 50,176 values, more than 32,767: choose a "
                                                      "shorter period", kDay, kDay + 3},
         {Flow, kBeta, kHourly, "0.0009765625 h", "values, more than 32,767: choose a shorter period", kDay, kDay + 3},
