@@ -100,7 +100,7 @@ void bareQuery(benchmark::State& state, const QString& connection)
             double sum = 0;
             int rows = 0;
             while (q.next()) {
-                // The dates come as text; reading them is the bare minimum.
+                // The dates and values come as text; reading them is the bare minimum.
                 sum += static_cast<double>(q.value(0).toString().size()) + q.value(1).toDouble();
                 ++rows;
             }

@@ -127,14 +127,27 @@ QString missingTables(QSqlDatabase& db)
     return missing.join(QStringLiteral(", "));
 }
 
+// Whether an SQLite file starts as every SQLite database does; an empty file is an
+// empty database.
+bool sqliteHeader(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return true;
+    const QByteArray head = file.read(16);
+    return head.isEmpty() || head == QByteArray("SQLite format 3", 16);
+}
+
 }  // namespace
 
 HdbConnection::HdbConnection(const QString& myDB)
 {
     // The SQLite driver makes an empty database of a file that is not there.
-    if (const auto file = sqliteFile(myDB); file && !QFileInfo(*file).isFile())
-        throw RuntimeError(kDatabaseError, "The SQLite database " + file->toStdString() +
-                                               " does not exist. Check the Database= part of the connection string.");
+    if (const auto file = sqliteFile(myDB)) {
+        if (!QFileInfo(*file).isFile())
+            throw RuntimeError(kDatabaseError, "The SQLite database " + file->toStdString() +
+                                                   " does not exist. Check the Database= part of the connection string.");
+        sqliteFile_ = *file;
+    }
 
     static std::atomic<int> serial{0};
     name_ = QStringLiteral("corvantine-hdb-%1").arg(++serial);
@@ -164,6 +177,11 @@ QSqlQuery HdbConnection::select(const QString& sql)
     q.setForwardOnly(true);
     if (!q.exec(sql)) {
         const QSqlError error = q.lastError();
+        // The driver finds no tables in a file that is not a database at all.
+        if (!sqliteFile_.isEmpty() && !sqliteHeader(sqliteFile_))
+            throw RuntimeError(kDatabaseError, "The file " + sqliteFile_.toStdString() +
+                                                   " is not an SQLite database. Check the Database= part of the "
+                                                   "connection string.");
         const QString missing = missingTables(db_);
         if (!missing.isEmpty())
             throw RuntimeError(kDatabaseError,

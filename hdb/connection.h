@@ -41,8 +41,9 @@ QString expectedTables();
 // An open ODBC connection made from a connection string, closed and removed when it
 // goes. Failures to open or to query are run-time errors with the driver's words, but
 // for two that the words would not explain: an SQLite file that does not exist (the
-// driver would create an empty one) is refused naming it, and a query that fails on a
-// database without the tables and columns read says what is expected.
+// driver would create an empty one) is refused naming it, a query that fails on a file
+// that is no SQLite database says so, and one that fails on a database without the
+// tables and columns read says what is expected.
 class HdbConnection {
 public:
     explicit HdbConnection(const QString& myDB);
@@ -56,6 +57,7 @@ public:
 
 private:
     QString name_;
+    QString sqliteFile_;  // the SQLite file the connection string names, if any
     QSqlDatabase db_;
 };
 

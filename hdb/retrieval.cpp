@@ -13,6 +13,7 @@
 #include "common/dialogs.h"
 #include "common/guard.h"
 #include "common/numbers.h"
+#include "common/runtime_error.h"
 #include "common/save_file.h"
 #include "hdb/connection.h"
 #include "hdb/timestamp.h"
@@ -82,6 +83,35 @@ QString dateText(double date)
 // The period's bounds at whole hours, as the query writes them.
 double wholeHour(double date) { return *parseTimestamp(formatDate(date, "yyyy-mm-dd hh:00:00")); }
 
+[[noreturn]] void unreadableStamp(Dialogs& dialogs, const QString& where, const QString& stamp)
+{
+    refuse(dialogs, where,
+           QStringLiteral("the date_time \"") + stamp.left(40) +
+               QStringLiteral("\" cannot be read as a date and time; write it as yyyy-mm-dd hh:mm:ss."));
+}
+
+// A row's value, read as text and converted by the program (a driver would read '5,5'
+// as 5 and '12 cfs' as 12), times the factor.
+float rowValue(Dialogs& dialogs, const QString& where, double date, const QVariant& value, float factor)
+{
+    const QString text = value.toString();
+    if (value.isNull() || text.trimmed().isEmpty())
+        refuse(dialogs, where, QStringLiteral("the row of ") + dateText(date) + QStringLiteral(" has no value."));
+    double v = 0;
+    try {
+        v = toNumberStrict(text.toStdString()) * factor;
+    } catch (const RuntimeError&) {
+        refuse(dialogs, where,
+               QStringLiteral("the value \"") + text.left(40) + QStringLiteral("\" of ") + dateText(date) +
+                   QStringLiteral(" is not one number; write it with a point for decimals and without units."));
+    }
+    if (!(std::fabs(v) <= FLT_MAX))
+        refuse(dialogs, where,
+               QStringLiteral("the value ") + QString::number(v) + QStringLiteral(" of ") + dateText(date) +
+                   QStringLiteral(" is beyond the range of numbers the program computes with."));
+    return static_cast<float>(v);
+}
+
 // The start both retrievals share: table and station, the checks made before any
 // query, the query, and every row of the period read, factored, put in time order and
 // checked. Ends with a message when there is nothing to work on.
@@ -112,7 +142,7 @@ Series readSeries(double bdate, double edate, const QString& myDB, const Retriev
     const float factor = toSingle(Val(in.txtRainAdjust.toStdString()));
 
     HdbConnection connection(myDB);
-    QSqlQuery q = connection.select(seriesQuery(series.table, station, bdate, edate));
+    QSqlQuery q = connection.select(seriesQuery(series.table, station, first, last));
     std::vector<Row>& rows = series.rows;
     while (q.next()) {
         if (rows.size() >= kMaxRows)
@@ -121,23 +151,19 @@ Series readSeries(double bdate, double edate, const QString& myDB, const Retriev
         if (date.isNull()) refuse(dialogs, where, QStringLiteral("a row has no date_time: nothing was retrieved."));
         const QString stamp = date.toString();
         const auto t = parseTimestamp(stamp.toStdString());
-        if (!t)
-            refuse(dialogs, where,
-                   QStringLiteral("the date_time \"") + stamp.left(40) +
-                       QStringLiteral("\" cannot be read as a date and time; write it as yyyy-mm-dd hh:mm:ss."));
+        if (!t) unreadableStamp(dialogs, where, stamp);
+        // The query takes whole years: the program keeps the period.
         if (*t < first - kSameTime || *t > last + kSameTime) continue;
-        const QVariant value = q.value(1);
-        bool ok = false;
-        const double v = value.toDouble(&ok) * factor;
-        if (value.isNull() || !ok)
-            refuse(dialogs, where, QStringLiteral("the row of ") + dateText(*t) + QStringLiteral(" has no value."));
-        if (!(std::fabs(v) <= FLT_MAX))
-            refuse(dialogs, where,
-                   QStringLiteral("the value ") + QString::number(v) + QStringLiteral(" of ") + dateText(*t) +
-                       QStringLiteral(" is beyond the range of numbers the program computes with."));
-        rows.push_back(Row{*t, static_cast<float>(v)});
+        rows.push_back(Row{*t, rowValue(dialogs, where, *t, q.value(1), factor)});
     }
     if (rows.empty()) {
+        // Stamps the program cannot read sort outside any year as text (12/05/2026,
+        // 1796432400): a station written so is named, not taken for one without data.
+        QSqlQuery all = connection.select(stampsQuery(series.table, station));
+        while (all.next()) {
+            const QString stamp = all.value(0).toString();
+            if (!all.value(0).isNull() && !parseTimestamp(stamp.toStdString())) unreadableStamp(dialogs, where, stamp);
+        }
         dialogs.msgBox(QStringLiteral("No data in ") + series.table + QStringLiteral(" for time period."));
         throw Ended{RetrievalEnd::NoRows};
     }
@@ -206,16 +232,26 @@ QString valueTable(const QString& ComboUnits)
     return ComboUnits.contains(QLatin1String("Hour")) ? QStringLiteral("rhour") : QStringLiteral("runit");
 }
 
-QString seriesQuery(const QString& table, qlonglong id, double bdate, double edate)
+QString seriesQuery(const QString& table, qlonglong id, double first, double last)
 {
-    auto stamp = [](double day) {
-        return QStringLiteral("{ts '") + QString::fromStdString(formatDate(day, "yyyy-mm-dd 00:00:00")) +
-               QStringLiteral("'}");
+    // Every stamp of a year starts with that year as text, and a stamp as text may lack
+    // the leading zeros that would make months and days compare: the bounds are the last
+    // day of the year before and the new year after, which a timestamp column compares
+    // alike.
+    auto stamp = [](int year, const char* rest) {
+        return QStringLiteral("{ts '") + QString::number(year).rightJustified(4, QLatin1Char('0')) +
+               QLatin1String(rest) + QStringLiteral("'}");
     };
-    return QStringLiteral("Select CAST(date_time AS VARCHAR(40)), value from ") + table +
+    return QStringLiteral("Select CAST(date_time AS VARCHAR(40)), CAST(value AS VARCHAR(40)) from ") + table +
            QStringLiteral(" where datatype_site_id=") + QString::number(id) + QStringLiteral(" and date_time between ") +
-           stamp(std::floor(bdate) - 1) + QStringLiteral(" and ") + stamp(std::floor(edate) + 1) +
-           QStringLiteral(" order by date_time;");
+           stamp(splitDate(first).year - 1, "-12-31 00:00:00") + QStringLiteral(" and ") +
+           stamp(splitDate(last).year + 1, "-01-01 00:00:00") + QStringLiteral(" order by date_time;");
+}
+
+QString stampsQuery(const QString& table, qlonglong id)
+{
+    return QStringLiteral("Select CAST(date_time AS VARCHAR(40)) from ") + table +
+           QStringLiteral(" where datatype_site_id=") + QString::number(id) + QLatin1Char(';');
 }
 
 void appendFlowLine(QByteArray& out, double date, float value)
@@ -253,9 +289,10 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
             if (rows.size() == 1) record = step;
         }
 
-        // Each record's depth spread evenly over its interval, from its time to the
-        // next record or one record step on, whichever comes first; an absent record
-        // (a gap of at least half a record step) repeats the depth before it.
+        // Each record's depth spread evenly over the interval that ends at its stamp,
+        // from one record step before it or the record before, whichever is later; an
+        // absent record (a gap of at least half a record step) repeats the depth
+        // before it.
         struct Piece {
             double start, end;
             float depth;
@@ -265,22 +302,29 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
         pieces.reserve(rows.size());
         result.recordedDepth = 0;
         for (std::size_t k = 0; k < rows.size(); ++k) {
-            const double t = rows[k].date, v = rows[k].value;
-            const double next = k + 1 < rows.size() ? rows[k + 1].date : t + record;
-            const double end = std::min(t + record, next);
-            pieces.push_back(Piece{t, end, rows[k].value, false});
+            const double t = rows[k].date;
+            const double before = k > 0 ? rows[k - 1].date : t - record;
+            const double start = std::max(t - record, before);
+            const double absent = std::round((start - before) / record);
+            if (absent >= 1) pieces.push_back(Piece{before, start, toSingle(rows[k - 1].value * absent), true});
+            pieces.push_back(Piece{start, t, rows[k].value, false});
             result.recordedDepth += rows[k].value;
-            const double absent = std::round((next - end) / record);
-            if (absent >= 1) pieces.push_back(Piece{end, next, toSingle(v * absent), true});
         }
-        const double steps = std::ceil(gridPosition(pieces.back().end, t1, step));
+        // The steps start with the first record's interval; coarser steps end at whole
+        // multiples of the step from midnight, as hourly sums end on the hour.
+        double t0 = t1 - record;
+        if (step > record) {
+            const double midnight = std::floor(t0);
+            t0 = midnight + std::floor(gridPosition(t0, midnight, step)) * step;
+        }
+        const double steps = std::ceil(gridPosition(rows.back().date, t0, step));
         if (steps > kMaxSteps) tooManySteps(dialogs, series.where, steps);
         const auto n = static_cast<std::int16_t>(std::max(steps, 1.0));
 
         std::vector<double> depth(static_cast<std::size_t>(n) + 1, 0.0);
         std::vector<bool> filled(depth.size(), false);
         for (const Piece& p : pieces) {
-            const double a = gridPosition(p.start, t1, step), b = gridPosition(p.end, t1, step);
+            const double a = gridPosition(p.start, t0, step), b = gridPosition(p.end, t0, step);
             const long firstStep = std::min<long>(static_cast<long>(std::floor(a)), n - 1);
             const long lastStep = std::max(firstStep, std::min<long>(static_cast<long>(std::ceil(b)) - 1, n - 1));
             for (long c = firstStep; c <= lastStep; ++c) {
@@ -296,7 +340,7 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
         missing = 0;
         tdepth = 0;
         for (long i = 1; i <= n + 1L; ++i) {
-            rrtime(i) = t1 + static_cast<double>(i - 1) * step;
+            rrtime(i) = t0 + static_cast<double>(i) * step;
             if (i > n) break;
             rdepth(i) = static_cast<float>(depth[static_cast<std::size_t>(i)]);
             tdepth += rdepth(i);

@@ -89,6 +89,24 @@ inline void fillSample(Database& d)
     d.addRows("rhour", 32, {{"01:00", "0.1"}, {"02:00", "-0.1"}});
     d.addRows("rhour", 33, {{"01:00", "1e39"}, {"02:00", "1"}});
     if (qgetenv("HDB_TEST_CONNECTION").isEmpty()) d.addRows("rhour", 34, {{"2026-12-05 25:00", "1"}});
+    // Stamps as text with a one-digit day or month, which sort after '2026-12-10' and
+    // '2026-01-31' as text: 0.1 in every hour of the 9th and the 10th, and two rows in
+    // January, one of them without a time.
+    QStringList days;
+    for (int day : {9, 10})
+        for (int hour = 0; hour < 24; ++hour)
+            days << QStringLiteral("(41, '2026-12-%1 %2:00', 0.1)").arg(day).arg(hour, 2, 10, QLatin1Char('0'));
+    d.exec("INSERT INTO rhour VALUES " + days.join(", "));
+    d.addRows("runit", 42, {{"2026-1-05", "0.2"}, {"2026-1-5 0:30", "0.3"}});
+    // 15-minute rain from 00:15 to 02:00: 0.1 rising by 0.1 to 0.8.
+    d.addRows("runit", 43, {{"00:15", "0.1"}, {"00:30", "0.2"}, {"00:45", "0.3"}, {"01:00", "0.4"},
+                            {"01:15", "0.5"}, {"01:30", "0.6"}, {"01:45", "0.7"}, {"02:00", "0.8"}});
+    // Where the database keeps text as it is given: a value with a decimal comma, and a
+    // stamp with slashes.
+    if (qgetenv("HDB_TEST_CONNECTION").isEmpty()) {
+        d.addRows("rhour", 44, {{"01:00", "'5,5'"}, {"02:00", "'2,5'"}});
+        d.addRows("rhour", 45, {{"12/05/2026 01:00", "1"}});
+    }
     // Flows: a gap after 00:15, and a row 45 seconds late.
     d.addRows("runit", 22, {{"00:00", "10"}, {"00:15", "0.5"}, {"01:00", "-2"}});
     d.addRows("runit", 21, {{"00:00", "1"}, {"00:15", "2"}, {"00:30:45", "3"}});

@@ -78,9 +78,13 @@ TEST_F(HdbTest, StationListsByNameWithTheNullUnitAndAnEmptyLastItem)
     EXPECT_EQ(GetHDBlist(false, connection, dialogs), QStringList({"22 flow cfs Mill Creek", "21 flow cfs Zulu Creek", ""}));
     EXPECT_TRUE(dialogs.messages().empty());
 
-    // Failures are told once: no station, no driver, an empty string, no table or column read.
+    // Failures are told once: no station, no driver, an empty string, a text file given as
+    // the database, no table or column read.
     database->exec("DELETE FROM rsite WHERE datatype_id=10");
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    ASSERT_TRUE(test::writeBytes(text, "Rain gauges, December\r\n"));
     const std::pair<QString, QString> failures[] = {
+        {"Driver=SQLite3;Database=" + text + ";", "The file " + text + " is not an SQLite database."},
         {connection, "Table rsite not found???"},
         {"Driver=NoSuchDriver;", "NoSuchDriver"},
         {QString(), "Data source name not found"}};
@@ -117,23 +121,33 @@ TEST_F(HdbTest, RainfallStepsGapsAndValues)
     const float third = 1.0f / 3;
     const RainCase cases[] = {
         // Hourly rain 01:00 .1, 02:00 .2, 04:00 .3, the absent 03:00 repeating .2, each
-        // hour split in two halves: .05 .05 .1 .1 .1 .1 .15 .15.
+        // hour split in two halves that end at 00:30, 01:00 ... 04:00: .05 .05 .1 .1 .1
+        // .1 .15 .15; the 04:00 record's halves are dated 03:30 and 04:00.
         {"half an hour", kBeta, kHourly, "0.5 h", 8, 2, 0.5f, 0.8f, 0.6f, {0.05f, 0.05f, 0.1f, 0.1f, 0.1f, 0.1f, 0.15f, 0.15f},
-         {{2, 90}}},
-        // Two hours: 01-03 .1 + .2; 03-05 the filled .2 + .3; each x 25.4 (inches to mm).
-        {"two hours, factor 25.4", kBeta, kHourly, "2 h", 2, 1, 2, 20.32f, 15.24f, {7.62f, 12.7f}, {{2, 180}}, kDay,
-         kDay + 1, "25.4"},
-        // 00:00 .5, 00:30 .25, 01:00 absent (.25 again), 01:30 .125, each a third a step:
-        // 10 minutes is not exact in binary.
+         {{1, 30}, {2, 60}, {7, 210}, {8, 240}}},
+        // The same in quarters: .025 four times to 01:00, .05 eight times, .075 from 03:15 to 04:00.
+        {"15 minutes", kBeta, kHourly, "15 min", 16, 4, 0.25f, 0.8f, 0.6f,
+         {0.025f, 0.025f, 0.025f, 0.025f, 0.05f, 0.05f, 0.05f, 0.05f, 0.05f, 0.05f, 0.05f, 0.05f, 0.075f, 0.075f, 0.075f,
+          0.075f},
+         {{1, 15}, {4, 60}, {13, 195}, {16, 240}}},
+        // Two hours ending 02:00 (.1 + .2) and 04:00 (the filled .2 + .3), each x 25.4 (inches to mm).
+        {"two hours, factor 25.4", kBeta, kHourly, "2 h", 2, 1, 2, 20.32f, 15.24f, {7.62f, 12.7f}, {{1, 120}, {2, 240}},
+         kDay, kDay + 1, "25.4"},
+        // 15-minute records from 00:15 summed into the hours ending 01:00 (.1 to .4) and 02:00 (.5 to .8).
+        {"quarters into hours", "43 precip in Quarter", kUnit, "1 h", 2, 0, 1, 3.6f, 3.6f, {1, 2.6f}, {{1, 60}, {2, 120}}},
+        // Hours end on the hour: the 00:00 record alone ends in the hour to 00:00, 00:15 to
+        // 01:00 make the next, and the 5-minute rows from 01:05 to 01:25 the hour to 02:00.
+        {"hours on the hour", kBeta, kUnit, "60 min", 3, 0, 1, 0.55f, 0.55f, {0.01f, 0.14f, 0.4f}, {{1, 0}, {3, 120}}},
+        // 00:00 .5, 00:30 .25, 01:00 absent (.25 again), 01:30 .125, each a third a step
+        // (10 minutes is not exact in binary), from 23:30 the day before.
         {"10 minutes", kAlpha, kUnit, "10 min", 12, 3, 1.0f / 6, 1.125f, 0.875f,
          {0.5f * third, 0.5f * third, 0.5f * third, 0.25f * third, 0.25f * third, 0.25f * third, 0.25f * third,
           0.25f * third, 0.25f * third, 0.125f * third, 0.125f * third, 0.125f * third},
-         {{4, 30}, {12, 110}}},
-        // 15 minutes from the first rows; the 5-minute rows after 01:00 are summed into their
-        // steps, and the last (01:25, .1, a record step long) is split: 01:00 .05+.06+.07,
-        // 01:15 .08+.09+.1/3, 01:30 .1 x 2/3.
+         {{1, -20}, {4, 10}, {12, 90}}},
+        // 15 minutes from the first rows; the 5-minute rows after 01:00 are summed into the
+        // steps their intervals end in: 01:15 .06+.07+.08, 01:30 .09+.1.
         {"15 then 5 minutes", kBeta, kUnit, "", 7, 0, 0.25f, 0.55f, 0.55f,
-         {0.01f, 0.02f, 0.03f, 0.04f, 0.18f, 0.17f + 0.1f * third, 0.2f * third}, {{7, 90}}},
+         {0.01f, 0.02f, 0.03f, 0.04f, 0.05f, 0.21f, 0.19f}, {{1, 0}, {7, 90}}},
         // Three exact copies at 00:00 are one row: 00:00 1, 01:00 2.
         {"exact copies", "14 precip in Delta", kUnit, "", 2, 0, 1, 3, 3, {1, 2}, {}, kDay, kDay + 1, "1.0",
          "The series of station 14 in runit, 05-Dec-2026 00:00 to 06-Dec-2026 00:00: 2 row(s) repeat the row before "
@@ -150,6 +164,15 @@ TEST_F(HdbTest, RainfallStepsGapsAndValues)
         {"text stamps", "35 precip in Text", kUnit, "", 3, 0, 0.5f, 0.6f, 0.6f, {0.1f, 0.2f, 0.3f}, {{1, 540}}},
         {"text stamp at the end", "35 precip in Text", kUnit, "", 1, 0, 2376, 0.1f, 0.1f, {0.1f}, {}, kDay,
          kDay + 9.0 / 24},
+        // A period from 00:10 to 01:20 runs from 00:00 to 01:00: the rows 00:00 to 01:00.
+        {"bounds at whole hours", kBeta, kUnit, "", 5, 0, 0.25f, 0.15f, 0.15f, {0.01f, 0.02f, 0.03f, 0.04f, 0.05f},
+         {{5, 60}}, kDay + 10.0 / 1440, kDay + 80.0 / 1440},
+        // A one-digit day: the 9th and the 10th asked for, 48 hours of 0.1.
+        {"one-digit day", "41 precip in Days", kHourly, "", 48, 0, 1, 4.8f, 4.8f, {0.1f}, {{1, 4 * 1440}, {48, 5 * 1440 + 1380}},
+         kDay + 4, kDay + 6},
+        // A one-digit month, a stamp without time: 05-Jan-2026 00:00 .2 and 00:30 .3.
+        {"one-digit month", "42 precip in Month", kUnit, "", 2, 0, 0.5f, 0.5f, 0.5f, {0.2f, 0.3f}, {{2, -334 * 1440 + 30}},
+         kDay - 334, kDay - 333},
     };
     for (const RainCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -218,8 +241,8 @@ TEST_F(HdbTest, RetrievalsThatCannotGoOnAreToldAndLeaveTheFlowFileAsItWas)
         {Both, kAlpha, kHourly, "", "No data in rhour for time period."},
         // An end before the start finds nothing.
         {Both, kBeta, kHourly, "", "No data in rhour for time period.", kDay + 1, kDay},
-        // 01:00 on the 5th to 02:00 on the 7th (the 9 inches of 01:00 a record step long)
-        // in steps of 1/1024 hour: 49 x 1024 = 50,176 steps.
+        // 00:00 on the 5th (the start of the 01:00 record's hour) to 01:00 on the 7th in
+        // steps of 1/1024 hour: 49 x 1024 = 50,176 steps.
         {Rainfall, kBeta, kHourly, "0.0009765625 h", "the period holds 50,176 values, more than 32,767: choose a "
                                                      "shorter period", kDay, kDay + 3},
         {Flow, kBeta, kHourly, "0.0009765625 h", "values, more than 32,767: choose a shorter period", kDay, kDay + 3},
@@ -231,6 +254,11 @@ TEST_F(HdbTest, RetrievalsThatCannotGoOnAreToldAndLeaveTheFlowFileAsItWas)
         {Both, "33 precip in Huge", kHourly, "", "the value 1e+39 of 05-Dec-2026 01:00 is beyond the range"},
         {Both, "34 precip in Stamp", kHourly, "", "the date_time \"2026-12-05 25:00\" cannot be read", kDay, kDay + 1,
          nullptr, true},
+        // A stamp outside any year as text is named, not taken for a period without data.
+        {Both, "45 precip in Slashes", kHourly, "", "The series of station 45 in rhour, 05-Dec-2026 00:00 to 06-Dec-2026 "
+         "00:00: the date_time \"12/05/2026 01:00\" cannot be read", kDay, kDay + 1, nullptr, true},
+        {Both, "44 precip in Comma", kHourly, "", "The series of station 44 in rhour, 05-Dec-2026 00:00 to 06-Dec-2026 "
+         "00:00: the value \"5,5\" of 05-Dec-2026 01:00 is not one number", kDay, kDay + 1, nullptr, true},
     };
     const QByteArray earlier("Time\tRunoff\r\n01 00:00\t 1 \r\n");
     ASSERT_TRUE(test::writeBytes(tmpPath(), earlier));
@@ -251,11 +279,11 @@ TEST_F(HdbTest, RetrievalsThatCannotGoOnAreToldAndLeaveTheFlowFileAsItWas)
     EXPECT_TRUE(GetHDBlist(true, connection, dialogs));
 }
 
-TEST(HdbQuery, DateAsTextOverThePeriodsDaysWidenedByOne)
+TEST(HdbQuery, DateAndValueAsTextOverThePeriodsYears)
 {
-    EXPECT_EQ(seriesQuery("rhour", 12, makeDate(2026, 12, 5, 0, 40), makeDate(2026, 12, 6, 0, 0)),
-              "Select CAST(date_time AS VARCHAR(40)), value from rhour where datatype_site_id=12 and date_time "
-              "between {ts '2026-12-04 00:00:00'} and {ts '2026-12-07 00:00:00'} order by date_time;");
+    EXPECT_EQ(seriesQuery("rhour", 12, makeDate(2026, 12, 5, 0), makeDate(2027, 1, 6, 0)),
+              "Select CAST(date_time AS VARCHAR(40)), CAST(value AS VARCHAR(40)) from rhour where datatype_site_id=12 "
+              "and date_time between {ts '2025-12-31 00:00:00'} and {ts '2028-01-01 00:00:00'} order by date_time;");
 }
 
 }  // namespace
