@@ -25,7 +25,6 @@
 #include "common/numbers.h"
 #include "common/runtime_error.h"
 #include "common/twips.h"
-#include "runoff/report_cells.h"
 
 namespace corv {
 
@@ -40,14 +39,12 @@ void ChartGrid::setRowCount(int rows)
     }
     labels_.resize(static_cast<std::size_t>(rows));
     rows_ = rows;
-    timeLabelled_ = std::min(timeLabelled_, rows);
 }
 
 void ChartGrid::setColumnCount(int columns)
 {
     columns = std::max(columns, 0);
     cells_.resize(static_cast<std::size_t>(columns), std::vector<float>(static_cast<std::size_t>(rows_), 0.0f));
-    styles_.resize(static_cast<std::size_t>(columns), 0);
     columnLabels_.resize(static_cast<std::size_t>(columns));
     lengths_.resize(static_cast<std::size_t>(columns), -1);
     stamps_.resize(static_cast<std::size_t>(columns));
@@ -120,7 +117,6 @@ void ChartGrid::setRowLabel(int row, const QString& label)
 {
     checkRow(row);
     labels_[static_cast<std::size_t>(row - 1)] = label;
-    timeLabelled_ = std::min(timeLabelled_, row - 1);
 }
 
 QString ChartGrid::columnLabel(int column) const
@@ -135,18 +131,6 @@ void ChartGrid::setColumnLabel(int column, const QString& label)
     columnLabels_[static_cast<std::size_t>(column - 1)] = label;
 }
 
-int ChartGrid::columnStyle(int column) const
-{
-    checkColumn(column);
-    return styles_[static_cast<std::size_t>(column - 1)];
-}
-
-void ChartGrid::setColumnStyle(int column, int style)
-{
-    checkColumn(column);
-    styles_[static_cast<std::size_t>(column - 1)] = style;
-}
-
 void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, const std::array<QString, 8>& rains,
                     const std::array<QString, 8>& factors)
 {
@@ -155,9 +139,6 @@ void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, co
     grid.setRowCount(0);
     grid.hoursPerRow = 0;
     grid.setColumnLabel(1, QStringLiteral("Storm depth"));
-    grid.divisionsPerLabel = 0;
-    grid.divisionsPerTick = 0;
-    grid.labelTicks = true;
     for (int r = 1; r <= 8; ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
         float f = toSingle(Val(factors[i].toStdString()));
@@ -212,30 +193,7 @@ void seriesPoints(const std::vector<float>& values, int rows, QList<QPointF>& po
     points.append(QPointF(rows - 1, at(rows - 1)));
 }
 
-// Format(t, labelFormat) read back as a number and written in its shortest text.
-QString rowLabelText(float t, int decimals)
-{
-    std::string text = maskText(t, decimals);
-    if (text.size() > 15) return QString::fromStdString(strDouble(Val(text)));
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
-    }
-    if (text == "-0") text = "0";
-    return QString::fromStdString(text);
-}
-
 }  // namespace
-
-void ChartGrid::labelRowsByTime(float hours, int decimals)
-{
-    if (hours != timeStep_ || decimals != timeDecimals_) timeLabelled_ = 0;
-    for (int r = timeLabelled_; r < rows_; ++r)
-        labels_[static_cast<std::size_t>(r)] = rowLabelText(static_cast<float>(r) * hours, decimals);
-    timeLabelled_ = rows_;
-    timeStep_ = hours;
-    timeDecimals_ = decimals;
-}
 
 QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in)
 {
@@ -306,19 +264,12 @@ AxisScale roundScale(double low, double high, int maxIntervals, bool hours)
     return a;
 }
 
-void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& name)
+void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeType, const QString& name)
 {
     const int rows = s.it + 1;
     if (grid.ColumnCount() < 2) grid.setColumnCount(2);  // the excess column and the first hydrograph's
     // The grid holds the longest run: a shorter run cuts no earlier one short.
     grid.setRowCount(grid.ColumnCount() == 2 ? rows : std::max(rows, grid.RowCount()));
-    s.labelStep = static_cast<std::int16_t>(s.it / 6);
-    int decimals = s.udur < 1 ? 2 : 0;
-    if (s.udur == 0.5f) decimals = 1;
-    s.labelFormat = QString::fromLatin1(decimals == 2 ? "0.00" : decimals == 1 ? "0.0" : "0");
-    grid.divisionsPerLabel = s.labelStep;
-    grid.divisionsPerTick = s.labelStep;
-    grid.labelTicks = true;
 
     const int newest = grid.ColumnCount();
     const VArray<float>& flow = routeType != 0 ? s.qout : s.qi;
@@ -331,13 +282,10 @@ void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, co
     for (int row = rows + 1; row <= grid.RowCount(); ++row) grid.setData(row, 1, 0.0f);
     grid.setColumnRows(1, rows);
     grid.setColumnRows(newest, rows);
-    grid.labelRowsByTime(s.udur, decimals);
     grid.setColumnCount(newest + 1);
     grid.hoursPerRow = s.udur;
     grid.setColumnLabel(1, QStringLiteral("Excess of run %1").arg(newest - 1));
     grid.setColumnLabel(newest, QStringLiteral("%1: %2").arg(newest - 1).arg(name));
-    grid.setColumnStyle(1, 1);
-    grid.setColumnStyle(grid.ColumnCount(), 6);
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // Plotting on the chart's grid: one new column per run over its own length, the
-// excess in column 1, row labels by the time step, the runs' names, round scales.
+// excess in column 1, rows by the time step, the runs' names, round scales.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,16 +36,15 @@ TEST(HydrographChart, EachRunKeepsItsOwnLength)
     plotHydrograph(g, first, 0, "A");
     // The excess, the hydrograph and the empty column for the next run, 6 rows.
     ASSERT_EQ(std::pair(g.ColumnCount(), g.RowCount()), std::pair(3, 6));
-    for (int r = 1; r <= 6; ++r) {  // labels 0, 0.5, 1, ...
-        EXPECT_EQ(g.rowLabel(r), QString::number((r - 1) * 0.5));
+    for (int r = 1; r <= 6; ++r) {
         EXPECT_FLOAT_EQ(g.data(r, 2), static_cast<float>(r - 1));
         EXPECT_FLOAT_EQ(g.data(r, 1), r - 1 <= 3 ? 0.1f : 0.0f);  // excess through obs + 1
     }
 
-    // Longer: the grid holds 97 rows, the first run still its 6; labels by 0.25 h.
+    // Longer: the grid holds 97 rows 0.25 h apart, the first run still its 6.
     ComputeState second = run(96, 4, 0.25f, 2);
     plotHydrograph(g, second, 0, "B");
-    ASSERT_EQ(std::pair(g.RowCount(), g.rowLabel(2)), std::pair(97, QString("0.25")));
+    ASSERT_EQ(std::pair(g.RowCount(), g.hoursPerRow), std::pair(97, 0.25f));
     EXPECT_EQ(std::pair(g.columnRows(2), g.columnRows(3)), std::pair(6, 97));
     EXPECT_FLOAT_EQ(g.data(97, 3), 192);
 
