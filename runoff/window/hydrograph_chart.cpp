@@ -16,6 +16,7 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPolygonF>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -195,6 +196,36 @@ void seriesPoints(const std::vector<float>& values, int rows, QList<QPointF>& po
 
 }  // namespace
 
+namespace {
+
+QString number(float value) { return QString::fromStdString(strSingle(value)); }
+
+// The losses a compute ran with, as entered: a curve number or an initial loss (with the
+// wet and dry limits when typed), and any constant loss, impervious share and recovery
+// of the loss store.
+QString lossName(const ComputeState& s)
+{
+    QStringList parts;
+    const bool limits = s.lossParts.size() >= 3;
+    if (s.scsMode) {
+        QString cn = QStringLiteral("CN ") + number(s.lossValueEntered);
+        if (limits && s.CNdry != s.CNwet)
+            cn += QStringLiteral(" (dry %1, wet %2)").arg(number(s.CNdry), number(s.CNwet));
+        parts << cn;
+    } else if (s.lossValueEntered != 0 || limits) {
+        QString il = QStringLiteral("IL ") + number(s.lossValueEntered) + QStringLiteral(" in");
+        if (limits) il += QStringLiteral(" (dry %1, wet %2)").arg(number(s.dryLimit), number(s.wetLimit));
+        parts << il;
+    }
+    if (s.constLoss != 0) parts << QStringLiteral("CL %1 in/hr").arg(number(s.constLoss));
+    if (s.imperviousFraction != 0) parts << QStringLiteral("%1% impervious").arg(number(s.imperviousFraction * 100));
+    // The store recovers at the constant loss times this factor: without one, no matter.
+    if (s.constLoss != 0 && s.recoveryFactor != 0) parts << QStringLiteral("recovery %1").arg(number(s.recoveryFactor));
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
 QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in)
 {
     const auto file = [](const QString& path) { return QFileInfo(path).fileName(); };
@@ -207,7 +238,8 @@ QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& 
         QString storm = in.ComboRain;
         if (storm.contains(QLatin1String("Storm File")) && !s.stormFile.isEmpty())
             storm = QStringLiteral("storm file ") + file(s.stormFile);
-        return method + QStringLiteral(", ") + storm;
+        const QString losses = lossName(s);
+        return method + QStringLiteral(", ") + storm + (losses.isEmpty() ? QString() : QStringLiteral(", ") + losses);
     }
     case 1: return QStringLiteral("Modified Puls routing, ") + file(in.ratingFileName);
     case 2: return QStringLiteral("Muskingum routing, K %1 h, X %2").arg(in.txtMuskK.trimmed(), in.txtMuskX.trimmed());
@@ -393,13 +425,15 @@ private:
     QRectF plot_;
 };
 
-// The legend: one line per entry, a line or box in the entry's colours and its name.
+// The legend: per entry a line or box in the entry's colours and its name, whole,
+// wrapped onto further lines where it is wider than the legend may be.
 class RunLegend : public QGraphicsItem {
 public:
     struct Entry {
         QString text;
         QPen pen;
         QBrush box;  // the excess: a box instead of a line
+        QStringList lines = {};  // the text as drawn
     };
     explicit RunLegend(QGraphicsItem* parent) : QGraphicsItem(parent), font_(chartFont(6.5))
     {
@@ -411,9 +445,19 @@ public:
         prepareGeometryChange();
         entries_ = std::move(entries);
         const QFontMetricsF fm(font_);
-        double text = 0;
-        for (const Entry& e : entries_) text = std::max(text, fm.horizontalAdvance(e.text));
-        size_ = QSizeF(std::min(kSample + 3 * kPad + text, maxWidth), entries_.size() * line() + 2 * kPad);
+        double widest = 0;
+        for (const Entry& e : entries_) widest = std::max(widest, fm.horizontalAdvance(e.text));
+        textWidth_ = std::max(1.0, std::min(widest, maxWidth - kSample - 3 * kPad));
+        std::size_t lines = 0;
+        for (Entry& e : entries_) {
+            e.lines = wrapped(e.text);
+            lines += static_cast<std::size_t>(e.lines.size());
+        }
+        double drawn = 0;  // a word wider than the room is broken, so only a glyph can be wider
+        for (const Entry& e : entries_)
+            for (const QString& l : e.lines) drawn = std::max(drawn, fm.horizontalAdvance(l));
+        textWidth_ = std::max(textWidth_, drawn);
+        size_ = QSizeF(kSample + 3 * kPad + textWidth_, static_cast<double>(lines) * line() + 2 * kPad);
         update();
     }
     const std::vector<Entry>& entries() const { return entries_; }
@@ -427,29 +471,46 @@ public:
         p->setBrush(QColor(255, 255, 255, 215));
         p->drawRect(boundingRect().adjusted(0.5, 0.5, -0.5, -0.5));
         p->setFont(font_);
-        const QFontMetricsF fm(font_);
-        const double textWidth = size_.width() - kSample - 3 * kPad;
-        for (std::size_t i = 0; i < entries_.size(); ++i) {
-            const Entry& e = entries_[i];
-            const double top = kPad + static_cast<double>(i) * line(), mid = top + line() / 2;
+        double top = kPad;
+        for (const Entry& e : entries_) {
+            const double mid = top + line() / 2;
+            p->setPen(e.pen);
             if (e.box.style() != Qt::NoBrush) {
-                p->setPen(e.pen);
                 p->setBrush(e.box);
                 p->drawRect(QRectF(kPad, mid - 3, kSample, 6));
             } else {
-                p->setPen(e.pen);
                 p->drawLine(QPointF(kPad, mid), QPointF(kPad + kSample, mid));
             }
             p->setPen(Qt::black);
-            p->drawText(QRectF(2 * kPad + kSample, top, textWidth, line()), Qt::AlignVCenter | Qt::AlignLeft,
-                        fm.elidedText(e.text, Qt::ElideRight, textWidth));
+            for (const QString& l : e.lines) {
+                p->drawText(QRectF(2 * kPad + kSample, top, textWidth_, line()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, l);
+                top += line();
+            }
         }
     }
 
 private:
+    // The text in lines of at most textWidth_, broken between words where it can be.
+    QStringList wrapped(const QString& text) const
+    {
+        QTextLayout layout(text, font_);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        QStringList lines;
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(textWidth_ + 0.5);  // the widest entry on one line, whatever the rounding
+            lines << text.mid(l.textStart(), l.textLength()).trimmed();
+        }
+        layout.endLayout();
+        if (lines.isEmpty()) lines << QString();
+        return lines;
+    }
     static constexpr double kPad = 3, kSample = 14;
     QFont font_;
     std::vector<Entry> entries_;
+    double textWidth_ = 0;
     QSizeF size_;
 };
 
@@ -784,10 +845,12 @@ void HydrographChart::placeLegend()
         return cover;
     };
 
+    // Entries wrapped onto more lines count as more: the legend keeps to half the plot.
     const auto lines = static_cast<std::size_t>(std::max(2.0, plot.height() * 0.5 / line));
     for (std::size_t room = lines; room >= 2 && !legendBeside_; --room) {
         legend_->setEntries(entries(room), plot.width() * 0.6);
         const QSizeF size = legend_->size();
+        if (room > 2 && size.height() > static_cast<double>(lines) * line + 6) continue;
         // The top right first, where a hydrograph has receded.
         const double x[] = {plot.right() - size.width() - 4, plot.left() + 4};
         const double y[] = {plot.top() + 4, plot.center().y() - size.height() / 2, plot.bottom() - size.height() - 4};
@@ -809,12 +872,15 @@ void HydrographChart::placeLegend()
         if (room == 2) break;
     }
     // No place in the plot leaves every peak in sight: the legend stands beside it.
-    legend_->setEntries(entries(lines), std::max(60.0, view_->width() * 0.3));
-    const double wide = legend_->size().width();
-    if (!legendBeside_) {
-        legendBeside_ = true;
-        chart->setMargins(QMargins(2, 2, static_cast<int>(wide) + 8, 2));
+    const double tall = chart->size().height() - 8;
+    for (std::size_t room = lines; room >= 2; --room) {
+        legend_->setEntries(entries(room), std::max(60.0, view_->width() * 0.3));
+        if (legend_->size().height() <= tall) break;
     }
+    const double wide = legend_->size().width();
+    legendBeside_ = true;
+    const QMargins margins(2, 2, static_cast<int>(std::ceil(wide)) + 8, 2);
+    if (chart->margins() != margins) chart->setMargins(margins);
     legend_->setPos(chart->size().width() - wide - 4, 4);
 }
 
@@ -860,6 +926,14 @@ QStringList HydrographChart::legendEntries() const
     if (legend_)
         for (const RunLegend::Entry& e : legend_->entries()) entries << e.text;
     return entries;
+}
+
+std::vector<QStringList> HydrographChart::legendLines() const
+{
+    std::vector<QStringList> lines;
+    if (legend_)
+        for (const RunLegend::Entry& e : legend_->entries()) lines.push_back(e.lines);
+    return lines;
 }
 
 QString HydrographChart::gridSummary() const

@@ -78,9 +78,10 @@ struct RunInputs {
     QString txtMuskK, txtMuskX, txtTatum, capTatum;  // the routing's own values
     QString ratingFileName;                          // a Modified Puls run's table
 };
-// The legend's name of a run of routeType: a compute by its method and storm ("SCS,
-// Peak at 2/3", "SCS, storm file STORM1.TXT"), a routing by its kind and values
-// ("Muskingum routing, K 1 h, X 0.25"), a combined run by its file.
+// The legend's name of a run of routeType: a compute by its method, storm and losses
+// ("SCS, Peak at 2/3, CN 75", "SCS, storm file STORM1.TXT, IL 0.5 in, CL 0.1 in/hr"), a
+// routing by its kind and values ("Muskingum routing, K 1 h, X 0.25"), a combined run
+// by its file.
 QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in);
 
 // Adds the hydrograph of a run as the newest column, over its own it + 1 rows: the
@@ -153,8 +154,10 @@ public:
         QStringList labels;
     };
     AxisLook axisLook(Qt::Alignment side) const;
-    // The legend's entries, top to bottom, and where it stands in the view.
+    // The legend's entries, top to bottom, each as drawn on one line or more, and where
+    // it stands in the view.
     QStringList legendEntries() const;
+    std::vector<QStringList> legendLines() const;
     QRectF legendRect() const;
     // Where each run's peak is drawn in the view, oldest first, and how many times the
     // earlier runs were drawn from their curves since the chart was made.
