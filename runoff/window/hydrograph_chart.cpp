@@ -194,10 +194,6 @@ void seriesPoints(const std::vector<float>& values, int rows, QList<QPointF>& po
     points.append(QPointF(rows - 1, at(rows - 1)));
 }
 
-}  // namespace
-
-namespace {
-
 QString number(float value) { return QString::fromStdString(strSingle(value)); }
 
 // The losses a compute ran with, as entered: a curve number or an initial loss (with the
@@ -483,7 +479,8 @@ public:
             }
             p->setPen(Qt::black);
             for (const QString& l : e.lines) {
-                p->drawText(QRectF(2 * kPad + kSample, top, textWidth_, line()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, l);
+                const QRectF at(2 * kPad + kSample, top, textWidth_, line());
+                p->drawText(at, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, l);
                 top += line();
             }
         }
