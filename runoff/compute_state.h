@@ -138,8 +138,6 @@ struct ComputeState {
     QString reportPath;
     QString timeFormat;
     QString flowFormat;
-    QString labelFormat;
-    std::int16_t labelStep = 0;  // rows between category labels
     QString blank9;
     float rainLoss = 0;
 };

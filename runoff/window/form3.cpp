@@ -322,11 +322,7 @@ void Form3::Form_Load()
     for (QComboBox* c : {d.Combo2, d.Combo5}) DateForm::setListText(c, lists.monthText);
     for (QComboBox* c : {d.Combo3, d.Combo6}) DateForm::setListText(c, lists.yearText);
 
-    ChartGrid& g = MSChart1->grid();
-    g.categoryScaleAuto = false;
-    g.valueScaleAuto = false;
-    g.labelAuto = false;
-    g.series1Secondary = true;
+    MSChart1->grid().series1Secondary = true;
     state_.chartHome = MSChart1->geometryTwips();
     resetChart();
 }

@@ -16,6 +16,7 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPolygonF>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -25,7 +26,6 @@
 #include "common/numbers.h"
 #include "common/runtime_error.h"
 #include "common/twips.h"
-#include "runoff/report_cells.h"
 
 namespace corv {
 
@@ -40,14 +40,12 @@ void ChartGrid::setRowCount(int rows)
     }
     labels_.resize(static_cast<std::size_t>(rows));
     rows_ = rows;
-    timeLabelled_ = std::min(timeLabelled_, rows);
 }
 
 void ChartGrid::setColumnCount(int columns)
 {
     columns = std::max(columns, 0);
     cells_.resize(static_cast<std::size_t>(columns), std::vector<float>(static_cast<std::size_t>(rows_), 0.0f));
-    styles_.resize(static_cast<std::size_t>(columns), 0);
     columnLabels_.resize(static_cast<std::size_t>(columns));
     lengths_.resize(static_cast<std::size_t>(columns), -1);
     stamps_.resize(static_cast<std::size_t>(columns));
@@ -120,7 +118,6 @@ void ChartGrid::setRowLabel(int row, const QString& label)
 {
     checkRow(row);
     labels_[static_cast<std::size_t>(row - 1)] = label;
-    timeLabelled_ = std::min(timeLabelled_, row - 1);
 }
 
 QString ChartGrid::columnLabel(int column) const
@@ -135,18 +132,6 @@ void ChartGrid::setColumnLabel(int column, const QString& label)
     columnLabels_[static_cast<std::size_t>(column - 1)] = label;
 }
 
-int ChartGrid::columnStyle(int column) const
-{
-    checkColumn(column);
-    return styles_[static_cast<std::size_t>(column - 1)];
-}
-
-void ChartGrid::setColumnStyle(int column, int style)
-{
-    checkColumn(column);
-    styles_[static_cast<std::size_t>(column - 1)] = style;
-}
-
 void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, const std::array<QString, 8>& rains,
                     const std::array<QString, 8>& factors)
 {
@@ -155,9 +140,6 @@ void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, co
     grid.setRowCount(0);
     grid.hoursPerRow = 0;
     grid.setColumnLabel(1, QStringLiteral("Storm depth"));
-    grid.divisionsPerLabel = 0;
-    grid.divisionsPerTick = 0;
-    grid.labelTicks = true;
     for (int r = 1; r <= 8; ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
         float f = toSingle(Val(factors[i].toStdString()));
@@ -212,30 +194,33 @@ void seriesPoints(const std::vector<float>& values, int rows, QList<QPointF>& po
     points.append(QPointF(rows - 1, at(rows - 1)));
 }
 
-// Format(t, labelFormat) read back as a number and written in its shortest text.
-QString rowLabelText(float t, int decimals)
+QString number(float value) { return QString::fromStdString(strSingle(value)); }
+
+// The losses a compute ran with, as entered: a curve number or an initial loss (with the
+// wet and dry limits when typed), and any constant loss, impervious share and recovery
+// of the loss store.
+QString lossName(const ComputeState& s)
 {
-    std::string text = maskText(t, decimals);
-    if (text.size() > 15) return QString::fromStdString(strDouble(Val(text)));
-    if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') text.pop_back();
-        if (text.back() == '.') text.pop_back();
+    QStringList parts;
+    const bool limits = s.lossParts.size() >= 3;
+    if (s.scsMode) {
+        QString cn = QStringLiteral("CN ") + number(s.lossValueEntered);
+        if (limits && s.CNdry != s.CNwet)
+            cn += QStringLiteral(" (dry %1, wet %2)").arg(number(s.CNdry), number(s.CNwet));
+        parts << cn;
+    } else if (s.lossValueEntered != 0 || limits) {
+        QString il = QStringLiteral("IL ") + number(s.lossValueEntered) + QStringLiteral(" in");
+        if (limits) il += QStringLiteral(" (dry %1, wet %2)").arg(number(s.dryLimit), number(s.wetLimit));
+        parts << il;
     }
-    if (text == "-0") text = "0";
-    return QString::fromStdString(text);
+    if (s.constLoss != 0) parts << QStringLiteral("CL %1 in/hr").arg(number(s.constLoss));
+    if (s.imperviousFraction != 0) parts << QStringLiteral("%1% impervious").arg(number(s.imperviousFraction * 100));
+    // The store recovers at the constant loss times this factor: without one, no matter.
+    if (s.constLoss != 0 && s.recoveryFactor != 0) parts << QStringLiteral("recovery %1").arg(number(s.recoveryFactor));
+    return parts.join(QStringLiteral(", "));
 }
 
 }  // namespace
-
-void ChartGrid::labelRowsByTime(float hours, int decimals)
-{
-    if (hours != timeStep_ || decimals != timeDecimals_) timeLabelled_ = 0;
-    for (int r = timeLabelled_; r < rows_; ++r)
-        labels_[static_cast<std::size_t>(r)] = rowLabelText(static_cast<float>(r) * hours, decimals);
-    timeLabelled_ = rows_;
-    timeStep_ = hours;
-    timeDecimals_ = decimals;
-}
 
 QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in)
 {
@@ -249,7 +234,8 @@ QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& 
         QString storm = in.ComboRain;
         if (storm.contains(QLatin1String("Storm File")) && !s.stormFile.isEmpty())
             storm = QStringLiteral("storm file ") + file(s.stormFile);
-        return method + QStringLiteral(", ") + storm;
+        const QString losses = lossName(s);
+        return method + QStringLiteral(", ") + storm + (losses.isEmpty() ? QString() : QStringLiteral(", ") + losses);
     }
     case 1: return QStringLiteral("Modified Puls routing, ") + file(in.ratingFileName);
     case 2: return QStringLiteral("Muskingum routing, K %1 h, X %2").arg(in.txtMuskK.trimmed(), in.txtMuskX.trimmed());
@@ -306,19 +292,12 @@ AxisScale roundScale(double low, double high, int maxIntervals, bool hours)
     return a;
 }
 
-void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& name)
+void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeType, const QString& name)
 {
     const int rows = s.it + 1;
     if (grid.ColumnCount() < 2) grid.setColumnCount(2);  // the excess column and the first hydrograph's
     // The grid holds the longest run: a shorter run cuts no earlier one short.
     grid.setRowCount(grid.ColumnCount() == 2 ? rows : std::max(rows, grid.RowCount()));
-    s.labelStep = static_cast<std::int16_t>(s.it / 6);
-    int decimals = s.udur < 1 ? 2 : 0;
-    if (s.udur == 0.5f) decimals = 1;
-    s.labelFormat = QString::fromLatin1(decimals == 2 ? "0.00" : decimals == 1 ? "0.0" : "0");
-    grid.divisionsPerLabel = s.labelStep;
-    grid.divisionsPerTick = s.labelStep;
-    grid.labelTicks = true;
 
     const int newest = grid.ColumnCount();
     const VArray<float>& flow = routeType != 0 ? s.qout : s.qi;
@@ -331,13 +310,10 @@ void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, co
     for (int row = rows + 1; row <= grid.RowCount(); ++row) grid.setData(row, 1, 0.0f);
     grid.setColumnRows(1, rows);
     grid.setColumnRows(newest, rows);
-    grid.labelRowsByTime(s.udur, decimals);
     grid.setColumnCount(newest + 1);
     grid.hoursPerRow = s.udur;
     grid.setColumnLabel(1, QStringLiteral("Excess of run %1").arg(newest - 1));
     grid.setColumnLabel(newest, QStringLiteral("%1: %2").arg(newest - 1).arg(name));
-    grid.setColumnStyle(1, 1);
-    grid.setColumnStyle(grid.ColumnCount(), 6);
 }
 
 namespace {
@@ -445,13 +421,15 @@ private:
     QRectF plot_;
 };
 
-// The legend: one line per entry, a line or box in the entry's colours and its name.
+// The legend: per entry a line or box in the entry's colours and its name, whole,
+// wrapped onto further lines where it is wider than the legend may be.
 class RunLegend : public QGraphicsItem {
 public:
     struct Entry {
         QString text;
         QPen pen;
         QBrush box;  // the excess: a box instead of a line
+        QStringList lines = {};  // the text as drawn
     };
     explicit RunLegend(QGraphicsItem* parent) : QGraphicsItem(parent), font_(chartFont(6.5))
     {
@@ -463,9 +441,19 @@ public:
         prepareGeometryChange();
         entries_ = std::move(entries);
         const QFontMetricsF fm(font_);
-        double text = 0;
-        for (const Entry& e : entries_) text = std::max(text, fm.horizontalAdvance(e.text));
-        size_ = QSizeF(std::min(kSample + 3 * kPad + text, maxWidth), entries_.size() * line() + 2 * kPad);
+        double widest = 0;
+        for (const Entry& e : entries_) widest = std::max(widest, fm.horizontalAdvance(e.text));
+        textWidth_ = std::max(1.0, std::min(widest, maxWidth - kSample - 3 * kPad));
+        std::size_t lines = 0;
+        for (Entry& e : entries_) {
+            e.lines = wrapped(e.text);
+            lines += static_cast<std::size_t>(e.lines.size());
+        }
+        double drawn = 0;  // a word wider than the room is broken, so only a glyph can be wider
+        for (const Entry& e : entries_)
+            for (const QString& l : e.lines) drawn = std::max(drawn, fm.horizontalAdvance(l));
+        textWidth_ = std::max(textWidth_, drawn);
+        size_ = QSizeF(kSample + 3 * kPad + textWidth_, static_cast<double>(lines) * line() + 2 * kPad);
         update();
     }
     const std::vector<Entry>& entries() const { return entries_; }
@@ -479,29 +467,47 @@ public:
         p->setBrush(QColor(255, 255, 255, 215));
         p->drawRect(boundingRect().adjusted(0.5, 0.5, -0.5, -0.5));
         p->setFont(font_);
-        const QFontMetricsF fm(font_);
-        const double textWidth = size_.width() - kSample - 3 * kPad;
-        for (std::size_t i = 0; i < entries_.size(); ++i) {
-            const Entry& e = entries_[i];
-            const double top = kPad + static_cast<double>(i) * line(), mid = top + line() / 2;
+        double top = kPad;
+        for (const Entry& e : entries_) {
+            const double mid = top + line() / 2;
+            p->setPen(e.pen);
             if (e.box.style() != Qt::NoBrush) {
-                p->setPen(e.pen);
                 p->setBrush(e.box);
                 p->drawRect(QRectF(kPad, mid - 3, kSample, 6));
             } else {
-                p->setPen(e.pen);
                 p->drawLine(QPointF(kPad, mid), QPointF(kPad + kSample, mid));
             }
             p->setPen(Qt::black);
-            p->drawText(QRectF(2 * kPad + kSample, top, textWidth, line()), Qt::AlignVCenter | Qt::AlignLeft,
-                        fm.elidedText(e.text, Qt::ElideRight, textWidth));
+            for (const QString& l : e.lines) {
+                const QRectF at(2 * kPad + kSample, top, textWidth_, line());
+                p->drawText(at, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, l);
+                top += line();
+            }
         }
     }
 
 private:
+    // The text in lines of at most textWidth_, broken between words where it can be.
+    QStringList wrapped(const QString& text) const
+    {
+        QTextLayout layout(text, font_);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        QStringList lines;
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(textWidth_ + 0.5);  // the widest entry on one line, whatever the rounding
+            lines << text.mid(l.textStart(), l.textLength()).trimmed();
+        }
+        layout.endLayout();
+        if (lines.isEmpty()) lines << QString();
+        return lines;
+    }
     static constexpr double kPad = 3, kSample = 14;
     QFont font_;
     std::vector<Entry> entries_;
+    double textWidth_ = 0;
     QSizeF size_;
 };
 
@@ -836,10 +842,12 @@ void HydrographChart::placeLegend()
         return cover;
     };
 
+    // Entries wrapped onto more lines count as more: the legend keeps to half the plot.
     const auto lines = static_cast<std::size_t>(std::max(2.0, plot.height() * 0.5 / line));
     for (std::size_t room = lines; room >= 2 && !legendBeside_; --room) {
         legend_->setEntries(entries(room), plot.width() * 0.6);
         const QSizeF size = legend_->size();
+        if (room > 2 && size.height() > static_cast<double>(lines) * line + 6) continue;
         // The top right first, where a hydrograph has receded.
         const double x[] = {plot.right() - size.width() - 4, plot.left() + 4};
         const double y[] = {plot.top() + 4, plot.center().y() - size.height() / 2, plot.bottom() - size.height() - 4};
@@ -861,12 +869,15 @@ void HydrographChart::placeLegend()
         if (room == 2) break;
     }
     // No place in the plot leaves every peak in sight: the legend stands beside it.
-    legend_->setEntries(entries(lines), std::max(60.0, view_->width() * 0.3));
-    const double wide = legend_->size().width();
-    if (!legendBeside_) {
-        legendBeside_ = true;
-        chart->setMargins(QMargins(2, 2, static_cast<int>(wide) + 8, 2));
+    const double tall = chart->size().height() - 8;
+    for (std::size_t room = lines; room >= 2; --room) {
+        legend_->setEntries(entries(room), std::max(60.0, view_->width() * 0.3));
+        if (legend_->size().height() <= tall) break;
     }
+    const double wide = legend_->size().width();
+    legendBeside_ = true;
+    const QMargins margins(2, 2, static_cast<int>(std::ceil(wide)) + 8, 2);
+    if (chart->margins() != margins) chart->setMargins(margins);
     legend_->setPos(chart->size().width() - wide - 4, 4);
 }
 
@@ -912,6 +923,14 @@ QStringList HydrographChart::legendEntries() const
     if (legend_)
         for (const RunLegend::Entry& e : legend_->entries()) entries << e.text;
     return entries;
+}
+
+std::vector<QStringList> HydrographChart::legendLines() const
+{
+    std::vector<QStringList> lines;
+    if (legend_)
+        for (const RunLegend::Entry& e : legend_->entries()) lines.push_back(e.lines);
+    return lines;
 }
 
 QString HydrographChart::gridSummary() const

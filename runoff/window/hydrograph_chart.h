@@ -37,10 +37,6 @@ public:
     const std::vector<float>& column(int column) const;
     QString rowLabel(int row) const;
     void setRowLabel(int row, const QString& label);
-    // Labels every row by its time, (row - 1) * hours written with at most decimals
-    // places in its shortest text. Rows already labelled so by the last call keep their
-    // labels: a run as long as the last one writes none.
-    void labelRowsByTime(float hours, int decimals);
     // What the legend calls a column ("2: SCS, Peak at 2/3"); empty: not named.
     QString columnLabel(int column) const;
     void setColumnLabel(int column, const QString& label);
@@ -53,19 +49,8 @@ public:
     // Hours from one row to the next once hydrographs are plotted (0 in the table view).
     float hoursPerRow = 0;
 
-    // Category (X) axis: divisions per label and per tick (0: chosen by the chart).
-    int divisionsPerLabel = 0;
-    int divisionsPerTick = 0;
-    bool labelTicks = true;
-    // Automatic scaling of the category axis, its value scale and its first label.
-    bool categoryScaleAuto = true;
-    bool valueScaleAuto = true;
-    bool labelAuto = true;
     // Series (column) 1 drawn against the secondary value axis.
     bool series1Secondary = false;
-    // A per-column display setting (1 and 6 mark the excess and the newest series).
-    int columnStyle(int column) const;
-    void setColumnStyle(int column, int style);
 
 private:
     void checkRow(int row) const;
@@ -76,11 +61,6 @@ private:
     int columns_ = 0;
     std::vector<std::vector<float>> cells_;  // [column - 1][row - 1]: a series is one block
     std::vector<QString> labels_;
-    // The first timeLabelled_ rows hold the times of labelRowsByTime(timeStep_, timeDecimals_).
-    int timeLabelled_ = 0;
-    float timeStep_ = 0;
-    int timeDecimals_ = 0;
-    std::vector<int> styles_;
     std::vector<QString> columnLabels_;
     std::vector<int> lengths_;  // -1: every row of the grid
     std::vector<std::uint64_t> stamps_;
@@ -98,18 +78,19 @@ struct RunInputs {
     QString txtMuskK, txtMuskX, txtTatum, capTatum;  // the routing's own values
     QString ratingFileName;                          // a Modified Puls run's table
 };
-// The legend's name of a run of routeType: a compute by its method and storm ("SCS,
-// Peak at 2/3", "SCS, storm file STORM1.TXT"), a routing by its kind and values
-// ("Muskingum routing, K 1 h, X 0.25"), a combined run by its file.
+// The legend's name of a run of routeType: a compute by its method, storm and losses
+// ("SCS, Peak at 2/3, CN 75", "SCS, storm file STORM1.TXT, IL 0.5 in, CL 0.1 in/hr"), a
+// routing by its kind and values ("Muskingum routing, K 1 h, X 0.25"), a combined run
+// by its file.
 QString runName(std::int16_t routeType, const ComputeState& s, const RunInputs& in);
 
 // Adds the hydrograph of a run as the newest column, over its own it + 1 rows: the
 // runoff qi of a compute (routeType 0) or the outflow qout of a routing run, with the
-// rainfall excess in column 1 and the rows labelled by their time. Earlier runs keep
-// their lengths; the grid holds the longest. Leaves an empty column for the next run;
-// sets s.labelStep and s.labelFormat. The legend names the run by its number since
-// the table view and name ("2: SCS, Peak at 2/3").
-void plotHydrograph(ChartGrid& grid, ComputeState& s, std::int16_t routeType, const QString& name);
+// rainfall excess in column 1 and the rows udur hours apart. Earlier runs keep their
+// lengths; the grid holds the longest. Leaves an empty column for the next run.
+// The legend names the run by its number since the table view and name ("2: SCS, Peak
+// at 2/3").
+void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeType, const QString& name);
 
 // A value axis cut at round numbers: from min to max in intervals of step, labels
 // with the given decimals.
@@ -173,8 +154,10 @@ public:
         QStringList labels;
     };
     AxisLook axisLook(Qt::Alignment side) const;
-    // The legend's entries, top to bottom, and where it stands in the view.
+    // The legend's entries, top to bottom, each as drawn on one line or more, and where
+    // it stands in the view.
     QStringList legendEntries() const;
+    std::vector<QStringList> legendLines() const;
     QRectF legendRect() const;
     // Where each run's peak is drawn in the view, oldest first, and how many times the
     // earlier runs were drawn from their curves since the chart was made.

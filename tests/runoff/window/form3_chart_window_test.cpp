@@ -104,11 +104,42 @@ private slots:
             QCOMPARE(factors(), (QStringList{one, six}));
         }
         computeStorm("1.97", "Peak Centered");  // 2.00 in * 0.986 for the basin handed last
-        QCOMPARE(chart->legendEntries(), (QStringList{"Excess of run 2", "1: SCS, Peak at 2/3", "2: SCS, Peak Centered"}));
+        QCOMPARE(chart->legendEntries(), (QStringList{"Excess of run 2", "1: SCS, Peak at 2/3, CN 75", "2: SCS, Peak Centered, CN 75"}));
         press(f->Command2);  // clearing the plots forgets the runs and their names
         QVERIFY(chart->legendEntries().isEmpty());
         QTest::mouseClick(f->chkAreaAdj, Qt::LeftButton);  // unticked: 1 whatever the area
         QCOMPARE(factors(), (QStringList{"1.000", "1.000"}));
+    }
+
+    // Three computes that differ only in their losses, each named whole by them in the
+    // legend (wrapped where a name is wider than the legend may be), over no peak.
+    void runsNamedWholeByTheirLosses()
+    {
+        showWindow("1");
+        Form3* f = form3();
+        choose(f->ComboDimgraph, "SCS.DGF");
+        choose(f->ComboRain, "Peak at 2/3");
+        const std::tuple<const char*, const char*, const char*> losses[] = {
+            {"75", "", ""}, {"0.5", "0.1", ""}, {"75", "", "20"}};
+        for (auto [loss, constant, impervious] : losses) {
+            typeInto("txtCNloss", loss);
+            typeInto("txtConstLoss", constant);
+            typeInto("txtPercentImp", impervious);
+            press(f->Command1);
+            QVERIFY(dialogs_->messages().empty());
+        }
+        HydrographChart* chart = f->MSChart1;
+        const QStringList entries = chart->legendEntries();
+        QCOMPARE(entries, (QStringList{"Excess of run 3", "1: SCS, Peak at 2/3, CN 75",
+                                       "2: SCS, Peak at 2/3, IL 0.5 in, CL 0.1 in/hr, recovery 0.2",
+                                       "3: SCS, Peak at 2/3, CN 75, 20% impervious"}));
+        const std::vector<QStringList> lines = chart->legendLines();
+        const QRectF plot = chart->chart()->plotArea();
+        const QRectF legend = chart->legendRect();
+        QVERIFY2(lines[2].size() > 1 && legend.width() <= plot.width() * 0.6, qPrintable(lines[2].join('|')));
+        for (int i = 0; i < entries.size(); ++i) QCOMPARE(lines[static_cast<std::size_t>(i)].join(' '), entries[i]);
+        QVERIFY(plot.contains(legend));
+        for (const QPointF& p : chart->peaksInView()) QVERIFY(!legend.adjusted(-2, -2, 2, 2).contains(p));
     }
 
     // Eight runs on the window's chart, the first 70 ten-minute rows long and the others 40,
@@ -126,7 +157,7 @@ private slots:
             s.qi.redim(s.it), s.excess.redim(s.it);
             for (long i = 0; i < rows; ++i) s.qi(i) = high * std::exp(-std::fabs(static_cast<float>(i - top)) / 4);
             s.excess(2) = 0.2f;
-            plotHydrograph(chart.grid(), s, 0, QStringLiteral("Run %1").arg(run));
+            plotHydrograph(chart.grid(), s, 0, QStringLiteral("Muskingum routing, K 1.2%1 h, X 0.25").arg(run));
             chart.refresh(), QCoreApplication::processEvents();  // as after a compute
         };
         for (int run = 1; run <= 8; ++run) plot(run, run == 1 ? 70 : 40, peaks[run - 1].first, peaks[run - 1].second);
@@ -137,12 +168,15 @@ private slots:
         QCOMPARE(y.labels, (QStringList{"0", "500", "1,000", "1,500", "2,000"}));
         QCOMPARE((QStringList{x.title, y.title, chart.axisLook(Qt::AlignRight).title}),
                  (QStringList{"Time (hours)", "Flow (cfs)", "Excess (inches)"}));
-        // Every run named, the earliest together on one line; no peak under the legend.
+        // Every run named whole, the earliest together on one line; no peak under the legend.
         const QStringList entries = chart.legendEntries();
-        QVERIFY2(entries.size() >= 3 && entries[1].startsWith("1-") && entries.last() == "8: Run 8",
+        QVERIFY2(entries.size() >= 3 && entries[1].startsWith("1-") &&
+                     entries.last() == "8: Muskingum routing, K 1.28 h, X 0.25",
                  qPrintable(entries.join('|')));
         const int grouped = entries[1].section('-', 1).section(':', 0, 0).toInt();
         QCOMPARE(entries.size() - 2, 8 - grouped);
+        const std::vector<QStringList> lines = chart.legendLines();
+        for (int i = 0; i < entries.size(); ++i) QCOMPARE(lines[static_cast<std::size_t>(i)].join(' '), entries[i]);
         for (const QPointF& p : chart.peaksInView()) QVERIFY(!chart.legendRect().adjusted(-2, -2, 2, 2).contains(p));
 
         // The first run goes on past the others' end, where it is 1,000 exp(-(50 - 45) / 4)

@@ -86,8 +86,8 @@ private slots:
         QCOMPARE(form3()->MSChart1->grid().ColumnCount(), 2);
     }
 
-    // The pointer after a compute; View's read-only window read afresh each time; the
-    // save dialog's request, Cancel, and a full disk.
+    // The pointer after a compute; View's read-only window read afresh each time and
+    // following the report while open; the save dialog's request, Cancel, and a full disk.
     void computeThenSaveAndView()
     {
         Form3* f = form3();
@@ -102,10 +102,20 @@ private slots:
         auto* view = f->findChild<QPlainTextEdit*>("TextViewer");
         QVERIFY(view && view->isVisible() && view->isReadOnly() && QFontInfo(view->font()).fixedPitch());
         QCOMPARE(view->toPlainText(), QString::fromLatin1(written).replace("\r\n", "\n"));
+        // Left open, it follows the report of the next run; a report gone leaves the
+        // text as it was and says so.
+        choose(f->ComboRain, "Peak Centered");
+        press(f->Command1);
+        const QByteArray next = readFile(path("Temp.GRF"));
+        QVERIFY(next != written);
+        QTRY_COMPARE(view->toPlainText(), QString::fromLatin1(next).replace("\r\n", "\n"));
+        QVERIFY(QFile::remove(path("Temp.GRF")));
+        QTRY_VERIFY(view->windowTitle().contains("(out of date: File not found: "));
+        QCOMPARE(view->toPlainText(), QString::fromLatin1(next).replace("\r\n", "\n"));
         stagetest::writeFile(path("Temp.GRF"), "rewritten");
         press(f->ViewHydroData);
         QCOMPARE(f->findChildren<QPlainTextEdit*>("TextViewer"), QList<QPlainTextEdit*>{view});
-        QCOMPARE(view->toPlainText(), QString("rewritten"));
+        QCOMPARE(std::pair(view->toPlainText(), view->windowTitle()), std::pair(QString("rewritten"), path("Temp.GRF")));
 
         const QString saved = path("Saved.GRF");
         dialogs_->answerFile(saved);

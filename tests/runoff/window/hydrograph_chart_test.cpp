@@ -1,5 +1,5 @@
 // Plotting on the chart's grid: one new column per run over its own length, the
-// excess in column 1, row labels by the time step, the runs' names, round scales.
+// excess in column 1, rows by the time step, the runs' names, round scales.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,16 +36,15 @@ TEST(HydrographChart, EachRunKeepsItsOwnLength)
     plotHydrograph(g, first, 0, "A");
     // The excess, the hydrograph and the empty column for the next run, 6 rows.
     ASSERT_EQ(std::pair(g.ColumnCount(), g.RowCount()), std::pair(3, 6));
-    for (int r = 1; r <= 6; ++r) {  // labels 0, 0.5, 1, ...
-        EXPECT_EQ(g.rowLabel(r), QString::number((r - 1) * 0.5));
+    for (int r = 1; r <= 6; ++r) {
         EXPECT_FLOAT_EQ(g.data(r, 2), static_cast<float>(r - 1));
         EXPECT_FLOAT_EQ(g.data(r, 1), r - 1 <= 3 ? 0.1f : 0.0f);  // excess through obs + 1
     }
 
-    // Longer: the grid holds 97 rows, the first run still its 6; labels by 0.25 h.
+    // Longer: the grid holds 97 rows 0.25 h apart, the first run still its 6.
     ComputeState second = run(96, 4, 0.25f, 2);
     plotHydrograph(g, second, 0, "B");
-    ASSERT_EQ(std::pair(g.RowCount(), g.rowLabel(2)), std::pair(97, QString("0.25")));
+    ASSERT_EQ(std::pair(g.RowCount(), g.hoursPerRow), std::pair(97, 0.25f));
     EXPECT_EQ(std::pair(g.columnRows(2), g.columnRows(3)), std::pair(6, 97));
     EXPECT_FLOAT_EQ(g.data(97, 3), 192);
 
@@ -83,7 +82,36 @@ TEST(HydrographChart, RunsAreNamedByWhatDiffers)
     EXPECT_EQ(runName(0, s, in), "SCS, storm file STORM1.TXT");
     s.combineFileName = "/prog/TmpHDB.GRF";
     EXPECT_EQ(runName(3, s, in), "Combined with HDB flow");
+}
 
+// Computes that differ only in their losses are named apart by them, as entered.
+TEST(HydrographChart, ComputesAreNamedByTheirLosses)
+{
+    struct Losses {
+        bool scs;
+        float entered, dry, wet;  // the limits when the box held three values
+        float constant, impervious, recovery;
+        const char* name;
+    };
+    const Losses cases[] = {
+        {true, 75, 0, 0, 0, 0, 0.2f, "SCS, Peak at 2/3, CN 75"},  // no constant loss to recover by
+        {true, 70, 60, 88, 0.1f, 0.2f, 0.5f, "SCS, Peak at 2/3, CN 70 (dry 60, wet 88), CL 0.1 in/hr, 20% impervious, recovery 0.5"},
+        {false, 0.5f, 0, 0, 0.15f, 0, 0, "SCS, Peak at 2/3, IL 0.5 in, CL 0.15 in/hr"},
+        {false, 1.1f, 1.3f, 0.55f, 0, 0, 0, "SCS, Peak at 2/3, IL 1.1 in (dry 1.3, wet 0.55)"},
+        {false, 0, 0, 0, 0, 0, 0, "SCS, Peak at 2/3"},  // no loss at all
+    };
+    RunInputs in;
+    in.ComboDimgraph = "SCS.DGF", in.ComboRain = "Peak at 2/3";
+    for (const Losses& c : cases) {
+        ComputeState s;
+        s.scsMode = c.scs;
+        s.lossValueEntered = c.entered;
+        if (c.dry != 0) s.lossParts = QStringList{"", "", ""};
+        (c.scs ? s.CNdry : s.dryLimit) = c.dry;
+        (c.scs ? s.CNwet : s.wetLimit) = c.wet;
+        s.constLoss = c.constant, s.imperviousFraction = c.impervious, s.recoveryFactor = c.recovery;
+        EXPECT_EQ(runName(0, s, in), c.name);
+    }
 }
 
 // Round axis scales: flows by 1, 2 or 5 times a power of ten, time by hours a reader
