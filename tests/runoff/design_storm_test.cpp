@@ -49,6 +49,14 @@ TEST(DesignStorm, OneRowTableEqualFirstStepAndLimits)
         EXPECT_NEAR(s.cumDepth(i), cum[i - 1], 1e-6) << i;
         EXPECT_NEAR(s.rdepth(i), rain[i - 1], 1e-6) << i;
     }
+    // 6-minute steps (0.1 h, not exact in binary): the tenth step's time rounds to the
+    // storm's hour and counts. Its 1 - 0.97455 in (the curve at 0.9 h: 1/11 + 10/11 x
+    // 0.972) is the smallest increment, last under "None".
+    Storm six({{1, 1.0f}}, 0, 0.1f);
+    ASSERT_EQ(six.obs, 10);
+    EXPECT_FLOAT_EQ(six.stepTimes(10), 1.0f);
+    EXPECT_FLOAT_EQ(six.cumDepth(10), 1.0f);
+    EXPECT_NEAR(six.rdepth(10), 0.025455f, 1e-6);
     Storm equal({{0.25f, 0.5f}, {0.5f, 0.8f}, {1, 1.0f}}, 0, 0.25f);
     EXPECT_FLOAT_EQ(equal.depths(0), 0);  // first duration equal to the step
     EXPECT_EQ(equal.obs, 4);
