@@ -1,6 +1,7 @@
 // Design storm arrangements, the monotone curve fit and the descending sort.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "runoff/design_storm.h"
@@ -153,6 +154,16 @@ TEST(SortDescending, OrdersOnlyTheRange)
     for (long i = 0; i <= 200; ++i) rising(i) = static_cast<float>(i);
     SortDescending(rising, 1, 199);  // a long run already in the other order
     for (long i = 1; i <= 199; ++i) EXPECT_FLOAT_EQ(rising(i), static_cast<float>(200 - i)) << i;
+    // Every order of seven increments with a tie: both parts of every split get sorted.
+    std::vector<float> order = {0, 0.1f, 0.2f, 0.3f, 0.5f, 0.5f, 0.9f};
+    const std::vector<float> want = {5, 0.9f, 0.5f, 0.5f, 0.3f, 0.2f, 0.1f, 0, -1};  // the range only
+    do {
+        VArray<float> a(8);
+        a(0) = 5, a(8) = -1;
+        for (long i = 1; i <= 7; ++i) a(i) = order[static_cast<std::size_t>(i - 1)];
+        SortDescending(a, 1, 7);
+        ASSERT_EQ(a.vec(), want) << ::testing::PrintToString(order);
+    } while (std::next_permutation(order.begin(), order.end()));
     VArray<float> tiny(0);
     SortDescending(tiny, 1, 0);  // no element 1 to read
 }
