@@ -302,7 +302,7 @@ private:
         const float typedStep = s_.udur;
         if (buildRainfall(s_, rain, commonDialog_, dialogs_, out_.rainfallBoxes) != StageEnd::Continue)
             return stop();
-        requireFiniteResults(s_);
+        requireFiniteResults(s_, RunResults::Rainfall);
         if (out_.rainfallBoxes.txtGraphtimestep) {
             // Recorded rainfall brings its own step, which the box shows from now on: runs
             // at the step typed before cannot share the chart with it, and the next run at
@@ -316,7 +316,7 @@ private:
         pointer_.set(true);
         pump();
         accountLosses(s_, state_.hourlyRecovery, state_.monthlyRecovery);
-        requireFiniteResults(s_);
+        requireFiniteResults(s_, RunResults::Losses);
 
         TransformInputs transform;
         transform.ComboDimgraph = boxes_.ComboDimgraph;
@@ -338,7 +338,7 @@ private:
     {
         pointer_.set(false);
         // Whatever path led here, nothing infinite goes into the report or the chart.
-        requireFiniteResults(s_);
+        requireFiniteResults(s_, state_.routeType != route::kNone ? RunResults::Routing : RunResults::Hydrograph);
         pump();
         ReportBoxes report;
         report.txtTitle = boxes_.txtTitle;

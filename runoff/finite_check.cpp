@@ -32,23 +32,31 @@ void total(double value, const char* what)
 
 }  // namespace
 
-void requireFiniteResults(const ComputeState& s)
+void requireFiniteResults(const ComputeState& s, RunResults results)
 {
+    if (results == RunResults::Routing) {
+        series(s.qi, "runoff");
+        series(s.qout, "routed outflow");
+        series(s.storout, "routed storage");
+        series(s.elvout, "routed elevation");
+        total(s.maxq, "peak flow");
+        total(s.volume, "runoff volume");
+        total(s.maxout, "peak outflow");
+        return;
+    }
     series(s.rdepth, "rainfall depth");
+    total(s.tdepth, "total rainfall depth");
+    if (results == RunResults::Rainfall) return;
     series(s.excess, "rainfall excess");
     series(s.gwFlow, "ground-water flow");
     series(s.pCumStep, "cumulative rainfall");
     series(s.S1Step, "retention");
-    series(s.qi, "runoff");
-    series(s.qout, "routed outflow");
-    series(s.storout, "routed storage");
-    series(s.elvout, "routed elevation");
-    total(s.tdepth, "total rainfall depth");
     total(s.rainSum, "rainfall sum");
+    if (results == RunResults::Losses) return;
+    series(s.qi, "runoff");
     total(s.excessTotal, "total rainfall excess");
     total(s.maxq, "peak flow");
     total(s.volume, "runoff volume");
-    total(s.maxout, "peak outflow");
 }
 
 }  // namespace corv

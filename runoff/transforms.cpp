@@ -326,18 +326,8 @@ StageEnd dimensionlessGraph(ComputeState& s, const TransformInputs& in, Dialogs&
     s.volume = 0;
     s.it = static_cast<std::int16_t>(last);
 
-    // Convolution, steps outside and graph ordinates inside so the inner loop runs
-    // over contiguous memory; rainless steps add nothing and are skipped.
-    float* __restrict q = s.qi.data();
-    const float* __restrict ug = s.unitGraph.data();
-    const float* __restrict ex = s.excess.data();
     if (s.excess.ubound() < s.obs) err::raise(err::kSubscript);
-    for (long st = 1; st <= s.obs; ++st) {
-        const float e = ex[st];
-        if (e == 0) continue;
-        float* out = q + st;
-        for (long j = 0; j <= m; ++j) out[j] += e * ug[j];
-    }
+    convolveExcess(s.qi.data(), s.excess.data(), s.obs, s.unitGraph.data(), m);
     peakAndVolume(s);
     return StageEnd::Continue;
 }
@@ -358,6 +348,19 @@ std::vector<std::string_view> graphTokens(std::string_view text)
 }
 
 }  // namespace
+
+void convolveExcess(float* __restrict qi, const float* __restrict excess, long steps,
+                    const float* __restrict unitGraph, long m)
+{
+    // Steps outside and graph ordinates inside, so the inner loop runs over contiguous
+    // memory; rainless steps add nothing and are skipped.
+    for (long st = 1; st <= steps; ++st) {
+        const float e = excess[st];
+        if (e == 0) continue;
+        float* out = qi + st;
+        for (long j = 0; j <= m; ++j) out[j] += e * unitGraph[j];
+    }
+}
 
 void readGraphFile(ComputeState& s, const QString& path)
 {

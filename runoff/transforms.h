@@ -28,6 +28,11 @@ struct TransformInputs {
 // graph file, or a hydrograph too long for its arrays, is a run-time error.
 StageEnd transformExcess(ComputeState& s, const TransformInputs& in, Dialogs& dialogs);
 
+// The dimensionless graph's convolution: adds excess[st] x unitGraph[0..m] into qi from
+// index st on, for each step st of 1..steps with excess. qi reaches steps + m and shares
+// no memory with the other two.
+void convolveExcess(float* qi, const float* excess, long steps, const float* unitGraph, long m);
+
 // Reads a *.DGF file into dgfStep, dgfCount, dgfTime and dgfOrdinate (needs tp and
 // qpFactor); the file's problems are run-time errors naming the file.
 void readGraphFile(ComputeState& s, const QString& path);

@@ -115,7 +115,13 @@ TEST(Scale, PixelKinds)
         EXPECT_NEAR(ll.map(1000, 1000).x(), -105 + dx, 1e-4) << reply;
         EXPECT_NEAR(ll.map(2000, 3000).y(), 39 - dx, 1e-4) << reply;
     }
-
+    // A new scale at 60 N forgets the origin a stream left at 40 N under the last one: a
+    // degree of longitude at 60.5 N is 69.0933 x cos 60.5 = 34.0 mi (52.9 from 40 N).
+    ScaleFixture again;
+    std::tie(again.m.s.originLat, again.m.s.originLon, again.m.s.originSet) = std::tuple(40.0, -105.0, true);
+    again.option(7).ok("-105,61,-104,60");
+    again.trace("Start Stream Line", {{1000, 2000}, {2000, 2000}});
+    EXPECT_EQ(again.m.s.streamLengthReport.toStdString(), "Longest Stream Lenth= 34.0 (mi)");
 
     // Screen pixels: the factor in force (after a zoom by 2 here) over the twips per pixel.
     for (float before : {1.0f, 0.5f}) {

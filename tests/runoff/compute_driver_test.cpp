@@ -71,7 +71,8 @@ std::vector<float> series(const VArray<float>& q, long to) { return {q.vec().beg
 // hourglass; 5 inches of initial loss take all 2.5 inches of rain. A box beyond singles,
 // values making a stage's results infinite (curve number -1e38, a graph of near-smallest
 // ordinates scaled to unit volume) and a storm file lacking a number end in the error
-// handler with the hint. Each message shows with the normal pointer; report and chart stay.
+// handler with the hint. Each message shows with the normal pointer; report and chart
+// stay; what a failed run left stops no later run.
 TEST(ComputeDriver, StopsAndErrorsKeepTheLastReport)
 {
     Window w;
@@ -109,6 +110,19 @@ TEST(ComputeDriver, StopsAndErrorsKeepTheLastReport)
         EXPECT_EQ(w.chart.ColumnCount(), 3) << c.text;
         w.boxes.*c.box = kept;
     }
+    // The infinite runoff the graph row left is no result of the next run.
+    ASSERT_EQ(w.compute().end, End::Plotted) << w.said();
+    // Loss-stage results that are not finite end the compute before the transform: with
+    // recovery on, step 1's ground water is (1 + 3e38) x f 0.6855 x gwFactor 3.2267
+    // (0.025 in x 645.33 x 0.2), beyond singles. The runoff stays, and routes.
+    const ComputeState& s = w.state.computeState;
+    const std::vector<float> runoff = series(s.qi, s.it);
+    w.boxes.txtConstLoss = "0.1", w.boxes.GWloss = "-3e38";
+    EXPECT_EQ(w.compute().end, End::Failed);
+    EXPECT_EQ(w.said().rfind("Overflow: the ground-water flow at step 1 came out as infinite", 0), 0u) << w.said();
+    EXPECT_EQ(series(s.qi, s.it), runoff);
+    w.boxes.txtTatum = "30";
+    EXPECT_EQ(w.go(3).end, End::Plotted) << w.said();
 }
 
 TEST(ComputeDriver, AreaUnitsFromTheCaption)

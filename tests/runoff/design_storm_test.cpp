@@ -1,6 +1,7 @@
 // Design storm arrangements, the monotone curve fit and the descending sort.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "runoff/design_storm.h"
@@ -49,6 +50,14 @@ TEST(DesignStorm, OneRowTableEqualFirstStepAndLimits)
         EXPECT_NEAR(s.cumDepth(i), cum[i - 1], 1e-6) << i;
         EXPECT_NEAR(s.rdepth(i), rain[i - 1], 1e-6) << i;
     }
+    // 6-minute steps (0.1 h, not exact in binary): the tenth step's time rounds to the
+    // storm's hour and counts. Its 1 - 0.97455 in (the curve at 0.9 h: 1/11 + 10/11 x
+    // 0.972) is the smallest increment, last under "None".
+    Storm six({{1, 1.0f}}, 0, 0.1f);
+    ASSERT_EQ(six.obs, 10);
+    EXPECT_FLOAT_EQ(six.stepTimes(10), 1.0f);
+    EXPECT_FLOAT_EQ(six.cumDepth(10), 1.0f);
+    EXPECT_NEAR(six.rdepth(10), 0.025455f, 1e-6);
     Storm equal({{0.25f, 0.5f}, {0.5f, 0.8f}, {1, 1.0f}}, 0, 0.25f);
     EXPECT_FLOAT_EQ(equal.depths(0), 0);  // first duration equal to the step
     EXPECT_EQ(equal.obs, 4);
@@ -145,6 +154,16 @@ TEST(SortDescending, OrdersOnlyTheRange)
     for (long i = 0; i <= 200; ++i) rising(i) = static_cast<float>(i);
     SortDescending(rising, 1, 199);  // a long run already in the other order
     for (long i = 1; i <= 199; ++i) EXPECT_FLOAT_EQ(rising(i), static_cast<float>(200 - i)) << i;
+    // Every order of seven increments with a tie: both parts of every split get sorted.
+    std::vector<float> order = {0, 0.1f, 0.2f, 0.3f, 0.5f, 0.5f, 0.9f};
+    const std::vector<float> want = {5, 0.9f, 0.5f, 0.5f, 0.3f, 0.2f, 0.1f, 0, -1};  // the range only
+    do {
+        VArray<float> a(8);
+        a(0) = 5, a(8) = -1;
+        for (long i = 1; i <= 7; ++i) a(i) = order[static_cast<std::size_t>(i - 1)];
+        SortDescending(a, 1, 7);
+        ASSERT_EQ(a.vec(), want) << ::testing::PrintToString(order);
+    } while (std::next_permutation(order.begin(), order.end()));
     VArray<float> tiny(0);
     SortDescending(tiny, 1, 0);  // no element 1 to read
 }

@@ -65,7 +65,7 @@ TEST(LossSetUp, EnteredLimitsAndTheTwoValueMessage)
                                                      "These will be computed for you as: 1.50 and 0.00"});
 }
 
-// Curve-number excess without recovery: hdb_rainfall.scn.
+// Curve-number excess without recovery and no constant loss: hdb_rainfall.scn.
 TEST(LossAccounting, InitialLossConstantLossAndImpervious)
 {
     ScriptedDialogs d;
@@ -80,6 +80,13 @@ TEST(LossAccounting, InitialLossConstantLossAndImpervious)
     setUpLosses(il, loss("70", "0.1", "0", "100"), d);  // all impervious: every drop runs off
     account(il, {0.3f, 1.2f, 0, 0.05f});
     for (long i = 1; i <= 4; ++i) EXPECT_FLOAT_EQ(il.excess(i), il.rdepth(i)) << i;
+    // CN 70 (S 4.2857), 0.5 in/hr constant loss, 20 % impervious, rain 1, 2, 1 in: the
+    // curve-number losses 0.99539, 1.29032, 0.38462 in; the last is below the constant
+    // loss, so 0.5 in is lost there. Excess 0.2 P + 0.8 (P - loss).
+    setUpLosses(il, loss("70", "0.5", "0", "20"), d);
+    account(il, {1, 2, 1});
+    const float cnExcess[] = {0.203687f, 0.967742f, 0.6f};
+    for (long i = 1; i <= 3; ++i) EXPECT_NEAR(il.excess(i), cnExcess[i - 1], 1e-5) << i;
     EXPECT_TRUE(d.messages().empty());
 }
 
