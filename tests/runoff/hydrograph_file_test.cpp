@@ -222,8 +222,8 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"junk.GRF", "Time\tRunoff\r\nx y:z\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
         {"colon.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n:\t2\r\n", "has no \"dd hh:mm\" time on line 3"},
         // Dated flows between the current ordinates' dates, or all before them.
-        {"off.GRF", "Time\tRunoff\r\n30 22:00\t1\r\n30 22:15\t1\r\n30 22:20\t1\r\n30 22:45\t1\r\n",
-         "has a flow on line 4 dated 30 22:20, between the current hydrograph's ordinates"},
+        {"off.GRF", "Time\tRunoff\r\n30 22:05\t1\r\n30 22:20\t1\r\n30 22:35\t1\r\n30 22:50\t1\r\n",
+         "has a flow on line 2 dated 30 22:05, between the current hydrograph's ordinates"},
         {"early.GRF", "Time\tRunoff\r\n29 01:00\t1\r\n29 01:15\t1\r\n29 01:30\t1\r\n29 01:45\t1\r\n",
          "has no flow dated at or after the current hydrograph's first time (30 22:00)."},
         // A step unlike the current hydrograph's, and sums beyond singles.
@@ -233,8 +233,8 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
          "has a flow on line 3 that, added to the current hydrograph, is beyond the range"},
         {"volume.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,3e38\r\n0.75,1\r\n", "adds up to a volume beyond the range "
                                                                                    "of numbers the program computes with by line 4."},
-        {"step.GRF", "Time,Runoff\r\n0,1\r\n3e38,1\r\n3.1e38,1\r\n3.2e38,1\r\n",
-         "has a time step of 3E+38 hours (line 3), beyond the range", HydrographLoad::Fresh},
+        {"step.GRF", "Time,Runoff\r\n0,1\r\n1e37,1\r\n2e37,1\r\n3e37,1\r\n",
+         "has a time step of 1E+37 hours (line 3), beyond the range", HydrographLoad::Fresh},
     };
     for (const auto& c : cases) {
         const Caught e = caught([&] { f.load(c.name, c.text, s, c.mode); });
