@@ -18,6 +18,7 @@ std::string text(int number)
     case kPermissionDenied: return "Permission denied";
     case kPathNotFound: return "Path not found";
     case kPathFileAccess: return "Path/File access error";
+    case kInvalidFileFormat: return "Invalid file format";
     case kCancel: return "Cancel was selected.";
     default: return "Application-defined or object-defined error";
     }

@@ -33,6 +33,7 @@ inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kInvalidProcedureCall = 5;
+inline constexpr int kInvalidFileFormat = 321;
 inline constexpr int kCancel = 32755;
 
 [[noreturn]] void raise(int number);

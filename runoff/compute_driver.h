@@ -105,8 +105,9 @@ private:
 };
 
 // Whether a run-time error can come from a time step in the wrong unit: number,
-// overflow and array-size errors. A missing file, a full disk or a bad setup file
-// cannot, and their message goes without the hint.
+// overflow and array-size errors. A missing file, a full disk, a bad setup file or a
+// file of an invalid format (a bare carriage return, uneven time steps) cannot, and
+// their message goes without the hint.
 bool stepMayCause(int errorNumber);
 
 // The text of the error handler's message: the error, and with the hint a line feed

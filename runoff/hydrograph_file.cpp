@@ -30,6 +30,10 @@ constexpr long kFreshRoom = 9000;
 constexpr long kMaxOrdinate = 32000;
 constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024;
 constexpr long kGrowth = 100;
+// Hours within which two time steps are the same.
+constexpr float kStepTolerance = 0.001f;
+// Steps far beyond any hydrograph's are compared within the precision they are held in.
+constexpr double kStepPrecision = 1e-6;
 // A report needs ordinates past 2.
 constexpr std::size_t kFewestRows = 4;
 
@@ -108,24 +112,39 @@ float singleOf(double v, std::string_view field, const std::string& file, long l
     return std::fabs(v) <= static_cast<double>(FLT_MAX) ? static_cast<float>(v) : fileSingle(v, field, file, line);
 }
 
+bool isHeader(std::string_view line)
+{
+    return line.find("     Time") != std::string_view::npos || line.find("Time\t") != std::string_view::npos ||
+           line.find("Time,") != std::string_view::npos;
+}
+
+// The length of a line without the blanks that end it.
+std::size_t usedLength(std::string_view line)
+{
+    while (!line.empty() && isBlank(line.back())) line.remove_suffix(1);
+    return line.size();
+}
+
 FileRows readRows(const QString& path, float udur)
 {
     const QByteArray bytes = readDataFile(path, kMaxFileBytes, hydrographFile(path), "a hydrograph file");
-    const std::vector<std::string_view> lines =
-        splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::string file = hydrographFile(path);
+    Lines lines(all);
 
-    std::size_t h = 0;
-    while (h < lines.size() && lines[h].find("     Time") == std::string_view::npos &&
-           lines[h].find("Time\t") == std::string_view::npos && lines[h].find("Time,") == std::string_view::npos)
-        ++h;
-    if (h == lines.size())
+    std::string_view header;
+    bool found = false;
+    while (!found && lines.next(header)) found = isHeader(header);
+    if (!found)
         fileError(err::kInputPastEnd, path,
                   "has no header line naming its columns (\"     Time\" in nine-character cells, or \"Time\" "
                   "followed by a comma or a TAB).");
-    const std::string_view header = lines[h];
+    const long headerLine = lines.number();
+    // Lines split at bare carriage returns would run together into one.
+    refuseBareReturn(header, file, headerLine);
 
     FileRows rows;
-    const std::size_t most = std::min<std::size_t>(lines.size(), kMaxOrdinate + 2);
+    const std::size_t most = static_cast<std::size_t>(std::min<long>(countLines(all) - headerLine, kMaxOrdinate + 2));
     rows.values.reserve(most);
     rows.lines.reserve(most);
     const bool fixed = header.find("     Time") != std::string_view::npos;
@@ -136,39 +155,42 @@ FileRows readRows(const QString& path, float udur)
         rows.outflowColumn = column != std::string_view::npos;
         if (!rows.outflowColumn) column = header.find("   Runoff");
     } else {
-        const std::vector<std::string_view> names = splitFields(header, sep);
-        for (std::size_t k = 1; k < names.size() && column == std::string_view::npos; ++k) {
-            if (names[k].find("Outflow") != std::string_view::npos) column = k, rows.outflowColumn = true;
-            else if (names[k].find("Runoff") != std::string_view::npos) column = k;
+        // Walked field by field: a header of millions of separators is never held split.
+        Fields names(header, sep);
+        std::string_view name;
+        names.next(name);
+        for (std::size_t k = 1; column == std::string_view::npos && names.next(name); ++k) {
+            if (name.find("Outflow") != std::string_view::npos) column = k, rows.outflowColumn = true;
+            else if (name.find("Runoff") != std::string_view::npos) column = k;
         }
     }
     if (column == std::string_view::npos)
         fileError(err::kInvalidProcedureCall, path,
-                  "has no \"Outflow\" or \"Runoff\" column in its header (" + lineNo(static_cast<long>(h) + 1) +
-                      ": " + quoted(header) + ").");
+                  "has no \"Outflow\" or \"Runoff\" column in its header (" + lineNo(headerLine) + ": " +
+                      quoted(header) + ").");
+    // Nine-character cells end where the header's titles end: more is a cell run over.
+    const std::size_t width = usedLength(header);
 
-    const std::string file = hydrographFile(path);
-    double lastTime = 0;  // numeric times: the row before's
-    for (std::size_t i = h; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        const long number = static_cast<long>(i) + 1;
-        // Lines split at bare carriage returns would run together into one.
-        if (line.find('\r') != std::string_view::npos)
-            fileError(err::kInvalidProcedureCall, path,
-                      "has a bare carriage return inside " + lineNo(number) +
-                          ": its lines must end in CR LF or LF.");
+    // Numeric times: the row before's as a single (for the order) and as written (for
+    // its step).
+    double lastTime = 0, lastWritten = 0;
+    for (std::string_view line; lines.next(line);) {
+        const long number = lines.number();
+        refuseBareReturn(line, file, number);
         // A blank or nearly blank line ends the data.
-        if (i == h) continue;
         if (line.size() < 3) break;
         std::string_view timeText, valueText;
-        std::vector<std::string_view> fields;
         if (fixed) {
+            if (usedLength(line) > width)
+                fileError(err::kTypeMismatch, path,
+                          "has a row of " + std::to_string(usedLength(line)) + " characters on " + lineNo(number) +
+                              " (" + quoted(line) + "), longer than the " + std::to_string(width) +
+                              " of the columns its header names (" + lineNo(headerLine) + ").");
             timeText = line.substr(0, kCellWidth);
             if (column < line.size()) valueText = line.substr(column, kCellWidth);
         } else {
-            fields = splitFields(line, sep, column + 1);
-            timeText = fields[0];
-            if (column < fields.size()) valueText = fields[column];
+            fieldAt(line, sep, 0, timeText);
+            fieldAt(line, sep, column, valueText);
         }
         const auto bad = [&](const std::string& what) {
             fileError(err::kTypeMismatch, path, "has no " + what + " on " + lineNo(number) + " (" + quoted(line) + ").");
@@ -185,14 +207,16 @@ FileRows readRows(const QString& path, float udur)
         // first two, and a combined flow goes by its date.
         const bool first = rows.values.empty();
         if (first) rows.dated = timeText.find(':') != std::string_view::npos;
-        float step = 0;
+        float step = 0;      // the step this row teaches
+        double between = 0;  // hours since the row before
         if (rows.dated) {
             const std::optional<DayTime> t = readDayTime(timeText);
             if (!t) bad("\"dd hh:mm\" time");
             if (!first) {
                 const long minutes = minutesBetween(rows.times.back(), *t);
                 if (minutes <= 0) outOfOrder(minutes);
-                if (rows.step == 0) step = static_cast<float>(minutes / 60.0);
+                between = minutes / 60.0;
+                if (rows.step == 0) step = static_cast<float>(between);
             }
             rows.times.push_back(*t);
         } else {
@@ -201,6 +225,8 @@ FileRows readRows(const QString& path, float udur)
             const float single = singleOf(t, timeText, file, number);
             if (!first && !(single > lastTime)) outOfOrder(single == lastTime ? 0 : -1);
             lastTime = single;
+            between = t - lastWritten;
+            lastWritten = t;
             // The first time that is not 0 is the step, snapped to whole minutes.
             if (rows.step == 0) step = single < 1 ? static_cast<float>(intFloor(single * 60.0f + 0.1f)) / 60.0f : single;
             if (rows.step == 0 && single != 0 && !(step > 0))
@@ -211,20 +237,22 @@ FileRows readRows(const QString& path, float udur)
         if (step > 0) {
             rows.step = step;
             rows.stepLine = number;
-            if (udur > 0 && std::fabs(udur - step) > 0.001f)
+            if (udur > 0 && std::fabs(udur - step) > kStepTolerance)
                 fileError(err::kInvalidProcedureCall, path,
                           "steps " + hoursText(step) + " hours at " + lineNo(number) + " (" + quoted(line) +
                               "), the current hydrograph " + hoursText(udur) +
                               " hours: Unit durations must match current hydrograph");
+        } else if (rows.step > 0 && std::fabs(between - rows.step) >
+                                        std::max<double>(kStepTolerance, rows.step * kStepPrecision)) {
+            // Row k is ordinate k: a gap or a longer step would put every later flow early.
+            fileError(err::kInvalidFileFormat, path,
+                      "steps " + hoursText(between) + " hours at " + lineNo(number) + " (" + quoted(line) +
+                          "), its first step " + hoursText(rows.step) + " hours at " + lineNo(rows.stepLine) +
+                          ": a hydrograph has one time step.");
         }
 
         double v = 0;
-        if (fixed) {
-            if (!strictNumber(valueText, v)) bad("number in the flow column");
-        } else {
-            if (!startsWithNumber(valueText)) bad("number in the flow column");
-            v = fieldValue(valueText);
-        }
+        if (!strictNumber(valueText, v)) bad("number in the flow column");
         if (static_cast<long>(rows.values.size()) > kMaxOrdinate)
             fileError(err::kSubscript, path,
                       "has more than " + std::to_string(kMaxOrdinate + 1) +

@@ -66,10 +66,11 @@ void readStormFile(ComputeState& s, const QString& path)
     case FileRead::Status::TooLarge: stormError(err::kOutOfMemory, path, "is too large for a storm file.");
     }
     const QByteArray& bytes = read.bytes;
-    const std::vector<std::string_view> lines = splitLines(std::string_view(bytes.constData(), bytes.size()));
-
-    if (lines.size() < 2) stormError(err::kInputPastEnd, path, "has no second line (step count and time step).");
-    const std::string_view line2 = lines[1];
+    const std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    Lines lines(all);
+    std::string_view line2;
+    if (!lines.next(line2) || !lines.next(line2))
+        stormError(err::kInputPastEnd, path, "has no second line (step count and time step).");
     s.commaSeparated = line2.find(',') != std::string_view::npos;
     const char sep = s.commaSeparated ? ',' : '\t';
     const char* sepName = s.commaSeparated ? "a comma" : "a TAB";
@@ -96,7 +97,7 @@ void readStormFile(ComputeState& s, const QString& path)
                    "0.001 hours (3.6 seconds) and 24 hours.");
     const std::int16_t n = toInt16(count);
     // Counted before anything is sized, so a huge count in a short file costs nothing.
-    const long dataLines = static_cast<long>(lines.size()) - 2;
+    const long dataLines = countLines(all) - 2;
     if (dataLines < n)
         stormError(err::kInputPastEnd, path,
                    "announces " + std::to_string(n) + " steps but has only " + std::to_string(std::max(dataLines, 0L)) +
@@ -116,8 +117,9 @@ void readStormFile(ComputeState& s, const QString& path)
     float total = 0;
     const std::string file = stormFile(path);
     for (long i = 1; i <= n; ++i) {
-        const std::string_view line = lines[static_cast<std::size_t>(i + 1)];
-        const long lineNumber = i + 2;
+        std::string_view line;
+        lines.next(line);
+        const long lineNumber = lines.number();
         if (!twoFields(line, sep, f0, f1))
             stormError(err::kSubscript, path,
                        "has no second value on line " + std::to_string(lineNumber) + " (\"" + shownLine(line) +

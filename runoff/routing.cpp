@@ -200,19 +200,24 @@ std::string joined(const std::string& a, const std::string& b)
 RatingTable readRatingTable(const QString& path, float udur)
 {
     const QByteArray bytes = readDataFile(path, kMaxTableFileBytes, tableFile(path), "a table of 100 rows");
-    const std::vector<std::string_view> lines =
-        splitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-
-    if (lines.size() < 2) tableError(err::kInputPastEnd, path, "has no row count on line 2.");
-    checkNumberField(lines[1], tableFile(path), 2);
-    if (!startsWithNumber(lines[1]))
-        tableError(err::kTypeMismatch, path, "gives no row count on line 2 (\"" + shownLine(lines[1]) + "\").");
-    const double count = std::nearbyint(fieldValue(lines[1]));
+    const std::string_view all(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::string file = tableFile(path);
+    Lines lines(all);
+    // Each line read, the title too, is refused with a bare carriage return: two rows
+    // joined at one would be read as one.
+    std::string_view line2;
+    for (int k = 0; k < 2; ++k)
+        if (lines.next(line2)) refuseBareReturn(line2, file, lines.number());
+    if (lines.number() < 2) tableError(err::kInputPastEnd, path, "has no row count on line 2.");
+    checkNumberField(line2, file, 2);
+    if (!startsWithNumber(line2))
+        tableError(err::kTypeMismatch, path, "gives no row count on line 2 (\"" + shownLine(line2) + "\").");
+    const double count = std::nearbyint(fieldValue(line2));
     if (count < 1 || count > kMaxTableRows)
         tableError(err::kSubscript, path,
                    "announces " + strDouble(count) + " rows on line 2; a table holds 1 to 100 rows.");
     const long n = static_cast<long>(count);
-    const long dataLines = static_cast<long>(lines.size()) - 2;
+    const long dataLines = countLines(all) - 2;
     if (dataLines < n)
         tableError(err::kInputPastEnd, path,
                    "announces " + std::to_string(n) + " rows but has only " + std::to_string(std::max(dataLines, 0L)) +
@@ -222,11 +227,13 @@ RatingTable readRatingTable(const QString& path, float udur)
     t.path = path;
     t.n = static_cast<std::int16_t>(n);
     for (VArray<float>* c : {&t.elevation, &t.outflow, &t.storage, &t.indication}) c->redim(kMaxTableRows);
-    const char sep = lines[2].find(',') != std::string_view::npos ? ',' : '\t';
-    const std::string file = tableFile(path);
+    char sep = ',';
     for (long i = 1; i <= n; ++i) {
-        const long line = i + 2;
-        const std::string_view text = lines[static_cast<std::size_t>(line - 1)];
+        std::string_view text;
+        lines.next(text);
+        const long line = lines.number();
+        refuseBareReturn(text, file, line);
+        if (i == 1) sep = text.find(',') != std::string_view::npos ? ',' : '\t';
         const std::vector<std::string_view> f = splitFields(text, sep, 3);
         if (f.size() < 3)
             tableError(err::kSubscript, path,

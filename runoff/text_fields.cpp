@@ -1,6 +1,7 @@
 // Lines, fields and numbers of the program's text files (see text_fields.h).
 #include "runoff/text_fields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
@@ -28,35 +29,59 @@ QByteArray readDataFile(const QString& path, qint64 maxBytes, const std::string&
     return std::move(read.bytes);
 }
 
-std::vector<std::string_view> splitLines(std::string_view all)
+bool Lines::next(std::string_view& line)
 {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find('\n', start);
-        if (end == std::string_view::npos) end = all.size();
-        std::string_view line = all.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
+    if (rest_.empty()) return false;
+    std::size_t end = rest_.find('\n');
+    if (end == std::string_view::npos) end = rest_.size();
+    line = rest_.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    rest_.remove_prefix(std::min(end + 1, rest_.size()));
+    ++number_;
+    return true;
+}
+
+long countLines(std::string_view all)
+{
+    if (all.empty()) return 0;
+    return static_cast<long>(std::count(all.begin(), all.end(), '\n')) + (all.back() == '\n' ? 0 : 1);
+}
+
+void refuseBareReturn(std::string_view line, const std::string& file, long lineNumber)
+{
+    if (line.find('\r') == std::string_view::npos) return;
+    throw RuntimeError(err::kInvalidFileFormat, file + " has a bare carriage return inside line " +
+                                                    std::to_string(lineNumber) + ": its lines must end in CR LF or LF.");
+}
+
+bool Fields::next(std::string_view& field)
+{
+    if (done_) return false;
+    const std::size_t end = rest_.find(sep_);
+    if (end == std::string_view::npos) {
+        field = rest_;
+        done_ = true;
+    } else {
+        field = rest_.substr(0, end);
+        rest_.remove_prefix(end + 1);
     }
-    return lines;
+    return true;
 }
 
 std::vector<std::string_view> splitFields(std::string_view line, char sep, std::size_t maxFields)
 {
     std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (fields.size() < maxFields) {
-        const std::size_t end = line.find(sep, start);
-        if (end == std::string_view::npos) {
-            fields.push_back(line.substr(start));
-            return fields;
-        }
-        fields.push_back(line.substr(start, end - start));
-        start = end + 1;
-    }
+    Fields all(line, sep);
+    for (std::string_view f; fields.size() < maxFields && all.next(f);) fields.push_back(f);
     return fields;
+}
+
+bool fieldAt(std::string_view line, char sep, std::size_t k, std::string_view& field)
+{
+    Fields all(line, sep);
+    for (std::size_t i = 0; i <= k; ++i)
+        if (!all.next(field)) return false;
+    return true;
 }
 
 void checkNumberField(std::string_view field, const std::string& file, long lineNumber)

@@ -21,14 +21,51 @@ QByteArray readDataFile(const QString& path, qint64 maxBytes, const std::string&
 // A space or a TAB: what separates and surrounds the numbers of a field.
 bool isBlank(char c);
 
-// The lines of a text, without their CR LF or LF endings.
-std::vector<std::string_view> splitLines(std::string_view all);
+// The lines of a text one at a time, without their CR LF or LF endings: a reader holds
+// the line it reads, never a list of all of them (a file of blank lines would cost 16
+// bytes a byte).
+class Lines {
+public:
+    explicit Lines(std::string_view all) : rest_(all) {}
+    // The next line; false at the end of the text.
+    bool next(std::string_view& line);
+    // The number of the line last given, from 1.
+    long number() const { return number_; }
+
+private:
+    std::string_view rest_;
+    long number_ = 0;
+};
+
+// How many lines Lines gives for the text.
+long countLines(std::string_view all);
+
+// Raises "Invalid file format" with "<file> has a bare carriage return inside line
+// <n>: its lines must end in CR LF or LF." when the line (read without its ending)
+// holds a CR: lines split at bare carriage returns would be read as one.
+void refuseBareReturn(std::string_view line, const std::string& file, long lineNumber);
+
+// The fields of a line split at every sep, one at a time, so that a line of millions
+// of separators costs no more than its reading.
+class Fields {
+public:
+    Fields(std::string_view line, char sep) : rest_(line), sep_(sep) {}
+    // The next field; false after the last.
+    bool next(std::string_view& field);
+
+private:
+    std::string_view rest_;
+    char sep_;
+    bool done_ = false;
+};
 
 // The fields of a line split at every sep, the first maxFields of them: a reader asks
-// for the ones it uses, so that a line of millions of separators costs no more than
-// its reading.
+// for the ones it uses.
 std::vector<std::string_view> splitFields(std::string_view line, char sep,
                                           std::size_t maxFields = std::numeric_limits<std::size_t>::max());
+
+// Field k (from 0) of a line split at every sep; false when the line has fewer.
+bool fieldAt(std::string_view line, char sep, std::size_t k, std::string_view& field);
 
 // The most characters a field read as a number may have: far more than any number is
 // written with, far fewer than a run of digits pasted by mistake.

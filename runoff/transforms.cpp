@@ -332,19 +332,33 @@ StageEnd dimensionlessGraph(ComputeState& s, const TransformInputs& in, Dialogs&
     return StageEnd::Continue;
 }
 
-// Tokens of the free-format part of a graph file: separated by commas or white space.
-std::vector<std::string_view> graphTokens(std::string_view text)
-{
-    std::vector<std::string_view> tokens;
-    std::size_t i = 0;
-    auto isSep = [](char c) { return c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (i < text.size()) {
-        while (i < text.size() && isSep(text[i])) ++i;
-        const std::size_t start = i;
-        while (i < text.size() && !isSep(text[i])) ++i;
-        if (i > start) tokens.push_back(text.substr(start, i - start));
+// Tokens of the free-format part of a graph file, separated by commas or white space,
+// one at a time: a file of a million short tokens is not held as a list of them.
+class GraphTokens {
+public:
+    explicit GraphTokens(std::string_view text) : rest_(text) {}
+    bool next(std::string_view& token)
+    {
+        const auto isSep = [](char c) { return c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+        std::size_t i = 0;
+        while (i < rest_.size() && isSep(rest_[i])) ++i;
+        std::size_t end = i;
+        while (end < rest_.size() && !isSep(rest_[end])) ++end;
+        token = rest_.substr(i, end - i);
+        rest_.remove_prefix(end);
+        return !token.empty();
     }
-    return tokens;
+
+private:
+    std::string_view rest_;
+};
+
+long countGraphTokens(std::string_view text)
+{
+    long n = 0;
+    GraphTokens all(text);
+    for (std::string_view t; all.next(t);) ++n;
+    return n;
 }
 
 }  // namespace
@@ -387,9 +401,11 @@ void readGraphFile(ComputeState& s, const QString& path)
         if (nl == std::string_view::npos) fail(err::kInputPastEnd, "ends within its two title lines.");
         all.remove_prefix(nl + 1);
     }
-    const std::vector<std::string_view> tokens = graphTokens(all);
-    auto number = [&](std::size_t k, const char* what) {
-        const std::string_view t = tokens[k];
+    const long tokenCount = countGraphTokens(all);
+    GraphTokens tokens(all);
+    auto number = [&](const char* what) {
+        std::string_view t;
+        tokens.next(t);
         if (t.size() > kMaxNumberField) {
             const char* start = bytes.constData();
             const long line = 1 + static_cast<long>(std::count(start, t.data(), '\n'));
@@ -411,23 +427,23 @@ void readGraphFile(ComputeState& s, const QString& path)
         }
         return v;
     };
-    if (tokens.size() < 2) fail(err::kInputPastEnd, "has no point count and time step after its title lines.");
-    const double n = std::nearbyint(number(0, "the point count"));
-    const double step = number(1, "the time step (percent of the time to peak)");
+    if (tokenCount < 2) fail(err::kInputPastEnd, "has no point count and time step after its title lines.");
+    const double n = std::nearbyint(number("the point count"));
+    const double step = number("the time step (percent of the time to peak)");
     if (n < 4) fail(err::kInvalidProcedureCall, "has " + strDouble(n) + " points; at least 4 are needed.");
     if (n > kMaxIndex) fail(err::kOverflow, "announces " + strDouble(n) + " points; at most 32767 can be read.");
     if (!(step > 0)) fail(err::kInvalidProcedureCall, "has a time step of " + strDouble(step) + " percent; it must be above 0.");
     const long count = static_cast<long>(n);
-    if (static_cast<long>(tokens.size()) - 2 < count)
+    if (tokenCount - 2 < count)
         fail(err::kInputPastEnd, "announces " + std::to_string(count) + " ordinates but holds only " +
-                                     std::to_string(tokens.size() - 2) + ".");
+                                     std::to_string(tokenCount - 2) + ".");
 
     s.dgfStep = static_cast<float>(step);
     s.dgfCount = static_cast<std::int16_t>(count - 1);
     s.dgfTime.redim(count - 1);
     s.dgfOrdinate.redim(count - 1);
     for (long i = 0; i < count; ++i) {
-        const double v = number(static_cast<std::size_t>(i + 2), "an ordinate");
+        const double v = number("an ordinate");
         s.dgfTime(i) = s.dgfStep * s.tp * static_cast<float>(i) / 100.0f;
         s.dgfOrdinate(i) = static_cast<float>(v * s.qpFactor);
     }

@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/read_file.h"
 #include "runoff/file_copy.h"
@@ -74,6 +79,9 @@ TEST(FileReaders, BadFilesAreRefusedByNameWithTheReason)
         {"depth.STM", "t\r\n1,0.5\r\n0.5," + x + "\r\n", err::kTypeMismatch, "a field of 257 characters on line 3"},
         {"rows.RAT", "t\r\n" + x + "\r\n", err::kTypeMismatch, "a field of 257 characters on line 2"},
         {"row.RAT", "t\r\n1\r\n100,5," + x + "\r\n", err::kTypeMismatch, "a field of 257 characters on line 3"},
+        // Two rows joined by a bare CR would read as one of storage 3103.
+        {"joined.RAT", "t\r\n3\r\n100,0,0\r\n101,10,1\r\n102,20,3\r103,50,6\r\n", err::kInvalidFileFormat,
+         "has a bare carriage return inside line 5"},
         {"points.DGF", "t\r\ns\r\n4,10\r\n0\r\n" + x + "\r\n0.5\r\n0\r\n", err::kTypeMismatch, "a field of 257 characters on line 5"},
         {"flow.GRF", "Time,Runoff\r\n0," + x + "\r\n", err::kTypeMismatch, "a field of 257 characters on line 2"},
         {"time.GRF", "Time\tRunoff\r\n0\t1\r\n" + x + "\t2\r\n", err::kTypeMismatch, "a field of 257 characters on line 3"},
@@ -115,21 +123,39 @@ TEST(FileReaders, StormFilesReadAsWritten)
 }
 
 // A FIFO (which would block the reader for ever), /dev/zero (which never ends) and a
-// folder are refused at once; a regular file past the reader's limit is not read.
+// folder are refused at once, the FIFO and the folder without being opened (the kernel
+// tells every open of them); a regular file past the reader's limit is not read.
 TEST(FileReaders, OnlyRegularFilesAreOpened)
 {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("storm.STM");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
-    for (const QString& name : {fifo, QString("/dev/zero"), dir.path()}) {
-        for (const char* type : {"STM", "DGF", "RAT", "GRF", "copy"}) {
-            ComputeState s;
-            const Caught e = caught([&] { readAs(type, name, s, dir.filePath("copy.GRF")); });
-            EXPECT_EQ(e.number, err::kPathFileAccess) << type;
-            EXPECT_TRUE(e.says("is not a regular file") && e.says(QFileInfo(name).fileName().toLatin1().constData()))
-                << e.text;
+    const QByteArray fifoName = QFile::encodeName(fifo);
+    ASSERT_EQ(::mkfifo(fifoName.constData(), 0666), 0);
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(opens, 0);
+    for (const QString& watched : {fifo, dir.path()})
+        ASSERT_GE(::inotify_add_watch(opens, QFile::encodeName(watched).constData(), IN_OPEN), 0);
+    auto reads = std::async(std::launch::async, [&] {
+        for (const QString& name : {fifo, QString("/dev/zero"), dir.path()}) {
+            for (const char* type : {"STM", "DGF", "RAT", "GRF", "copy"}) {
+                ComputeState s;
+                const Caught e = caught([&] { readAs(type, name, s, dir.filePath("copy.GRF")); });
+                EXPECT_EQ(e.number, err::kPathFileAccess) << type;
+                EXPECT_TRUE(e.says("is not a regular file") && e.says(QFileInfo(name).fileName().toLatin1().constData()))
+                    << e.text;
+            }
         }
+    });
+    // Readers blocked in opening the FIFO are let go by a writer, and fail the test.
+    if (reads.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+        ADD_FAILURE() << "a reader is blocked opening the FIFO";
+        while (reads.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout)
+            ::close(::open(fifoName.constData(), O_WRONLY | O_NONBLOCK));
     }
+    reads.get();
+    char events[4096];
+    EXPECT_LE(::read(opens, events, sizeof events), 0) << "a reader opened the FIFO or the folder";
+    ::close(opens);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("copy.GRF")));
     const QString file = writeFile(dir.filePath("ten.txt"), "0123456789");
     EXPECT_EQ(readRegularFile(file, 10).bytes, "0123456789");

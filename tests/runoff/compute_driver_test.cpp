@@ -182,17 +182,27 @@ TEST(ComputeDriverRouting, RoutesAndCombinesFromTheComputedHydrograph)
     EXPECT_EQ(w.asked().front().title, "Load hydrograph or combine with current");
     EXPECT_EQ(w.asked().front().file.filter, "Hydrograph files (*.GRF)|*.GRF|All files (*.*)|*.*|");
 
-    w.answerFile(writeFile(w.dir.filePath("junk.GRF"), "Time\tRunoff\r\n05 10:00\t1\r\nnan nan:nan\t1\r\n"));
-    const ComputeOutcome out = w.go(2);
-    EXPECT_EQ(out.end, End::Failed);
-    EXPECT_TRUE(w.said().rfind("The hydrograph file " + w.dir.filePath("junk.GRF").toStdString() + " ", 0) == 0 &&
-                w.said().find("has no \"dd hh:mm\" time on line 3") != std::string::npos && !endsWithHint(w.said()))
-        << w.said();
-    EXPECT_FALSE(out.caption || out.rainfallBoxes.txtGraphtimestep || w.state.routeAgain);
-    EXPECT_EQ(w.report(), before);
-    EXPECT_EQ(w.chart.ColumnCount(), 3);
-    EXPECT_EQ(series(s.qi, s.it), runoff);
-    EXPECT_EQ(s.qout.ubound(), 1);
+    // The file's own faults, none of them the time step's: no hint. Uneven steps at the
+    // computed 15 minutes: 0.25 h after 0.25 h, then 1 h.
+    const std::pair<const char*, const char*> refused[] = {
+        {"Time\tRunoff\r\n05 10:00\t1\r\nnan nan:nan\t1\r\n", "has no \"dd hh:mm\" time on line 3"},
+        {"Time,Runoff\r\n0,1\r\n0.25,2\r0.5,3\r\n0.75,4\r\n1,5\r\n", "has a bare carriage return inside line 3"},
+        {"Time,Runoff\r\n0,1\r\n0.25,2\r\n0.5,3\r\n1.5,4\r\n", "steps 1 hours at line 5 (\"1.5,4\"), its first step 0.25 hours"},
+    };
+    for (const auto& [text, says] : refused) {
+        w.answerFile(writeFile(w.dir.filePath("junk.GRF"), text));
+        const ComputeOutcome out = w.go(2);
+        EXPECT_EQ(out.end, End::Failed);
+        EXPECT_TRUE(w.said().rfind("The hydrograph file " + w.dir.filePath("junk.GRF").toStdString() + " ", 0) == 0 &&
+                    w.said().find(says) != std::string::npos && !endsWithHint(w.said()))
+            << w.said();
+        EXPECT_FALSE(out.caption || out.rainfallBoxes.txtGraphtimestep || w.state.routeAgain);
+        EXPECT_EQ(w.report(), before);
+        EXPECT_EQ(w.chart.ColumnCount(), 3);
+        EXPECT_EQ(series(s.qi, s.it), runoff);
+        EXPECT_EQ(s.qout.ubound(), 1);
+        EXPECT_EQ(s.udur, 0.25f);
+    }
 
     w.boxes.txtMuskK = "1", w.boxes.txtMuskX = "0.25";
     ASSERT_EQ(w.go(1).end, End::Plotted) << w.said();

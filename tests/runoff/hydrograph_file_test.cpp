@@ -67,8 +67,8 @@ TEST(HydrographFile, FreshLoadOfARoutingReport)
 // The step is learned from the first two times: hours snapped to the whole minute (0.016667
 // h is 1 minute; 0.33333 h, 19.9998 minutes, is 20, not 19), or "dd hh:mm" (here in the
 // report's layout; across a month's end: DatedFlowsGoToTheirOwnDates). A comma table's
-// flows are the first field after the time naming Runoff or Outflow, to a blank line; the
-// peak is the first highest flow.
+// flows are the first field after the time naming Runoff or Outflow, to a line shorter
+// than three characters; the peak is the first highest flow.
 TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
 {
     const struct {
@@ -82,6 +82,8 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
         {"Time,Runoff\r\n0,1\r\n0.33333,2\r\n0.66667,3\r\n1,4\r\n", 20, {1, 2, 3, 4}, 3},
         {"t\r\n     Time   Runoff\r\n 05 10:00       12\r\n 05 11:00       14\r\n 05 12:00       13\r\n"
          " 05 13:00        9\r\n", 60, {12, 14, 13, 9}, 1},
+        // Rows of three characters are read; a line of two ends the data.
+        {"Time,Runoff\r\n0,1\r\n1,2\r\n2,3\r\n3,4\r\n 9\r\n4,5\r\n", 60, {1, 2, 3, 4}, 3},
     };
     Files f;
     for (const auto& c : cases) {
@@ -202,6 +204,8 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
     ComputeState s = current(0.25f, {0, 3e38f, 0}, makeDate(2026, 11, 30, 22, 0), 2);
     QByteArray many = "Time,Runoff\r\n";
     for (int i = 0; i <= 32001; ++i) many += QByteArray::number(i * 0.25) + ",1\r\n";
+    const QByteArray digits(8 * 1024 * 1024, '7');  // a run pasted into the flow cell
+    const auto fresh = HydrographLoad::Fresh;
     const struct {
         const char* name;
         QByteArray text;
@@ -212,6 +216,25 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"nocol.GRF", "Time,Inflow\r\n0,1\r\n", "has no \"Outflow\" or \"Runoff\" column in its header (line 1"},
         {"fixed.GRF", "t\r\n     Time   Runoff\r\n  0.00000        1\r\n  0.25000      abc\r\n",
          "has no number in the flow column on line 4"},
+        // A field with a second point or trailing text is no number, in any layout.
+        {"point.GRF", "Time,Runoff\r\n0,1\r\n0.25,1.2.3\r\n0.5,1\r\n0.75,1\r\n", "has no number in the flow column on line 3"},
+        {"text.GRF", "Time\tRunoff\r\n0\t1\r\n0.25\t12abc\r\n0.5\t1\r\n0.75\t1\r\n", "has no number in the flow column on line 3"},
+        {"cell.GRF", "     Time   Runoff\r\n  0.00000        1\r\n  0.25000    1.2.3\r\n  0.50000        1\r\n"
+                     "  0.75000        1\r\n", "has no number in the flow column on line 3"},
+        {"when.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5.0,1\r\n0.75,1\r\n", "has no number for the time on line 4"},
+        {"noon.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5h,1\r\n0.75,1\r\n", "has no number for the time on line 4"},
+        // A row running past the header's columns: 9 + 8 Mi characters against 18.
+        {"run.GRF", "     Time   Runoff\r\n  0.00000        1\r\n  0.25000" + digits + "\r\n  0.50000        1\r\n"
+                    "  0.75000        1\r\n", "has a row of 8388617 characters on line 3 (\"  0.250007777777777777777777777777777777...\"), "
+                                            "longer than the 18 of the columns its header names (line 1).", fresh},
+        // Steps unlike the first: 1 - 0.08333 h after a first step of 5 minutes, and a
+        // "dd hh:mm" gap of 30 minutes after steps of 15.
+        {"uneven.GRF", "Time,Runoff\r\n0,10\r\n0.08333,20\r\n1,30\r\n2,40\r\n5,50\r\n6,60\r\n",
+         "steps 0.91667 hours at line 4 (\"1,30\"), its first step 0.08333334 hours at line 3: a hydrograph has one "
+         "time step.", fresh},
+        {"gap.GRF", "     Time   Runoff\r\n 05 10:00       10\r\n 05 10:15       20\r\n 05 10:30       30\r\n"
+                    " 05 11:00       40\r\n 05 11:15       50\r\n",
+         "steps 0.5 hours at line 5 (\" 05 11:00       40\"), its first step 0.25 hours at line 3", fresh},
         {"comma.GRF", "Time,Runoff\r\n0,1\r\n0.25,\r\n", "has no number in the flow column on line 3"},
         {"time.GRF", "Time,Runoff\r\nnoon,1\r\n", "has no number for the time on line 2"},
         {"many.GRF", many, "has more than 32001 rows of flows"},
@@ -230,8 +253,8 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"junk.GRF", "Time\tRunoff\r\nx y:z\t1\r\n", "has no \"dd hh:mm\" time on line 2"},
         {"colon.GRF", "Time\tRunoff\r\n05 10:00\t1\r\n:\t2\r\n", "has no \"dd hh:mm\" time on line 3"},
         // Dated flows between the current ordinates' dates, or all before them.
-        {"off.GRF", "Time\tRunoff\r\n30 22:00\t1\r\n30 22:15\t1\r\n30 22:20\t1\r\n30 22:45\t1\r\n",
-         "has a flow on line 4 dated 30 22:20, between the current hydrograph's ordinates"},
+        {"off.GRF", "Time\tRunoff\r\n30 22:05\t1\r\n30 22:20\t1\r\n30 22:35\t1\r\n30 22:50\t1\r\n",
+         "has a flow on line 2 dated 30 22:05, between the current hydrograph's ordinates"},
         {"early.GRF", "Time\tRunoff\r\n29 01:00\t1\r\n29 01:15\t1\r\n29 01:30\t1\r\n29 01:45\t1\r\n",
          "has no flow dated at or after the current hydrograph's first time (30 22:00)."},
         // A step unlike the current hydrograph's, and sums beyond singles.
@@ -241,8 +264,8 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
          "has a flow on line 3 that, added to the current hydrograph, is beyond the range"},
         {"volume.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,3e38\r\n0.75,1\r\n", "adds up to a volume beyond the range "
                                                                                    "of numbers the program computes with by line 4."},
-        {"step.GRF", "Time,Runoff\r\n0,1\r\n3e38,1\r\n3.1e38,1\r\n3.2e38,1\r\n",
-         "has a time step of 3E+38 hours (line 3), beyond the range", HydrographLoad::Fresh},
+        {"step.GRF", "Time,Runoff\r\n0,1\r\n1e37,1\r\n2e37,1\r\n3e37,1\r\n",
+         "has a time step of 1E+37 hours (line 3), beyond the range", HydrographLoad::Fresh},
     };
     for (const auto& c : cases) {
         const Caught e = caught([&] { f.load(c.name, c.text, s, c.mode); });
