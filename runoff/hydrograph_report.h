@@ -13,20 +13,20 @@ namespace corv {
 
 // The window's boxes the report prints, as typed.
 struct ReportBoxes {
-    QString txtTitle;
-    QString txtTile2;
-    QString ComboDimgraph;  // the chosen method
+    QString txtTitle{};
+    QString txtTile2{};
+    QString ComboDimgraph{};  // the chosen method
     // The triangle method's factors and ratios.
-    QString txtC;
-    QString txtLca;
-    QString txtS;
-    QString txtelv1;
-    QString txtElv2;
+    QString txtC{};
+    QString txtLca{};
+    QString txtS{};
+    QString txtelv1{};
+    QString txtElv2{};
     // The routing frame.
-    QString txtMuskK;
-    QString txtMuskX;
-    QString txtTatum;
-    QString capTatum;
+    QString txtMuskK{};
+    QString txtMuskX{};
+    QString txtTatum{};
+    QString capTatum{};
 };
 
 struct HydrographReport {

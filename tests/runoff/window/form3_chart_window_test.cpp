@@ -183,13 +183,13 @@ private slots:
         // = 287 cfs at row 45 (7.5 h), and it never falls to 0 at their end (row 39).
         const QImage shot = chart.view()->grab().toImage();
         const auto at = [&chart](double hours, double cfs) {
-            const QRectF plot = chart.chart()->plotArea();
-            return QPointF(plot.left() + hours / 12 * plot.width(), plot.bottom() - cfs / 2000 * plot.height()).toPoint();
+            const QRectF area = chart.chart()->plotArea();
+            return QPointF(area.left() + hours / 12 * area.width(), area.bottom() - cfs / 2000 * area.height()).toPoint();
         };
         const auto coloured = [&shot](QPoint from, QPoint to) {  // any curve in the box between
-            for (int x = std::min(from.x(), to.x()); x <= std::max(from.x(), to.x()); ++x)
-                for (int y = std::min(from.y(), to.y()); y <= std::max(from.y(), to.y()); ++y)
-                    if (QColor(shot.pixel(x, y)).saturation() > 60) return true;
+            for (int px = std::min(from.x(), to.x()); px <= std::max(from.x(), to.x()); ++px)
+                for (int py = std::min(from.y(), to.y()); py <= std::max(from.y(), to.y()); ++py)
+                    if (QColor(shot.pixel(px, py)).saturation() > 60) return true;
             return false;
         };
         const QPoint first = at(7.5, 1000 * std::exp(-5.0 / 4));
