@@ -111,7 +111,7 @@ int main(int argc, char** argv)
     corv::bench::initialize(argc, argv);
     corv::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.ratio("transformScsGraph", "convolutionAlone", 1.0);
+    reporter.ratio("transformScsGraph", "convolutionAlone", 1.25);
     benchmark::Shutdown();
     return 0;
 }

@@ -172,8 +172,9 @@ FileRows readRows(const QString& path, float udur)
     const std::size_t width = usedLength(header);
 
     // Numeric times: the row before's as a single (for the order) and as written (for
-    // its step).
-    double lastTime = 0, lastWritten = 0;
+    // its step), the first row's, and the steps every row so far agrees with.
+    double lastTime = 0, lastWritten = 0, firstTime = 0;
+    double stepLow = 0, stepHigh = HUGE_VAL;
     for (std::string_view line; lines.next(line);) {
         const long number = lines.number();
         refuseBareReturn(line, file, number);
@@ -227,23 +228,47 @@ FileRows readRows(const QString& path, float udur)
             lastTime = single;
             between = t - lastWritten;
             lastWritten = t;
-            // The first time that is not 0 is the step, snapped to whole minutes.
-            if (rows.step == 0) step = single < 1 ? static_cast<float>(intFloor(single * 60.0f + 0.1f)) / 60.0f : single;
-            if (rows.step == 0 && single != 0 && !(step > 0))
-                fileError(err::kInvalidProcedureCall, path,
-                          "gives no time step of a minute or more with its times up to " + lineNo(number) + " (" +
-                              quoted(line) + ").");
+            if (first) firstTime = t;
+        }
+        // Row k lies k steps after the first. A time is as exact as its digits: a report
+        // in hours writes 1.3 for 1.25, so row k narrows the step to within half its
+        // last digit over k.
+        bool agrees = true;
+        if (!rows.dated && !first) {
+            const double k = static_cast<double>(rows.values.size()), since = lastWritten - firstTime;
+            const double slack = std::max<double>(kStepTolerance, since * kStepPrecision) + halfLastDigit(timeText);
+            stepLow = std::max(stepLow, (since - slack) / k);
+            stepHigh = std::min(stepHigh, (since + slack) / k);
+            agrees = stepLow <= stepHigh;
+            // The first step, snapped to whole minutes below an hour.
+            if (rows.step == 0) {
+                const float single = static_cast<float>(since);
+                step = single < 1 ? static_cast<float>(intFloor(single * 60.0f + 0.1f)) / 60.0f : single;
+                if (!(step > 0))
+                    fileError(err::kInvalidProcedureCall, path,
+                              "gives no time step of a minute or more with its times up to " + lineNo(number) +
+                                  " (" + quoted(line) + ").");
+            }
         }
         if (step > 0) {
             rows.step = step;
             rows.stepLine = number;
-            if (udur > 0 && std::fabs(udur - step) > kStepTolerance)
-                fileError(err::kInvalidProcedureCall, path,
-                          "steps " + hoursText(step) + " hours at " + lineNo(number) + " (" + quoted(line) +
-                              "), the current hydrograph " + hoursText(udur) +
-                              " hours: Unit durations must match current hydrograph");
-        } else if (rows.step > 0 && std::fabs(between - rows.step) >
-                                        std::max<double>(kStepTolerance, rows.step * kStepPrecision)) {
+        }
+        // Minutes of "dd hh:mm" times are exact; times in hours agree while some step
+        // fits every row.
+        const bool uneven = rows.dated ? step == 0 && rows.step > 0 &&
+                                             std::fabs(between - rows.step) >
+                                                 std::max<double>(kStepTolerance, rows.step * kStepPrecision)
+                                       : !agrees;
+        const bool otherStep = udur > 0 && rows.step > 0 &&
+                               (rows.dated ? step > 0 && std::fabs(udur - step) > kStepTolerance
+                                           : udur < stepLow || udur > stepHigh);
+        if (!uneven && otherStep) {
+            fileError(err::kInvalidProcedureCall, path,
+                      "steps " + hoursText(step > 0 ? step : between) + " hours at " + lineNo(number) + " (" +
+                          quoted(line) + "), the current hydrograph " + hoursText(udur) +
+                          " hours: Unit durations must match current hydrograph");
+        } else if (uneven) {
             // Row k is ordinate k: a gap or a longer step would put every later flow early.
             fileError(err::kInvalidFileFormat, path,
                       "steps " + hoursText(between) + " hours at " + lineNo(number) + " (" + quoted(line) +
@@ -259,6 +284,13 @@ FileRows readRows(const QString& path, float udur)
                           " rows of flows; a hydrograph holds at most that many ordinates.");
         rows.values.push_back(singleOf(v, valueText, file, number));
         rows.lines.push_back(number);
+    }
+    // The step is the first one when it fits every row; otherwise the whole minutes
+    // nearest the middle of the steps that do (a report in hours prints 1.3, 2.5, 3.8
+    // for 1.25).
+    if (!rows.dated && rows.step > 0 && (rows.step < stepLow || rows.step > stepHigh)) {
+        const double middle = (stepLow + stepHigh) / 2, minutes = std::round(middle * 60) / 60;
+        rows.step = static_cast<float>(minutes >= stepLow && minutes <= stepHigh ? minutes : middle);
     }
     const std::size_t count = rows.values.size();
     if (count < kFewestRows)

@@ -88,6 +88,10 @@ double fieldValue(std::string_view t);
 // False when it is not.
 bool strictNumber(std::string_view t, double& value);
 
+// How far a number written as t may lie from the value it was rounded from: half a
+// unit of its last decimal ("1.3": 0.05); 0 for a whole number or an exponent form.
+double halfLastDigit(std::string_view t);
+
 // A value read from a file, stored as a single. One beyond singles raises "Overflow"
 // with "<file> has the number "<field>" on line <n>, beyond the range of numbers the
 // program computes with.", where file says which file ("The storm file C:\\S.STM").

@@ -84,6 +84,11 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
          " 05 13:00        9\r\n", 60, {12, 14, 13, 9}, 1},
         // Rows of three characters are read; a line of two ends the data.
         {"Time,Runoff\r\n0,1\r\n1,2\r\n2,3\r\n3,4\r\n 9\r\n4,5\r\n", 60, {1, 2, 3, 4}, 3},
+        // Times as exact as their digits: 0.17, 0.33, 0.50, 0.67 h are 10 minutes apart
+        // within 0.005 h; 0.08 (4.8 minutes, snapped to 4) and 0.17, 0.25, 0.33 leave only
+        // 4.92 - 5.04 minutes a step, so 5.
+        {"Time,Runoff\r\n0,1\r\n0.17,2\r\n0.33,3\r\n0.50,4\r\n0.67,5\r\n", 10, {1, 2, 3, 4, 5}, 4},
+        {"Time,Runoff\r\n0,1\r\n0.08,2\r\n0.17,3\r\n0.25,4\r\n0.33,5\r\n", 5, {1, 2, 3, 4, 5}, 4},
     };
     Files f;
     for (const auto& c : cases) {
@@ -95,6 +100,25 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
     }
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (minutes)"), "1");
     EXPECT_EQ(timeStepBoxText(1.0f / 60.0f, "Hydrograph Time Step (hours)"), "0.01666667");
+}
+
+// A report at 75 minutes prints its times to a tenth of an hour (1.3, 2.5, 3.8, 5.0):
+// loaded, its step is 1.25 h, not 1.3; combined onto a 1.25 h hydrograph, it fits.
+TEST(HydrographFile, AReportInTenthsOfAnHourKeepsItsStep)
+{
+    Files f;
+    ComputeState r = current(1.25f, {0, 9, 9, 9, 9});
+    r.qout = current(1.25f, {0, 10, 40, 20, 5}).qi;
+    writeHydrographReport(r, 2, {}, {}, f.dir.path());
+    const QByteArray report = readFile(f.dir.filePath("Temp.GRF"));
+    ASSERT_TRUE(report.contains("      1.3") && report.contains("      3.8")) << report.toStdString();
+    ComputeState s;
+    f.load("own.GRF", report, s);
+    EXPECT_EQ(s.udur, 1.25f);
+    ComputeState c = current(1.25f, {0, 1, 1, 1, 1});
+    f.load("own.GRF", report, c, HydrographLoad::Add);
+    EXPECT_EQ(series(c.qout, 4), (std::vector<float>{0, 11, 41, 21, 6}));
+    EXPECT_TRUE(f.messages().empty());
 }
 
 // After a compute (qout 0..1) a file adds to the runoff (kept beyond a shorter file); a
