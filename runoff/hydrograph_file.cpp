@@ -332,14 +332,20 @@ double dateIn(double near, int months, const DayTime& t)
 constexpr double kHalfMinute = 0.5 / 1440.0;
 
 // The ordinate of each row of a dated file on a dated hydrograph: the one of its own
-// date; -1 for a row dated before ordinate 1, the first a report row shows. Rows past
-// the end extend the hydrograph at its step, and rrtime with them.
+// date, ordinate 0 a step before ordinate 1 (where the first rain step began); -1 for a
+// row dated before that. Rows past the end extend the hydrograph at its step, and
+// rrtime with them.
 std::vector<long> ordinatesByDate(const FileRows& rows, ComputeState& n, const QString& path)
 {
     continueStepDates(n);
     const long it = n.it;
     const double first = n.rrtime(1), end = n.rrtime(it), step = stepDays(n.udur);
     std::vector<long> at(rows.values.size(), -1);
+    const auto between = [&](std::size_t k, double date) {
+        fileError(err::kInvalidProcedureCall, path,
+                  "has a flow on " + lineNo(rows.lines[k]) + " dated" + formatDate(date, " dd hh:mm") +
+                      ", between the current hydrograph's ordinates: its times must fall on theirs.");
+    };
     double date = 0;
     for (std::size_t k = 0; k < rows.values.size(); ++k) {
         const DayTime& t = rows.times[k];
@@ -358,7 +364,12 @@ std::vector<long> ordinatesByDate(const FileRows& rows, ComputeState& n, const Q
             for (int months = 0; months <= 2 && !(next > date); ++months) next = dateIn(date, months, t);
             date = next;
         }
-        if (date < first - kHalfMinute) continue;
+        if (date < first - step - kHalfMinute) continue;
+        if (date < first - kHalfMinute) {
+            if (std::fabs(date - (first - step)) > kHalfMinute) between(k, date);
+            at[k] = 0;
+            continue;
+        }
         long j = 0;
         double on = 0;
         if (date <= end + kHalfMinute) {
@@ -374,10 +385,7 @@ std::vector<long> ordinatesByDate(const FileRows& rows, ComputeState& n, const Q
             fileError(err::kSubscript, path,
                       "has a flow on " + lineNo(rows.lines[k]) + " dated beyond the " +
                           std::to_string(kMaxOrdinate + 1) + " ordinates a hydrograph holds.");
-        if (std::fabs(date - on) > kHalfMinute)
-            fileError(err::kInvalidProcedureCall, path,
-                      "has a flow on " + lineNo(rows.lines[k]) + " dated" + formatDate(date, " dd hh:mm") +
-                          ", between the current hydrograph's ordinates: its times must fall on theirs.");
+        if (std::fabs(date - on) > kHalfMinute) between(k, date);
         at[k] = j;
     }
     const long last = std::max(it, *std::max_element(at.begin(), at.end()));
@@ -436,7 +444,7 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
     if (last < 0)
         fileError(err::kInvalidProcedureCall, path,
                   "has no flow dated at or after the current hydrograph's first time (" +
-                      formatDate(n.rrtime(1), "dd hh:mm") + ").");
+                      formatDate(n.rrtime(1) - stepDays(n.udur), "dd hh:mm") + ").");
     // The file line that last added to each ordinate, for the messages below.
     std::vector<long> lineAt(static_cast<std::size_t>(std::max(itIn, last) + 1), 0);
     for (long k = 0; k < count; ++k)
@@ -521,7 +529,7 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
     if (left > 0)
         dialogs.msgBox(QString::number(left) + (left == 1 ? QStringLiteral(" flow of ") : QStringLiteral(" flows of ")) +
                        path + QStringLiteral(" dated before the hydrograph's first time (") +
-                       QString::fromStdString(formatDate(s.rrtime(1), "dd hh:mm")) +
+                       QString::fromStdString(formatDate(s.rrtime(1) - stepDays(s.udur), "dd hh:mm")) +
                        (left == 1 ? QStringLiteral(") was") : QStringLiteral(") were")) + QStringLiteral(" left out."));
     return route::kCombined;
 }

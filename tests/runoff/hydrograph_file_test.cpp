@@ -165,10 +165,11 @@ TEST(HydrographFile, OutflowColumnAddsToTheRoutedOutflow)
 // Flows in "dd hh:mm" after database rain go to the ordinate of their own date (rrtime(i),
 // stepped on past the rain); the report's rows, peaks and volume describe that series:
 // - 15 minutes, rain dated 5 Dec 23:00..23:45 (ordinates 1-4), runoff 0 10 40 70 50 20 5
-//   to ordinate 6 (06 00:15); flows 1..7 from 22:45, then 80 and 9 at 00:30 and 00:45.
-//   The 22:45 flow precedes ordinate 1 and is left out; 2..7 go to ordinates 1..6; 80 and
-//   9 extend to 7 and 8: 0 12 43 74 55 26 12 80 9, peak 80 at 06 00:30, 311 cfs x 1.9835
-//   / 96 = 6.43 acre-ft.
+//   to ordinate 6 (06 00:15); flows 9 at 22:30, 1..7 from 22:45, then 80 and 9 at 00:30
+//   and 00:45. The 22:30 flow precedes ordinate 0 (22:45, where the first rain step
+//   began) and is left out; 1 goes to ordinate 0, 2..7 to ordinates 1..6; 80 and 9
+//   extend to 7 and 8: 1 12 43 74 55 26 12 80 9, peak 80 at 06 00:30, 312 cfs x 1.9835
+//   / 96 = 6.45 acre-ft.
 // - Hourly, rain dated 30 Nov 22:00 to 1 Dec 00:00, runoff 0 30 60 45 15 5; flows 100 200
 //   150 120 110 from 30 23:00 across the month's end go to ordinates 2..6: 0 30 160 245
 //   165 125 110, peak 245 at 01 00:00, 835 cfs x 1.9835 / 24 = 69.0 acre-ft.
@@ -189,9 +190,9 @@ TEST(HydrographFile, DatedFlowsGoToTheirOwnDates)
         std::size_t told;  // flows left out before the first date, said once
     } cases[] = {
         {0.25f, makeDate(2026, 12, 5, 23, 0), 4, {0, 10, 40, 70, 50, 20, 5},
-         "Time\tRunoff\r\n05 22:45\t1\r\n05 23:00\t2\r\n05 23:15\t3\r\n05 23:30\t4\r\n05 23:45\t5\r\n06 00:00\t6\r\n"
+         "Time\tRunoff\r\n05 22:30\t9\r\n05 22:45\t1\r\n05 23:00\t2\r\n05 23:15\t3\r\n05 23:30\t4\r\n05 23:45\t5\r\n06 00:00\t6\r\n"
          "06 00:15\t7\r\n06 00:30\t80\r\n06 00:45\t9\r\n",
-         {0, 12, 43, 74, 55, 26, 12, 80, 9}, "     70.0 05 23:30      6.4       80 06 00:30     0.00",
+         {1, 12, 43, 74, 55, 26, 12, 80, 9}, "     70.0 05 23:30      6.4       80 06 00:30     0.00",
          " 06 00:30       80        0", 1},
         {1, makeDate(2026, 11, 30, 22, 0), 3, {0, 30, 60, 45, 15, 5},
          "Time\tRunoff\r\n30 23:00\t100\r\n01 00:00\t200\r\n01 01:00\t150\r\n01 02:00\t120\r\n01 03:00\t110\r\n",
@@ -280,7 +281,7 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"off.GRF", "Time\tRunoff\r\n30 22:05\t1\r\n30 22:20\t1\r\n30 22:35\t1\r\n30 22:50\t1\r\n",
          "has a flow on line 2 dated 30 22:05, between the current hydrograph's ordinates"},
         {"early.GRF", "Time\tRunoff\r\n29 01:00\t1\r\n29 01:15\t1\r\n29 01:30\t1\r\n29 01:45\t1\r\n",
-         "has no flow dated at or after the current hydrograph's first time (30 22:00)."},
+         "has no flow dated at or after the current hydrograph's first time (30 21:45)."},
         // A step unlike the current hydrograph's, and sums beyond singles.
         {"half.GRF", "Time,Runoff\r\n0,100\r\n0.5,100\r\n", "steps 0.5 hours at line 3 (\"0.5,100\"), the current "
                                                             "hydrograph 0.25 hours: Unit durations must match current hydrograph"},
