@@ -47,6 +47,8 @@ void ChartGrid::setColumnCount(int columns)
     columns = std::max(columns, 0);
     cells_.resize(static_cast<std::size_t>(columns), std::vector<float>(static_cast<std::size_t>(rows_), 0.0f));
     columnLabels_.resize(static_cast<std::size_t>(columns));
+    columnNames_.resize(static_cast<std::size_t>(columns));
+    columnDetails_.resize(static_cast<std::size_t>(columns));
     lengths_.resize(static_cast<std::size_t>(columns), -1);
     stamps_.resize(static_cast<std::size_t>(columns));
     for (int c = columns_ + 1; c <= columns; ++c) touch(c);
@@ -130,6 +132,25 @@ void ChartGrid::setColumnLabel(int column, const QString& label)
 {
     checkColumn(column);
     columnLabels_[static_cast<std::size_t>(column - 1)] = label;
+}
+
+QString ChartGrid::columnName(int column) const
+{
+    checkColumn(column);
+    return columnNames_[static_cast<std::size_t>(column - 1)];
+}
+
+QStringList ChartGrid::columnDetails(int column) const
+{
+    checkColumn(column);
+    return columnDetails_[static_cast<std::size_t>(column - 1)];
+}
+
+void ChartGrid::setColumnRun(int column, const QString& name, const QStringList& details)
+{
+    checkColumn(column);
+    columnNames_[static_cast<std::size_t>(column - 1)] = name;
+    columnDetails_[static_cast<std::size_t>(column - 1)] = details;
 }
 
 void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, const std::array<QString, 8>& rains,
@@ -313,7 +334,29 @@ void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeTy
     grid.setColumnCount(newest + 1);
     grid.hoursPerRow = s.udur;
     grid.setColumnLabel(1, QStringLiteral("Excess of run %1").arg(newest - 1));
-    grid.setColumnLabel(newest, QStringLiteral("%1: %2").arg(newest - 1).arg(name));
+    QStringList details;
+    if (routeType == 0)
+        details << QStringLiteral("area %1 mi²").arg(number(s.area)) << QStringLiteral("lag %1 h").arg(number(s.lag))
+                << (s.udur < 1 ? QStringLiteral("step %1 min").arg(number(s.udur * 60))
+                               : QStringLiteral("step %1 h").arg(number(s.udur)))
+                << QStringLiteral("rain %1 in").arg(number(s.tdepth));
+    grid.setColumnRun(newest, name, details);
+    // Runs of one name (computes that differ only in their basin or storm depth) are
+    // told apart by the details in which they differ; the others keep their name alone.
+    for (int c = 2; c <= newest; ++c) {
+        QString label = grid.columnName(c);
+        const QStringList mine = grid.columnDetails(c);
+        for (int k = 0; k < mine.size(); ++k) {
+            bool differs = false;
+            for (int other = 2; other <= newest && !differs; ++other) {
+                const QStringList theirs = grid.columnDetails(other);
+                differs = other != c && grid.columnName(other) == grid.columnName(c) && k < theirs.size() &&
+                          theirs[k] != mine[k];
+            }
+            if (differs) label += QStringLiteral(", ") + mine[k];
+        }
+        grid.setColumnLabel(c, QStringLiteral("%1: %2").arg(c - 1).arg(label));
+    }
 }
 
 namespace {
@@ -678,10 +721,15 @@ void HydrographChart::drawHydrographs()
         run.end = std::max(length - 1, 0) * hours;
         run.low = low;
         run.high = high;
-        run.name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
         run.colour = kRunColours[static_cast<std::size_t>(c - 2) % std::size(kRunColours)];
         run.stamp = grid_.columnStamp(c);
         runs_.push_back(std::move(run));
+    }
+    // Names are given again each time: a new run of an earlier one's name adds to both
+    // what tells them apart.
+    for (std::size_t i = 0; i < runs_.size(); ++i) {
+        const int c = static_cast<int>(i) + 2;
+        runs_[i].name = grid_.columnLabel(c).isEmpty() ? QString::number(c - 1) : grid_.columnLabel(c);
     }
     timeEnd_ = flowLow_ = flowHigh_ = 0;
     for (const Run& r : runs_) {

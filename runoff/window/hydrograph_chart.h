@@ -43,6 +43,11 @@ public:
     // The rows a column's run holds (all the grid's rows unless set): a run keeps its own
     // length when a later one is longer or shorter, and the grid holds the longest.
     int columnRows(int column) const;
+    // A run's name and what else set it apart (a compute's area, lag, step and rain, in
+    // that order): the legend names a detail only where runs of the same name differ in it.
+    QString columnName(int column) const;
+    QStringList columnDetails(int column) const;
+    void setColumnRun(int column, const QString& name, const QStringList& details);
     void setColumnRows(int column, int rows);
     // Changes whenever a column's cells or length change, so a drawing knows what is new.
     std::uint64_t columnStamp(int column) const;
@@ -62,6 +67,8 @@ private:
     std::vector<std::vector<float>> cells_;  // [column - 1][row - 1]: a series is one block
     std::vector<QString> labels_;
     std::vector<QString> columnLabels_;
+    std::vector<QString> columnNames_;
+    std::vector<QStringList> columnDetails_;
     std::vector<int> lengths_;  // -1: every row of the grid
     std::vector<std::uint64_t> stamps_;
     std::uint64_t changes_ = 0;

@@ -114,6 +114,29 @@ TEST(HydrographChart, ComputesAreNamedByTheirLosses)
     }
 }
 
+// Computes of one name are told apart by what differs among them: runs 1 and 3 by lag
+// (0.48 and 0.5 h), run 4 from both by area and step; the routing between, and every
+// detail they share (rain 2.4 in), stay unnamed. A lone name has no details.
+TEST(HydrographChart, ComputesOfOneNameAreToldApart)
+{
+    ChartGrid g;
+    resetChartGrid(g, {"1", "6"}, {"1.00", "2.00"}, {});
+    const auto compute = [&g](float area, float lag, float udur) {
+        ComputeState s = run(5, 2, udur);
+        s.area = area, s.lag = lag, s.tdepth = 2.4f;
+        plotHydrograph(g, s, 0, "SCS, Peak at 2/3");
+    };
+    compute(1.2f, 0.48f, 0.1f);
+    EXPECT_EQ(g.columnLabel(2), "1: SCS, Peak at 2/3");
+    plotHydrograph(g, run(5, 2, 0.1f), 2, "Muskingum routing, K 1 h, X 0.25");
+    compute(1.2f, 0.5f, 0.1f);
+    compute(20, 0.5f, 1);
+    EXPECT_EQ(g.columnLabel(2), "1: SCS, Peak at 2/3, area 1.2 mi², lag 0.48 h, step 6 min");
+    EXPECT_EQ(g.columnLabel(3), "2: Muskingum routing, K 1 h, X 0.25");
+    EXPECT_EQ(g.columnLabel(4), "3: SCS, Peak at 2/3, area 1.2 mi², lag 0.5 h, step 6 min");
+    EXPECT_EQ(g.columnLabel(5), "4: SCS, Peak at 2/3, area 20 mi², lag 0.5 h, step 1 h");
+}
+
 // Round axis scales: flows by 1, 2 or 5 times a power of ten, time by hours a reader
 // counts in (quarter and half hours, 1, 2, 3, 4, 6, 12 hours, days).
 TEST(HydrographChart, AxesStopAtRoundNumbers)
