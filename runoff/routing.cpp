@@ -153,12 +153,13 @@ float at(const VArray<float>& column, const Place& p)
     return c[p.row] + (c[p.row + 1] - c[p.row]) * p.fraction;
 }
 
-// The storage a draining pool settles at (acre-ft): none when the first row releases
-// water (below the table the outflow falls along the line to zero), else that of the
-// last row that releases none, the spillway crest.
+// The storage a draining pool settles at (acre-ft): the first row's when it already
+// releases water (a wet pond or a reach at base flow: below the table there is no level
+// it settles at, and water there is no flood), else that of the last row that releases
+// none, the spillway crest.
 float restingStorage(const RatingTable& t)
 {
-    if (t.outflow(1) > 0) return 0;
+    if (t.outflow(1) > 0) return t.storage(1);
     long k = 1;
     while (k < t.n && !(t.outflow(k + 1) > 0)) ++k;
     return t.storage(k);
