@@ -339,7 +339,12 @@ void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeTy
         details << QStringLiteral("area %1 mi²").arg(number(s.area)) << QStringLiteral("lag %1 h").arg(number(s.lag))
                 << (s.udur < 1 ? QStringLiteral("step %1 min").arg(number(s.udur * 60))
                                : QStringLiteral("step %1 h").arg(number(s.udur)))
-                << QStringLiteral("rain %1 in").arg(number(s.tdepth));
+                << QStringLiteral("rain %1 in").arg(number(s.tdepth))
+                << QStringLiteral("over %1 h").arg(number(s.stormDuration))
+                // The box's one number: a linear reservoir's shape, else a C or ratio.
+                << (name.startsWith(QLatin1String("Linear Reservoir")) ? QStringLiteral("shape %1")
+                                                                       : QStringLiteral("C %1"))
+                       .arg(number(s.C));
     grid.setColumnRun(newest, name, details);
     // Runs of one name (computes that differ only in their basin or storm depth) are
     // told apart by the details in which they differ; the others keep their name alone.

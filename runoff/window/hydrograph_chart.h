@@ -43,8 +43,9 @@ public:
     // The rows a column's run holds (all the grid's rows unless set): a run keeps its own
     // length when a later one is longer or shorter, and the grid holds the longest.
     int columnRows(int column) const;
-    // A run's name and what else set it apart (a compute's area, lag, step and rain, in
-    // that order): the legend names a detail only where runs of the same name differ in it.
+    // A run's name and what else set it apart (a compute's area, lag, step, rain depth and
+    // duration, and C or shape, in that order): the legend names a detail only where runs
+    // of the same name differ in it.
     QString columnName(int column) const;
     QStringList columnDetails(int column) const;
     void setColumnRun(int column, const QString& name, const QStringList& details);

@@ -116,7 +116,9 @@ TEST(HydrographChart, ComputesAreNamedByTheirLosses)
 
 // Computes of one name are told apart by what differs among them: runs 1 and 3 by lag
 // (0.48 and 0.5 h), run 4 from both by area and step; the routing between, and every
-// detail they share (rain 2.4 in), stay unnamed. A lone name has no details.
+// detail they share (rain 2.4 in, C 0), stay unnamed. A lone name has no details. Linear
+// reservoirs that differ only in their shape, or storms only in their duration, are
+// named by them.
 TEST(HydrographChart, ComputesOfOneNameAreToldApart)
 {
     ChartGrid g;
@@ -135,6 +137,16 @@ TEST(HydrographChart, ComputesOfOneNameAreToldApart)
     EXPECT_EQ(g.columnLabel(3), "2: Muskingum routing, K 1 h, X 0.25");
     EXPECT_EQ(g.columnLabel(4), "3: SCS, Peak at 2/3, area 1.2 mi², lag 0.5 h, step 6 min");
     EXPECT_EQ(g.columnLabel(5), "4: SCS, Peak at 2/3, area 20 mi², lag 0.5 h, step 1 h");
+
+    ChartGrid h;
+    resetChartGrid(h, {"1", "6"}, {"1.00", "2.00"}, {});
+    for (const auto& [shape, hours] : {std::pair(0.4f, 6.0f), std::pair(0.2f, 6.0f), std::pair(0.2f, 1.0f)}) {
+        ComputeState s = run(5, 2, 0.1f);
+        s.C = shape, s.stormDuration = hours;
+        plotHydrograph(h, s, 0, "Linear Reservoir, Peak at 2/3");
+    }
+    EXPECT_EQ(h.columnLabel(2), "1: Linear Reservoir, Peak at 2/3, over 6 h, shape 0.4");
+    EXPECT_EQ(h.columnLabel(4), "3: Linear Reservoir, Peak at 2/3, over 1 h, shape 0.2");
 }
 
 // Round axis scales: flows by 1, 2 or 5 times a power of ten, time by hours a reader
