@@ -218,7 +218,9 @@ void txtC_Change(LagBoxes& b)
 void txtLag_Change(LagBoxes& b)
 {
     if (!b.methodText().contains(QLatin1String("Linear"))) return;
-    if (const auto shape = linearReservoirShapeFor(b.text(LagBox::txtLag))) b.setText(LagBox::shape, *shape);
+    // A lag with no shape leaves the box empty: the shape of the lag before would no
+    // longer fit the basin.
+    b.setText(LagBox::shape, linearReservoirShapeFor(b.text(LagBox::txtLag)).value_or(QString()));
 }
 
 void txtLag_LostFocus(LagBoxes& b)

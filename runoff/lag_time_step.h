@@ -46,7 +46,8 @@ void Getbasinstats(LagBoxes& boxes);
 void txtElevation_LostFocus(LagBoxes& boxes);  // txtelv1, txtElv2
 void txtLength_LostFocus(LagBoxes& boxes);     // txtL, txtLca
 void txtC_Change(LagBoxes& boxes);
-// In "Linear Reservoir" the shape follows the lag; it is no C, so it derives nothing back.
+// In "Linear Reservoir" the shape follows the lag (empty for a lag that gives none);
+// it is no C, so it derives nothing back.
 void txtLag_Change(LagBoxes& boxes);
 void txtLag_LostFocus(LagBoxes& boxes);
 

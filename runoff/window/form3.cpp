@@ -266,6 +266,7 @@ void Form3::wireEvents()
     connect(txtBasinArea, &QLineEdit::textChanged, this, &Form3::txtBasinArea_Change);
     for (QLineEdit* e : txtDuration) connect(e, &QLineEdit::textChanged, this, &Form3::txtDuration_Change);
     connect(txtC, &QLineEdit::textChanged, this, &Form3::txtC_Change);
+    connect(txtC, &QLineEdit::textEdited, this, &Form3::txtC_Edited);
     connect(txtLag, &QLineEdit::textChanged, this, &Form3::txtLag_Change);
     connect(MSChart1, &HydrographChart::DblClick, this, &Form3::ToggleChartSize);
     for (QLineEdit* e : {txtelv1, txtElv2, txtL, txtLca, txtLag}) e->installEventFilter(this);
@@ -354,13 +355,12 @@ void Form3::showLinearShape(bool linear)
     // The shape is no lag coefficient: writing it (or the basin's C back) must not
     // derive a lag and a step from it.
     const QSignalBlocker quiet(txtC);
-    const std::optional<QString> lagShape = linearReservoirShapeFor(txtLag->text());
     if (linear) {
         basinC_ = txtC->text();
-        if (!typedShape_.isEmpty()) txtC->setText(typedShape_);
-        else if (lagShape) txtC->setText(*lagShape);
+        // With no lag there is no shape: an empty box, never the basin's C read as one.
+        txtC->setText(typedShape_.isEmpty() ? linearReservoirShapeFor(txtLag->text()).value_or(QString())
+                                            : typedShape_);
     } else {
-        typedShape_ = lagShape && *lagShape == txtC->text() ? QString() : txtC->text();
         txtC->setText(basinC_);
     }
     linearShown_ = linear;
@@ -394,6 +394,10 @@ void Form3::showTriangleBoxes(bool triangle)
 
 void Form3::takeBasin(const BasinMeasurements& m)
 {
+    // A shape typed for the last basin says nothing about this one: the lag's own shape
+    // takes its place.
+    typedShape_.clear();
+    corv::txtLag_Change(boxes_);
     Frame2->setTitle(QStringLiteral("HydrographArea") + QString::number(m.areaNumber));
     const QString lengthCaption = QStringLiteral("Stream Length") + m.lengthUnits;
     const QString centroidCaption = QStringLiteral("Below Centroid") + m.lengthUnits;
@@ -595,7 +599,17 @@ void Form3::txtC_Change()
 {
     if (!triangleShown_ && !linearShown_) corv::txtC_Change(boxes_);
 }
-void Form3::txtLag_Change() { corv::txtLag_Change(boxes_); }
+void Form3::txtC_Edited()
+{
+    if (linearShown_) typedShape_ = txtC->text();
+}
+// A shape typed for another lag would no longer fit the basin: the lag's own shape
+// takes its place.
+void Form3::txtLag_Change()
+{
+    typedShape_.clear();
+    corv::txtLag_Change(boxes_);
+}
 void Form3::txtelv1_LostFocus() { txtElv2_LostFocus(); }
 void Form3::txtElv2_LostFocus()
 {

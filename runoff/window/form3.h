@@ -52,6 +52,8 @@ public:
     // A storm duration typed or changed: ticked factors follow it too.
     void txtDuration_Change();
     void txtC_Change();
+    // The user typed in txtC (the program's own writes raise no such event).
+    void txtC_Edited();
     void txtLag_Change();
     void txtelv1_LostFocus();
     void txtElv2_LostFocus();
@@ -184,7 +186,8 @@ private:
     std::array<QLineEdit*, 7> relabelledBoxes() const;
     std::array<QLabel*, 5> relabelledLabels() const;
     // The linear reservoir's shape in the C box, or the basin's C back: the lag and step
-    // stay, and a shape the user typed comes back with the method.
+    // stay, and a shape the user typed comes back with the method as long as the basin
+    // and its lag stay the same.
     void showLinearShape(bool linear);
 
     void buildControls();
@@ -204,7 +207,7 @@ private:
     std::array<QString, 5> basinCaptions_;               // as relabelledLabels()
     bool linearShown_ = false;
     QString basinC_;      // the basin's C while the shape stands in its box
-    QString typedShape_;  // a shape typed over the one the lag gives, for the next pick
+    QString typedShape_;  // a shape the user typed for this basin and lag, for the next pick
     bool queryAnswered_ = false;  // Unload already asked: the close goes ahead
     bool destroying_ = false;
 };

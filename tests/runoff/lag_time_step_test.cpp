@@ -123,4 +123,7 @@ TEST(LagTimeStep, LinearReservoirShapeFollowsTheLagAndDerivesNothing)
     Getbasinstats(b);
     EXPECT_EQ(b.derived(), "1.51 100 2.56 15 (minutes)");
     EXPECT_EQ(b.boxes[LagBox::shape], "0.4");
+    // A lag that gives no shape empties the box rather than leave the last lag's shape.
+    b.setText(LagBox::txtLag, "0");
+    EXPECT_EQ(b.boxes[LagBox::shape], "");
 }
