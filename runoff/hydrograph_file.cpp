@@ -50,6 +50,13 @@ std::string quoted(std::string_view line) { return "\"" + shownLine(line) + "\""
 
 std::string hoursText(double hours) { return shortestText(static_cast<float>(hours)); }
 
+// How far a time written as `text`, `hours` from the first, may lie off a whole number
+// of steps: the tolerance, and half its last digit (a report in hours writes 1.3 for 1.25).
+double timeSlack(double hours, std::string_view text)
+{
+    return std::max<double>(kStepTolerance, std::fabs(hours) * kStepPrecision) + halfLastDigit(text);
+}
+
 // A "dd hh:mm" time: day of the month, hour and minute, all whole.
 struct DayTime {
     int day = 0, hour = 0, minute = 0;
@@ -238,7 +245,7 @@ FileRows readRows(const QString& path, float udur)
         bool agrees = true;
         if (!rows.dated && !first) {
             const double k = static_cast<double>(rows.values.size()), since = lastWritten - firstTime;
-            const double slack = std::max<double>(kStepTolerance, since * kStepPrecision) + halfLastDigit(timeText);
+            const double slack = timeSlack(since, timeText);
             stepLow = std::max(stepLow, (since - slack) / k);
             stepHigh = std::min(stepHigh, (since + slack) / k);
             agrees = stepLow <= stepHigh;
@@ -311,13 +318,13 @@ FileRows readRows(const QString& path, float udur)
     if (!rows.dated) {
         const double step = udur > 0 ? udur : rows.step;
         const double steps = std::round(firstTime / step);
-        const double slack = std::max<double>(kStepTolerance, std::fabs(firstTime) * kStepPrecision) + halfLastDigit(firstText);
-        if (steps < 0 || std::fabs(firstTime - steps * step) > slack)
+        const double slack = timeSlack(firstTime, firstText);
+        if (!(steps >= 0) || !(std::fabs(firstTime - steps * step) <= slack))
             fileError(err::kInvalidFileFormat, path,
                       "starts at " + hoursText(firstTime) + " hours on " + lineNo(rows.lines.front()) + " (" +
                           quoted(firstLine) + "): its rows must start at time 0 or a whole number of its " +
                           hoursText(step) + "-hour steps after it.");
-        if (steps + static_cast<double>(count) - 1 > kMaxOrdinate)
+        if (!(steps + static_cast<double>(count) - 1 <= kMaxOrdinate))
             fileError(err::kSubscript, path,
                       "starts at " + hoursText(firstTime) + " hours on " + lineNo(rows.lines.front()) + ": its " +
                           std::to_string(count) + " rows would run past the " + std::to_string(kMaxOrdinate + 1) +
