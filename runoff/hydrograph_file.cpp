@@ -50,6 +50,13 @@ std::string quoted(std::string_view line) { return "\"" + shownLine(line) + "\""
 
 std::string hoursText(double hours) { return shortestText(static_cast<float>(hours)); }
 
+// How far a time written as `text`, `hours` from the first, may lie off a whole number
+// of steps: the tolerance, and half its last digit (a report in hours writes 1.3 for 1.25).
+double timeSlack(double hours, std::string_view text)
+{
+    return std::max<double>(kStepTolerance, std::fabs(hours) * kStepPrecision) + halfLastDigit(text);
+}
+
 // A "dd hh:mm" time: day of the month, hour and minute, all whole.
 struct DayTime {
     int day = 0, hour = 0, minute = 0;
@@ -103,6 +110,7 @@ struct FileRows {
     std::vector<DayTime> times;  // dated files: the time of each value
     float step = 0;              // the file's time step in hours
     long stepLine = 0;           // the line that taught it
+    long offset = 0;             // times in hours: the ordinate of the first row
 };
 
 // A file's number as a single: within single range inline, otherwise by the checked
@@ -174,6 +182,7 @@ FileRows readRows(const QString& path, float udur)
     // Numeric times: the row before's as a single (for the order) and as written (for
     // its step), the first row's, and the steps every row so far agrees with.
     double lastTime = 0, lastWritten = 0, firstTime = 0;
+    std::string_view firstText, firstLine;
     double stepLow = 0, stepHigh = HUGE_VAL;
     for (std::string_view line; lines.next(line);) {
         const long number = lines.number();
@@ -228,7 +237,7 @@ FileRows readRows(const QString& path, float udur)
             lastTime = single;
             between = t - lastWritten;
             lastWritten = t;
-            if (first) firstTime = t;
+            if (first) firstTime = t, firstText = timeText, firstLine = line;
         }
         // Row k lies k steps after the first. A time is as exact as its digits: a report
         // in hours writes 1.3 for 1.25, so row k narrows the step to within half its
@@ -236,7 +245,7 @@ FileRows readRows(const QString& path, float udur)
         bool agrees = true;
         if (!rows.dated && !first) {
             const double k = static_cast<double>(rows.values.size()), since = lastWritten - firstTime;
-            const double slack = std::max<double>(kStepTolerance, since * kStepPrecision) + halfLastDigit(timeText);
+            const double slack = timeSlack(since, timeText);
             stepLow = std::max(stepLow, (since - slack) / k);
             stepHigh = std::min(stepHigh, (since + slack) / k);
             agrees = stepLow <= stepHigh;
@@ -285,12 +294,18 @@ FileRows readRows(const QString& path, float udur)
         rows.values.push_back(singleOf(v, valueText, file, number));
         rows.lines.push_back(number);
     }
-    // The step is the first one when it fits every row; otherwise the whole minutes
-    // nearest the middle of the steps that do (a report in hours prints 1.3, 2.5, 3.8
-    // for 1.25).
+    // The step is the first one when it fits every row; otherwise the roundest whole
+    // minutes that do (a report at 75 minutes prints 1.3, 2.5, 3.8, which 76 minutes
+    // fit too), the middle when none does.
     if (!rows.dated && rows.step > 0 && (rows.step < stepLow || rows.step > stepHigh)) {
-        const double middle = (stepLow + stepHigh) / 2, minutes = std::round(middle * 60) / 60;
-        rows.step = static_cast<float>(minutes >= stepLow && minutes <= stepHigh ? minutes : middle);
+        rows.step = static_cast<float>((stepLow + stepHigh) / 2);
+        for (const double unit : {60.0, 30.0, 15.0, 10.0, 5.0, 1.0}) {
+            const double minutes = std::ceil(stepLow * 60 / unit) * unit;
+            if (minutes / 60 <= stepHigh) {
+                rows.step = static_cast<float>(minutes / 60);
+                break;
+            }
+        }
     }
     const std::size_t count = rows.values.size();
     if (count < kFewestRows)
@@ -298,6 +313,24 @@ FileRows readRows(const QString& path, float udur)
                   "holds " + std::to_string(count) + (count == 1 ? " row" : " rows") +
                       " of flows after its header; a hydrograph needs at least " + std::to_string(kFewestRows) +
                       ".");
+    // Times in hours place the rows: the first lies a whole number of steps (those of
+    // the current hydrograph on a combine) after time 0, within its digits like every row.
+    if (!rows.dated) {
+        const double step = udur > 0 ? udur : rows.step;
+        const double steps = std::round(firstTime / step);
+        const double slack = timeSlack(firstTime, firstText);
+        if (!(steps >= 0) || !(std::fabs(firstTime - steps * step) <= slack))
+            fileError(err::kInvalidFileFormat, path,
+                      "starts at " + hoursText(firstTime) + " hours on " + lineNo(rows.lines.front()) + " (" +
+                          quoted(firstLine) + "): its rows must start at time 0 or a whole number of its " +
+                          hoursText(step) + "-hour steps after it.");
+        if (!(steps + static_cast<double>(count) - 1 <= kMaxOrdinate))
+            fileError(err::kSubscript, path,
+                      "starts at " + hoursText(firstTime) + " hours on " + lineNo(rows.lines.front()) + ": its " +
+                          std::to_string(count) + " rows would run past the " + std::to_string(kMaxOrdinate + 1) +
+                          " ordinates a hydrograph holds.");
+        rows.offset = static_cast<long>(steps);
+    }
     return rows;
 }
 
@@ -433,12 +466,13 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
     const long itIn = n.it;
     const bool current = itIn != 0;
     const long count = static_cast<long>(rows.values.size());
-    // Where each row goes: its own date on a dated hydrograph, else row k at ordinate k.
+    // Where each row goes: its own date on a dated hydrograph, else row k at ordinate k
+    // after the first row's (that of its time in hours; 0 for "dd hh:mm").
     const bool byDate = current && rows.dated && carriesDates(n);
     std::vector<long> at(static_cast<std::size_t>(count));
     if (byDate) at = ordinatesByDate(rows, n, path);
     else
-        for (long k = 0; k < count; ++k) at[static_cast<std::size_t>(k)] = k;
+        for (long k = 0; k < count; ++k) at[static_cast<std::size_t>(k)] = k + rows.offset;
     const long last = *std::max_element(at.begin(), at.end());
     const long left = static_cast<long>(std::count(at.begin(), at.end(), -1L));
     if (last < 0)
@@ -476,8 +510,10 @@ std::int16_t LoadHydrographFile(const QString& path, ComputeState& s, Hydrograph
     } else {
         if (n.qi.ubound() < last) n.qi.redimPreserve(last + kGrowth);
         if (fresh && n.qout.ubound() < last) n.qout.redimPreserve(last + kGrowth);
-        for (long j = 0; j <= last; ++j) {
-            n.qi(j) = rows.values[static_cast<std::size_t>(j)];
+        // Ordinates before the first row's keep what they had (zero on a fresh load).
+        for (long k = 0; k < count; ++k) {
+            const long j = at[static_cast<std::size_t>(k)];
+            n.qi(j) = rows.values[static_cast<std::size_t>(k)];
             if (fresh) n.qout(j) = n.qi(j);
         }
         n.it = static_cast<std::int16_t>(std::max(itIn, last));

@@ -35,7 +35,8 @@ bool Lines::next(std::string_view& line)
     std::size_t end = rest_.find('\n');
     if (end == std::string_view::npos) end = rest_.size();
     line = rest_.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Some tools end lines in CR CR LF: every CR before the LF (or the text's end) ends the line.
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     rest_.remove_prefix(std::min(end + 1, rest_.size()));
     ++number_;
     return true;

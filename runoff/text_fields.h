@@ -21,7 +21,8 @@ QByteArray readDataFile(const QString& path, qint64 maxBytes, const std::string&
 // A space or a TAB: what separates and surrounds the numbers of a field.
 bool isBlank(char c);
 
-// The lines of a text one at a time, without their CR LF or LF endings: a reader holds
+// The lines of a text one at a time, without their endings (an LF and the CRs right
+// before it, or the CRs at the text's end): a reader holds
 // the line it reads, never a list of all of them (a file of blank lines would cost 16
 // bytes a byte).
 class Lines {
@@ -41,8 +42,8 @@ private:
 long countLines(std::string_view all);
 
 // Raises "Invalid file format" with "<file> has a bare carriage return inside line
-// <n>: its lines must end in CR LF or LF." when the line (read without its ending)
-// holds a CR: lines split at bare carriage returns would be read as one.
+// <n>: its lines must end in CR LF or LF." when the line (read by Lines, without its
+// ending) still holds a CR: lines split at bare carriage returns would be read as one.
 void refuseBareReturn(std::string_view line, const std::string& file, long lineNumber);
 
 // The fields of a line split at every sep, one at a time, so that a line of millions

@@ -89,6 +89,11 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
         // 4.92 - 5.04 minutes a step, so 5.
         {"Time,Runoff\r\n0,1\r\n0.17,2\r\n0.33,3\r\n0.50,4\r\n0.67,5\r\n", 10, {1, 2, 3, 4, 5}, 4},
         {"Time,Runoff\r\n0,1\r\n0.08,2\r\n0.17,3\r\n0.25,4\r\n0.33,5\r\n", 5, {1, 2, 3, 4, 5}, 4},
+        // 1.3, 2.5, 3.8 h within 0.051 h leave 1.2497 - 1.2755 h a step, 74.98 - 76.53
+        // minutes: 76 is nearer the middle, 75 the roundest (a quarter hour's multiple).
+        {"Time,Runoff\r\n0.0,1\r\n1.3,2\r\n2.5,3\r\n3.8,4\r\n", 75, {1, 2, 3, 4}, 3},
+        // Lines ending in CR CR LF, the last in CR CR alone.
+        {"Time,Runoff\r\r\n0,1\r\r\n1,2\r\r\n2,4\r\r\n3,3\r\r", 60, {1, 2, 4, 3}, 2},
     };
     Files f;
     for (const auto& c : cases) {
@@ -119,6 +124,23 @@ TEST(HydrographFile, AReportInTenthsOfAnHourKeepsItsStep)
     f.load("own.GRF", report, c, HydrographLoad::Add);
     EXPECT_EQ(series(c.qout, 4), (std::vector<float>{0, 11, 41, 21, 6}));
     EXPECT_TRUE(f.messages().empty());
+}
+
+// A file in hours from 2 h at 1-hour steps fills ordinates 2 to 5, after those before:
+// onto 0 10 20 10 0 it gives 0 10 120 210 100 0, peak 210 at 3 h, 440 cfs-hours x 1.9835
+// / 24 = 36.4, 36 acre-ft; loaded fresh 0 0 100 200 100 0, peak 200 at 3 h, 33 acre-ft.
+TEST(HydrographFile, AFileInHoursStartsAtItsFirstTime)
+{
+    const QByteArray late = "Time,Runoff\r\n2,100\r\n3,200\r\n4,100\r\n5,0\r\n";
+    Files f;
+    ComputeState c = current(1, {0, 10, 20, 10, 0});
+    f.load("late.GRF", late, c, HydrographLoad::Add);
+    EXPECT_EQ(series(c.qout, c.it), (std::vector<float>{0, 10, 120, 210, 100, 0}));
+    EXPECT_EQ(std::tuple(c.maxout, c.tmaxout, c.volume), std::tuple(210.0f, 3.0f, 36.0f));
+    ComputeState s;
+    f.load("late.GRF", late, s);
+    EXPECT_EQ(series(s.qi, s.it), (std::vector<float>{0, 0, 100, 200, 100, 0}));
+    EXPECT_EQ(std::tuple(s.maxq, s.tmax, s.volume), std::tuple(200.0f, std::int16_t(3), 33.0f));
 }
 
 // After a compute (qout 0..1) a file adds to the runoff (kept beyond a shorter file); a
@@ -265,6 +287,14 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"many.GRF", many, "has more than 32001 rows of flows"},
         {"three.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5,1\r\n", "holds 3 rows of flows after its header; a hydrograph needs at least 4."},
         {"cr.GRF", "Time,Runoff\r0,1\r0.25,2\r0.5,3\r0.75,4\r", "has a bare carriage return inside line 1"},
+        {"crcr.GRF", "Time,Runoff\r\r\n0,1\r\r\n0.25,2\r\r0.5,3\r\r\n0.75,4\r\r\n", "has a bare carriage return inside line 3"},
+        // A first time in hours off the steps from 0, below 0, or too far on for its rows.
+        {"late.GRF", "Time,Runoff\r\n0.3,1\r\n1.3,1\r\n2.3,1\r\n3.3,1\r\n",
+         "starts at 0.3 hours on line 2 (\"0.3,1\"): its rows must start at time 0 or a whole number of its 1-hour "
+         "steps after it.", fresh},
+        {"before.GRF", "Time,Runoff\r\n-1,1\r\n0,1\r\n1,1\r\n2,1\r\n", "starts at -1 hours on line 2", fresh},
+        {"beyond.GRF", "Time,Runoff\r\n31998,1\r\n31999,1\r\n32000,1\r\n32001,1\r\n",
+         "starts at 31998 hours on line 2: its 4 rows would run past the 32001 ordinates a hydrograph holds.", fresh},
         // Flows and times beyond singles, by name.
         {"huge.GRF", "Time,Runoff\r\n0,1\r\n0.25,5E82\r\n", "has the number \"5E82\" on line 3, beyond the range"},
         {"far.GRF", "Time,Runoff\r\n0,1\r\n1e39,2\r\n", "has the number \"1e39\" on line 3"},

@@ -283,6 +283,17 @@ TEST(ModifiedPuls, StorageRoutingFileFaults)
     EXPECT_EQ(caught([&] { readRatingTable(one, 0.0f); }).number, err::kDivisionByZero);
 }
 
+// Lines ending in CR CR LF (the last in CR CR alone) read as with CR LF; a CR inside a
+// line still joins two rows and is refused.
+TEST(ModifiedPuls, LinesEndingInCarriageReturnsBeforeTheLineFeed)
+{
+    QTemporaryDir dir;
+    const RatingTable t = readRatingTable(writeFile(dir.filePath("crcr.RAT"), "t\r\r\n2\r\r\n100,0,0\r\r\n101,5,1\r\r"), 0.25f);
+    EXPECT_EQ(std::tuple(t.n, t.elevation(2), t.outflow(2), t.storage(2)), std::tuple(std::int16_t(2), 101.0f, 5.0f, 1.0f));
+    const QString joined = writeFile(dir.filePath("joined.RAT"), "t\r\r\n3\r\r\n100,0,0\r\r\n101,10,1\r\r\n102,20,3\r\r103,50,6\r\r\n");
+    EXPECT_TRUE(caught([&] { readRatingTable(joined, 0.25f); }).says("has a bare carriage return inside line 5"));
+}
+
 // Travel time 20 minutes at 6-minute steps: Int(2 x (1/3) / 0.1 + 0.5) = Int(7.17) = 7
 // half-step passes spread a pulse over the binomial 1, 7, 21, 35, 35, 21, 7, 1 over 128,
 // first highest 3 steps later, the series 1 + 7 ordinates longer. A flow at ordinate 1
