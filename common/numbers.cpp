@@ -180,6 +180,15 @@ double toNumberStrict(std::string_view text)
     return v;
 }
 
+double toOneNumber(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    for (const char c : text)
+        if (isBlank(c)) err::raise(err::kTypeMismatch);
+    return toNumberStrict(text);
+}
+
 std::int16_t toInt16(double value)
 {
     if (!std::isfinite(value)) err::raise(err::kOverflow);

@@ -17,6 +17,11 @@ double Val(std::string_view text);
 // otherwise "Type mismatch".
 double toNumberStrict(std::string_view text);
 
+// One number as a file field or a database value holds it: blanks around it allowed,
+// none inside, so "0.5 2" is not read as 0.52 the way a box reads it; otherwise
+// "Type mismatch".
+double toOneNumber(std::string_view text);
+
 // Conversion to a 16-bit count: nearest whole number, halves to even;
 // "Overflow" outside -32768..32767, for infinities and NaN.
 std::int16_t toInt16(double value);

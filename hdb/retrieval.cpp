@@ -99,7 +99,7 @@ float rowValue(Dialogs& dialogs, const QString& where, double date, const QVaria
         refuse(dialogs, where, QStringLiteral("the row of ") + dateText(date) + QStringLiteral(" has no value."));
     double v = 0;
     try {
-        v = toNumberStrict(text.toStdString()) * factor;
+        v = toOneNumber(text.toStdString()) * factor;
     } catch (const RuntimeError&) {
         refuse(dialogs, where,
                QStringLiteral("the value \"") + text.left(40) + QStringLiteral("\" of ") + dateText(date) +
@@ -237,15 +237,18 @@ QString seriesQuery(const QString& table, qlonglong id, double first, double las
     // Every stamp of a year starts with that year as text, and a stamp as text may lack
     // the leading zeros that would make months and days compare: the bounds are the last
     // day of the year before and the new year after, which a timestamp column compares
-    // alike.
+    // alike. Text that starts below any year (a stamp with a leading blank) sorts before
+    // the first possible timestamp, where a timestamp column holds nothing: it is read
+    // too, for the program to place or refuse.
     auto stamp = [](int year, const char* rest) {
         return QStringLiteral("{ts '") + QString::number(year).rightJustified(4, QLatin1Char('0')) +
                QLatin1String(rest) + QStringLiteral("'}");
     };
     return QStringLiteral("Select CAST(date_time AS VARCHAR(40)), CAST(value AS VARCHAR(40)) from ") + table +
-           QStringLiteral(" where datatype_site_id=") + QString::number(id) + QStringLiteral(" and date_time between ") +
+           QStringLiteral(" where datatype_site_id=") + QString::number(id) + QStringLiteral(" and (date_time between ") +
            stamp(splitDate(first).year - 1, "-12-31 00:00:00") + QStringLiteral(" and ") +
-           stamp(splitDate(last).year + 1, "-01-01 00:00:00") + QStringLiteral(" order by date_time;");
+           stamp(splitDate(last).year + 1, "-01-01 00:00:00") + QStringLiteral(" or date_time < ") +
+           stamp(1, "-01-01 00:00:00") + QStringLiteral(") order by date_time;");
 }
 
 QString stampsQuery(const QString& table, qlonglong id)
@@ -295,8 +298,9 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
         // before it.
         struct Piece {
             double start, end;
-            float depth;
+            float depth;      // of the whole piece
             bool filled;
+            double records;   // records in it: absent ones filled together, or 1
         };
         std::vector<Piece> pieces;
         pieces.reserve(rows.size());
@@ -306,16 +310,18 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
             const double before = k > 0 ? rows[k - 1].date : t - record;
             const double start = std::max(t - record, before);
             const double absent = std::round((start - before) / record);
-            if (absent >= 1) pieces.push_back(Piece{before, start, toSingle(rows[k - 1].value * absent), true});
-            pieces.push_back(Piece{start, t, rows[k].value, false});
+            if (absent >= 1) pieces.push_back(Piece{before, start, toSingle(rows[k - 1].value * absent), true, absent});
+            pieces.push_back(Piece{start, t, rows[k].value, false, 1});
             result.recordedDepth += rows[k].value;
         }
         // The steps start with the first record's interval; coarser steps end at whole
-        // multiples of the step from midnight, as hourly sums end on the hour.
+        // multiples of the step from midnight, as hourly sums end on the hour, and start
+        // with the step in which the first record's interval ends.
+        const bool coarser = step > record;
         double t0 = t1 - record;
-        if (step > record) {
+        if (coarser) {
             const double midnight = std::floor(t0);
-            t0 = midnight + std::floor(gridPosition(t0, midnight, step)) * step;
+            t0 = midnight + (std::ceil(gridPosition(t1, midnight, step)) - 1) * step;
         }
         const double steps = std::ceil(gridPosition(rows.back().date, t0, step));
         if (steps > kMaxSteps) tooManySteps(dialogs, series.where, steps);
@@ -323,15 +329,27 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
 
         std::vector<double> depth(static_cast<std::size_t>(n) + 1, 0.0);
         std::vector<bool> filled(depth.size(), false);
+        auto add = [&](const Piece& p, long c, double share) {
+            depth[static_cast<std::size_t>(c) + 1] += p.depth * share;
+            if (p.filled) filled[static_cast<std::size_t>(c) + 1] = true;
+        };
         for (const Piece& p : pieces) {
             const double a = gridPosition(p.start, t0, step), b = gridPosition(p.end, t0, step);
+            if (coarser) {
+                // Each record whole, in the step its interval ends in (a stamp on a step's
+                // end in that step): split, a record off the grid would lend depth to the
+                // step before.
+                for (double j = 1; j <= p.records; ++j) {
+                    const double end = gridPosition(p.start + (p.end - p.start) * j / p.records, t0, step);
+                    add(p, std::clamp<long>(static_cast<long>(std::ceil(end)) - 1, 0, n - 1), 1 / p.records);
+                }
+                continue;
+            }
             const long firstStep = std::min<long>(static_cast<long>(std::floor(a)), n - 1);
             const long lastStep = std::max(firstStep, std::min<long>(static_cast<long>(std::ceil(b)) - 1, n - 1));
             for (long c = firstStep; c <= lastStep; ++c) {
                 const double share = b - a > 1E-09 ? (std::min(b, c + 1.0) - std::max(a, double(c))) / (b - a) : 1;
-                if (share <= 0) continue;
-                depth[static_cast<std::size_t>(c) + 1] += p.depth * share;
-                if (p.filled) filled[static_cast<std::size_t>(c) + 1] = true;
+                if (share > 0) add(p, c, share);
             }
         }
         // One entry more: the step after the rain, dry, which the report's rows show.

@@ -37,7 +37,8 @@ QString valueTable(const QString& ComboUnits);
 // The series query for a table, a station id and the period's whole-hour bounds:
 // date_time and value as text, converted by the program, over the whole years of the
 // period (text comparison can be trusted with the year only: '2026-12-9 01:00' sorts
-// after '2026-12-10' as text); the program keeps the rows of the period, both bounds
+// after '2026-12-10' as text) and text that sorts before any year (a stamp with a
+// leading blank); the program keeps the rows of the period, both bounds
 // included. The dates go in the ODBC timestamp form that every ODBC driver reads.
 QString seriesQuery(const QString& table, qlonglong id, double first, double last);
 // Every stamp of a station as text: looked through for one the program cannot read when

@@ -167,7 +167,7 @@ bool strictNumber(std::string_view t, double& value)
         if (r.ec == std::errc() && r.ptr == t.data() + t.size() && std::isfinite(value)) return true;
     }
     try {
-        value = toNumberStrict(t);
+        value = toOneNumber(t);
         return true;
     } catch (const RuntimeError&) {
         return false;

@@ -85,8 +85,8 @@ bool startsWithNumber(std::string_view t);
 // file, are read directly (the same correctly rounded value as the general rule).
 double fieldValue(std::string_view t);
 
-// A field converted strictly: the whole text (blanks around it allowed) is a number.
-// False when it is not.
+// A field converted strictly: the whole text (blanks around it allowed, none inside)
+// is one number. False when it is not.
 bool strictNumber(std::string_view t, double& value);
 
 // How far a number written as t may lie from the value it was rounded from: half a

@@ -26,6 +26,10 @@ TEST(Val, ReadsTheLeadingNumber)
     for (auto [text, value] : cases) EXPECT_DOUBLE_EQ(Val(text), value) << text;
     EXPECT_DOUBLE_EQ(toNumberStrict(" 42 "), 42);
     for (const char* text : {"4x", ""}) EXPECT_EQ(errorNumber([&] { toNumberStrict(text); }), err::kTypeMismatch);
+    // A file field or database value is one number: blanks around it, none inside.
+    EXPECT_DOUBLE_EQ(toOneNumber("\t12.5 "), 12.5);
+    for (const char* text : {"0.5 2", "12\t5", "- 5", ""})
+        EXPECT_EQ(errorNumber([&] { toOneNumber(text); }), err::kTypeMismatch) << text;
 }
 
 // Quotients rounded to step counts in single precision: 0.75 / 0.1 is 7.5 in single

@@ -106,7 +106,15 @@ inline void fillSample(Database& d)
     if (qgetenv("HDB_TEST_CONNECTION").isEmpty()) {
         d.addRows("rhour", 44, {{"01:00", "'5,5'"}, {"02:00", "'2,5'"}});
         d.addRows("rhour", 45, {{"12/05/2026 01:00", "1"}});
+        // Values with a blank inside, and a stamp with a leading blank among hourly rain.
+        d.addRows("rhour", 46, {{"01:00", "'0.5 2'"}});
+        d.addRows("rhour", 47, {{"01:00", "'12 5'"}});
+        d.addRows("rhour", 48, {{" 2026-12-05 01:00", "0.1"}, {"02:00", "0.2"}, {"03:00", "0.3"}});
     }
+    // Hourly rain off the grid of 2 h steps: 1 at 00:30, 2 at 01:30, 4 at 02:30.
+    d.addRows("rhour", 49, {{"00:30", "1"}, {"01:30", "2"}, {"02:30", "4"}});
+    // The same with 02:30 and 03:30 absent, then 4 at 04:30.
+    d.addRows("rhour", 50, {{"00:30", "1"}, {"01:30", "2"}, {"04:30", "4"}});
     // Flows: a gap after 00:15, and a row 45 seconds late.
     d.addRows("runit", 22, {{"00:00", "10"}, {"00:15", "0.5"}, {"01:00", "-2"}});
     d.addRows("runit", 21, {{"00:00", "1"}, {"00:15", "2"}, {"00:30:45", "3"}});

@@ -268,6 +268,11 @@ TEST(HydrographFile, FaultsNameTheFileAndChangeNothing)
         {"text.GRF", "Time\tRunoff\r\n0\t1\r\n0.25\t12abc\r\n0.5\t1\r\n0.75\t1\r\n", "has no number in the flow column on line 3"},
         {"cell.GRF", "     Time   Runoff\r\n  0.00000        1\r\n  0.25000    1.2.3\r\n  0.50000        1\r\n"
                      "  0.75000        1\r\n", "has no number in the flow column on line 3"},
+        // One number to a field: a blank or TAB inside is not read as 0.52, 125 or 0.50.
+        {"blank.GRF", "Time,Runoff\r\n0,1\r\n0.25,0.5 2\r\n0.5,1\r\n0.75,1\r\n", "has no number in the flow column on line 3"},
+        {"split.GRF", "     Time   Runoff\r\n  0.00000        1\r\n  0.25000     12 5\r\n  0.50000        1\r\n"
+                      "  0.75000        1\r\n", "has no number in the flow column on line 3"},
+        {"tab.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5\t0,1\r\n0.75,1\r\n", "has no number for the time on line 4"},
         {"when.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5.0,1\r\n0.75,1\r\n", "has no number for the time on line 4"},
         {"noon.GRF", "Time,Runoff\r\n0,1\r\n0.25,1\r\n0.5h,1\r\n0.75,1\r\n", "has no number for the time on line 4"},
         // A row running past the header's columns: 9 + 8 Mi characters against 18.
