@@ -237,9 +237,10 @@ QString seriesQuery(const QString& table, qlonglong id, double first, double las
     // Every stamp of a year starts with that year as text, and a stamp as text may lack
     // the leading zeros that would make months and days compare: the bounds are the last
     // day of the year before and the new year after, which a timestamp column compares
-    // alike. Text that starts below any year (a stamp with a leading blank) sorts before
-    // the first possible timestamp, where a timestamp column holds nothing: it is read
-    // too, for the program to place or refuse.
+    // alike. Text that starts below any digit (a stamp with a leading blank) sorts before
+    // 1900, the earliest date every common date type holds: it is read too, for the
+    // program to place or refuse (and a timestamp column's rows before 1900, if any, are
+    // read and dropped).
     auto stamp = [](int year, const char* rest) {
         return QStringLiteral("{ts '") + QString::number(year).rightJustified(4, QLatin1Char('0')) +
                QLatin1String(rest) + QStringLiteral("'}");
@@ -248,7 +249,7 @@ QString seriesQuery(const QString& table, qlonglong id, double first, double las
            QStringLiteral(" where datatype_site_id=") + QString::number(id) + QStringLiteral(" and (date_time between ") +
            stamp(splitDate(first).year - 1, "-12-31 00:00:00") + QStringLiteral(" and ") +
            stamp(splitDate(last).year + 1, "-01-01 00:00:00") + QStringLiteral(" or date_time < ") +
-           stamp(1, "-01-01 00:00:00") + QStringLiteral(") order by date_time;");
+           stamp(1900, "-01-01 00:00:00") + QStringLiteral(") order by date_time;");
 }
 
 QString stampsQuery(const QString& table, qlonglong id)
@@ -318,6 +319,10 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
         // multiples of the step from midnight, as hourly sums end on the hour, and start
         // with the step in which the first record's interval ends.
         const bool coarser = step > record;
+        // Whole records only where a step holds a whole number of them: 10-minute records
+        // taken whole into 15-minute steps would give steady rain as x, 2x, x, 2x.
+        const double perStep = step / record;
+        const bool wholeRecords = coarser && std::fabs(perStep - std::round(perStep)) < 1e-6;
         double t0 = t1 - record;
         if (coarser) {
             const double midnight = std::floor(t0);
@@ -335,7 +340,7 @@ RainfallRetrieval GetHDB(double bdate, double edate, std::int16_t& obs, std::int
         };
         for (const Piece& p : pieces) {
             const double a = gridPosition(p.start, t0, step), b = gridPosition(p.end, t0, step);
-            if (coarser) {
+            if (wholeRecords) {
                 // Each record whole, in the step its interval ends in (a stamp on a step's
                 // end in that step): split, a record off the grid would lend depth to the
                 // step before.

@@ -241,11 +241,11 @@ FileRows readRows(const QString& path, float udur)
         }
         // Row k lies k steps after the first. A time is as exact as its digits: a report
         // in hours writes 1.3 for 1.25, so row k narrows the step to within half its
-        // last digit over k.
+        // last digit, and half the first row's unless it starts at 0 (0.0 is 0), over k.
         bool agrees = true;
         if (!rows.dated && !first) {
             const double k = static_cast<double>(rows.values.size()), since = lastWritten - firstTime;
-            const double slack = timeSlack(since, timeText);
+            const double slack = timeSlack(since, timeText) + (firstTime != 0 ? halfLastDigit(firstText) : 0);
             stepLow = std::max(stepLow, (since - slack) / k);
             stepHigh = std::min(stepHigh, (since + slack) / k);
             agrees = stepLow <= stepHigh;
@@ -274,7 +274,7 @@ FileRows readRows(const QString& path, float udur)
                                            : udur < stepLow || udur > stepHigh);
         if (!uneven && otherStep) {
             fileError(err::kInvalidProcedureCall, path,
-                      "steps " + hoursText(step > 0 ? step : between) + " hours at " + lineNo(number) + " (" +
+                      "steps " + hoursText(between) + " hours at " + lineNo(number) + " (" +
                           quoted(line) + "), the current hydrograph " + hoursText(udur) +
                           " hours: Unit durations must match current hydrograph");
         } else if (uneven) {

@@ -341,8 +341,10 @@ void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeTy
                                : QStringLiteral("step %1 h").arg(number(s.udur)))
                 << QStringLiteral("rain %1 in").arg(number(s.tdepth))
                 << QStringLiteral("over %1 h").arg(number(s.stormDuration))
-                // The box's one number: a linear reservoir's shape, else a C or ratio.
+                // The box's one number: a linear reservoir's shape, the triangles' recession
+                // ratio, else a C.
                 << (name.startsWith(QLatin1String("Linear Reservoir")) ? QStringLiteral("shape %1")
+                    : name.startsWith(QLatin1String("Triangle"))       ? QStringLiteral("ratio %1")
                                                                        : QStringLiteral("C %1"))
                        .arg(number(s.C));
     grid.setColumnRun(newest, name, details);

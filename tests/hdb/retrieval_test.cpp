@@ -139,6 +139,10 @@ TEST_F(HdbTest, RainfallStepsGapsAndValues)
         // Hourly records off the grid, each whole in the 2 h step its hour ends in: 00:30
         // and 01:30 in the step ending 02:00 (3), 02:30 in the one ending 04:00 (4).
         {"off the grid", "49 precip in Half", kHourly, "2 h", 2, 0, 2, 7, 7, {3, 4}, {{1, 120}, {2, 240}}},
+        // 1.5 h is no whole number of hours: each hour shared by time, steps ending 01:30
+        // (.1 + half of .2), 03:00 (the other half + the filled .2), 04:30 (.3).
+        {"a step of 1.5 records", kBeta, kHourly, "1.5 h", 3, 1, 1.5f, 0.8f, 0.6f, {0.2f, 0.3f, 0.3f},
+         {{1, 90}, {3, 270}}},
         // At 3 h, the absent 02:30 (2 again) ends in the step to 03:00 (1 + 2 + 2), the
         // absent 03:30 in the one to 06:00 with 04:30 (2 + 4).
         {"absent off the grid", "50 precip in Gap", kHourly, "3 h", 2, 2, 3, 11, 7, {5, 6}, {{1, 180}, {2, 360}}},
@@ -301,7 +305,7 @@ TEST(HdbQuery, DateAndValueAsTextOverThePeriodsYears)
     EXPECT_EQ(seriesQuery("rhour", 12, makeDate(2026, 12, 5, 0), makeDate(2027, 1, 6, 0)),
               "Select CAST(date_time AS VARCHAR(40)), CAST(value AS VARCHAR(40)) from rhour where datatype_site_id=12 "
               "and (date_time between {ts '2025-12-31 00:00:00'} and {ts '2028-01-01 00:00:00'} or date_time < "
-              "{ts '0001-01-01 00:00:00'}) order by date_time;");
+              "{ts '1900-01-01 00:00:00'}) order by date_time;");
 }
 
 }  // namespace

@@ -89,6 +89,10 @@ TEST(HydrographFile, StepsAndFlowsReadFromTheTable)
         // 4.92 - 5.04 minutes a step, so 5.
         {"Time,Runoff\r\n0,1\r\n0.17,2\r\n0.33,3\r\n0.50,4\r\n0.67,5\r\n", 10, {1, 2, 3, 4, 5}, 4},
         {"Time,Runoff\r\n0,1\r\n0.08,2\r\n0.17,3\r\n0.25,4\r\n0.33,5\r\n", 5, {1, 2, 3, 4, 5}, 4},
+        // The same from the end of the first step: the first time is as rough as the
+        // others (0.42 - 0.08 = 0.34 h over 4 steps, each end within 0.005 h), still 5
+        // minutes, the rows from ordinate 1.
+        {"Time,Runoff\r\n0.08,1\r\n0.17,2\r\n0.25,3\r\n0.33,4\r\n0.42,5\r\n", 5, {0, 1, 2, 3, 4, 5}, 5},
         // 1.3, 2.5, 3.8 h within 0.051 h leave 1.2497 - 1.2755 h a step, 74.98 - 76.53
         // minutes: 76 is nearer the middle, 75 the roundest (a quarter hour's multiple).
         {"Time,Runoff\r\n0.0,1\r\n1.3,2\r\n2.5,3\r\n3.8,4\r\n", 75, {1, 2, 3, 4}, 3},
