@@ -272,18 +272,18 @@ FileRows readRows(const QString& path, float udur)
         const bool otherStep = udur > 0 && rows.step > 0 &&
                                (rows.dated ? step > 0 && std::fabs(udur - step) > kStepTolerance
                                            : udur < stepLow || udur > stepHigh);
-        if (!uneven && otherStep) {
-            fileError(err::kInvalidProcedureCall, path,
-                      "steps " + hoursText(between) + " hours at " + lineNo(number) + " (" +
-                          quoted(line) + "), the current hydrograph " + hoursText(udur) +
-                          " hours: Unit durations must match current hydrograph");
-        } else if (uneven) {
+        if (uneven) {
             // Row k is ordinate k: a gap or a longer step would put every later flow early.
             fileError(err::kInvalidFileFormat, path,
                       "steps " + hoursText(between) + " hours at " + lineNo(number) + " (" + quoted(line) +
                           "), its first step " + hoursText(rows.step) + " hours at " + lineNo(rows.stepLine) +
                           ": a hydrograph has one time step.");
         }
+        if (otherStep)
+            fileError(err::kInvalidProcedureCall, path,
+                      "steps " + hoursText(between) + " hours at " + lineNo(number) + " (" + quoted(line) +
+                          "), the current hydrograph " + hoursText(udur) +
+                          " hours: Unit durations must match current hydrograph");
 
         double v = 0;
         if (!strictNumber(valueText, v)) bad("number in the flow column");

@@ -176,7 +176,7 @@ bool strictNumber(std::string_view t, double& value)
 
 double halfLastDigit(std::string_view t)
 {
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    while (!t.empty() && isBlank(t.back())) t.remove_suffix(1);
     const std::size_t point = t.find('.');
     if (point == std::string_view::npos || t.find_first_of("eEdD") != std::string_view::npos) return 0;
     return 0.5 * std::pow(10.0, -static_cast<double>(t.size() - point - 1));

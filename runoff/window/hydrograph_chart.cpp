@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "common/numbers.h"
 #include "common/runtime_error.h"
@@ -47,8 +49,7 @@ void ChartGrid::setColumnCount(int columns)
     columns = std::max(columns, 0);
     cells_.resize(static_cast<std::size_t>(columns), std::vector<float>(static_cast<std::size_t>(rows_), 0.0f));
     columnLabels_.resize(static_cast<std::size_t>(columns));
-    columnNames_.resize(static_cast<std::size_t>(columns));
-    columnDetails_.resize(static_cast<std::size_t>(columns));
+    runTexts_.resize(static_cast<std::size_t>(columns));
     lengths_.resize(static_cast<std::size_t>(columns), -1);
     stamps_.resize(static_cast<std::size_t>(columns));
     for (int c = columns_ + 1; c <= columns; ++c) touch(c);
@@ -134,23 +135,16 @@ void ChartGrid::setColumnLabel(int column, const QString& label)
     columnLabels_[static_cast<std::size_t>(column - 1)] = label;
 }
 
-QString ChartGrid::columnName(int column) const
+const ChartGrid::RunText& ChartGrid::columnRun(int column) const
 {
     checkColumn(column);
-    return columnNames_[static_cast<std::size_t>(column - 1)];
+    return runTexts_[static_cast<std::size_t>(column - 1)];
 }
 
-QStringList ChartGrid::columnDetails(int column) const
+void ChartGrid::setColumnRun(int column, RunText run)
 {
     checkColumn(column);
-    return columnDetails_[static_cast<std::size_t>(column - 1)];
-}
-
-void ChartGrid::setColumnRun(int column, const QString& name, const QStringList& details)
-{
-    checkColumn(column);
-    columnNames_[static_cast<std::size_t>(column - 1)] = name;
-    columnDetails_[static_cast<std::size_t>(column - 1)] = details;
+    runTexts_[static_cast<std::size_t>(column - 1)] = std::move(run);
 }
 
 void resetChartGrid(ChartGrid& grid, const std::array<QString, 8>& durations, const std::array<QString, 8>& rains,
@@ -347,21 +341,21 @@ void plotHydrograph(ChartGrid& grid, const ComputeState& s, std::int16_t routeTy
                     : name.startsWith(QLatin1String("Triangle"))       ? QStringLiteral("ratio %1")
                                                                        : QStringLiteral("C %1"))
                        .arg(number(s.C));
-    grid.setColumnRun(newest, name, details);
-    // Runs of one name (computes that differ only in their basin or storm depth) are
-    // told apart by the details in which they differ; the others keep their name alone.
+    grid.setColumnRun(newest, {name, details});
+    // Runs of one name (computes that differ only in their basin or storm) are told apart
+    // by the details in which they differ; the others keep their name alone.
     for (int c = 2; c <= newest; ++c) {
-        QString label = grid.columnName(c);
-        const QStringList mine = grid.columnDetails(c);
-        for (int k = 0; k < mine.size(); ++k) {
-            bool differs = false;
-            for (int other = 2; other <= newest && !differs; ++other) {
-                const QStringList theirs = grid.columnDetails(other);
-                differs = other != c && grid.columnName(other) == grid.columnName(c) && k < theirs.size() &&
-                          theirs[k] != mine[k];
-            }
-            if (differs) label += QStringLiteral(", ") + mine[k];
+        const ChartGrid::RunText& mine = grid.columnRun(c);
+        std::vector<bool> differs(static_cast<std::size_t>(mine.details.size()), false);
+        for (int other = 2; other <= newest; ++other) {
+            const ChartGrid::RunText& theirs = grid.columnRun(other);
+            if (other == c || theirs.name != mine.name) continue;
+            for (qsizetype k = 0; k < std::min(mine.details.size(), theirs.details.size()); ++k)
+                if (theirs.details[k] != mine.details[k]) differs[static_cast<std::size_t>(k)] = true;
         }
+        QString label = mine.name;
+        for (qsizetype k = 0; k < mine.details.size(); ++k)
+            if (differs[static_cast<std::size_t>(k)]) label += QStringLiteral(", ") + mine.details[k];
         grid.setColumnLabel(c, QStringLiteral("%1: %2").arg(c - 1).arg(label));
     }
 }

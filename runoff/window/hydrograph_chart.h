@@ -46,9 +46,12 @@ public:
     // A run's name and what else set it apart (a compute's area, lag, step, rain depth and
     // duration, and C or shape, in that order): the legend names a detail only where runs
     // of the same name differ in it.
-    QString columnName(int column) const;
-    QStringList columnDetails(int column) const;
-    void setColumnRun(int column, const QString& name, const QStringList& details);
+    struct RunText {
+        QString name;
+        QStringList details;
+    };
+    const RunText& columnRun(int column) const;
+    void setColumnRun(int column, RunText run);
     void setColumnRows(int column, int rows);
     // Changes whenever a column's cells or length change, so a drawing knows what is new.
     std::uint64_t columnStamp(int column) const;
@@ -68,8 +71,7 @@ private:
     std::vector<std::vector<float>> cells_;  // [column - 1][row - 1]: a series is one block
     std::vector<QString> labels_;
     std::vector<QString> columnLabels_;
-    std::vector<QString> columnNames_;
-    std::vector<QStringList> columnDetails_;
+    std::vector<RunText> runTexts_;
     std::vector<int> lengths_;  // -1: every row of the grid
     std::vector<std::uint64_t> stamps_;
     std::uint64_t changes_ = 0;
